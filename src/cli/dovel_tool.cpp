@@ -1,0 +1,120 @@
+// dovel-tool: small command-line helper around the core's encoders, hashes and
+// request parser. Arguments and output are UTF-8; what travels is converted to
+// CP949 inside, exactly as the client does it.
+#include <cstdio>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/socket.h"
+#include "share/file_hash.h"
+#include "util/launch_request.h"
+#include "util/letter_pair.h"
+#include "util/text.h"
+
+namespace {
+
+using namespace dovel;
+
+constexpr const char* kUsage =
+    "usage: dovel-tool COMMAND [ARGUMENTS]\n"
+    "\n"
+    "commands:\n"
+    "  hash FILE                          print the file's FileHash (sampled MD5)\n"
+    "  folder-hash WALKPATH NAME INDEX    print the hash of sub-folder NAME below WALKPATH\n"
+    "                                     (backslash-separated, empty for the top) of share INDEX\n"
+    "  encode TEXT                        print the letter-pair encoding of TEXT\n"
+    "  decode TEXT                        print the text a letter-pair encoding stands for\n"
+    "  parse URL                          print the fields of a dovel:// request\n"
+    "  --help                             show this text\n";
+
+int usage_error() {
+  std::fputs(kUsage, stderr);
+  return 2;
+}
+
+int print_line(const std::string& text) {
+  std::printf("%s\n", text.c_str());
+  return 0;
+}
+
+int hash_command(const std::string& file) {
+  auto hash = share::sampled_md5_of_file(file);
+  if (!hash) {
+    std::fprintf(stderr, "dovel-tool: no hash can be made of %s\n", file.c_str());
+    return 1;
+  }
+  return print_line(*hash);
+}
+
+int folder_hash_command(const std::string& walk_path, const std::string& name, const std::string& index_text) {
+  auto index = util::parse_int64(index_text);
+  if (!index || *index < 0 || *index > 0x7fffffff) {
+    std::fprintf(stderr, "dovel-tool: the share index must be a number from 0\n");
+    return 2;
+  }
+  auto hash = share::folder_hash(walk_path, name, static_cast<share::ShareIndex>(*index));
+  if (!hash) {
+    std::fprintf(stderr, "dovel-tool: the path or name cannot be written in CP949\n");
+    return 1;
+  }
+  return print_line(*hash);
+}
+
+int encode_command(const std::string& text) {
+  std::string encoded = util::EncodeWire(text);
+  if (encoded.empty()) {
+    std::fprintf(stderr, "dovel-tool: nothing to encode (empty, or not writable in CP949)\n");
+    return 1;
+  }
+  return print_line(encoded);
+}
+
+int decode_command(const std::string& text) {
+  std::string decoded = util::DecodeWire(text);
+  if (decoded.empty()) {
+    std::fprintf(stderr, "dovel-tool: not a letter-pair encoding\n");
+    return 1;
+  }
+  return print_line(decoded);
+}
+
+int parse_command(const std::string& url) {
+  util::CLaunchRequest request;
+  if (!request.Parse(url)) {
+    std::fprintf(stderr, "dovel-tool: not an acceptable dovel:// request\n");
+    return 1;
+  }
+  std::printf("kind=%u\n", static_cast<unsigned>(request.kind));
+  std::printf("raw=%s\n", request.raw.c_str());
+  std::printf("address=%s\n", platform::format_ipv4(request.address).c_str());
+  std::printf("port=%u\n", request.port);
+  std::printf("user_id=%s\n", request.user_id.c_str());
+  std::printf("hash=%s\n", request.hash.c_str());
+  std::printf("name=%s\n", request.name.c_str());
+  std::printf("size=%lld\n", static_cast<long long>(request.size));
+  std::printf("search_text=%s\n", request.search_text.c_str());
+  std::printf("hash_list=%s\n", util::join(request.hash_list, ",").c_str());
+  std::printf("login_id=%s\n", request.login_id.c_str());
+  std::printf("password=%s\n", request.password.c_str());
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::vector<std::string> arguments(argv + 1, argv + argc);
+  if (arguments.empty()) return usage_error();
+  const std::string& command = arguments[0];
+  const size_t count = arguments.size() - 1;
+  if (command == "--help" || command == "-h" || command == "help") {
+    std::fputs(kUsage, stdout);
+    return 0;
+  }
+  if (command == "hash" && count == 1) return hash_command(arguments[1]);
+  if (command == "folder-hash" && count == 3) return folder_hash_command(arguments[1], arguments[2], arguments[3]);
+  if (command == "encode" && count == 1) return encode_command(arguments[1]);
+  if (command == "decode" && count == 1) return decode_command(arguments[1]);
+  if (command == "parse" && count == 1) return parse_command(arguments[1]);
+  return usage_error();
+}

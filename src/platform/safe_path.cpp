@@ -1,0 +1,71 @@
+#include "platform/safe_path.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <vector>
+
+namespace dovel::platform {
+namespace {
+
+PathRefusal check_component(std::string_view component) {
+  if (component.empty()) return PathRefusal::EmptyComponent;
+  if (component == "." || component == "..") return PathRefusal::DotComponent;
+  if (component.find('/') != std::string_view::npos || component.find('\0') != std::string_view::npos) return PathRefusal::BadCharacter;
+  return PathRefusal::None;
+}
+
+bool is_within(const std::filesystem::path& candidate, const std::filesystem::path& root) {
+  auto [root_end, candidate_position] = std::mismatch(root.begin(), root.end(), candidate.begin(), candidate.end());
+  return root_end == root.end();
+}
+
+}  // namespace
+
+ResolvedPath resolve_below(const std::filesystem::path& root, std::string_view wire_path, bool allow_root) {
+  if (!wire_path.empty() && wire_path.front() == '\\') wire_path.remove_prefix(1);
+  if (!wire_path.empty() && wire_path.back() == '\\') wire_path.remove_suffix(1);
+
+  std::vector<std::string_view> components;
+  if (!wire_path.empty()) {
+    size_t start = 0;
+    while (true) {
+      size_t end = wire_path.find('\\', start);
+      components.push_back(wire_path.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start));
+      if (end == std::string_view::npos) break;
+      start = end + 1;
+    }
+  }
+  if (components.empty() && !allow_root) return {{}, PathRefusal::EmptyPath};
+  for (std::string_view component : components) {
+    if (PathRefusal refusal = check_component(component); refusal != PathRefusal::None) return {{}, refusal};
+  }
+
+  std::error_code error;
+  std::filesystem::path canonical_root = std::filesystem::canonical(root, error);
+  if (error || !std::filesystem::is_directory(canonical_root, error)) return {{}, PathRefusal::RootUnavailable};
+
+  std::filesystem::path candidate = canonical_root;
+  for (std::string_view component : components) candidate /= std::filesystem::path(std::string(component));
+  std::filesystem::path resolved = std::filesystem::weakly_canonical(candidate, error);
+  if (error) return {{}, PathRefusal::OutsideRoot};
+  if (!is_within(resolved, canonical_root)) return {{}, PathRefusal::OutsideRoot};
+  return {resolved, PathRefusal::None};
+}
+
+int open_regular_file(const std::filesystem::path& path, int flags, int mode) {
+  int fd = ::open(path.c_str(), flags | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, mode);
+  if (fd < 0) return -1;
+  struct stat status {};
+  if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+    ::close(fd);
+    return -1;
+  }
+  int descriptor_flags = ::fcntl(fd, F_GETFL);
+  if (descriptor_flags >= 0) ::fcntl(fd, F_SETFL, descriptor_flags & ~O_NONBLOCK);
+  return fd;
+}
+
+}  // namespace dovel::platform

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/clock.h"
+
+namespace dovel::service {
+
+// The fixed 32-bit key shared by the service frame, the peer protocol and the searches.
+inline constexpr uint32_t kScrambleKey = 0x5E21C7A4;
+// Ports in service and search records are XORed with this; the frame check word uses it too.
+inline constexpr uint16_t kPortMask = 0x2A9D;
+
+inline constexpr size_t kFrameHeaderSize = 8;
+// The length word counts the type word and the payload.
+inline constexpr size_t kMaxFramePayload = 0xFFFF - 2;
+
+// XOR with the key: byte k of the data with key byte (k mod 4), little-endian.
+// Its own inverse; `source` and `destination` may be the same buffer.
+void scramble(size_t length, uint8_t* destination, const uint8_t* source);
+std::string scrambled(std::string_view data);
+
+// An outgoing frame: check word, tick16, length = payload + 2, type, payload;
+// everything from the type on is scrambled. nullopt when the payload is too long.
+std::optional<std::string> build_frame(uint16_t type, std::string_view payload, uint16_t tick16);
+std::optional<std::string> build_frame(uint16_t type, std::string_view payload, const platform::Clock& clock = platform::system_clock());
+
+// The check word of a frame built at `tick16`.
+constexpr uint16_t frame_check_word(uint16_t tick16) { return static_cast<uint16_t>(~(tick16 ^ kPortMask)); }
+
+// The check byte of a search datagram of `type`.
+constexpr uint8_t search_check_byte(uint8_t type) { return static_cast<uint8_t>(~(type ^ (kPortMask & 0xFF))); }
+
+constexpr uint16_t mask_port(uint16_t port) { return port ^ kPortMask; }
+
+// The framing of the peer side channel and the direct chat: a u32 length XORed
+// with the key, then the scrambled payload.
+std::string build_keyed_length_frame(std::string_view payload);
+
+}  // namespace dovel::service

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+
+namespace dovel::util {
+
+bool FolderExists(const std::filesystem::path& path);
+// Creates every missing folder along the path; an existing folder is success.
+bool CreateFolderPath(const std::filesystem::path& path);
+// Length of a regular file, 0 when it cannot be opened.
+uint64_t FileSize(const std::filesystem::path& path);
+// An identifier of the file system holding `path` (0 when unknown).
+uint32_t VolumeSerial(const std::filesystem::path& path);
+
+// "a//b///c/" -> "a/b/c/": the default folders are built by joining texts.
+std::string collapse_doubled_separators(std::string_view path);
+
+}  // namespace dovel::util
