@@ -15,11 +15,6 @@ size_t index_of(Hive hive) { return static_cast<size_t>(hive); }
 
 }  // namespace
 
-bool RegistryStore::FileIdentity::operator==(const FileIdentity& other) const {
-  return device == other.device && inode == other.inode && size == other.size && modified.tv_sec == other.modified.tv_sec &&
-         modified.tv_nsec == other.modified.tv_nsec;
-}
-
 RegistryStore::RegistryStore(std::filesystem::path folder) : folder_(std::move(folder)) {}
 
 std::filesystem::path RegistryStore::file_of(Hive hive) const {
@@ -33,16 +28,16 @@ std::optional<RegistryHive> RegistryStore::load_locked(Hive hive) const {
   struct stat status {};
   if (::stat(path.c_str(), &status) != 0) {
     if (errno != ENOENT) return std::nullopt;
-    cached.identity.reset();
+    cached.text.reset();
     cached.hive = RegistryHive();
     return cached.hive;
   }
-  FileIdentity identity{status.st_dev, status.st_ino, status.st_size, status.st_mtim};
-  if (cached.identity && *cached.identity == identity) return cached.hive;
   auto text = read_whole_file(path, kMaxHiveBytes);
   if (!text) return std::nullopt;
-  cached.hive = RegistryHive::parse(*text);
-  cached.identity = identity;
+  if (cached.text != text) {
+    cached.hive = RegistryHive::parse(*text);
+    cached.text = std::move(text);
+  }
   return cached.hive;
 }
 
@@ -76,10 +71,7 @@ bool RegistryStore::edit(Hive hive, const std::function<void(RegistryHive&)>& ch
   std::optional<RegistryHive> contents = load_locked(hive);
   if (!contents) return false;
   change(*contents);
-  if (!write_file_atomically(file_of(hive), contents->serialize())) return false;
-  // The next read re-reads the file we just wrote, which also records its identity.
-  cache_[index_of(hive)].identity.reset();
-  return true;
+  return write_file_atomically(file_of(hive), contents->serialize());
 }
 
 bool RegistryStore::write_string(Hive hive, std::string_view key, std::string_view name, std::string_view value) {

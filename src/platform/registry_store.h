@@ -1,9 +1,6 @@
 #pragma once
 
-#include <sys/types.h>
-
 #include <array>
-#include <ctime>
 #include <filesystem>
 #include <functional>
 #include <mutex>
@@ -43,19 +40,15 @@ class RegistryStore {
   std::filesystem::path file_of(Hive hive) const;
 
  private:
-  struct FileIdentity {
-    dev_t device = 0;
-    ino_t inode = 0;
-    off_t size = -1;
-    timespec modified{};
-    bool operator==(const FileIdentity& other) const;
-  };
+  // The parsed hive together with the text it came from. The file is read on every
+  // access and parsed again only when its text differs: size, time stamp and inode
+  // number do not tell two versions apart (coarse time stamps, reused inodes).
   struct Cached {
-    std::optional<FileIdentity> identity;
+    std::optional<std::string> text;
     RegistryHive hive;
   };
 
-  // Reads the file when it changed since the last read; nullopt when it exists but cannot be read.
+  // The file's current contents; nullopt when it exists but cannot be read.
   std::optional<RegistryHive> load_locked(Hive hive) const;
 
   std::filesystem::path folder_;

@@ -22,6 +22,22 @@ bool is_within(const std::filesystem::path& candidate, const std::filesystem::pa
   return root_end == root.end();
 }
 
+// weakly_canonical() stops at the first component that does not exist and keeps
+// the rest as written. A link whose target does not exist counts as missing there,
+// so it would pass unresolved, and whoever then creates the file or folder creates
+// the link's target, wherever it points. Finds such a link before that point.
+bool has_dangling_link(const std::filesystem::path& root, const std::vector<std::string_view>& components) {
+  std::filesystem::path probe = root;
+  for (std::string_view component : components) {
+    probe /= std::filesystem::path(std::string(component));
+    std::error_code error;
+    std::filesystem::file_status own = std::filesystem::symlink_status(probe, error);
+    if (error || !std::filesystem::exists(own)) return false;  // nothing from here on exists
+    if (std::filesystem::is_symlink(own) && !std::filesystem::exists(std::filesystem::status(probe, error))) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 ResolvedPath resolve_below(const std::filesystem::path& root, std::string_view wire_path, bool allow_root) {
@@ -52,6 +68,7 @@ ResolvedPath resolve_below(const std::filesystem::path& root, std::string_view w
   std::filesystem::path resolved = std::filesystem::weakly_canonical(candidate, error);
   if (error) return {{}, PathRefusal::OutsideRoot};
   if (!is_within(resolved, canonical_root)) return {{}, PathRefusal::OutsideRoot};
+  if (has_dangling_link(canonical_root, components)) return {{}, PathRefusal::OutsideRoot};
   return {resolved, PathRefusal::None};
 }
 

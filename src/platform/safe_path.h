@@ -12,7 +12,7 @@ enum class PathRefusal {
   DotComponent,     // "." or ".."
   BadCharacter,     // "/" or NUL inside a component
   RootUnavailable,  // the root does not exist or cannot be resolved
-  OutsideRoot,      // resolves (through a symbolic link) outside the root
+  OutsideRoot,      // resolves (through a symbolic link) outside the root, or through a link that leads nowhere
 };
 
 struct ResolvedPath {

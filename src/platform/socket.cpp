@@ -41,7 +41,8 @@ WaitResult wait_for(int fd, short events, int timeout_ms) {
 }  // namespace
 
 std::optional<Ipv4> parse_ipv4(std::string_view dotted) {
-  if (dotted.empty() || dotted.size() > 15) return std::nullopt;
+  // A NUL would end the C string early and let "1.2.3.4\0junk" through.
+  if (dotted.empty() || dotted.size() > 15 || dotted.find('\0') != std::string_view::npos) return std::nullopt;
   std::string text(dotted);
   in_addr parsed{};
   if (::inet_pton(AF_INET, text.c_str(), &parsed) != 1) return std::nullopt;

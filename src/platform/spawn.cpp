@@ -1,5 +1,6 @@
 #include "platform/spawn.h"
 
+#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 
@@ -23,8 +24,24 @@ std::optional<pid_t> spawn_process(const std::vector<std::string>& argv, const s
     posix_spawn_file_actions_destroy(&actions);
     return std::nullopt;
   }
+  // Ignored signals and the calling thread's signal mask survive exec. We ignore
+  // SIGPIPE and workers may block signals; the child gets the defaults instead.
+  posix_spawnattr_t attributes;
+  if (posix_spawnattr_init(&attributes) != 0) {
+    posix_spawn_file_actions_destroy(&actions);
+    return std::nullopt;
+  }
+  sigset_t to_default;
+  sigset_t no_signals;
+  sigemptyset(&to_default);
+  sigaddset(&to_default, SIGPIPE);
+  sigemptyset(&no_signals);
+  posix_spawnattr_setsigdefault(&attributes, &to_default);
+  posix_spawnattr_setsigmask(&attributes, &no_signals);
+  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
   pid_t pid = 0;
-  int result = posix_spawnp(&pid, arguments.front(), &actions, nullptr, arguments.data(), environ);
+  int result = posix_spawnp(&pid, arguments.front(), &actions, &attributes, arguments.data(), environ);
+  posix_spawnattr_destroy(&attributes);
   posix_spawn_file_actions_destroy(&actions);
   if (result != 0) return std::nullopt;
   return pid;

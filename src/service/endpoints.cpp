@@ -42,9 +42,13 @@ std::string ports_text(const std::array<uint16_t, N>& ports) {
 }
 
 bool parse_web_base(std::string_view text, std::string& web_base) {
-  if (!util::starts_with_ascii_nocase(text, "http://") && !util::starts_with_ascii_nocase(text, "https://")) return false;
+  size_t scheme_length = util::starts_with_ascii_nocase(text, "https://") ? 8 : util::starts_with_ascii_nocase(text, "http://") ? 7 : 0;
+  if (scheme_length == 0) return false;
   if (text.find_first_of(" \t\"'<>") != std::string_view::npos) return false;
-  while (!text.empty() && text.back() == '/') text.remove_suffix(1);
+  while (text.size() > scheme_length && text.back() == '/') text.remove_suffix(1);
+  // Without a host there is nothing to reach, and what format() would write
+  // ("http:" once the slashes were gone) would not read back.
+  if (text.size() == scheme_length || text[scheme_length] == '/') return false;
   web_base = std::string(text);
   return true;
 }

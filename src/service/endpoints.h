@@ -37,8 +37,8 @@ struct ServiceEndpoints {
 
 // The settings of service.conf ("key = value" lines, '#' comments).
 struct ServiceConfig {
-  platform::Ipv4 host_a;
-  platform::Ipv4 host_b;
+  platform::Ipv4 host_a = 0;
+  platform::Ipv4 host_b = 0;
   std::string web_base;
   uint16_t authentication_port = 11060;
   std::array<uint16_t, 3> registration_ports{11072, 11073, 11074};
