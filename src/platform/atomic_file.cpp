@@ -9,19 +9,19 @@
 #include <cstdlib>
 
 namespace dovel::platform {
-namespace {
-
-bool write_all(int fd, std::string_view content) {
-  while (!content.empty()) {
-    ssize_t written = ::write(fd, content.data(), content.size());
+bool write_all(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    ssize_t written = ::write(fd, bytes.data(), bytes.size());
     if (written < 0) {
       if (errno == EINTR) continue;
       return false;
     }
-    content.remove_prefix(static_cast<size_t>(written));
+    bytes.remove_prefix(static_cast<size_t>(written));
   }
   return true;
 }
+
+namespace {
 
 void sync_folder(const std::filesystem::path& folder) {
   int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);

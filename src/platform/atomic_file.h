@@ -7,6 +7,9 @@
 
 namespace dovel::platform {
 
+// Writes every byte to a file descriptor, retrying short and interrupted writes.
+bool write_all(int fd, std::string_view bytes);
+
 // Replaces `path` with `content` so that a crash at any moment leaves either the
 // old or the new file: temporary file in the same folder, fsync, rename, fsync of
 // the folder.

@@ -16,18 +16,30 @@ DataHome self_contained(const std::filesystem::path& folder) {
   return {root, root / "config"};
 }
 
+std::optional<std::filesystem::path> absolute_variable(const EnvironmentLookup& environment, const char* name) {
+  auto value = variable(environment, name);
+  if (value && !value->is_absolute()) return std::nullopt;
+  return value;
+}
+
 }  // namespace
+
+std::optional<XdgBaseFolders> xdg_base_folders(const EnvironmentLookup& environment) {
+  auto home = variable(environment, "HOME");
+  auto data = absolute_variable(environment, "XDG_DATA_HOME");
+  auto config = absolute_variable(environment, "XDG_CONFIG_HOME");
+  if (!data && home) data = *home / ".local" / "share";
+  if (!config && home) config = *home / ".config";
+  if (!data || !config) return std::nullopt;
+  return XdgBaseFolders{*data, *config};
+}
 
 std::optional<DataHome> resolve_data_home(const std::optional<std::string>& home_option, const EnvironmentLookup& environment) {
   if (home_option && !home_option->empty()) return self_contained(*home_option);
   if (auto dovel_home = variable(environment, "DOVEL_HOME")) return self_contained(*dovel_home);
-  auto home = variable(environment, "HOME");
-  auto data = variable(environment, "XDG_DATA_HOME");
-  auto config = variable(environment, "XDG_CONFIG_HOME");
-  if (!data && home) data = *home / ".local" / "share";
-  if (!config && home) config = *home / ".config";
-  if (!data || !config) return std::nullopt;
-  return DataHome{*data / "dovel", *config / "dovel"};
+  auto xdg = xdg_base_folders(environment);
+  if (!xdg) return std::nullopt;
+  return DataHome{xdg->data / "dovel", xdg->config / "dovel"};
 }
 
 std::optional<DataHome> resolve_data_home(const std::optional<std::string>& home_option) {

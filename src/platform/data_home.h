@@ -20,9 +20,17 @@ struct DataHome {
 
 using EnvironmentLookup = std::function<const char*(const char*)>;
 
+// The user's XDG base folders: $XDG_DATA_HOME and $XDG_CONFIG_HOME, each
+// falling back to ~/.local/share and ~/.config (a relative value counts as unset).
+struct XdgBaseFolders {
+  std::filesystem::path data;
+  std::filesystem::path config;
+};
+std::optional<XdgBaseFolders> xdg_base_folders(const EnvironmentLookup& environment);
+
 // --home DIR wins, then DOVEL_HOME (both keep the settings in DIR/config, so one
 // folder describes one client), then $XDG_DATA_HOME/dovel with the settings in
-// $XDG_CONFIG_HOME/dovel (each falling back to the XDG defaults below $HOME).
+// $XDG_CONFIG_HOME/dovel.
 // nullopt when no folder can be derived (no option, no variables, no HOME).
 std::optional<DataHome> resolve_data_home(const std::optional<std::string>& home_option, const EnvironmentLookup& environment);
 

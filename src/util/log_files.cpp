@@ -7,22 +7,11 @@
 #include <cstdarg>
 #include <memory>
 
+#include "platform/atomic_file.h"
 #include "util/string_printf.h"
 
 namespace dovel::util {
 namespace {
-
-bool append_all(int fd, std::string_view bytes) {
-  while (!bytes.empty()) {
-    ssize_t written = ::write(fd, bytes.data(), bytes.size());
-    if (written < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    bytes.remove_prefix(static_cast<size_t>(written));
-  }
-  return true;
-}
 
 std::string_view strip_backslashes(std::string_view kind) {
   while (!kind.empty() && kind.front() == '\\') kind.remove_prefix(1);
@@ -65,7 +54,7 @@ bool LogFiles::WriteLog(std::string_view kind, std::string_view line, std::strin
   bool created = fd >= 0;
   if (!created && errno == EEXIST) fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC | O_NOFOLLOW);
   if (fd < 0) return false;
-  bool ok = (!created || append_all(fd, header)) && append_all(fd, entry);
+  bool ok = (!created || platform::write_all(fd, header)) && platform::write_all(fd, entry);
   ::close(fd);
   return ok;
 }

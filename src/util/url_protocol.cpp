@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "platform/atomic_file.h"
+#include "platform/data_home.h"
 #include "platform/ini_text.h"
 
 namespace dovel::util {
@@ -11,22 +12,12 @@ namespace {
 constexpr const char* kDesktopFileName = "dovel.desktop";
 constexpr const char* kSchemeType = "x-scheme-handler/dovel";
 
-std::optional<std::filesystem::path> variable(const char* name) {
-  const char* value = std::getenv(name);
-  if (value == nullptr || *value == '\0') return std::nullopt;
-  return std::filesystem::path(value);
-}
-
 }  // namespace
 
 std::optional<DesktopIntegrationPaths> DesktopIntegrationPathsFromEnvironment() {
-  auto home = variable("HOME");
-  auto data = variable("XDG_DATA_HOME");
-  auto config = variable("XDG_CONFIG_HOME");
-  if (!data && home) data = *home / ".local" / "share";
-  if (!config && home) config = *home / ".config";
-  if (!data || !config) return std::nullopt;
-  return DesktopIntegrationPaths{*data / "applications", *config / "mimeapps.list"};
+  auto xdg = platform::xdg_base_folders([](const char* name) { return std::getenv(name); });
+  if (!xdg) return std::nullopt;
+  return DesktopIntegrationPaths{xdg->data / "applications", xdg->config / "mimeapps.list"};
 }
 
 std::string DesktopExecQuote(const std::string& program) {

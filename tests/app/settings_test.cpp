@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <fstream>
-#include <sstream>
 
 #include "platform/registry_store.h"
 #include "support/fake_clock.h"
@@ -190,10 +188,8 @@ TEST_F(SettingsTest, OverlongTextsAreNotStoredAndTheLogSaysSo) {
   EXPECT_FALSE(store.read_string(Hive::CurrentUser, kSetting, "IntroURL"));
   EXPECT_EQ(store.read_string(Hive::CurrentUser, kSetting, "ServerSubject"), "kept");
 
-  std::ifstream log(home / "Log/System/2026-12-10.txt");
-  std::stringstream text;
-  text << log.rdbuf();
-  EXPECT_NE(text.str().find("IntroURL"), std::string::npos) << text.str();
+  std::string text = test::read_file(home / "Log/System/2026-12-10.txt");
+  EXPECT_NE(text.find("IntroURL"), std::string::npos) << text;
   util::ConfigureLogFiles(home.path(), platform::system_clock());
 }
 

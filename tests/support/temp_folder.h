@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <string>
 #include <string_view>
 
 namespace dovel::test {
@@ -21,5 +22,8 @@ class TempFolder {
  private:
   std::filesystem::path path_;
 };
+
+// The whole file, or "" when it cannot be read.
+std::string read_file(const std::filesystem::path& path);
 
 }  // namespace dovel::test

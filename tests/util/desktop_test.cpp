@@ -3,8 +3,6 @@
 #include <stdlib.h>
 
 #include <chrono>
-#include <fstream>
-#include <sstream>
 #include <thread>
 
 #include "platform/ini_text.h"
@@ -15,30 +13,23 @@
 namespace dovel::util {
 namespace {
 
-std::string read_file(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream content;
-  content << in.rdbuf();
-  return content.str();
-}
-
 TEST(UrlProtocol, RegistersTheSchemeHandlerAndKeepsOtherAssociations) {
   test::TempFolder folder;
   DesktopIntegrationPaths paths{folder / "share/applications", folder / "config/mimeapps.list"};
   folder.write("config/mimeapps.list", "[Default Applications]\ntext/html=browser.desktop\n\n[Added Associations]\nimage/png=viewer.desktop\n");
 
   ASSERT_TRUE(RegisterUrlProtocol(paths, "/opt/dovel dir/bin/dovel"));
-  std::string entry = read_file(paths.applications_folder / "dovel.desktop");
+  std::string entry = test::read_file(paths.applications_folder / "dovel.desktop");
   EXPECT_NE(entry.find("Exec=\"/opt/dovel dir/bin/dovel\" %u\n"), std::string::npos) << entry;
   EXPECT_NE(entry.find("MimeType=x-scheme-handler/dovel;\n"), std::string::npos) << entry;
 
-  std::string associations = read_file(paths.mimeapps_list);
+  std::string associations = test::read_file(paths.mimeapps_list);
   EXPECT_EQ(platform::find_ini_entry(associations, "Default Applications", "x-scheme-handler/dovel"), "dovel.desktop");
   EXPECT_EQ(platform::find_ini_entry(associations, "Default Applications", "text/html"), "browser.desktop");
   EXPECT_EQ(platform::find_ini_entry(associations, "Added Associations", "image/png"), "viewer.desktop");
 
   ASSERT_TRUE(RegisterUrlProtocol(paths, "/usr/bin/dovel")) << "registering again replaces the entry";
-  EXPECT_NE(read_file(paths.applications_folder / "dovel.desktop").find("Exec=\"/usr/bin/dovel\" %u"), std::string::npos);
+  EXPECT_NE(test::read_file(paths.applications_folder / "dovel.desktop").find("Exec=\"/usr/bin/dovel\" %u"), std::string::npos);
 }
 
 TEST(UrlProtocol, ExecQuotingEscapesWhatTheDesktopWouldInterpret) {

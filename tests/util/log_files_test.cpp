@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <sstream>
 #include <thread>
 #include <string>
@@ -13,13 +12,6 @@
 
 namespace dovel::util {
 namespace {
-
-std::string read_file(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream content;
-  content << in.rdbuf();
-  return content.str();
-}
 
 class LogFilesTest : public ::testing::Test {
  protected:
@@ -34,15 +26,15 @@ TEST_F(LogFilesTest, LinesAroundMidnightGoToTwoDatedFiles) {
   clock.set_local_now({2027, 1, 1, 0, 0, 1});
   ASSERT_TRUE(log.WriteLog(kDownloadLog, "[일반] 둘째", kDownloadLogHeader));
 
-  EXPECT_EQ(read_file(folder / "Log/Download/2026-12-31.txt"), std::string(kDownloadLogHeader) + "23:59:59  [일반] 첫째\r\n");
-  EXPECT_EQ(read_file(folder / "Log/Download/2027-01-01.txt"), std::string(kDownloadLogHeader) + "00:00:01  [일반] 둘째\r\n");
+  EXPECT_EQ(test::read_file(folder / "Log/Download/2026-12-31.txt"), std::string(kDownloadLogHeader) + "23:59:59  [일반] 첫째\r\n");
+  EXPECT_EQ(test::read_file(folder / "Log/Download/2027-01-01.txt"), std::string(kDownloadLogHeader) + "00:00:01  [일반] 둘째\r\n");
 }
 
 TEST_F(LogFilesTest, HeaderIsWrittenOnlyWhenTheFileIsCreated) {
   clock.set_local_now({2026, 3, 4, 5, 6, 7});
   ASSERT_TRUE(log.WriteLog("\\Upload\\", "one", kUploadLogHeader));
   ASSERT_TRUE(log.WriteLog(kUploadLog, "two", kUploadLogHeader));
-  EXPECT_EQ(read_file(folder / "Log/Upload/2026-03-04.txt"), std::string(kUploadLogHeader) + "05:06:07  one\r\n05:06:07  two\r\n");
+  EXPECT_EQ(test::read_file(folder / "Log/Upload/2026-03-04.txt"), std::string(kUploadLogHeader) + "05:06:07  one\r\n05:06:07  two\r\n");
 }
 
 TEST_F(LogFilesTest, KindsThatLeaveTheLogFolderAreRefused) {
@@ -56,7 +48,7 @@ TEST_F(LogFilesTest, SystemLinesReachTheStatusViewAndTheSystemFile) {
   log.LogSystemText("공유서버가 시작되었습니다.");
   ASSERT_EQ(shown.size(), 1u);
   EXPECT_EQ(shown[0], "\r\n[12.10 09:08:07] 공유서버가 시작되었습니다. ");
-  EXPECT_EQ(read_file(folder / "Log/System/2026-12-10.txt"), "09:08:07  공유서버가 시작되었습니다.\r\n");
+  EXPECT_EQ(test::read_file(folder / "Log/System/2026-12-10.txt"), "09:08:07  공유서버가 시작되었습니다.\r\n");
 }
 
 TEST_F(LogFilesTest, ConcurrentWritersNeverInterleaveALine) {
@@ -68,7 +60,7 @@ TEST_F(LogFilesTest, ConcurrentWritersNeverInterleaveALine) {
     });
   }
   for (auto& writer : writers) writer.join();
-  std::istringstream lines(read_file(folder / "Log/System/2026-01-02.txt"));
+  std::istringstream lines(test::read_file(folder / "Log/System/2026-01-02.txt"));
   std::string line;
   int count = 0;
   while (std::getline(lines, line)) {
