@@ -70,7 +70,7 @@ class Settings {
   bool check_share_settings();
 
   // The settings lock, for callers that must read several values at one moment.
-  std::recursive_mutex& lock() const { return lock_; }
+  std::recursive_mutex& settings_lock() const { return lock_; }
   StoredSettings values() const;
   // Applies a change to the stored values. Refused (false, nothing changed) when a
   // share name or folder would hold ';', which the stored list cannot keep.
