@@ -42,17 +42,6 @@ std::vector<share::SharedFolder> load_folder_list(const SettingsRegistry::Reader
   return folders;
 }
 
-// Both paths resolved (links, "..", trailing separators) so that two spellings
-// of one folder compare equal.
-std::filesystem::path comparable_folder(std::string_view path) {
-  std::error_code error;
-  std::filesystem::path resolved = std::filesystem::weakly_canonical(std::filesystem::path(std::string(path)), error);
-  if (error) resolved = std::filesystem::path(std::string(path)).lexically_normal();
-  std::string text = resolved.string();
-  while (text.size() > 1 && text.back() == '/') text.pop_back();
-  return text;
-}
-
 }  // namespace
 
 bool storable_in_folder_list(const share::SharedFolder& folder) {
@@ -93,13 +82,16 @@ void Settings::Load() {
   loaded.max_for_folder_down = in_range(number("MaxForFolderDown", 3), 0, 6, 3);
 
   loaded.shared_folders = load_folder_list(reader);
-  if (loaded.shared_folders.empty()) {
+  const bool made_default_folder = loaded.shared_folders.empty();
+  if (made_default_folder) {
     loaded.shared_folders.push_back({std::string(kDefaultShareName), default_folder(program_folder_, "Upload"), kDefaultShareFlags});
   }
 
   std::lock_guard guard(lock_);
   values_ = std::move(loaded);
   server_kind = 0;
+  // The default shared folder is stored at once, so the list is never empty on disk.
+  if (made_default_folder) Save();
 }
 
 bool Settings::Save() {
@@ -160,11 +152,10 @@ bool Settings::check_share_settings() {
     util::SetLastErrorText("친구전용폴더를 제외한 공유폴더는 1개이상이 지정이 되어야합니다.");
     return false;
   }
-  const std::filesystem::path download_folder = comparable_folder(v.down_path);
   for (size_t i = 0; i < v.shared_folders.size(); ++i) {
     const share::SharedFolder& folder = v.shared_folders[i];
     const int number = static_cast<int>(i + 1);
-    if (!folder.path.empty() && comparable_folder(folder.path) == download_folder) {
+    if (util::SameFolder(folder.path, v.down_path)) {
       util::SetLastErrorText("%d번째 공유폴더와 다운로드폴더가 같습니다. 공유폴더와 다운폴더는 틀려야 합니다.", number);
       return false;
     }

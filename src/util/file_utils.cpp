@@ -35,6 +35,25 @@ uint32_t VolumeSerial(const std::filesystem::path& path) {
   return static_cast<uint32_t>(words[0]) ^ static_cast<uint32_t>(words[1]);
 }
 
+namespace {
+
+std::string comparable_folder(std::string_view path) {
+  std::error_code error;
+  std::filesystem::path given{std::string(path)};
+  std::filesystem::path resolved = std::filesystem::weakly_canonical(given, error);
+  if (error) resolved = given.lexically_normal();
+  std::string text = resolved.string();
+  while (text.size() > 1 && text.back() == '/') text.pop_back();
+  return text;
+}
+
+}  // namespace
+
+bool SameFolder(std::string_view a, std::string_view b) {
+  if (a.empty() || b.empty()) return false;
+  return comparable_folder(a) == comparable_folder(b);
+}
+
 std::string collapse_doubled_separators(std::string_view path) {
   std::string result;
   result.reserve(path.size());

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <string>
+#include <string_view>
 
 namespace dovel::util {
 
@@ -12,6 +14,10 @@ bool CreateFolderPath(const std::filesystem::path& path);
 uint64_t FileSize(const std::filesystem::path& path);
 // An identifier of the file system holding `path` (0 when unknown).
 uint32_t VolumeSerial(const std::filesystem::path& path);
+
+// True when both paths name one folder: links, ".." and trailing separators are
+// resolved first (where the case of a name matters, as it does here).
+bool SameFolder(std::string_view a, std::string_view b);
 
 // "a//b///c/" -> "a/b/c/": the default folders are built by joining texts.
 std::string collapse_doubled_separators(std::string_view path);

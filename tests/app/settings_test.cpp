@@ -46,6 +46,7 @@ TEST_F(SettingsTest, EmptyStoreGivesTheDefaults) {
   EXPECT_EQ(v.shared_folders[0].path, (home / "Upload").string() + "/");
   EXPECT_EQ(v.shared_folders[0].flags, 5u);
   EXPECT_TRUE(std::filesystem::is_directory(v.shared_folders[0].path));
+  EXPECT_EQ(store.read_string(Hive::CurrentUser, kFolderList, "0"), "기본공유폴더;" + v.shared_folders[0].path + ";5") << "saved back at once";
   EXPECT_TRUE(v.show_server && v.use_multi_down && v.allow_memo && v.ultra_turbo && v.auto_hash && v.use_notify_window);
   EXPECT_FALSE(v.use_intro_url || v.auto_retry_stop_down || v.use_server_reserve || v.use_server_reserve_repeat);
   EXPECT_EQ(v.sel_limit_down_same_time, 1u);
@@ -185,7 +186,7 @@ TEST_F(SettingsTest, OverlongTextsAreNotStoredAndTheLogSaysSo) {
     v.server_subject = "kept";
   });
   ASSERT_TRUE(settings.Save());
-  EXPECT_FALSE(store.read_string(Hive::CurrentUser, kSetting, "IntroURL"));
+  EXPECT_EQ(store.read_string(Hive::CurrentUser, kSetting, "IntroURL"), "") << "the stored value stays as it was";
   EXPECT_EQ(store.read_string(Hive::CurrentUser, kSetting, "ServerSubject"), "kept");
 
   std::string text = test::read_file(home / "Log/System/2026-12-10.txt");
