@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "cli/tool_local_commands.h"
 #include "platform/socket.h"
 #include "share/file_hash.h"
 #include "util/launch_request.h"
@@ -26,6 +27,9 @@ constexpr const char* kUsage =
     "  encode TEXT                        print the letter-pair encoding of TEXT\n"
     "  decode TEXT                        print the text a letter-pair encoding stands for\n"
     "  parse URL                          print the fields of a dovel:// request\n"
+    "  db-init [--home DIR]               create and migrate the data home's two database files\n"
+    "  index [--home DIR]                 hash the data home's shared folders once and print\n"
+    "                                     files=N bytes=B mib=M hashed=K\n"
     "  --help                             show this text\n";
 
 int usage_error() {
@@ -116,5 +120,8 @@ int main(int argc, char** argv) {
   if (command == "encode" && count == 1) return encode_command(arguments[1]);
   if (command == "decode" && count == 1) return decode_command(arguments[1]);
   if (command == "parse" && count == 1) return parse_command(arguments[1]);
+  const std::vector<std::string> options(arguments.begin() + 1, arguments.end());
+  if (command == "db-init") return cli::db_init_command(options);
+  if (command == "index") return cli::index_command(options);
   return usage_error();
 }

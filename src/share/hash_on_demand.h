@@ -1,0 +1,22 @@
+#pragma once
+
+#include <filesystem>
+#include <string_view>
+
+#include "app/settings.h"
+#include "platform/clock.h"
+#include "share/file_hash.h"
+#include "share/shared_folder.h"
+
+namespace dovel::share {
+
+// The FileHash of one shared file that a peer asks for, computed now when the
+// table has none. `relative_path` and `file_name` come from the peer: they are
+// resolved below the shared folder and anything that escapes it, or names no
+// non-empty regular file, gives an empty result. When the file is not in share
+// `index`, the other shares are tried in order with the same path. The caller
+// refuses the request while a full run is active.
+FileHash hash_on_demand(app::Settings& settings, const std::filesystem::path& database_file, const platform::Clock& clock,
+                        std::string_view relative_path, std::string_view file_name, ShareIndex index);
+
+}  // namespace dovel::share

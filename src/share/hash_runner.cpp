@@ -1,0 +1,69 @@
+#include "share/hash_runner.h"
+
+#include <algorithm>
+
+#include "share/hash_on_demand.h"
+
+namespace dovel::share {
+
+HashRunner::HashRunner(HashRunContext context) : context_(std::move(context)) {}
+
+HashRunner::~HashRunner() {
+  std::vector<Worker> workers;
+  {
+    std::lock_guard guard(lock_);
+    if (active_) active_->Stop();
+    active_.reset();
+    workers = std::move(workers_);
+  }
+  for (Worker& worker : workers) worker.run->Stop();
+  for (Worker& worker : workers) worker.thread.join();
+}
+
+void HashRunner::join_finished_locked() {
+  auto finished = std::stable_partition(workers_.begin(), workers_.end(), [](const Worker& worker) { return !*worker.finished; });
+  for (auto worker = finished; worker != workers_.end(); ++worker) worker->thread.join();
+  workers_.erase(finished, workers_.end());
+}
+
+void HashRunner::start_hash_run(int mode) {
+  std::lock_guard guard(lock_);
+  join_finished_locked();
+  if (active_) active_->Stop();
+  auto run = std::make_shared<HashRun>(context_, mode);
+  auto finished = std::make_shared<std::atomic<bool>>(false);
+  active_ = run;
+  std::thread thread([this, run, finished] {
+    run->Run();
+    {
+      // A run that ends on its own forgets itself; a cancelled one was forgotten already.
+      std::lock_guard end_guard(lock_);
+      if (active_ == run && run->running()) active_.reset();
+    }
+    *finished = true;
+  });
+  workers_.push_back({run, finished, std::move(thread)});
+}
+
+void HashRunner::cancel() {
+  std::lock_guard guard(lock_);
+  if (active_) active_->Stop();
+  active_.reset();
+}
+
+bool HashRunner::active() const {
+  std::lock_guard guard(lock_);
+  return active_ != nullptr;
+}
+
+std::shared_ptr<HashRun> HashRunner::active_run() const {
+  std::lock_guard guard(lock_);
+  return active_;
+}
+
+FileHash HashRunner::hash_on_demand(std::string_view relative_path, std::string_view file_name, ShareIndex index) {
+  if (active()) return {};
+  return share::hash_on_demand(*context_.settings, context_.database_file, *context_.clock, relative_path, file_name, index);
+}
+
+}  // namespace dovel::share

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <memory>
+#include <mutex>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+#include "share/file_hash.h"
+#include "share/hash_run.h"
+
+namespace dovel::share {
+
+// Owns the hashing runs of the program: at most one is active; starting a new
+// one cancels the old, which finishes on its own thread. Every thread is joined
+// when the runner goes.
+class HashRunner {
+ public:
+  explicit HashRunner(HashRunContext context);
+  ~HashRunner();
+  HashRunner(const HashRunner&) = delete;
+  HashRunner& operator=(const HashRunner&) = delete;
+
+  // Cancels the active run, if any, and starts a new one in `mode` on its own thread.
+  void start_hash_run(int mode);
+  // The user's cancel: the active run stops and is forgotten.
+  void cancel();
+  bool active() const;
+  // The active run, for its progress; null when none.
+  std::shared_ptr<HashRun> active_run() const;
+
+  // A peer's request for one file's hash; refused (empty) while a full run is active.
+  FileHash hash_on_demand(std::string_view relative_path, std::string_view file_name, ShareIndex index);
+
+ private:
+  struct Worker {
+    std::shared_ptr<HashRun> run;
+    std::shared_ptr<std::atomic<bool>> finished;
+    std::thread thread;
+  };
+
+  void join_finished_locked();
+
+  HashRunContext context_;
+  mutable std::mutex lock_;
+  std::shared_ptr<HashRun> active_;
+  std::vector<Worker> workers_;
+};
+
+}  // namespace dovel::share

@@ -1,0 +1,48 @@
+#include "share/shared_folder_move.h"
+
+#include <mutex>
+#include <utility>
+
+#include "db/database_lock.h"
+#include "util/string_printf.h"
+
+namespace dovel::share {
+
+bool renumber_share_index(db::Sqlite3Connection& connection, ShareIndex upper, ShareIndex lower) {
+  std::lock_guard guard(db::database_lock());
+  try {
+    connection.Execute("begin transaction;");
+  } catch (const db::CppSQLite3Exception&) {
+    return false;
+  }
+  try {
+    connection.Execute(util::string_printf("Update [shared_files] Set [shared_index]=%d Where [shared_index]=%d", kParkingShareIndex, upper));
+    connection.Execute(util::string_printf("Update [shared_files] Set [shared_index]=%d Where [shared_index]=%d", upper, lower));
+    connection.Execute(util::string_printf("Update [shared_files] Set [shared_index]=%d Where [shared_index]=%d", lower, kParkingShareIndex));
+    connection.Execute("commit transaction;");
+    return true;
+  } catch (const db::CppSQLite3Exception&) {
+    try {
+      connection.Execute("rollback transaction;");
+    } catch (const db::CppSQLite3Exception&) {
+    }
+    return false;
+  }
+}
+
+MoveResult move_shared_folder(std::vector<SharedFolder>& rows, size_t index, MoveDirection direction, db::Sqlite3Connection& connection,
+                              bool hashing_active) {
+  if (hashing_active) return {false, "해싱중에는 위치를 이동할 수 없습니다."};
+  if (index >= rows.size()) return {};
+  if (direction == MoveDirection::Up && index == 0) return {};
+  if (direction == MoveDirection::Down && index + 1 >= rows.size()) return {};
+  size_t upper = direction == MoveDirection::Up ? index - 1 : index;
+  size_t lower = upper + 1;
+  if (!renumber_share_index(connection, static_cast<ShareIndex>(upper), static_cast<ShareIndex>(lower))) {
+    return {false, "공유폴더의 위치를 바꾸지 못했습니다."};
+  }
+  std::swap(rows[upper], rows[lower]);
+  return {true, std::nullopt};
+}
+
+}  // namespace dovel::share
