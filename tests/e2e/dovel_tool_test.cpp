@@ -74,6 +74,26 @@ TEST(DovelTool, PrintsTheFieldsOfARequestInOrder) {
   EXPECT_EQ(tool({"parse", "no scheme"}).exit_code, 1);
 }
 
+TEST(DovelTool, IndexesTheSharedFoldersOfADataHome) {
+  test::TempFolder home;
+  auto init = tool({"db-init", "--home", home.path().string()});
+  ASSERT_EQ(init.exit_code, 0) << init.errors;
+  EXPECT_TRUE(std::filesystem::exists(home / "DovelData.dat"));
+  EXPECT_TRUE(std::filesystem::exists(home / "DovelInfo.dat"));
+
+  // The default shared folder is "Upload" in the data home.
+  home.write("Upload/small.txt", "hello");
+  home.write("Upload/Movies/big.avi", "");
+  std::filesystem::resize_file(home / "Upload/Movies/big.avi", 20u << 20);
+  auto indexed = tool({"index", "--home", home.path().string()});
+  ASSERT_EQ(indexed.exit_code, 0) << indexed.errors;
+  EXPECT_EQ(indexed.output, "files=2 bytes=20971525 mib=20 hashed=1\n");
+
+  auto again = tool({"index", "--home", home.path().string()});
+  EXPECT_EQ(again.output, "files=2 bytes=20971525 mib=20 hashed=0\n") << "the unchanged large file is reused";
+  EXPECT_EQ(tool({"index", "--bogus"}).exit_code, 2);
+}
+
 TEST(DovelTool, HelpAndUsage) {
   auto help = tool({"--help"});
   EXPECT_EQ(help.exit_code, 0);

@@ -1,0 +1,70 @@
+#include "share/hash_runner.h"
+
+#include <gtest/gtest.h>
+
+#include <future>
+
+#include "share/hashing_fixture.h"
+
+namespace dovel::share {
+namespace {
+
+using HashRunnerTest = HashingFixture;
+
+TEST_F(HashRunnerTest, ANewStartCancelsTheActiveRun) {
+  set_shares({{"public", SHARE_READ}});
+  for (int i = 0; i < 5; ++i) temp.write("shares/public/f" + std::to_string(i) + ".txt", "x");
+
+  std::promise<void> entered;
+  std::promise<void> release;
+  auto released = release.get_future().share();
+  std::atomic<int> calls{0};
+  HashRunContext runner_context = context();
+  runner_context.after_each_file = [&] {
+    if (calls++ != 0) return;
+    entered.set_value();
+    released.wait();
+  };
+  {
+    HashRunner runner(runner_context);
+    runner.start_hash_run(0);
+    entered.get_future().wait();
+    auto first = runner.active_run();
+    runner.start_hash_run(1);
+    EXPECT_FALSE(first->running());
+    EXPECT_NE(runner.active_run(), first);
+    release.set_value();
+    ASSERT_TRUE(target.wait_for(2));
+  }
+  std::vector<test::RecordingTarget::Seen> seen = target.seen();
+  ASSERT_EQ(seen.size(), 2u);
+  std::sort(seen.begin(), seen.end(), [](const auto& a, const auto& b) { return a.wparam < b.wparam; });
+  EXPECT_EQ(seen[0].wparam, 0u);
+  EXPECT_EQ(seen[0].lparam, 0) << "the cancelled run";
+  EXPECT_EQ(seen[1].wparam, 1u);
+  EXPECT_EQ(seen[1].lparam, 1) << "the new run completes";
+  EXPECT_EQ(rows().size(), 5u) << "the new run's rows survive the old run's end";
+}
+
+TEST_F(HashRunnerTest, CancelAndDestructionStopAndJoin) {
+  set_shares({{"public", SHARE_READ}});
+  for (int i = 0; i < 3; ++i) temp.write("shares/public/f" + std::to_string(i) + ".txt", "x");
+  std::promise<void> entered;
+  bool first = true;
+  HashRunContext runner_context = context();
+  runner_context.after_each_file = [&] {
+    if (!first) return;
+    first = false;
+    entered.set_value();
+  };
+  HashRunner runner(runner_context);
+  runner.start_hash_run(0);
+  entered.get_future().wait();
+  runner.cancel();
+  EXPECT_FALSE(runner.active());
+  ASSERT_TRUE(target.wait_for(1));
+  EXPECT_EQ(target.seen()[0].lparam, 0);
+}
+
+}  // namespace
+}  // namespace dovel::share
