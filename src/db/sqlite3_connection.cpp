@@ -120,6 +120,13 @@ Sqlite3Connection::~Sqlite3Connection() { Close(); }
 void Sqlite3Connection::Open(const std::filesystem::path& file) {
   Close();
   handle_ = Engine::open(file, kBusyTimeoutMs);
+  // The shared-files table is an index that the next hashing run can rebuild:
+  // a write-ahead log without a sync at every commit keeps it consistent after a
+  // crash and spares each small write its own disk flush.
+  try {
+    Execute("PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;");
+  } catch (const CppSQLite3Exception&) {
+  }
 }
 
 void Sqlite3Connection::Close() {

@@ -97,7 +97,9 @@ FileHash hash_on_demand(app::Settings& settings, const std::filesystem::path& da
     FileHash hash = stored != nullptr ? stored : "";
     const int64_t row_id = found.Int64(2);
     found.Finish();
-    if (hash.empty()) hash = hash_now();
+    // A stored hash is the answer; rewriting its row would only cost a write.
+    if (!hash.empty()) return hash;
+    hash = hash_now();
     db::Sqlite3Statement update = connection.Prepare("Update [shared_files] Set [hash]=?, [uniq_id]=? Where [idx]=?");
     update.Bind(0, hash);
     update.Bind(1, run_id);

@@ -271,6 +271,9 @@ void HashRun::Run() {
     connection.Execute(util::string_printf("Delete From [shared_files] Where [uniq_id]<>%d", run_id));
     connection.Execute("commit transaction;");
     in_transaction = false;
+    // Without statistics the planner looks rows up by their share index, which
+    // nearly every row shares; with them it uses the name.
+    connection.Execute("ANALYZE shared_files;");
     util::LogSystem(stopped ? "파일해싱이 중지되었습니다." : "파일해싱을 완료하였습니다.");
   } catch (const db::CppSQLite3Exception& error) {
     util::LogSystem("파일해싱에러: %s", error.message().c_str());
