@@ -92,7 +92,9 @@ bool run_migration(InfoDatabase& info, std::initializer_list<const char*> statem
       return false;
     }
   }
-  return info.InfoExecute("commit Transaction;");
+  if (info.InfoExecute("commit Transaction;")) return true;
+  info.InfoExecute("rollback Transaction;");
+  return false;
 }
 
 bool create_with_indexes(InfoDatabase& info, const char* table, std::initializer_list<const char*> indexes) {

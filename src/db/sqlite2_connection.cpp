@@ -79,6 +79,8 @@ bool Sqlite2Query::AtEnd() const {
 
 void Sqlite2Query::Next() {
   check_statement();
+  // Stepping a finished statement would start it over; past the end stays at the end.
+  if (at_end_) return;
   step();
 }
 

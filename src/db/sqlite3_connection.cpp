@@ -71,6 +71,9 @@ bool Sqlite3Query::AtEnd() const {
 
 void Sqlite3Query::Next() {
   check_statement();
+  // Stepping a finished statement would start it over, running an insert or
+  // update a second time; past the end stays at the end.
+  if (at_end_) return;
   at_end_ = !Engine::step(connection_, statement_, owns_statement_);
 }
 

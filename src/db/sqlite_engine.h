@@ -111,7 +111,9 @@ struct SqliteEngine {
 
   static void bind_text(sqlite3_stmt* statement, int parameter, std::string_view text) {
     require_statement(statement);
-    int result = sqlite3_bind_text(statement, parameter + 1, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+    // A default string_view has no data pointer, which the engine would bind as NULL.
+    const char* data = text.data() != nullptr ? text.data() : "";
+    int result = sqlite3_bind_text(statement, parameter + 1, data, static_cast<int>(text.size()), SQLITE_TRANSIENT);
     if (result != SQLITE_OK) fail(result, "Error binding string param");
   }
   static void bind_int(sqlite3_stmt* statement, int parameter, int64_t value) {
