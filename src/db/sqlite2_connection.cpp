@@ -88,53 +88,17 @@ void Sqlite2Query::Finish() { Engine::finish(connection_, statement_, owns_state
 
 // ---- Sqlite2Statement ----
 
-Sqlite2Statement::Sqlite2Statement(sqlite3* connection, sqlite3_stmt* statement) : connection_(connection), statement_(statement) {}
-
-Sqlite2Statement::~Sqlite2Statement() { Engine::finish_quietly(connection_, statement_, true); }
-
-Sqlite2Statement::Sqlite2Statement(Sqlite2Statement&& other) noexcept { *this = std::move(other); }
-
-Sqlite2Statement& Sqlite2Statement::operator=(Sqlite2Statement&& other) noexcept {
-  if (this != &other) {
-    Engine::finish_quietly(connection_, statement_, true);
-    connection_ = std::exchange(other.connection_, nullptr);
-    statement_ = std::exchange(other.statement_, nullptr);
-  }
-  return *this;
-}
-
-void Sqlite2Statement::check_statement() const { Engine::require_statement(statement_); }
-
-void Sqlite2Statement::Bind(int parameter, std::string_view text) { Engine::bind_text(statement_, parameter, text); }
-void Sqlite2Statement::Bind(int parameter, int64_t value) { Engine::bind_int(statement_, parameter, value); }
-
-int Sqlite2Statement::Execute() { return Engine::run_to_end(connection_, statement_); }
-
 Sqlite2Query Sqlite2Statement::Query() {
-  check_statement();
+  Engine::require_statement(statement_);
   return Sqlite2Query(connection_, statement_, false);
 }
 
-void Sqlite2Statement::Reset() { Engine::reset(connection_, statement_); }
-
-void Sqlite2Statement::Finish() { Engine::finish(connection_, statement_, true); }
-
 // ---- Sqlite2Connection ----
-
-Sqlite2Connection::~Sqlite2Connection() { Close(); }
 
 void Sqlite2Connection::Open(const std::filesystem::path& file) {
   Close();
   handle_ = Engine::open(file, kBusyTimeoutMs, SQLITE_CANTOPEN);
 }
-
-void Sqlite2Connection::Close() {
-  if (handle_ == nullptr) return;
-  sqlite3_close_v2(handle_);
-  handle_ = nullptr;
-}
-
-int Sqlite2Connection::Execute(std::string_view sql) { return Engine::execute(handle_, sql); }
 
 Sqlite2Query Sqlite2Connection::Query(std::string_view sql) { return Sqlite2Query(handle_, Engine::compile(handle_, sql), true); }
 

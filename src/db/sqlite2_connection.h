@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "db/sqlite_error.h"
+#include "db/sqlite_handles.h"
 
 namespace dovel::db {
 
@@ -47,50 +48,18 @@ class Sqlite2Query {
   std::vector<std::string> names_;
 };
 
-class Sqlite2Statement {
+class Sqlite2Statement : public BasicStatement<CppSQLiteException> {
  public:
-  Sqlite2Statement() = default;
-  Sqlite2Statement(sqlite3* connection, sqlite3_stmt* statement);
-  ~Sqlite2Statement();
-  Sqlite2Statement(Sqlite2Statement&& other) noexcept;
-  Sqlite2Statement& operator=(Sqlite2Statement&& other) noexcept;
-  Sqlite2Statement(const Sqlite2Statement&) = delete;
-  Sqlite2Statement& operator=(const Sqlite2Statement&) = delete;
-
-  // 0-based parameter indices.
-  void Bind(int parameter, std::string_view text);
-  void Bind(int parameter, int64_t value);
-  int Execute();
+  using BasicStatement::BasicStatement;
   Sqlite2Query Query();
-  void Reset();
-  void Finish();
-
- private:
-  void check_statement() const;
-
-  sqlite3* connection_ = nullptr;
-  sqlite3_stmt* statement_ = nullptr;
 };
 
-class Sqlite2Connection {
+class Sqlite2Connection : public BasicConnection<CppSQLiteException> {
  public:
-  static constexpr int kBusyTimeoutMs = 60000;
-
-  Sqlite2Connection() = default;
-  ~Sqlite2Connection();
-  Sqlite2Connection(const Sqlite2Connection&) = delete;
-  Sqlite2Connection& operator=(const Sqlite2Connection&) = delete;
-
+  // Opens (creating when missing) the file; a failure is SQLITE_CANTOPEN.
   void Open(const std::filesystem::path& file);
-  void Close();
-  bool IsOpen() const { return handle_ != nullptr; }
-
-  int Execute(std::string_view sql);
   Sqlite2Query Query(std::string_view sql);
   Sqlite2Statement Prepare(std::string_view sql);
-
- private:
-  sqlite3* handle_ = nullptr;
 };
 
 }  // namespace dovel::db

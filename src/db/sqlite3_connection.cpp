@@ -81,44 +81,16 @@ void Sqlite3Query::Finish() { Engine::finish(connection_, statement_, owns_state
 
 // ---- Sqlite3Statement ----
 
-Sqlite3Statement::Sqlite3Statement(sqlite3* connection, sqlite3_stmt* statement) : connection_(connection), statement_(statement) {}
-
-Sqlite3Statement::~Sqlite3Statement() { Engine::finish_quietly(connection_, statement_, true); }
-
-Sqlite3Statement::Sqlite3Statement(Sqlite3Statement&& other) noexcept { *this = std::move(other); }
-
-Sqlite3Statement& Sqlite3Statement::operator=(Sqlite3Statement&& other) noexcept {
-  if (this != &other) {
-    Engine::finish_quietly(connection_, statement_, true);
-    connection_ = std::exchange(other.connection_, nullptr);
-    statement_ = std::exchange(other.statement_, nullptr);
-  }
-  return *this;
-}
-
-void Sqlite3Statement::check_statement() const { Engine::require_statement(statement_); }
-
-void Sqlite3Statement::Bind(int parameter, std::string_view text) { Engine::bind_text(statement_, parameter, text); }
-void Sqlite3Statement::Bind(int parameter, int value) { Engine::bind_int(statement_, parameter, value); }
-void Sqlite3Statement::Bind(int parameter, int64_t value) { Engine::bind_int(statement_, parameter, value); }
 void Sqlite3Statement::Bind(int parameter, double value) { Engine::bind_double(statement_, parameter, value); }
 
-int Sqlite3Statement::Execute() { return Engine::run_to_end(connection_, statement_); }
-
 Sqlite3Query Sqlite3Statement::Query() {
-  check_statement();
+  Engine::require_statement(statement_);
   sqlite3_stmt* statement = statement_;
   bool row = Engine::step(connection_, statement, false);
   return Sqlite3Query(connection_, statement_, !row, false);
 }
 
-void Sqlite3Statement::Reset() { Engine::reset(connection_, statement_); }
-
-void Sqlite3Statement::Finish() { Engine::finish(connection_, statement_, true); }
-
 // ---- Sqlite3Connection ----
-
-Sqlite3Connection::~Sqlite3Connection() { Close(); }
 
 void Sqlite3Connection::Open(const std::filesystem::path& file) {
   Close();
@@ -131,14 +103,6 @@ void Sqlite3Connection::Open(const std::filesystem::path& file) {
   } catch (const CppSQLite3Exception&) {
   }
 }
-
-void Sqlite3Connection::Close() {
-  if (handle_ == nullptr) return;
-  sqlite3_close_v2(handle_);
-  handle_ = nullptr;
-}
-
-int Sqlite3Connection::Execute(std::string_view sql) { return Engine::execute(handle_, sql); }
 
 Sqlite3Query Sqlite3Connection::Query(std::string_view sql) {
   sqlite3_stmt* statement = Engine::compile(handle_, sql);

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "db/sqlite_error.h"
+#include "db/sqlite_handles.h"
 
 namespace dovel::db {
 
@@ -44,60 +45,27 @@ class Sqlite3Query {
   bool owns_statement_ = false;
 };
 
-// A compiled statement with 0-based parameter indices.
-class Sqlite3Statement {
+// A compiled statement of the shared-files database.
+class Sqlite3Statement : public BasicStatement<CppSQLite3Exception> {
  public:
-  Sqlite3Statement() = default;
-  Sqlite3Statement(sqlite3* connection, sqlite3_stmt* statement);
-  ~Sqlite3Statement();
-  Sqlite3Statement(Sqlite3Statement&& other) noexcept;
-  Sqlite3Statement& operator=(Sqlite3Statement&& other) noexcept;
-  Sqlite3Statement(const Sqlite3Statement&) = delete;
-  Sqlite3Statement& operator=(const Sqlite3Statement&) = delete;
-
-  void Bind(int parameter, std::string_view text);
-  void Bind(int parameter, int value);
-  void Bind(int parameter, int64_t value);
+  using BasicStatement::BasicStatement;
+  using BasicStatement::Bind;
   void Bind(int parameter, double value);
-  // Runs it to its end; the number of changed rows. The statement is reset afterwards.
-  int Execute();
   // Steps once; the query reads this statement's rows without owning it.
   Sqlite3Query Query();
-  void Reset();
-  void Finish();
-
- private:
-  void check_statement() const;
-
-  sqlite3* connection_ = nullptr;
-  sqlite3_stmt* statement_ = nullptr;
 };
 
 // One connection to the shared-files database. Every thread that uses the file
 // has its own and takes the database lock around each use.
-class Sqlite3Connection {
+class Sqlite3Connection : public BasicConnection<CppSQLite3Exception> {
  public:
-  static constexpr int kBusyTimeoutMs = 60000;
-
-  Sqlite3Connection() = default;
-  ~Sqlite3Connection();
-  Sqlite3Connection(const Sqlite3Connection&) = delete;
-  Sqlite3Connection& operator=(const Sqlite3Connection&) = delete;
-
   // Opens (creating when missing) the file and sets the busy time-out.
   void Open(const std::filesystem::path& file);
-  void Close();
-  bool IsOpen() const { return handle_ != nullptr; }
-
-  int Execute(std::string_view sql);
   Sqlite3Query Query(std::string_view sql);
   int QueryScalar(std::string_view sql);
   Sqlite3Statement Prepare(std::string_view sql);
 
   sqlite3* handle() const { return handle_; }
-
- private:
-  sqlite3* handle_ = nullptr;
 };
 
 }  // namespace dovel::db

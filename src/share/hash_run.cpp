@@ -125,15 +125,9 @@ class HashRun::Walk {
 
   bool enter_folder(int parent_fd, const std::string& directory, const std::string& walk_path, const std::string& row_path,
                     const std::string& name, const SharedFolder& folder, ShareIndex index) {
-    SharedFileRow row;
+    SharedFileRow row = row_of(folder, index, row_path, name);
     row.hash = folder_hash(walk_path, name, index).value_or("");
-    row.name = name;
     row.file_type = kDirectoryRow;
-    row.path = row_path;
-    row.right = folder.flags;
-    row.shared_name = folder.name;
-    row.shared_index = index;
-    row.run_id = run_id_;
     statements_.insert(row);
     int fd = ::openat(parent_fd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     return walk_folder(fd, directory + "/" + name, walk_path + "\\" + name, folder, index);
@@ -150,15 +144,9 @@ class HashRun::Walk {
     if (size == 0) return;
 
     auto [name, extension] = split_file_name(file_name);
-    SharedFileRow row;
-    row.name = name;
+    SharedFileRow row = row_of(folder, index, row_path, name);
     row.extension = extension;
     row.size = size;
-    row.path = row_path;
-    row.right = folder.flags;
-    row.shared_name = folder.name;
-    row.shared_index = index;
-    row.run_id = run_id_;
 
     bool write_row = true;
     if (folder.flags < SHARE_FRIEND && hashed() < kMaxHashedPerRun && size > kPrehashThreshold) {
@@ -181,6 +169,18 @@ class HashRun::Walk {
     std::lock_guard guard(run_.progress_lock_);
     run_.counts_.total_bytes += size;
     ++run_.counts_.files;
+  }
+
+  // A file row of this run in `folder`, the rest of its fields to be filled.
+  SharedFileRow row_of(const SharedFolder& folder, ShareIndex index, const std::string& row_path, const std::string& name) const {
+    SharedFileRow row;
+    row.name = name;
+    row.path = row_path;
+    row.right = folder.flags;
+    row.shared_name = folder.name;
+    row.shared_index = index;
+    row.run_id = run_id_;
+    return row;
   }
 
   // Opens the entry itself (no link, nothing that could block) and hashes it.
