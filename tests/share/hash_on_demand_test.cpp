@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <future>
 #include <thread>
 
 #include "share/hash_runner.h"
@@ -82,23 +81,15 @@ TEST_F(HashOnDemandTest, RefusesWhatIsNotANonEmptyFileInsideAShare) {
 
 TEST_F(HashOnDemandTest, TheRunnerRefusesWhileAFullRunIsActive) {
   const auto file = temp.write("shares/public/a.txt", "a");
-  std::promise<void> entered;
-  std::promise<void> release;
-  auto released = release.get_future().share();
-  bool first = true;
+  FirstFileGate gate;
   HashRunContext runner_context = context();
-  runner_context.after_each_file = [&] {
-    if (!first) return;
-    first = false;
-    entered.set_value();
-    released.wait();
-  };
+  runner_context.after_each_file = gate.callback();
   HashRunner runner(runner_context);
   runner.start_hash_run(0);
-  entered.get_future().wait();
+  gate.wait_until_entered();
   EXPECT_TRUE(runner.active());
   EXPECT_EQ(runner.hash_on_demand("", "a.txt", 0), "");
-  release.set_value();
+  gate.release();
   ASSERT_TRUE(target.wait_for(1));
   // The run forgets itself when it ends on its own.
   for (int i = 0; i < 1000 && runner.active(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <future>
 
 #include "share/hashing_fixture.h"
 
@@ -15,25 +14,18 @@ TEST_F(HashRunnerTest, ANewStartCancelsTheActiveRun) {
   set_shares({{"public", SHARE_READ}});
   for (int i = 0; i < 5; ++i) temp.write("shares/public/f" + std::to_string(i) + ".txt", "x");
 
-  std::promise<void> entered;
-  std::promise<void> release;
-  auto released = release.get_future().share();
-  std::atomic<int> calls{0};
+  FirstFileGate gate;
   HashRunContext runner_context = context();
-  runner_context.after_each_file = [&] {
-    if (calls++ != 0) return;
-    entered.set_value();
-    released.wait();
-  };
+  runner_context.after_each_file = gate.callback();
   {
     HashRunner runner(runner_context);
     runner.start_hash_run(0);
-    entered.get_future().wait();
+    gate.wait_until_entered();
     auto first = runner.active_run();
     runner.start_hash_run(1);
     EXPECT_FALSE(first->running());
     EXPECT_NE(runner.active_run(), first);
-    release.set_value();
+    gate.release();
     ASSERT_TRUE(target.wait_for(2));
   }
   std::vector<test::RecordingTarget::Seen> seen = target.seen();
@@ -49,17 +41,12 @@ TEST_F(HashRunnerTest, ANewStartCancelsTheActiveRun) {
 TEST_F(HashRunnerTest, CancelAndDestructionStopAndJoin) {
   set_shares({{"public", SHARE_READ}});
   for (int i = 0; i < 3; ++i) temp.write("shares/public/f" + std::to_string(i) + ".txt", "x");
-  std::promise<void> entered;
-  bool first = true;
+  FirstFileGate gate;
   HashRunContext runner_context = context();
-  runner_context.after_each_file = [&] {
-    if (!first) return;
-    first = false;
-    entered.set_value();
-  };
+  runner_context.after_each_file = gate.callback(false);
   HashRunner runner(runner_context);
   runner.start_hash_run(0);
-  entered.get_future().wait();
+  gate.wait_until_entered();
   runner.cancel();
   EXPECT_FALSE(runner.active());
   ASSERT_TRUE(target.wait_for(1));
