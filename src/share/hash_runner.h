@@ -8,13 +8,14 @@
 
 #include "share/file_hash.h"
 #include "share/hash_run.h"
+#include "share/hash_service.h"
 
 namespace dovel::share {
 
 // Owns the hashing runs of the program: at most one is active; starting a new
 // one cancels the old, which finishes on its own thread. Every thread is joined
 // when the runner goes.
-class HashRunner {
+class HashRunner final : public HashService {
  public:
   explicit HashRunner(HashRunContext context);
   ~HashRunner();
@@ -25,12 +26,12 @@ class HashRunner {
   void start_hash_run(int mode);
   // The user's cancel: the active run stops and is forgotten.
   void cancel();
-  bool active() const;
+  bool active() const override;
   // The active run, for its progress; null when none.
   std::shared_ptr<HashRun> active_run() const;
 
   // A peer's request for one file's hash; refused (empty) while a full run is active.
-  FileHash hash_on_demand(std::string_view relative_path, std::string_view file_name, ShareIndex index);
+  FileHash hash_on_demand(std::string_view relative_path, std::string_view file_name, ShareIndex index) override;
 
  private:
   struct Worker {

@@ -1,0 +1,67 @@
+#include "server/peer_socket.h"
+
+#include <sys/socket.h>
+
+#include <cerrno>
+#include <chrono>
+
+#include "platform/deadline.h"
+#include "service/frame.h"
+#include "service/service_socket.h"
+#include "util/little_endian.h"
+
+namespace dovel::server {
+
+bool PeerSocket::send_bytes(std::string_view bytes, int timeout_ms) {
+  if (shut_down_) return false;
+  std::unique_lock guard(send_lock_, std::chrono::milliseconds(timeout_ms));
+  if (!guard.owns_lock()) return false;
+  platform::Deadline deadline = platform::Deadline::after_ms(timeout_ms);
+  size_t sent = 0;
+  // Writers send frames in pieces of at most 4 KiB.
+  constexpr size_t kPiece = 4096;
+  while (sent < bytes.size()) {
+    size_t piece = std::min(kPiece, bytes.size() - sent);
+    ssize_t result = ::send(fd_.get(), bytes.data() + sent, piece, MSG_NOSIGNAL | MSG_DONTWAIT);
+    if (result > 0) {
+      sent += static_cast<size_t>(result);
+      continue;
+    }
+    if (result < 0 && errno == EINTR) continue;
+    if (result < 0 && (errno == EAGAIN || errno == EWOULDBLOCK) && !deadline.expired() &&
+        platform::wait_writable(fd_.get(), deadline.remaining_ms()) == platform::WaitResult::Ready) {
+      continue;
+    }
+    if (sent > 0) shutdown();
+    return false;
+  }
+  return true;
+}
+
+bool PeerSocket::send_frame(std::string_view payload, int timeout_ms) {
+  if (payload.size() > kMaxServerFrameLength) return false;
+  return send_bytes(service::build_keyed_length_frame(payload), timeout_ms);
+}
+
+bool PeerSocket::send_raw(std::string_view bytes, int timeout_ms) { return send_bytes(bytes, timeout_ms); }
+
+bool PeerSocket::send_keep_alive(int timeout_ms) { return send_frame("", timeout_ms); }
+
+void PeerSocket::shutdown() {
+  shut_down_ = true;
+  platform::shutdown_socket(fd_.get());
+}
+
+std::optional<std::string> read_client_frame(int fd, uint32_t max_length, int idle_ms, int frame_ms) {
+  if (platform::wait_readable(fd, idle_ms) != platform::WaitResult::Ready) return std::nullopt;
+  platform::Deadline deadline = platform::Deadline::after_ms(frame_ms);
+  uint8_t word[4];
+  if (service::receive_exact(fd, word, sizeof word, frame_ms, deadline) != sizeof word) return std::nullopt;
+  uint32_t length = util::read_u32(word) ^ service::kScrambleKey;
+  if (length < 1 || length > max_length) return std::nullopt;
+  std::string payload(length, '\0');
+  if (service::receive_exact(fd, payload.data(), length, frame_ms, deadline) != static_cast<int>(length)) return std::nullopt;
+  return service::scrambled(payload);
+}
+
+}  // namespace dovel::server

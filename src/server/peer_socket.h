@@ -1,0 +1,56 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/socket.h"
+
+namespace dovel::server {
+
+// Server frames may be up to this long; a client's are 1..1023 bytes (1..1024 for
+// a data request).
+inline constexpr uint32_t kMaxServerFrameLength = 10485759;
+inline constexpr uint32_t kMaxClientFrameLength = 1023;
+inline constexpr int kSendTimeoutMs = 30000;
+
+// One accepted peer connection. Every send goes through the socket's send lock,
+// so that a session thread, its hash worker and the server's broadcasts never
+// interleave their frames, and every send has a deadline, so that a peer that
+// stopped reading cannot hold a sender for long. A frame that could not be sent
+// whole shuts the socket down: the peer would only see garbage after half a frame.
+class PeerSocket {
+ public:
+  explicit PeerSocket(platform::UniqueFd fd) : fd_(std::move(fd)) {}
+
+  int fd() const { return fd_.get(); }
+
+  // The payload framed (length word and payload scrambled), waiting at most
+  // `timeout_ms` for the send lock and the send.
+  bool send_frame(std::string_view payload, int timeout_ms = kSendTimeoutMs);
+  // Bytes as they are (status words, version byte, 16-bit values, file data).
+  bool send_raw(std::string_view bytes, int timeout_ms = kSendTimeoutMs);
+  // The bare length word of an empty frame: tells the peer we are alive.
+  bool send_keep_alive(int timeout_ms);
+
+  // Shuts both directions down: a thread blocked reading this socket wakes up.
+  void shutdown();
+  bool is_shut_down() const { return shut_down_; }
+
+ private:
+  bool send_bytes(std::string_view bytes, int timeout_ms);
+
+  platform::UniqueFd fd_;
+  std::timed_mutex send_lock_;
+  std::atomic<bool> shut_down_{false};
+};
+
+// Reads one client frame: waits at most `idle_ms` for it to begin, then at most
+// `frame_ms` for the rest. nullopt when the peer closed, time ran out or the
+// length is outside 1..max_length (nothing of the body is read then).
+std::optional<std::string> read_client_frame(int fd, uint32_t max_length, int idle_ms, int frame_ms);
+
+}  // namespace dovel::server

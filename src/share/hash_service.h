@@ -1,0 +1,19 @@
+#pragma once
+
+#include <string_view>
+
+#include "share/file_hash.h"
+#include "share/shared_folder.h"
+
+namespace dovel::share {
+
+// What the share server asks of hashing: whether a full run is active, and one
+// file's hash on demand (refused, empty, while a run is active).
+class HashService {
+ public:
+  virtual ~HashService() = default;
+  virtual bool active() const = 0;
+  virtual FileHash hash_on_demand(std::string_view relative_path, std::string_view file_name, ShareIndex index) = 0;
+};
+
+}  // namespace dovel::share
