@@ -1,0 +1,46 @@
+#include "server/server_status.h"
+
+#include <algorithm>
+
+#include "platform/cp949.h"
+#include "util/string_printf.h"
+
+namespace dovel::server {
+namespace {
+
+struct UploadFigures {
+  int most = 0;
+  int running = 0;
+  double kib_per_second = 0;
+};
+
+UploadFigures upload_figures(const ShareServerContext& context) {
+  UploadFigures figures;
+  figures.most = static_cast<int>(context.settings->values().max_upload);
+  figures.running = std::min(figures.most, context.meter->running_uploads.load());
+  figures.kib_per_second = context.meter->upload_speed.load() / 1024.0;
+  return figures;
+}
+
+std::string with_zero(const std::string& utf8) {
+  std::string wire = platform::utf8_to_cp949(utf8).value_or(std::string());
+  wire += '\0';
+  return wire;
+}
+
+}  // namespace
+
+std::string status_message(const ShareServerContext& context) {
+  UploadFigures figures = upload_figures(context);
+  const uint32_t limit = context.settings->upload_speed_limit;
+  std::string shown_limit = limit < kShownUploadLimitCeiling ? std::to_string(limit / 1024) : "-1";
+  return with_zero(util::string_printf("2%d\a%d\a%.2f\a%s", figures.most, figures.running, figures.kib_per_second, shown_limit.c_str()));
+}
+
+std::string identity_answer(const ShareServerContext& context) {
+  UploadFigures figures = upload_figures(context);
+  std::string user_id = context.session->identity().user_id;
+  return with_zero(util::string_printf("I%s\a%d\a%d\a%.2f", user_id.c_str(), figures.most, figures.running, figures.kib_per_second));
+}
+
+}  // namespace dovel::server

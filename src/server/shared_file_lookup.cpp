@@ -1,0 +1,57 @@
+#include "server/shared_file_lookup.h"
+
+#include <mutex>
+
+#include "db/database_lock.h"
+#include "share/shared_file_statements.h"
+#include "util/text.h"
+
+namespace dovel::server {
+
+bool looks_like_file_hash(std::string_view text) {
+  return text.size() == 32 && text.find_first_not_of("0123456789abcdefABCDEF") == std::string_view::npos;
+}
+
+std::string stored_hash_of(db::Sqlite3Connection& connection, std::string_view file_name, int64_t size) {
+  auto [name, extension] = share::split_file_name(std::string(file_name));
+  std::lock_guard guard(db::database_lock());
+  try {
+    db::Sqlite3Statement select =
+        connection.Prepare("Select [hash] From [shared_files] Where [name]=? And [extention]=? And [size]=? And [hash]<>''");
+    select.Bind(0, name);
+    select.Bind(1, extension);
+    select.Bind(2, static_cast<double>(size));
+    db::Sqlite3Query rows = select.Query();
+    if (rows.AtEnd()) return {};
+    const char* hash = rows.Text(0);
+    return hash != nullptr ? hash : "";
+  } catch (const db::CppSQLite3Exception&) {
+    return {};
+  }
+}
+
+std::optional<HashedRow> row_of_hash(db::Sqlite3Connection& connection, std::string_view hash) {
+  if (!looks_like_file_hash(hash)) return std::nullopt;
+  std::lock_guard guard(db::database_lock());
+  try {
+    db::Sqlite3Statement select = connection.Prepare(
+        "Select [name],[extention],[path],[file_type],[size],[right],[shared_index] From [shared_files] Where [hash]=?");
+    select.Bind(0, util::ascii_lower(hash));
+    db::Sqlite3Query rows = select.Query();
+    if (rows.AtEnd()) return std::nullopt;
+    auto text = [&rows](int column) { return std::string(rows.Text(column) != nullptr ? rows.Text(column) : ""); };
+    HashedRow row;
+    row.name = text(0);
+    row.extension = text(1);
+    row.path = text(2);
+    row.is_directory = rows.Int(3) == share::kDirectoryRow;
+    row.size = rows.Int64(4);
+    row.right = static_cast<uint32_t>(rows.Int64(5));
+    row.shared_index = static_cast<share::ShareIndex>(rows.Int64(6));
+    return row;
+  } catch (const db::CppSQLite3Exception&) {
+    return std::nullopt;
+  }
+}
+
+}  // namespace dovel::server

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "db/sqlite3_connection.h"
+#include "share/shared_folder.h"
+
+namespace dovel::server {
+
+// The stored FileHash of a file known by its name (with extension) and size, in
+// any share and folder; empty when no row has a hash. Takes the database lock.
+std::string stored_hash_of(db::Sqlite3Connection& connection, std::string_view file_name, int64_t size);
+
+// Where the row of a FileHash stands: its share, its folder inside the share and,
+// for a directory row, the directory's own name.
+struct HashedRow {
+  share::ShareIndex shared_index = 0;
+  std::string path;       // folder of the entry, backslash-separated, no leading backslash
+  std::string name;       // name without extension (folders: the folder's name)
+  std::string extension;  // files only
+  bool is_directory = false;
+  int64_t size = 0;
+  uint32_t right = 0;
+};
+std::optional<HashedRow> row_of_hash(db::Sqlite3Connection& connection, std::string_view hash);
+
+// 32 lower-case or upper-case hexadecimal digits.
+bool looks_like_file_hash(std::string_view text);
+
+}  // namespace dovel::server
