@@ -1,0 +1,54 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "db/sqlite3_connection.h"
+#include "server/data_request.h"
+#include "share/file_hash.h"
+#include "share/hash_service.h"
+#include "share/shared_folder.h"
+
+namespace dovel::server {
+
+// The file a download request names, found inside a shared folder.
+struct ServedFile {
+  std::filesystem::path disk_path;  // resolved below the share's folder
+  share::ShareIndex share_index = -1;
+  uint32_t share_flags = 0;
+  std::string folder_path;  // inside the share, as the information block carries it
+  std::string file_name;
+  share::FileHash hash;  // empty when none could be made
+};
+
+// Finds the file of a download request among the shared folders as they were
+// when the lookup was made. Whatever names the file on disk, the peer's texts or
+// a stored row, is resolved below its share's folder and must be a regular file
+// of exactly the requested size; nothing else is ever found.
+class DataFileLookup {
+ public:
+  // `database` may be closed (it could not be opened): stored hashes are then unknown.
+  DataFileLookup(std::vector<share::SharedFolder> folders, db::Sqlite3Connection& database, share::HashService& hashing);
+
+  // By FileHash; when the stored row does not fit, the file the request names is
+  // hashed on demand and looked up by that hash.
+  std::optional<ServedFile> by_hash(const DataRequest& request);
+  // By folder path and name, in the requested share first, then in every share in
+  // order; the hash is made on demand unless the request's hash is this file's.
+  std::optional<ServedFile> by_path(const DataRequest& request);
+
+ private:
+  std::optional<ServedFile> stored_file(std::string_view hash, int64_t size);
+  std::optional<std::filesystem::path> file_of_size(share::ShareIndex index, std::string_view folder_path, std::string_view file_name,
+                                                    int64_t size) const;
+
+  std::vector<share::SharedFolder> folders_;
+  db::Sqlite3Connection& database_;
+  share::HashService& hashing_;
+};
+
+}  // namespace dovel::server

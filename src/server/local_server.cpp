@@ -1,0 +1,333 @@
+#include "server/local_server.h"
+
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <deque>
+#include <vector>
+
+#include "platform/deadline.h"
+#include "server/control_session.h"
+#include "server/server_status.h"
+#include "server/side_channel.h"
+#include "server/upload_monitor.h"
+#include "util/last_error.h"
+#include "util/little_endian.h"
+#include "util/log_files.h"
+
+namespace dovel::server {
+namespace {
+
+// Raw answers go to a socket that has sent one byte; they fit its buffer at once.
+constexpr int kAnswerTimeoutMs = 1000;
+// Broadcasts and keep-alives give a busy peer this long before moving on.
+constexpr int kBroadcastTimeoutMs = 1000;
+
+std::string value16(uint16_t value) {
+  std::string bytes;
+  util::append_u16(bytes, value);
+  return bytes;
+}
+
+// A keep-alive on every socket of one kind; a socket that cannot take it now is passed over.
+void keep_alive_all(const SocketList& list, int timeout_ms) {
+  for (const auto& socket : list.sockets()) socket->send_keep_alive(timeout_ms);
+}
+
+}  // namespace
+
+struct LocalServer::Pending {
+  platform::UniqueFd fd;
+  platform::Deadline deadline;
+};
+
+LocalServer::LocalServer(ShareServerContext& context, DataConnectionRunner run_data_connection, PendingLimits pending_limits)
+    : context_(context), run_data_connection_(std::move(run_data_connection)), pending_limits_(pending_limits) {
+  connect_worker_ = std::make_unique<mainframe::WorkerThread>([this](mainframe::Message& message) {
+    mainframe::WorkerThread::Handler handler;
+    {
+      std::lock_guard guard(connect_lock_);
+      handler = connect_handler_;
+    }
+    if (handler) handler(message);
+  });
+}
+
+LocalServer::~LocalServer() {
+  stop_search_responder();
+  stop_share_server(false);
+  connect_worker_->stop();
+}
+
+void LocalServer::set_chat_runner(ChatRunner runner) {
+  std::lock_guard guard(chat_lock_);
+  chat_runner_ = std::move(runner);
+}
+
+void LocalServer::set_connect_handler(mainframe::WorkerThread::Handler handler) {
+  std::lock_guard guard(connect_lock_);
+  connect_handler_ = std::move(handler);
+}
+
+bool LocalServer::is_running() const {
+  std::lock_guard guard(state_lock_);
+  return listener_.valid();
+}
+
+bool LocalServer::start_share_server(std::optional<uint16_t> port) {
+  std::lock_guard guard(state_lock_);
+  if (listener_.valid()) return true;
+  const uint16_t wanted = port.value_or(static_cast<uint16_t>(context_.settings->values().share_port));
+  auto fail = [](const std::string& message) {
+    util::SetLastErrorText("%s", message.c_str());
+    util::LogSystem("공유서버시작에러: %s", message.c_str());
+    return false;
+  };
+  platform::UniqueFd listener(platform::create_tcp_socket());
+  if (!listener.valid()) return fail("대기소켓 메모리 부족");
+  int on = 1;
+  ::setsockopt(listener.get(), SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = context_.bind_address;
+  address.sin_port = htons(wanted);
+  if (::bind(listener.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+    return fail(std::to_string(wanted) + "포트를 이미 다른프로그램(Dovel포함)이 사용중입니다.");
+  }
+  if (::listen(listener.get(), 5) != 0 || !platform::set_nonblocking(listener.get(), true)) return fail("Listen 실패");
+  wake_ = platform::UniqueFd(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
+  if (!wake_.valid()) return fail("Listen 실패");
+
+  port_ = platform::local_port(listener.get());
+  listener_ = std::move(listener);
+  stopping_ = false;
+  accept_thread_ = std::thread([this, fd = listener_.get()] { accept_loop(fd); });
+  timer_thread_ = std::thread([this] { timer_loop(); });
+  util::LogSystem("공유서버가 시작되었습니다 - [TCP %d Port]", port_);
+  return true;
+}
+
+void LocalServer::stop_share_server(bool log) {
+  {
+    std::lock_guard guard(state_lock_);
+    if (!listener_.valid()) return;
+    stopping_ = true;
+    uint64_t one = 1;
+    [[maybe_unused]] ssize_t written = ::write(wake_.get(), &one, sizeof one);
+  }
+  timer_wake_.notify_all();
+  accept_thread_.join();
+  timer_thread_.join();
+  {
+    std::lock_guard guard(state_lock_);
+    listener_.reset();
+    wake_.reset();
+  }
+  stop_threads();
+  if (log) util::LogSystem("공유서버가 중지되었습니다.");
+}
+
+void LocalServer::stop_threads() {
+  controls_.shutdown_all();
+  data_.stop_all();
+  sides_.shutdown_all();
+  chats_.shutdown_all();
+  threads_.join_all();
+}
+
+bool LocalServer::start_search_responder() {
+  if (responder_ == nullptr) return false;
+  const uint16_t port = port_ != 0 ? port_ : static_cast<uint16_t>(context_.settings->values().share_port);
+  if (responder_->start_search_responder(port)) {
+    util::LogSystem("검색서버가 시작되었습니다 - [UDP %d Port]", port);
+    return true;
+  }
+  util::LogSystem("검색 UDP서버 시작에러 - 포트: %d, 에러: 0x%08x", port, static_cast<unsigned>(responder_->last_system_error()));
+  return false;
+}
+
+void LocalServer::stop_search_responder() {
+  if (responder_ != nullptr) responder_->stop_search_responder();
+}
+
+void LocalServer::accept_loop(int listener) {
+  std::deque<Pending> pending;
+  while (true) {
+    std::vector<pollfd> watched = {{wake_.get(), POLLIN, 0}, {listener, POLLIN, 0}};
+    int timeout = 1000;
+    for (const Pending& waiting : pending) {
+      watched.push_back({waiting.fd.get(), POLLIN, 0});
+      timeout = std::min(timeout, waiting.deadline.remaining_ms());
+    }
+    if (::poll(watched.data(), watched.size(), timeout) < 0 && errno != EINTR) break;
+    if (watched[0].revents != 0) break;
+
+    // Kind bytes first: their sockets are the ones already waiting.
+    std::deque<Pending> still_waiting;
+    for (size_t i = 0; i < pending.size(); ++i) {
+      Pending& waiting = pending[i];
+      if (watched[i + 2].revents != 0) {
+        uint8_t kind = 0;
+        ssize_t got = ::recv(waiting.fd.get(), &kind, 1, MSG_DONTWAIT);
+        if (got == 1) {
+          dispatch(std::move(waiting.fd), kind);
+          continue;
+        }
+        if (got == 0 || (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)) continue;
+      }
+      if (!waiting.deadline.expired()) still_waiting.push_back(std::move(waiting));
+    }
+    pending.swap(still_waiting);
+
+    if (watched[1].revents != 0) {
+      while (true) {
+        int accepted = ::accept4(listener, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+        if (accepted < 0) break;
+        if (pending.size() >= pending_limits_.most) pending.pop_front();
+        pending.push_back({platform::UniqueFd(accepted), platform::Deadline::after_ms(pending_limits_.deadline_ms)});
+      }
+    }
+    threads_.collect_finished();
+  }
+}
+
+void LocalServer::dispatch(platform::UniqueFd fd, uint8_t kind) {
+  if (!platform::set_nonblocking(fd.get(), false)) return;
+  auto socket = std::make_shared<PeerSocket>(std::move(fd));
+  switch (kind) {
+    case kControlKind:
+      accept_control(std::move(socket));
+      break;
+    case kDataKind:
+      accept_data(std::move(socket));
+      break;
+    case kChatKind:
+      accept_chat(std::move(socket));
+      break;
+    case kSideChannelKind:
+      accept_side_channel(std::move(socket));
+      break;
+    default:
+      break;  // closed as it goes
+  }
+}
+
+void LocalServer::accept_control(std::shared_ptr<PeerSocket> socket) {
+  keep_alive_all(controls_, 0);
+  if (controls_.count() >= kMaxControlConnections) {
+    socket->send_raw("OVER", kAnswerTimeoutMs);
+    return;
+  }
+  const bool paused = context_.monitor != nullptr && context_.monitor->new_uploads_paused();
+  std::string answer = paused ? "X_UP" : "OKKK";
+  answer += static_cast<char>(kProtocolVersion);
+  if (!socket->send_raw(answer, kAnswerTimeoutMs)) return;
+  const uint64_t id = next_id_++;
+  controls_.add(id, socket);
+  threads_.start(id, [this, socket, id] {
+    run_control_session(context_, socket, id);
+    controls_.remove(id);
+  });
+}
+
+void LocalServer::accept_data(std::shared_ptr<PeerSocket> socket) {
+  if (context_.hashing->active()) {
+    socket->send_raw(value16(2), kAnswerTimeoutMs);
+    return;
+  }
+  const bool paused = context_.monitor != nullptr && context_.monitor->new_uploads_paused();
+  if (paused || context_.meter->power_off_after_transfers) {
+    socket->send_raw(value16(10), kAnswerTimeoutMs);
+    return;
+  }
+  if (data_.count() >= context_.settings->values().max_upload + kDataConnectionsAboveMaxUpload) {
+    socket->send_raw(value16(3), kAnswerTimeoutMs);
+    return;
+  }
+  auto connection = std::make_shared<DataConnection>();
+  connection->id = next_id_++;
+  connection->socket = std::move(socket);
+  data_.add(connection);
+  threads_.start(connection->id, [this, connection] { run_data_connection_(context_, data_, connection); });
+}
+
+void LocalServer::accept_chat(std::shared_ptr<PeerSocket> socket) {
+  ChatRunner runner;
+  {
+    std::lock_guard guard(chat_lock_);
+    runner = chat_runner_;
+  }
+  if (!context_.settings->values().allow_memo || !runner) {
+    socket->send_raw("NOOO", kAnswerTimeoutMs);
+    return;
+  }
+  keep_alive_all(chats_, 0);
+  if (chats_.count() >= kMaxChatConnections) {
+    socket->send_raw("OVER", kAnswerTimeoutMs);
+    return;
+  }
+  if (!socket->send_raw("OKKK", kAnswerTimeoutMs)) return;
+  const uint64_t id = next_id_++;
+  chats_.add(id, socket);
+  threads_.start(id, [this, socket, id, runner] {
+    runner(socket);
+    chats_.remove(id);
+  });
+}
+
+void LocalServer::accept_side_channel(std::shared_ptr<PeerSocket> socket) {
+  keep_alive_all(sides_, 0);
+  if (sides_.count() >= kMaxSideConnections) {
+    socket->send_raw("OVER", kAnswerTimeoutMs);
+    return;
+  }
+  if (!socket->send_raw("OKKK", kAnswerTimeoutMs)) return;
+  const uint64_t id = next_id_++;
+  sides_.add(id, socket);
+  threads_.start(id, [this, socket, id] {
+    run_side_channel(context_, socket);
+    sides_.remove(id);
+  });
+}
+
+void LocalServer::timer_loop() {
+  auto next_keep_alive = std::chrono::steady_clock::now() + std::chrono::milliseconds(kKeepAlivePeriodMs);
+  std::unique_lock guard(state_lock_);
+  while (!stopping_) {
+    if (timer_wake_.wait_for(guard, std::chrono::milliseconds(kStatusPeriodMs), [this] { return stopping_; })) break;
+    guard.unlock();
+    broadcast_status();
+    if (std::chrono::steady_clock::now() >= next_keep_alive) {
+      send_keep_alives();
+      next_keep_alive += std::chrono::milliseconds(kKeepAlivePeriodMs);
+    }
+    guard.lock();
+  }
+}
+
+void LocalServer::broadcast_status() {
+  const std::string status = status_message(context_);
+  for (const auto& socket : controls_.sockets()) socket->send_frame(status, kBroadcastTimeoutMs);
+}
+
+void LocalServer::send_keep_alives() {
+  keep_alive_all(controls_, kBroadcastTimeoutMs);
+  keep_alive_all(chats_, kBroadcastTimeoutMs);
+  keep_alive_all(sides_, kBroadcastTimeoutMs);
+}
+
+bool LocalServer::disconnect_control(uint64_t id) {
+  std::shared_ptr<PeerSocket> socket = controls_.find(id);
+  if (!socket) return false;
+  socket->shutdown();
+  return true;
+}
+
+bool LocalServer::close_upload(uint64_t id) { return data_.close(id); }
+
+}  // namespace dovel::server

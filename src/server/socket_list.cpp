@@ -1,0 +1,38 @@
+#include "server/socket_list.h"
+
+namespace dovel::server {
+
+void SocketList::add(uint64_t id, std::shared_ptr<PeerSocket> socket) {
+  std::lock_guard guard(lock_);
+  sockets_[id] = std::move(socket);
+}
+
+void SocketList::remove(uint64_t id) {
+  std::lock_guard guard(lock_);
+  sockets_.erase(id);
+}
+
+size_t SocketList::count() const {
+  std::lock_guard guard(lock_);
+  return sockets_.size();
+}
+
+std::vector<std::shared_ptr<PeerSocket>> SocketList::sockets() const {
+  std::lock_guard guard(lock_);
+  std::vector<std::shared_ptr<PeerSocket>> result;
+  for (const auto& [id, socket] : sockets_) result.push_back(socket);
+  return result;
+}
+
+std::shared_ptr<PeerSocket> SocketList::find(uint64_t id) const {
+  std::lock_guard guard(lock_);
+  auto found = sockets_.find(id);
+  return found == sockets_.end() ? nullptr : found->second;
+}
+
+void SocketList::shutdown_all() {
+  std::lock_guard guard(lock_);
+  for (auto& [id, socket] : sockets_) socket->shutdown();
+}
+
+}  // namespace dovel::server
