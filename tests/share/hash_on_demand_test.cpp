@@ -81,7 +81,7 @@ TEST_F(HashOnDemandTest, RefusesWhatIsNotANonEmptyFileInsideAShare) {
 
 TEST_F(HashOnDemandTest, TheRunnerRefusesWhileAFullRunIsActive) {
   const auto file = temp.write("shares/public/a.txt", "a");
-  FirstFileGate gate;
+  test::FirstFileGate gate;
   HashRunContext runner_context = context();
   runner_context.after_each_file = gate.callback();
   HashRunner runner(runner_context);

@@ -14,7 +14,7 @@ TEST_F(HashRunnerTest, ANewStartCancelsTheActiveRun) {
   set_shares({{"public", SHARE_READ}});
   for (int i = 0; i < 5; ++i) temp.write("shares/public/f" + std::to_string(i) + ".txt", "x");
 
-  FirstFileGate gate;
+  test::FirstFileGate gate;
   HashRunContext runner_context = context();
   runner_context.after_each_file = gate.callback();
   {
@@ -41,7 +41,7 @@ TEST_F(HashRunnerTest, ANewStartCancelsTheActiveRun) {
 TEST_F(HashRunnerTest, CancelAndDestructionStopAndJoin) {
   set_shares({{"public", SHARE_READ}});
   for (int i = 0; i < 3; ++i) temp.write("shares/public/f" + std::to_string(i) + ".txt", "x");
-  FirstFileGate gate;
+  test::FirstFileGate gate;
   HashRunContext runner_context = context();
   runner_context.after_each_file = gate.callback(false);
   HashRunner runner(runner_context);

@@ -1,0 +1,91 @@
+#pragma once
+
+// A small data home shared by the share-server fuzz targets: four shares (open,
+// adult, friend-only, secret) with a few files, settings, databases and an
+// owner, made once per process below the temporary folder.
+
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+
+#include "app/local_databases.h"
+#include "app/settings.h"
+#include "mainframe/transfer_meter.h"
+#include "platform/registry_store.h"
+#include "server/share_server_context.h"
+#include "server/upload_monitor.h"
+#include "service/service_session.h"
+#include "service/user_list_store.h"
+#include "share/archive_check.h"
+#include "share/hash_service.h"
+
+namespace dovel::fuzz {
+
+// Hashing as a quiet program sees it: no run active, nothing hashed on demand.
+class IdleHashing final : public share::HashService {
+ public:
+  bool active() const override { return false; }
+  share::FileHash hash_on_demand(std::string_view, std::string_view, share::ShareIndex) override { return {}; }
+};
+
+struct ShareServerHome {
+  ShareServerHome() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "dovel-fuzz-XXXXXX").string();
+    folder = ::mkdtemp(pattern.data());
+    auto write = [this](const std::string& name, const std::string& content) {
+      std::filesystem::create_directories((folder / name).parent_path());
+      std::ofstream(folder / name) << content;
+    };
+    write("shares/Public/a.txt", "abc");
+    write("shares/Public/sub/b.bin", "bb");
+    write("shares/Adult/x.txt", "x");
+    write("shares/Friends/f.txt", "f");
+    write("shares/Secret/s.txt", "s");
+    store = std::make_unique<platform::RegistryStore>(folder / "config");
+    settings = std::make_unique<app::Settings>(*store, folder);
+    settings->Load();
+    settings->set_shared_folders({{"Public", (folder / "shares/Public").string(), share::SHARE_READ},
+                                  {"Adult", (folder / "shares/Adult").string(), share::SHARE_READ | share::SHARE_ADULT},
+                                  {"Friends", (folder / "shares/Friends").string(), share::SHARE_READ | share::SHARE_FRIEND},
+                                  {"Secret", (folder / "shares/Secret").string(), share::SHARE_READ | share::SHARE_SECRET}});
+    settings->update([](app::StoredSettings& values) { values.folder_pass = "pw"; });
+    settings->server_usable = true;
+    app::open_local_databases(folder, databases);
+    session.set_identity({"owner", 5, "label", "tokenA", "tokenB"});
+    friends.set_entries({{"pal", ""}});
+    monitor = std::make_unique<server::UploadMonitor>(*settings);
+    context.settings = settings.get();
+    context.program_folder = folder;
+    context.database_file = folder / "DovelData.dat";
+    context.session = &session;
+    context.friends = &friends;
+    context.blocks = &blocks;
+    context.hashing = &hashing;
+    context.archive = &archive;
+    context.meter = &meter;
+    context.monitor = monitor.get();
+  }
+
+  std::filesystem::path folder;
+  std::unique_ptr<platform::RegistryStore> store;
+  std::unique_ptr<app::Settings> settings;
+  app::LocalDatabases databases;
+  service::ServiceSession session;
+  service::UserListStore friends{"buddy"};
+  service::UserListStore blocks{"black"};
+  IdleHashing hashing;
+  share::NoArchiveCheck archive;
+  mainframe::TransferMeter meter;
+  std::unique_ptr<server::UploadMonitor> monitor;
+  server::ShareServerContext context;
+};
+
+inline ShareServerHome& share_server_home() {
+  static ShareServerHome home;
+  return home;
+}
+
+}  // namespace dovel::fuzz

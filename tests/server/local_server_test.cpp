@@ -1,0 +1,232 @@
+#include <gtest/gtest.h>
+
+#include <sys/ioctl.h>
+
+#include <chrono>
+#include <deque>
+#include <thread>
+
+#include "mainframe/message_ids.h"
+#include "server/server_fixture.h"
+#include "support/first_file_gate.h"
+#include "util/last_error.h"
+
+namespace dovel::server {
+namespace {
+
+using namespace std::chrono_literals;
+
+std::string value16(uint16_t value) { return std::string{static_cast<char>(value & 0xFF), static_cast<char>(value >> 8)}; }
+
+// Waits (bounded) until `done` holds.
+bool eventually(const std::function<bool()>& done) {
+  for (int i = 0; i < 2000; ++i) {
+    if (done()) return true;
+    std::this_thread::sleep_for(5ms);
+  }
+  return done();
+}
+
+class LocalServerTest : public ShareServerFixture {
+ protected:
+  void SetUp() override {
+    ShareServerFixture::SetUp();
+    set_shares({{"Public", share::SHARE_READ}});
+  }
+};
+
+TEST_F(LocalServerTest, FiftyControlConnectionsAndNoMore) {
+  start_server();
+  std::deque<test::TestPeer> peers;
+  for (size_t i = 0; i < LocalServer::kMaxControlConnections; ++i) peers.push_back(browse());
+  auto refused = test::TestPeer::connect(server->port(), kControlKind);
+  ASSERT_TRUE(refused);
+  EXPECT_EQ(refused->read_raw(4), "OVER");
+  EXPECT_TRUE(refused->closed_within());
+  EXPECT_TRUE(eventually([&] { return monitor.peer_rows().size() == 50; }));
+
+  peers.pop_front();  // one leaves: a place is free again
+  ASSERT_TRUE(eventually([&] { return server->control_count() < 50; }));
+  browse();
+}
+
+TEST_F(LocalServerTest, DataConnectionsAboveMaxUploadPlusTen) {
+  settings.update([](app::StoredSettings& values) { values.max_upload = 2; });
+  start_server();
+  std::vector<test::TestPeer> held;
+  for (int i = 0; i < 12; ++i) {
+    auto peer = test::TestPeer::connect(server->port(), kDataKind);
+    ASSERT_TRUE(peer);
+    ASSERT_EQ(peer->read_raw(2), value16(1)) << i;
+    held.push_back(std::move(*peer));
+  }
+  auto refused = test::TestPeer::connect(server->port(), kDataKind);
+  EXPECT_EQ(refused->read_raw(2), value16(3));
+  EXPECT_TRUE(refused->closed_within());
+}
+
+TEST_F(LocalServerTest, DataConnectionsDuringHashingAndWhilePaused) {
+  start_server();
+  meter.power_off_after_transfers = true;
+  auto powering_off = test::TestPeer::connect(server->port(), kDataKind);
+  EXPECT_EQ(powering_off->read_raw(2), value16(10));
+  meter.power_off_after_transfers = false;
+
+  monitor.set_new_uploads_paused(true);
+  auto paused = test::TestPeer::connect(server->port(), kDataKind);
+  EXPECT_EQ(paused->read_raw(2), value16(10));
+  auto control = test::TestPeer::connect(server->port(), kControlKind);
+  EXPECT_EQ(control->read_control_answer(), std::string("X_UP\x0b", 5)) << "browsing still works, with the pause shown";
+  monitor.set_new_uploads_paused(false);
+
+  for (int i = 0; i < 300; ++i) temp.write("shares/Public/f" + std::to_string(i) + ".txt", "x");
+  // Sessions open their database connection as they start, which waits for a
+  // run's walk; this one starts before the run.
+  auto browsing = browse();
+  test::FirstFileGate gate;
+  share::HashRunContext run_context{&settings, temp / "DovelData.dat", &platform::system_clock(), nullptr, &hash_done, gate.callback()};
+  share::HashRunner busy(run_context);
+  context.hashing = &busy;
+  busy.start_hash_run(0);
+  gate.wait_until_entered();
+  auto during_run = test::TestPeer::connect(server->port(), kDataKind);
+  EXPECT_EQ(during_run->read_raw(2), value16(2));
+  EXPECT_EQ(ask(browsing, "Ha.txt|1"), "B") << "hash requests wait for the run";
+  gate.release();
+  context.hashing = &this->hashing;
+}
+
+TEST_F(LocalServerTest, ChatNeedsMemosAndARunner) {
+  start_server();
+  settings.update([](app::StoredSettings& values) { values.allow_memo = false; });
+  auto no_memos = test::TestPeer::connect(server->port(), kChatKind);
+  EXPECT_EQ(no_memos->read_raw(4), "NOOO");
+
+  settings.update([](app::StoredSettings& values) { values.allow_memo = true; });
+  std::atomic<int> served{0};
+  server->set_chat_runner([&served](std::shared_ptr<PeerSocket> socket) {
+    ++served;
+    char byte;
+    while (::recv(socket->fd(), &byte, 1, 0) > 0) {
+    }
+  });
+  std::vector<test::TestPeer> chats;
+  for (size_t i = 0; i < LocalServer::kMaxChatConnections; ++i) {
+    auto chat = test::TestPeer::connect(server->port(), kChatKind);
+    ASSERT_EQ(chat->read_raw(4), "OKKK");
+    chats.push_back(std::move(*chat));
+  }
+  auto over = test::TestPeer::connect(server->port(), kChatKind);
+  EXPECT_EQ(over->read_raw(4), "OVER");
+  EXPECT_TRUE(eventually([&] { return served == 10; }));
+}
+
+TEST_F(LocalServerTest, SideChannelsAreLimitedAndUnknownKindsClosed) {
+  start_server();
+  std::vector<test::TestPeer> sides;
+  for (size_t i = 0; i < LocalServer::kMaxSideConnections; ++i) {
+    auto side = test::TestPeer::connect(server->port(), kSideChannelKind);
+    ASSERT_EQ(side->read_raw(4), "OKKK");
+    sides.push_back(std::move(*side));
+  }
+  auto over = test::TestPeer::connect(server->port(), kSideChannelKind);
+  EXPECT_EQ(over->read_raw(4), "OVER");
+  auto unknown = test::TestPeer::connect(server->port(), 'x');
+  EXPECT_TRUE(unknown->closed_within());
+  EXPECT_EQ(unknown->read_raw(1, 100), "");
+}
+
+TEST_F(LocalServerTest, SilentSocketsAreClosedAndTheirNumberIsBounded) {
+  start_server({}, PendingLimits{4, 300});
+  auto silent = test::TestPeer::connect_silent(server->port());
+  ASSERT_TRUE(silent);
+  EXPECT_TRUE(silent->closed_within()) << "no kind byte before the deadline";
+
+  start_server({}, PendingLimits{4, 60000});
+  std::vector<test::TestPeer> crowd;
+  for (int i = 0; i < 6; ++i) crowd.push_back(*test::TestPeer::connect_silent(server->port()));
+  EXPECT_TRUE(crowd[0].closed_within()) << "the oldest waiting socket makes room";
+  EXPECT_TRUE(crowd[1].closed_within());
+  browse();
+}
+
+TEST_F(LocalServerTest, StatusBroadcastAndKeepAlive) {
+  start_server();
+  auto peer = browse();
+  meter.running_uploads = 15;
+  meter.upload_speed = 2048;
+  settings.upload_speed_limit = 1024000;
+  server->broadcast_status();
+  EXPECT_EQ(peer.read_frame(), std::string("210\a10\a2.00\a1000") + '\0') << "running uploads never shown above the most";
+  server->send_keep_alives();
+  EXPECT_EQ(peer.read_raw(4), std::string("\xa4\xc7\x21\x5e", 4)) << "an empty frame: the bare key";
+}
+
+TEST_F(LocalServerTest, APeerThatStopsReadingDoesNotHoldTheBroadcast) {
+  start_server();
+  auto stuck = browse();  // never reads again
+  auto reader = browse();
+  const std::string big_name(200, 'n');
+  for (int i = 0; i < 200; ++i) temp.write("shares/Public/" + big_name + std::to_string(i), "x");
+  // Fill the stuck peer's buffers with listings it never reads, until its session
+  // can send no more and sits in a send holding the socket's send lock.
+  for (int i = 0; i < 400; ++i) stuck.send_frame("C\\Public");
+  int queued = -1;
+  for (int unchanged = 0, i = 0; unchanged < 20 && i < 2000; ++i) {
+    int now = 0;
+    ::ioctl(stuck.fd(), FIONREAD, &now);
+    unchanged = now == queued ? unchanged + 1 : 0;
+    queued = now;
+    std::this_thread::sleep_for(5ms);
+  }
+  auto started = std::chrono::steady_clock::now();
+  for (int i = 0; i < 3; ++i) server->broadcast_status();
+  EXPECT_LT(std::chrono::steady_clock::now() - started, 30s);
+  EXPECT_TRUE(reader.read_frame().has_value()) << "the others still get their status";
+}
+
+TEST_F(LocalServerTest, StoppingEndsEverySessionAndJoins) {
+  start_server();
+  auto control = browse();
+  auto data = test::TestPeer::connect(server->port(), kDataKind);
+  ASSERT_EQ(data->read_raw(2), value16(1));
+  server->stop_share_server(true);
+  EXPECT_FALSE(server->is_running());
+  EXPECT_TRUE(control.closed_within());
+  EXPECT_TRUE(data->closed_within());
+  EXPECT_EQ(server->control_count(), 0u);
+  EXPECT_EQ(server->data_count(), 0u);
+  EXPECT_TRUE(monitor.peer_rows().empty());
+  EXPECT_FALSE(test::TestPeer::connect_silent(server->port()).has_value());
+}
+
+TEST_F(LocalServerTest, APortInUseIsReported) {
+  start_server();
+  LocalServer second(context, hold_data_connection);
+  EXPECT_FALSE(second.start_share_server(server->port()));
+  EXPECT_EQ(util::LastErrorText(), std::to_string(server->port()) + "포트를 이미 다른프로그램(Dovel포함)이 사용중입니다.");
+}
+
+TEST_F(LocalServerTest, MonitorCommandsReachTheConnections) {
+  start_server();
+  auto peer = browse();
+  ASSERT_TRUE(eventually([&] { return monitor.peer_rows().size() == 1; }));
+  EXPECT_TRUE(server->disconnect_control(monitor.peer_rows()[0].id));
+  EXPECT_TRUE(peer.closed_within());
+  EXPECT_TRUE(eventually([&] { return monitor.peer_rows().empty(); }));
+  EXPECT_FALSE(server->disconnect_control(999999));
+}
+
+TEST_F(LocalServerTest, ConnectWorkerRunsTheDownloadsRequests) {
+  start_server();
+  std::atomic<int> handled{0};
+  server->set_connect_handler([&handled](mainframe::Message& message) {
+    if (message.id == mainframe::TM_CONNECT_REQUEST) ++handled;
+  });
+  server->connect_worker().post({mainframe::TM_CONNECT_REQUEST, 0, 0, nullptr});
+  server->connect_worker().post({mainframe::TM_CONNECT_REQUEST, 0, 0, nullptr});
+  EXPECT_TRUE(eventually([&] { return handled == 2; }));
+}
+
+}  // namespace
+}  // namespace dovel::server
