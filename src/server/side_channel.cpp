@@ -35,7 +35,8 @@ std::optional<std::string> side_channel_answer(ShareServerContext& context, db::
 
 void run_side_channel(ShareServerContext& context, std::shared_ptr<PeerSocket> socket) {
   std::optional<std::string> request = read_client_frame(socket->fd(), kMaxClientFrameLength, kSideChannelReadMs, kSideChannelReadMs);
-  if (request) {
+  // A hashing run holds the database; the side channel stays silent meanwhile.
+  if (request && !context.hashing->active()) {
     db::Sqlite3Connection connection;
     {
       std::lock_guard guard(db::database_lock());
