@@ -1,0 +1,127 @@
+// Control requests per second: 50 browsing sessions on loopback, each changing
+// folders and listing them as fast as the server answers.
+// Usage: dovel-bench-control_requests [SECONDS]   (default 5)
+#include <sys/socket.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+#include <vector>
+
+#include "app/local_databases.h"
+#include "app/settings.h"
+#include "mainframe/transfer_meter.h"
+#include "platform/deadline.h"
+#include "platform/registry_store.h"
+#include "server/local_server.h"
+#include "server/upload_monitor.h"
+#include "service/frame.h"
+#include "service/service_session.h"
+#include "service/user_list_store.h"
+#include "share/archive_check.h"
+#include "share/hash_runner.h"
+#include "util/little_endian.h"
+#include "util/log_files.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace dovel;
+
+constexpr int kSessions = 50;
+constexpr int kFolders = 5;
+constexpr int kFilesPerFolder = 100;
+
+bool read_exact(int fd, std::string& out, size_t count) {
+  out.assign(count, '\0');
+  size_t got = 0;
+  while (got < count) {
+    ssize_t n = platform::receive_some(fd, out.data() + got, count - got, 10000);
+    if (n <= 0) return false;
+    got += static_cast<size_t>(n);
+  }
+  return true;
+}
+
+// The next frame that is not a keep-alive.
+bool read_frame(int fd, std::string& payload) {
+  std::string word;
+  do {
+    if (!read_exact(fd, word, 4)) return false;
+  } while ((util::read_u32(word.data()) ^ service::kScrambleKey) == 0);
+  return read_exact(fd, payload, util::read_u32(word.data()) ^ service::kScrambleKey);
+}
+
+bool request(int fd, const std::string& text, std::string& answer) {
+  std::string frame = service::build_keyed_length_frame(text);
+  return platform::send_all(fd, frame.data(), frame.size()) == static_cast<ssize_t>(frame.size()) && read_frame(fd, answer);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const int seconds = argc > 1 ? std::atoi(argv[1]) : 5;
+  const fs::path home = fs::temp_directory_path() / ("dovel-bench-control-" + std::to_string(::getpid()));
+  for (int folder = 0; folder < kFolders; ++folder) {
+    fs::create_directories(home / "share" / ("folder" + std::to_string(folder)));
+    for (int file = 0; file < kFilesPerFolder; ++file) {
+      std::ofstream(home / "share" / ("folder" + std::to_string(folder)) / ("file" + std::to_string(file) + ".txt")) << "x";
+    }
+  }
+  util::ConfigureLogFiles(home, platform::system_clock());
+  platform::RegistryStore store(home / "config");
+  app::Settings settings(store, home);
+  settings.Load();
+  settings.set_shared_folders({{"Bench", (home / "share").string(), share::SHARE_READ}});
+  settings.server_usable = true;
+  app::LocalDatabases databases;
+  app::open_local_databases(home, databases);
+  service::ServiceSession session;
+  session.set_identity({"owner", 1, "bench", "a", "b"});
+  service::UserListStore friends("buddy");
+  service::UserListStore blocks("black");
+  share::HashRunner hashing({&settings, home / "DovelData.dat", &platform::system_clock(), nullptr, nullptr, {}});
+  share::NoArchiveCheck archive;
+  mainframe::TransferMeter meter;
+  server::UploadMonitor monitor(settings);
+  server::ShareServerContext context{&settings, home,    home / "DovelData.dat", &session, &friends, &blocks, &hashing, &archive,
+                                     &meter,    &monitor, &platform::system_clock(), *platform::parse_ipv4("127.0.0.1")};
+  server::LocalServer server(context, [](server::ShareServerContext&, server::DataConnectionList&, std::shared_ptr<server::DataConnection>) {});
+  if (!server.start_share_server(0)) return 1;
+
+  std::atomic<long> answered{0};
+  std::atomic<bool> running{true};
+  std::vector<std::thread> sessions;
+  for (int s = 0; s < kSessions; ++s) {
+    sessions.emplace_back([&, s] {
+      platform::UniqueFd fd(platform::create_tcp_socket());
+      if (!platform::connect_tcp(fd.get(), *platform::parse_ipv4("127.0.0.1"), server.port(), 5000)) return;
+      const char kind = '"';
+      platform::send_all(fd.get(), &kind, 1);
+      std::string answer;
+      if (!read_exact(fd.get(), answer, 5)) return;
+      for (int greeting = 0; greeting < 4; ++greeting) read_frame(fd.get(), answer);
+      int step = s;
+      while (running) {
+        std::string folder = "\\Bench\\folder" + std::to_string(step++ % kFolders);
+        if (!request(fd.get(), "C" + folder, answer) || !request(fd.get(), "L", answer)) return;
+        answered += 2;
+      }
+    });
+  }
+  auto started = std::chrono::steady_clock::now();
+  std::this_thread::sleep_for(std::chrono::seconds(seconds));
+  running = false;
+  const long done = answered;
+  const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+  for (std::thread& session_thread : sessions) session_thread.join();
+  server.stop_share_server(false);
+  std::printf("control requests: %d sessions, folders of %d files: %ld answered in %.1f s = %.0f requests/s\n", kSessions, kFilesPerFolder, done,
+              elapsed, done / elapsed);
+  fs::remove_all(home);
+  return 0;
+}
