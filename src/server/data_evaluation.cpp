@@ -45,36 +45,36 @@ DataVerdict evaluate_data_request(ShareServerContext& context, DataConnectionLis
   const DataRequest& request = *verdict.request;
   verdict.requester_is_friend = context.friends->contains(request.user_id);
 
-  auto refuse = [&verdict](DataStatus status) {
+  auto decide = [&verdict](DataStatus status) {
     verdict.status = status;
     return verdict;
   };
-  if (context.blocks->contains(request.user_id)) return refuse(DataStatus::Blocked);
-  if (!wait_until_other_uploads_end(list, self, request.user_id, same_user_wait_ms)) return refuse(DataStatus::SameUserBusy);
-  if (list.count() > context.settings->values().max_upload) return refuse(DataStatus::TooManyUploads);
-  if (!request.follow_up && list.has_other_of_user(request.user_id, self.id)) return refuse(DataStatus::SameUserBusy);
+  if (context.blocks->contains(request.user_id)) return decide(DataStatus::Blocked);
+  if (!wait_until_other_uploads_end(list, self, request.user_id, same_user_wait_ms)) return decide(DataStatus::SameUserBusy);
+  if (list.count() > context.settings->values().max_upload) return decide(DataStatus::TooManyUploads);
+  if (!request.follow_up && list.has_other_of_user(request.user_id, self.id)) return decide(DataStatus::SameUserBusy);
   self.set_user_id(request.user_id);
   verdict.start_tick = context.clock->tick();
-  if (!has_valid_range(request)) return refuse(DataStatus::BadRequest);
+  if (!has_valid_range(request)) return decide(DataStatus::BadRequest);
 
   DataFileLookup lookup(context.settings->shared_folders(), database, *context.hashing);
   if (request.mode == kRequestByHash) {
-    if (request.hash.empty()) return refuse(DataStatus::UnknownHash);
+    if (request.hash.empty()) return decide(DataStatus::UnknownHash);
     verdict.file = lookup.by_hash(request);
-    if (!verdict.file) return refuse(DataStatus::UnknownHash);
+    if (!verdict.file) return decide(DataStatus::UnknownHash);
   } else if (request.mode == kRequestByPath) {
     verdict.file = lookup.by_path(request);
-    if (!verdict.file) return refuse(DataStatus::BadRequest);
+    if (!verdict.file) return decide(DataStatus::BadRequest);
   } else {
-    return refuse(DataStatus::BadRequest);
+    return decide(DataStatus::BadRequest);
   }
   verdict.share_flags = verdict.file->share_flags;
 
   const DataStatus access = check_folder_access(verdict.share_flags, request.adult, verdict.requester_is_friend, request.password,
                                                 context.settings->values().folder_pass);
-  if (access != DataStatus::Accepted) return refuse(access);
-  if (request.skips_archive_check || request.start != 0) return refuse(DataStatus::Accepted);
-  return refuse(archive_status(*context.archive, verdict.file->disk_path, !request.follow_up));
+  if (access != DataStatus::Accepted) return decide(access);
+  if (request.skips_archive_check || request.start != 0) return decide(DataStatus::Accepted);
+  return decide(archive_status(*context.archive, verdict.file->disk_path, !request.follow_up));
 }
 
 }  // namespace dovel::server

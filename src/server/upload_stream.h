@@ -1,0 +1,38 @@
+#pragma once
+
+#include <atomic>
+#include <cstddef>
+#include <filesystem>
+
+#include "mainframe/transfer_meter.h"
+#include "server/peer_socket.h"
+#include "server/upload_monitor.h"
+
+namespace dovel::server {
+
+// How an upload reads and sends: bigger chunks and a bigger socket send buffer
+// with UltraTurbo.
+struct UploadChunking {
+  size_t chunk_size = 8192;
+  int send_buffer = 8192;
+};
+UploadChunking upload_chunking(bool ultra_turbo);
+
+enum class UploadEnd {
+  Completed,  // the whole range went out
+  PeerLeft,   // the requester closed or reset the connection: a normal end
+  Stopped,    // the server stopped the connection
+  Failed,     // the file could not be read to the end of the range, or a send failed otherwise
+};
+
+inline bool ended_normally(UploadEnd end) { return end == UploadEnd::Completed || end == UploadEnd::PeerLeft; }
+
+// Sends the file's bytes from `progress.current` up to `progress.end`, raw, one
+// chunk at a time: each chunk is sent whole, moves `current`, is added to the
+// meter's uploaded bytes, and is followed by the published upload delay when it
+// is 3 ms or more. A file that ends before the range does ends the upload. Checks
+// `running` before every chunk and during the delay.
+UploadEnd stream_upload(const std::filesystem::path& file, PeerSocket& socket, UploadProgress& progress, const std::atomic<bool>& running,
+                        mainframe::TransferMeter& meter, const UploadChunking& chunking);
+
+}  // namespace dovel::server
