@@ -7,7 +7,10 @@
 #include <thread>
 
 #include "mainframe/message_ids.h"
+#include "server/data_thread.h"
 #include "server/server_fixture.h"
+#include "share/file_hash.h"
+#include "share/hash_run.h"
 #include "support/first_file_gate.h"
 #include "util/last_error.h"
 
@@ -215,6 +218,30 @@ TEST_F(LocalServerTest, MonitorCommandsReachTheConnections) {
   EXPECT_TRUE(peer.closed_within());
   EXPECT_TRUE(eventually([&] { return monitor.peer_rows().empty(); }));
   EXPECT_FALSE(server->disconnect_control(999999));
+}
+
+TEST_F(LocalServerTest, ADownloadThroughTheServer) {
+  std::string content;
+  for (int i = 0; i < 100000; ++i) content += static_cast<char>(i * 31 % 251);
+  temp.write("shares/Public/data.bin", content);
+  share::HashRun run({&settings, temp / "DovelData.dat", &platform::system_clock(), nullptr, nullptr, {}}, 0);
+  run.Run();
+  const std::string hash = *share::sampled_md5_of_file(share_folder("Public") / "data.bin");
+  start_server([](ShareServerContext& serving, DataConnectionList& list, std::shared_ptr<DataConnection> connection) {
+    serve_data_connection(serving, list, std::move(connection));
+  });
+
+  auto peer = test::TestPeer::connect(server->port(), kDataKind);
+  ASSERT_TRUE(peer);
+  ASSERT_EQ(peer->read_raw(2), value16(1));
+  peer->send_frame("0|0||taker|3|" + hash + "|100000|1000|61000|1|10.0.0.9|9910||data.bin|0|nick|dovel|0");
+  EXPECT_EQ(peer->read_raw(5), std::string("\x01\x00\x01\x00\x00", 5));
+  const std::string block = peer->read_raw(2160);
+  ASSERT_EQ(block.size(), 2160u);
+  EXPECT_EQ(block.substr(2124, 32), hash);
+  EXPECT_EQ(peer->read_raw(60000), content.substr(1000, 60000));
+  EXPECT_TRUE(peer->closed_within());
+  EXPECT_TRUE(eventually([&] { return server->data_count() == 0 && meter.running_uploads == 0; }));
 }
 
 TEST_F(LocalServerTest, ConnectWorkerRunsTheDownloadsRequests) {
