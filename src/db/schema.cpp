@@ -5,6 +5,7 @@
 #include <string>
 
 #include "db/database_lock.h"
+#include "db/name_index.h"
 #include "util/string_printf.h"
 
 namespace dovel::db {
@@ -121,7 +122,8 @@ void seed_planner_statistics(Sqlite3Connection& data) {
   }
 }
 
-void create_shared_files(Sqlite3Connection& data) {
+// True when the keyword search's name index is in place.
+bool create_shared_files(Sqlite3Connection& data) {
   std::lock_guard guard(database_lock());
   bool exists = false;
   try {
@@ -137,12 +139,13 @@ void create_shared_files(Sqlite3Connection& data) {
   } catch (const CppSQLite3Exception&) {
   }
   seed_planner_statistics(data);
+  return CreateNameIndex(data);
 }
 
 }  // namespace
 
 bool CreateTables(Sqlite3Connection& data, InfoDatabase& info) {
-  create_shared_files(data);
+  const bool name_index = create_shared_files(data);
 
   if (!info.InfoTableExists("incompleted_files") && !info.InfoExecute(kCreateIncompletedFiles)) return false;
   bool migrated = true;
@@ -166,7 +169,7 @@ bool CreateTables(Sqlite3Connection& data, InfoDatabase& info) {
 
   bool point = info.InfoTableExists("point") || info.InfoExecute(kCreatePoint);
   bool favorite = info.InfoTableExists("favorite") || info.InfoExecute(kCreateFavorite);
-  return point && favorite && migrated;
+  return point && favorite && migrated && name_index;
 }
 
 void PurgeStaleHashVersions(Sqlite3Connection& data) {

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <utility>
 
+#include "db/name_index.h"
 #include "db/sqlite_engine.h"
 
 namespace dovel::db {
@@ -94,12 +95,15 @@ Sqlite3Query Sqlite3Statement::Query() {
 
 void Sqlite3Connection::Open(const std::filesystem::path& file) {
   Close();
+  EnableNameTokenizer();
   handle_ = Engine::open(file, kBusyTimeoutMs);
   // The shared-files table is an index that the next hashing run can rebuild:
   // a write-ahead log without a sync at every commit keeps it consistent after a
-  // crash and spares each small write its own disk flush.
+  // crash and spares each small write its own disk flush. The name index's
+  // trigger gives every insert a statement journal; kept in memory, it costs
+  // no file writes.
   try {
-    Execute("PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;");
+    Execute("PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL; PRAGMA temp_store=MEMORY;");
   } catch (const CppSQLite3Exception&) {
   }
 }

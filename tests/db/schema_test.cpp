@@ -87,7 +87,12 @@ TEST_F(SchemaTest, FreshFilesGetEveryTableAndIndex) {
               ElementsAre("index idx_shared_files_01 on shared_files", "index idx_shared_files_02 on shared_files",
                           "index idx_shared_files_03 on shared_files", "index idx_shared_files_04 on shared_files",
                           "index idx_shared_files_05 on shared_files", "index idx_shared_files_06 on shared_files",
-                          "index idx_shared_files_07 on shared_files", "table shared_files on shared_files"));
+                          "index idx_shared_files_07 on shared_files", "index shared_names_pair on shared_names",
+                          "table shared_files on shared_files", "table shared_names on shared_names",
+                          "table shared_names_grams on shared_names_grams", "table shared_names_grams_config on shared_names_grams_config",
+                          "table shared_names_grams_data on shared_names_grams_data", "table shared_names_grams_idx on shared_names_grams_idx",
+                          "table shared_names_indexed on shared_names_indexed", "trigger shared_names_insert on shared_files",
+                          "trigger shared_names_update on shared_files"));
   EXPECT_EQ(columns(raw_data, "shared_files").size(), 17u);
 
   // The tables take the rows the program writes.

@@ -1,0 +1,342 @@
+#pragma once
+
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/local_databases.h"
+#include "app/settings.h"
+#include "db/database_lock.h"
+#include "mainframe/transfer_meter.h"
+#include "platform/cp949.h"
+#include "platform/registry_store.h"
+#include "server/search_datagram.h"
+#include "server/search_responder.h"
+#include "service/frame.h"
+#include "service/service_session.h"
+#include "service/user_list_store.h"
+#include "share/hash_service.h"
+#include "support/temp_folder.h"
+#include "util/last_error.h"
+#include "util/little_endian.h"
+#include "util/log_files.h"
+#include "util/text.h"
+
+namespace dovel::server {
+
+// A clock the test sets; `step` makes every reading advance it.
+class TestClock final : public platform::Clock {
+ public:
+  platform::Tick tick() const override { return now_.fetch_add(step_); }
+  uint64_t performance_counter() const override { return 0; }
+  platform::LocalDateTime local_now() const override { return {}; }
+  int64_t unix_seconds() const override { return 0; }
+
+  void advance_ms(platform::Tick milliseconds) { now_ += milliseconds; }
+  void set_step(platform::Tick step) { step_ = step; }
+
+ private:
+  mutable std::atomic<platform::Tick> now_{100000};
+  std::atomic<platform::Tick> step_{0};
+};
+
+class FakeHashing final : public share::HashService {
+ public:
+  bool active() const override { return running; }
+  share::FileHash hash_on_demand(std::string_view, std::string_view, share::ShareIndex) override { return {}; }
+  std::atomic<bool> running{false};
+};
+
+class RecordingSink final : public SearchResultSink {
+ public:
+  void search_result_received(std::string datagram, service::Endpoint source) override {
+    std::lock_guard guard(lock_);
+    received_.push_back({std::move(datagram), source});
+  }
+  std::vector<std::pair<std::string, service::Endpoint>> received() const {
+    std::lock_guard guard(lock_);
+    return received_;
+  }
+
+ private:
+  mutable std::mutex lock_;
+  std::vector<std::pair<std::string, service::Endpoint>> received_;
+};
+
+class RecordingLists final : public ListSyncHandler {
+ public:
+  std::optional<std::string> refresh_friends() override {
+    ++friend_refreshes;
+    return friend_error;
+  }
+  std::optional<std::string> refresh_blocks() override {
+    ++block_refreshes;
+    return std::nullopt;
+  }
+  std::atomic<int> friend_refreshes{0};
+  std::atomic<int> block_refreshes{0};
+  std::optional<std::string> friend_error;
+};
+
+// A UDP socket of a test peer on a loopback address of its own choosing, port 0.
+class UdpPeer {
+ public:
+  explicit UdpPeer(std::string_view address = "127.0.0.1")
+      : fd_(platform::make_udp_socket_bound(*platform::parse_ipv4(address), 0)), address_(*platform::parse_ipv4(address)) {}
+
+  platform::Ipv4 address() const { return address_; }
+  uint16_t port() const { return platform::local_port(fd_.get()); }
+  service::Endpoint endpoint() const { return {address_, port()}; }
+
+  void send_to(uint16_t port, std::string_view datagram, std::string_view address = "127.0.0.1") const {
+    sockaddr_in target{};
+    target.sin_family = AF_INET;
+    target.sin_addr.s_addr = *platform::parse_ipv4(address);
+    target.sin_port = htons(port);
+    ASSERT_EQ(::sendto(fd_.get(), datagram.data(), datagram.size(), 0, reinterpret_cast<const sockaddr*>(&target), sizeof target),
+              static_cast<ssize_t>(datagram.size()));
+  }
+
+  // The next datagram, or nullopt after `timeout_ms`.
+  std::optional<std::string> receive(int timeout_ms = 10000) const {
+    std::string buffer(8192, '\0');
+    ssize_t size = platform::receive_some(fd_.get(), buffer.data(), buffer.size(), timeout_ms);
+    if (size < 0) return std::nullopt;
+    buffer.resize(static_cast<size_t>(size));
+    return buffer;
+  }
+
+ private:
+  platform::UniqueFd fd_;
+  platform::Ipv4 address_;
+};
+
+// The fields of a query datagram a test sets; the rest take a searcher's usual values.
+struct QueryFields {
+  bool usable = true;
+  uint32_t search_number = 4242;
+  uint32_t time_field = 5000;
+  std::string searcher_id = "seeker";  // CP949 bytes
+  std::optional<service::Endpoint> reply{};  // else the sending peer
+};
+
+inline void put_header(std::string& datagram, uint8_t type, const QueryFields& fields, service::Endpoint sender) {
+  datagram[0] = static_cast<char>(service::search_check_byte(type));
+  datagram[1] = static_cast<char>(type);
+  for (size_t i = 0; i < 8; ++i) datagram[kQuerySearcherKey + i] = static_cast<char>(0xA0 + i);
+  datagram[kQuerySearcherUsable] = fields.usable ? 1 : 0;
+  std::string number;
+  util::append_u32(number, fields.search_number);
+  util::append_u32(number, fields.time_field);
+  datagram.replace(kQuerySearchNumber, 8, number);
+  datagram[kQueryDestination] = static_cast<char>(kSearchWindowDestination);
+  datagram.replace(kQueryUserId, fields.searcher_id.size(), fields.searcher_id);
+  const service::Endpoint reply = fields.reply.value_or(sender);
+  datagram.replace(kQueryReplyAddress, 4, reinterpret_cast<const char*>(&reply.address), 4);
+  std::string port;
+  util::append_u32(port, reply.port);
+  datagram.replace(kQueryReplyPort, 4, port);
+}
+
+// A keyword query: `text` is the CP949 query text (words split by 0x01, then
+// 0x02 and an extension), at most 50 bytes.
+inline std::string keyword_query(std::string_view text, service::Endpoint sender, const QueryFields& fields = {}) {
+  std::string datagram(kKeywordQuerySize, '\0');
+  put_header(datagram, kKeywordQuery, fields, sender);
+  std::string plain(kQueryTextSize, '\0');
+  plain.replace(0, text.size(), text);
+  datagram.replace(kQueryText, kQueryTextSize, service::scrambled(plain));
+  return datagram;
+}
+
+inline std::string hash_query(const std::vector<std::string>& hashes, service::Endpoint sender, const QueryFields& fields = {}) {
+  std::string datagram(kQueryHashes, '\0');
+  put_header(datagram, kHashQuery, fields, sender);
+  datagram[kQueryHashCount] = static_cast<char>(hashes.size());
+  for (const std::string& hash : hashes) datagram += hash;
+  return datagram;
+}
+
+// A received result datagram taken apart.
+struct Answer {
+  std::string datagram;
+  std::string responder_id;
+  std::vector<std::vector<std::string>> records;  // fields, CP949 converted to UTF-8
+
+  uint32_t search_number() const { return util::read_u32(datagram.data() + kResultSearchNumber); }
+  uint32_t time_field() const { return util::read_u32(datagram.data() + kResultTimeField); }
+};
+
+inline Answer read_answer(const std::string& datagram) {
+  Answer answer{datagram, {}, {}};
+  EXPECT_GE(datagram.size(), kResultHeaderSize);
+  EXPECT_LE(datagram.size(), kMaxResultDatagram);
+  EXPECT_EQ(static_cast<uint8_t>(datagram[0]), service::search_check_byte(kResultDatagram));
+  EXPECT_EQ(static_cast<uint8_t>(datagram[1]), kResultDatagram);
+  if (datagram.size() < kResultHeaderSize) return answer;
+  const std::string payload = service::scrambled(std::string_view(datagram).substr(kResultHeaderSize));
+  std::vector<std::string> parts = util::split(payload, '*');
+  EXPECT_GE(parts.size(), 2u);
+  EXPECT_EQ(parts.back(), "") << "every record ends with '*'";
+  answer.responder_id = parts.front();
+  for (size_t i = 1; i + 1 < parts.size(); ++i) {
+    std::vector<std::string> fields;
+    for (const std::string& field : util::split(parts[i], '|')) fields.push_back(platform::cp949_to_utf8(field).value_or("<not CP949>"));
+    answer.records.push_back(std::move(fields));
+  }
+  return answer;
+}
+
+inline std::string cp949(std::string_view utf8) { return platform::utf8_to_cp949(utf8).value(); }
+
+// A data home with its databases, shares made on demand, rows written straight
+// into the table, and a responder on 127.0.0.1 owned by the logged-in "owner".
+class SearchResponderFixture : public ::testing::Test {
+ protected:
+  static constexpr const char* kServiceHost = "127.0.0.2";
+  // The one row of share 0 that expect_only_probe_answered finds.
+  static constexpr const char* kProbeWord = "qqprobeqq";
+
+  struct Row {
+    std::string name{};
+    std::string extension{};
+    std::string hash{};
+    int file_type = 1;
+    int64_t size = 100;
+    std::string path{};
+    int right = 0;
+    int shared_index = 0;
+  };
+
+  void SetUp() override {
+    util::ConfigureLogFiles(temp.path(), platform::system_clock());
+    ASSERT_FALSE(app::open_local_databases(temp.path(), databases));
+    settings.Load();
+    settings.server_usable = true;
+    settings.external_address = *platform::parse_ipv4("203.0.113.7");
+    session.set_identity({"owner", 5, "주인장", "tokenA", "tokenB"});
+    friends.set_entries({{"Pal", "친구\x07"}});
+    context.settings = &settings;
+    context.program_folder = temp.path();
+    context.database_file = temp / "DovelData.dat";
+    context.session = &session;
+    context.friends = &friends;
+    context.blocks = &blocks;
+    context.hashing = &hashing;
+    context.meter = &meter;
+    context.clock = &clock;
+    context.bind_address = *platform::parse_ipv4("127.0.0.1");
+    // The service lives on 127.0.0.2, apart from the test peers on 127.0.0.1.
+    service::ServiceConfig config = service::ServiceConfig::defaults();
+    config.host_a = config.host_b = *platform::parse_ipv4(kServiceHost);
+    endpoints = config.endpoints();
+    set_shares({{"공유", share::SHARE_READ}});
+    insert({{.name = kProbeWord}});
+  }
+  void TearDown() override {
+    responder.reset();
+    util::ConfigureLogFiles(temp.path(), platform::system_clock());
+  }
+
+  void set_shares(const std::vector<std::pair<std::string, uint32_t>>& shares) {
+    std::vector<share::SharedFolder> folders;
+    for (const auto& [name, flags] : shares) {
+      std::filesystem::create_directories(temp / ("shares/" + name));
+      folders.push_back({name, (temp / ("shares/" + name)).string(), flags});
+    }
+    ASSERT_TRUE(settings.set_shared_folders(folders));
+  }
+
+  void insert(const std::vector<Row>& rows) {
+    std::lock_guard guard(db::database_lock());
+    databases.data.Execute("begin transaction;");
+    db::Sqlite3Statement statement = databases.data.Prepare(
+        "Insert Into shared_files (hash,name,extention,file_type,size,path,right,shared_name,shared_index,hash_version,uniq_id) "
+        "Values (?,?,?,?,?,?,?,'',?,7,1)");
+    for (const Row& row : rows) {
+      statement.Bind(0, row.hash);
+      statement.Bind(1, row.name);
+      statement.Bind(2, row.extension);
+      statement.Bind(3, row.file_type);
+      statement.Bind(4, row.size);
+      statement.Bind(5, row.path);
+      statement.Bind(6, row.right);
+      statement.Bind(7, row.shared_index);
+      statement.Execute();
+    }
+    statement.Finish();
+    databases.data.Execute("commit transaction;");
+  }
+
+  void start(SearchRateLimits limits = {1000, 1000, 4096}) {
+    responder = std::make_unique<SearchResponder>(context, endpoints, sink, lists, limits);
+    ASSERT_TRUE(responder->start_search_responder(0)) << util::LastErrorText();
+    ASSERT_NE(responder->port(), 0);
+  }
+
+  void send(const UdpPeer& peer, std::string_view datagram) const { peer.send_to(responder->port(), datagram); }
+
+  // Every answer to one query: datagrams until none came for a while.
+  static std::vector<Answer> answers(const UdpPeer& peer, int first_timeout_ms = 10000) {
+    std::vector<Answer> all;
+    for (auto datagram = peer.receive(first_timeout_ms); datagram; datagram = peer.receive(300)) all.push_back(read_answer(*datagram));
+    return all;
+  }
+
+  static std::vector<std::vector<std::string>> records_of(const std::vector<Answer>& all) {
+    std::vector<std::vector<std::string>> records;
+    for (const Answer& answer : all) records.insert(records.end(), answer.records.begin(), answer.records.end());
+    return records;
+  }
+
+  // What `peer` gets for the query text (CP949), as records.
+  std::vector<std::vector<std::string>> search(std::string_view text, const QueryFields& fields = {}) {
+    UdpPeer peer;
+    send(peer, keyword_query(text, peer.endpoint(), fields));
+    return records_of(answers(peer));
+  }
+
+  // Proves that the query gets no answer at all (see expect_only_probe_answered).
+  void expect_no_answer(std::string_view text, const QueryFields& fields = {}) {
+    UdpPeer peer;
+    send(peer, keyword_query(text, peer.endpoint(), fields));
+    expect_only_probe_answered(peer);
+  }
+
+  // Proves that the datagrams sent before got nothing: a known-good query from
+  // `peer` is answered, and nothing else arrived before or shortly after it.
+  void expect_only_probe_answered(const UdpPeer& peer) {
+    send(peer, keyword_query(kProbeWord, peer.endpoint(), {.search_number = 777}));
+    std::vector<Answer> all = answers(peer);
+    ASSERT_EQ(all.size(), 1u);
+    EXPECT_EQ(all[0].search_number(), 777u);
+  }
+
+  test::TempFolder temp;
+  platform::RegistryStore store{temp / "config"};
+  app::Settings settings{store, temp.path()};
+  app::LocalDatabases databases;
+  service::ServiceSession session;
+  service::UserListStore friends{"buddy"};
+  service::UserListStore blocks{"black"};
+  FakeHashing hashing;
+  mainframe::TransferMeter meter;
+  TestClock clock;
+  ShareServerContext context;
+  service::ServiceEndpoints endpoints;
+  RecordingSink sink;
+  RecordingLists lists;
+  std::unique_ptr<SearchResponder> responder;
+};
+
+}  // namespace dovel::server
