@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <netinet/in.h>
 #include <sys/ioctl.h>
 
 #include <chrono>
@@ -8,6 +9,7 @@
 
 #include "mainframe/message_ids.h"
 #include "server/data_thread.h"
+#include "server/search_responder.h"
 #include "server/server_fixture.h"
 #include "share/file_hash.h"
 #include "share/hash_run.h"
@@ -242,6 +244,41 @@ TEST_F(LocalServerTest, ADownloadThroughTheServer) {
   EXPECT_EQ(peer->read_raw(60000), content.substr(1000, 60000));
   EXPECT_TRUE(peer->closed_within());
   EXPECT_TRUE(eventually([&] { return server->data_count() == 0 && meter.running_uploads == 0; }));
+}
+
+class NoSearches final : public SearchResultSink, public ListSyncHandler {
+ public:
+  void search_result_received(std::string, service::Endpoint) override {}
+  std::optional<std::string> refresh_friends() override { return std::nullopt; }
+  std::optional<std::string> refresh_blocks() override { return std::nullopt; }
+};
+
+TEST_F(LocalServerTest, TheSearchResponderListensOnTheSharePortNumber) {
+  start_server();
+  NoSearches nothing;
+  SearchResponder responder(context, service::ServiceEndpoints::defaults(), nothing, nothing);
+  server->set_search_responder(&responder);
+  ASSERT_TRUE(server->start_search_responder());
+  EXPECT_EQ(responder.port(), server->port());
+  const std::string log = test::read_file(util::ProcessLog()->file_for(util::kSystemLog, platform::system_clock().local_now()));
+  EXPECT_NE(log.find("검색서버가 시작되었습니다 - [UDP " + std::to_string(server->port()) + " Port]"), std::string::npos);
+
+  // A server whose UDP port number is taken reports the system error.
+  LocalServer second(context, hold_data_connection);
+  SearchResponder other(context, service::ServiceEndpoints::defaults(), nothing, nothing);
+  second.set_search_responder(&other);
+  ASSERT_TRUE(second.start_share_server(0));
+  platform::UniqueFd squatter(platform::create_udp_socket());
+  sockaddr_in taken{};
+  taken.sin_family = AF_INET;
+  taken.sin_addr.s_addr = context.bind_address;
+  taken.sin_port = htons(second.port());
+  ASSERT_EQ(::bind(squatter.get(), reinterpret_cast<const sockaddr*>(&taken), sizeof taken), 0);
+  EXPECT_FALSE(second.start_search_responder());
+  const std::string after = test::read_file(util::ProcessLog()->file_for(util::kSystemLog, platform::system_clock().local_now()));
+  EXPECT_NE(after.find("검색 UDP서버 시작에러 - 포트: " + std::to_string(second.port()) + ", 에러: 0x00000062"), std::string::npos) << after;
+  server->stop_search_responder();
+  EXPECT_EQ(responder.port(), 0);
 }
 
 TEST_F(LocalServerTest, ConnectWorkerRunsTheDownloadsRequests) {
