@@ -254,11 +254,16 @@ class NoSearches final : public SearchResultSink, public ListSyncHandler {
 };
 
 TEST_F(LocalServerTest, TheSearchResponderListensOnTheSharePortNumber) {
-  start_server();
   NoSearches nothing;
   SearchResponder responder(context, service::ServiceEndpoints::defaults(), nothing, nothing);
-  server->set_search_responder(&responder);
-  ASSERT_TRUE(server->start_search_responder());
+  // The TCP port is picked free; its UDP twin may be another test's, then try another.
+  bool started = false;
+  for (int attempt = 0; attempt < 20 && !started; ++attempt) {
+    start_server();
+    server->set_search_responder(&responder);
+    started = server->start_search_responder();
+  }
+  ASSERT_TRUE(started);
   EXPECT_EQ(responder.port(), server->port());
   const std::string log = test::read_file(util::ProcessLog()->file_for(util::kSystemLog, platform::system_clock().local_now()));
   EXPECT_NE(log.find("검색서버가 시작되었습니다 - [UDP " + std::to_string(server->port()) + " Port]"), std::string::npos);
@@ -273,7 +278,8 @@ TEST_F(LocalServerTest, TheSearchResponderListensOnTheSharePortNumber) {
   taken.sin_family = AF_INET;
   taken.sin_addr.s_addr = context.bind_address;
   taken.sin_port = htons(second.port());
-  ASSERT_EQ(::bind(squatter.get(), reinterpret_cast<const sockaddr*>(&taken), sizeof taken), 0);
+  // Whoever holds the number, the start fails the same way.
+  ::bind(squatter.get(), reinterpret_cast<const sockaddr*>(&taken), sizeof taken);
   EXPECT_FALSE(second.start_search_responder());
   const std::string after = test::read_file(util::ProcessLog()->file_for(util::kSystemLog, platform::system_clock().local_now()));
   EXPECT_NE(after.find("검색 UDP서버 시작에러 - 포트: " + std::to_string(second.port()) + ", 에러: 0x00000062"), std::string::npos) << after;

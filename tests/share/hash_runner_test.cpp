@@ -43,12 +43,13 @@ TEST_F(HashRunnerTest, CancelAndDestructionStopAndJoin) {
   for (int i = 0; i < 3; ++i) temp.write("shares/public/f" + std::to_string(i) + ".txt", "x");
   test::FirstFileGate gate;
   HashRunContext runner_context = context();
-  runner_context.after_each_file = gate.callback(false);
+  runner_context.after_each_file = gate.callback();
   HashRunner runner(runner_context);
   runner.start_hash_run(0);
   gate.wait_until_entered();
   runner.cancel();
   EXPECT_FALSE(runner.active());
+  gate.release();
   ASSERT_TRUE(target.wait_for(1));
   EXPECT_EQ(target.seen()[0].lparam, 0);
 }
