@@ -269,8 +269,8 @@ TEST_F(LocalServerTest, TheSearchResponderListensOnTheSharePortNumber) {
   EXPECT_NE(log.find("검색서버가 시작되었습니다 - [UDP " + std::to_string(server->port()) + " Port]"), std::string::npos);
 
   // A server whose UDP port number is taken reports the system error.
-  LocalServer second(context, hold_data_connection);
   SearchResponder other(context, service::ServiceEndpoints::defaults(), nothing, nothing);
+  LocalServer second(context, hold_data_connection);
   second.set_search_responder(&other);
   ASSERT_TRUE(second.start_share_server(0));
   platform::UniqueFd squatter(platform::create_udp_socket());
@@ -285,6 +285,7 @@ TEST_F(LocalServerTest, TheSearchResponderListensOnTheSharePortNumber) {
   EXPECT_NE(after.find("검색 UDP서버 시작에러 - 포트: " + std::to_string(second.port()) + ", 에러: 0x00000062"), std::string::npos) << after;
   server->stop_search_responder();
   EXPECT_EQ(responder.port(), 0);
+  server.reset();  // before the responder it points to
 }
 
 TEST_F(LocalServerTest, ConnectWorkerRunsTheDownloadsRequests) {
