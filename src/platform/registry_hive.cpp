@@ -97,11 +97,7 @@ std::optional<RegistryValue> parse_value(std::string_view text) {
 
 }  // namespace
 
-std::string RegistryHive::normalize(std::string_view key) {
-  while (!key.empty() && key.front() == '\\') key.remove_prefix(1);
-  while (!key.empty() && key.back() == '\\') key.remove_suffix(1);
-  return std::string(key);
-}
+std::string RegistryHive::normalize(std::string_view key) { return std::string(util::trim_backslashes(key)); }
 
 bool RegistryHive::key_exists(std::string_view key) const {
   std::string wanted = ascii_lower(normalize(key));

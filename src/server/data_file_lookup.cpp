@@ -7,15 +7,11 @@
 #include "db/database_lock.h"
 #include "platform/safe_path.h"
 #include "share/shared_file_statements.h"
+#include "util/text.h"
 
 namespace dovel::server {
 namespace {
 
-std::string_view without_outer_backslashes(std::string_view path) {
-  while (!path.empty() && path.front() == '\\') path.remove_prefix(1);
-  while (!path.empty() && path.back() == '\\') path.remove_suffix(1);
-  return path;
-}
 
 struct StoredRow {
   std::string name;
@@ -39,7 +35,7 @@ DataFileLookup::DataFileLookup(std::vector<share::SharedFolder> folders, db::Sql
 std::optional<std::filesystem::path> DataFileLookup::file_of_size(share::ShareIndex index, std::string_view folder_path,
                                                                   std::string_view file_name, int64_t size) const {
   if (index < 0 || static_cast<size_t>(index) >= folders_.size() || file_name.empty()) return std::nullopt;
-  folder_path = without_outer_backslashes(folder_path);
+  folder_path = util::trim_backslashes(folder_path);
   const std::string wire_path = folder_path.empty() ? std::string(file_name) : std::string(folder_path) + "\\" + std::string(file_name);
   platform::ResolvedPath resolved = platform::resolve_below(folders_[static_cast<size_t>(index)].path, wire_path);
   if (!resolved) return std::nullopt;

@@ -16,6 +16,7 @@
 #include "share/shareable_name.h"
 #include "share/shared_file_statements.h"
 #include "util/string_printf.h"
+#include "util/text.h"
 
 namespace dovel::share {
 namespace {
@@ -47,18 +48,13 @@ std::optional<LocatedFile> locate(const std::vector<SharedFolder>& folders, Shar
   return std::nullopt;
 }
 
-std::string strip_backslashes(std::string_view path) {
-  while (!path.empty() && path.front() == '\\') path.remove_prefix(1);
-  while (!path.empty() && path.back() == '\\') path.remove_suffix(1);
-  return std::string(path);
-}
 
 }  // namespace
 
 FileHash hash_on_demand(app::Settings& settings, const std::filesystem::path& database_file, const platform::Clock& clock,
                         std::string_view relative_path, std::string_view file_name, ShareIndex index) {
   if (file_name.empty() || index == -1 || !is_shareable_name(file_name)) return {};
-  const std::string row_path = strip_backslashes(relative_path);
+  const std::string row_path = std::string(util::trim_backslashes(relative_path));
   const std::string wire_path = row_path.empty() ? std::string(file_name) : row_path + "\\" + std::string(file_name);
   std::optional<LocatedFile> file = locate(settings.shared_folders(), index, wire_path);
   if (!file) return {};

@@ -9,15 +9,11 @@
 
 #include "platform/atomic_file.h"
 #include "util/string_printf.h"
+#include "util/text.h"
 
 namespace dovel::util {
 namespace {
 
-std::string_view strip_backslashes(std::string_view kind) {
-  while (!kind.empty() && kind.front() == '\\') kind.remove_prefix(1);
-  while (!kind.empty() && kind.back() == '\\') kind.remove_suffix(1);
-  return kind;
-}
 
 std::mutex& process_log_lock() {
   static std::mutex lock;
@@ -35,11 +31,11 @@ LogFiles::LogFiles(std::filesystem::path program_folder, const platform::Clock& 
     : folder_(std::move(program_folder)), clock_(clock) {}
 
 std::filesystem::path LogFiles::file_for(std::string_view kind, const platform::LocalDateTime& when) const {
-  return folder_ / "Log" / std::string(strip_backslashes(kind)) / string_printf("%04d-%02d-%02d.txt", when.year, when.month, when.day);
+  return folder_ / "Log" / std::string(trim_backslashes(kind)) / string_printf("%04d-%02d-%02d.txt", when.year, when.month, when.day);
 }
 
 bool LogFiles::WriteLog(std::string_view kind, std::string_view line, std::string_view header) {
-  kind = strip_backslashes(kind);
+  kind = trim_backslashes(kind);
   if (kind.empty() || kind.find_first_of("/\\") != std::string_view::npos || kind == "." || kind == "..") return false;
   platform::LocalDateTime now = clock_.local_now();
   std::filesystem::path path = file_for(kind, now);

@@ -42,6 +42,12 @@ std::string_view trim(std::string_view text) {
   return text;
 }
 
+std::string_view trim_backslashes(std::string_view text) {
+  while (!text.empty() && text.front() == '\\') text.remove_prefix(1);
+  while (!text.empty() && text.back() == '\\') text.remove_suffix(1);
+  return text;
+}
+
 std::vector<std::string> split(std::string_view text, char separator) {
   std::vector<std::string> parts;
   size_t start = 0;

@@ -16,6 +16,9 @@ bool starts_with_ascii_nocase(std::string_view text, std::string_view prefix);
 // Blanks are space, tab, CR and LF, as the trimming of typed texts expects.
 std::string_view trim(std::string_view text);
 
+// Without the backslashes at either end: "\\a\\b\\" -> "a\\b" (wire paths, registry keys).
+std::string_view trim_backslashes(std::string_view text);
+
 // Splits at every separator; empty fields are kept ("a;;b" gives three fields).
 std::vector<std::string> split(std::string_view text, char separator);
 std::string join(const std::vector<std::string>& parts, std::string_view separator);
