@@ -12,7 +12,6 @@
 namespace dovel::server {
 namespace {
 
-
 struct StoredRow {
   std::string name;
   std::string extension;

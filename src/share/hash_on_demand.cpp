@@ -48,7 +48,6 @@ std::optional<LocatedFile> locate(const std::vector<SharedFolder>& folders, Shar
   return std::nullopt;
 }
 
-
 }  // namespace
 
 FileHash hash_on_demand(app::Settings& settings, const std::filesystem::path& database_file, const platform::Clock& clock,

@@ -14,7 +14,6 @@
 namespace dovel::util {
 namespace {
 
-
 std::mutex& process_log_lock() {
   static std::mutex lock;
   return lock;
