@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 namespace dovel::mainframe {
 
@@ -10,6 +11,12 @@ using MessageId = uint32_t;
 // Data that travels with a message; the receiver owns it once the message arrives.
 struct MessagePayload {
   virtual ~MessagePayload() = default;
+};
+
+// A text that travels with a message.
+struct TextPayload : MessagePayload {
+  explicit TextPayload(std::string value) : text(std::move(value)) {}
+  std::string text;
 };
 
 // A message between threads: a fixed numeric id, two numbers and an owned payload.

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "platform/cp949.h"
 #include "service/wire_text.h"
 #include "util/little_endian.h"
 #include "util/md5.h"
@@ -13,6 +14,7 @@ constexpr size_t kIdField = 16;
 constexpr size_t kLabelField = 21;
 constexpr size_t kTokenField = 32;
 constexpr size_t kNoteField = 32;
+constexpr size_t kMaxChatBytes = 1024;
 
 // Fixed fields of a reply as sent: too long a text is cut to the field (the
 // field need not hold a terminator).
@@ -153,6 +155,50 @@ RelayedMemo split_relayed_memo(std::string_view text) {
   memo.sender = std::string(text.substr(first + 1, second == std::string_view::npos ? std::string_view::npos : second - first - 1));
   if (second != std::string_view::npos) memo.body = std::string(text.substr(second + 1));
   return memo;
+}
+
+std::optional<std::string> build_relayed_memo(std::string_view marker, std::string_view sender, std::string_view body) {
+  std::string text(marker);
+  text += '\x07';
+  text += sender;
+  text += '\x07';
+  text += body;
+  return platform::utf8_to_cp949(text);
+}
+
+std::optional<std::string> build_id_request(std::string_view user_id) {
+  auto id = platform::utf8_to_cp949(user_id);
+  if (!id || id->empty() || id->size() > kMaxLoginText || id->find('\0') != std::string::npos) return std::nullopt;
+  return *id + '\0';
+}
+
+std::optional<std::string> parse_id_request(std::string_view payload) {
+  if (payload.size() < 2 || payload.size() > kMaxLoginText + 1 || payload.find('\0') != payload.size() - 1) return std::nullopt;
+  return platform::cp949_to_utf8(payload.substr(0, payload.size() - 1));
+}
+
+std::optional<std::string> build_chat_message(const ChatMessage& message) {
+  auto target = platform::utf8_to_cp949(message.target);
+  auto text = platform::utf8_to_cp949(message.text);
+  if (!target || !text || target->empty() || text->empty() || target->size() > kMaxLoginText || text->size() > kMaxChatBytes) {
+    return std::nullopt;
+  }
+  if (target->find_first_of(std::string_view("\x07\0", 2)) != std::string::npos || text->find('\0') != std::string::npos) return std::nullopt;
+  return *target + '\x07' + *text + '\0';
+}
+
+std::optional<ChatMessage> parse_chat_message(std::string_view payload) {
+  if (payload.empty() || payload.back() != '\0') return std::nullopt;
+  payload.remove_suffix(1);
+  const size_t separator = payload.find('\x07');
+  if (separator == std::string_view::npos || payload.find('\0') != std::string_view::npos) return std::nullopt;
+  std::string_view target = payload.substr(0, separator);
+  std::string_view text = payload.substr(separator + 1);
+  if (target.empty() || text.empty() || target.size() > kMaxLoginText || text.size() > kMaxChatBytes) return std::nullopt;
+  auto target_text = platform::cp949_to_utf8(target);
+  auto message_text = platform::cp949_to_utf8(text);
+  if (!target_text || !message_text) return std::nullopt;
+  return ChatMessage{*target_text, *message_text};
 }
 
 }  // namespace dovel::service

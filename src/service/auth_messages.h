@@ -105,4 +105,28 @@ struct RelayedMemo {
 };
 RelayedMemo split_relayed_memo(std::string_view text);
 
+inline constexpr std::string_view kMemoMarker = "MEMO";
+inline constexpr std::string_view kServiceNoticeMarker = "MSG_NOTICE";
+
+// The text of a 123 push (CP949) from its three UTF-8 parts, the inverse of
+// split_relayed_memo; nullopt when a part has no CP949 form.
+std::optional<std::string> build_relayed_memo(std::string_view marker, std::string_view sender, std::string_view body);
+
+// The payload of the duplicate check and the address lookup: an ID and its NUL.
+// nullopt when the ID is empty, longer than 15 bytes or has no CP949 form.
+std::optional<std::string> build_id_request(std::string_view user_id);
+// The ID (UTF-8) of such a payload; nullopt unless it is 1..15 bytes of CP949 ended by its only NUL.
+std::optional<std::string> parse_id_request(std::string_view payload);
+
+// The payload of a memo (123) or a blocked-sender notice (128): target ID, 0x07, text, NUL.
+struct ChatMessage {
+  std::string target;  // UTF-8
+  std::string text;    // UTF-8
+};
+// nullopt when either part is empty, the ID is longer than 15 bytes, the text
+// longer than 1024 bytes, or a part has no CP949 form or holds 0x07 or NUL
+// where it would change the split.
+std::optional<std::string> build_chat_message(const ChatMessage& message);
+std::optional<ChatMessage> parse_chat_message(std::string_view payload);
+
 }  // namespace dovel::service

@@ -56,6 +56,19 @@ std::string build_announce_reply(bool accepted) {
   return reply;
 }
 
+std::optional<std::string> build_source_lookup(std::string_view hash) {
+  std::string lower = util::ascii_lower(hash);
+  if (lower.size() != 32 || !is_hex(lower)) return std::nullopt;
+  return lower + '\0';
+}
+
+std::optional<std::string> parse_source_lookup(std::string_view payload) {
+  if (payload.size() != 33 || payload.back() != '\0') return std::nullopt;
+  std::string lower = util::ascii_lower(payload.substr(0, 32));
+  if (!is_hex(lower)) return std::nullopt;
+  return lower;
+}
+
 std::string build_source_reply(std::string_view hash, const std::vector<Source>& sources) {
   std::string body(hash.substr(0, 32));
   body.resize(kCountOffset, '\0');

@@ -31,6 +31,10 @@ struct Source {
   platform::Ipv4 address = 0;
   uint16_t port = 0;
 };
+// The source lookup's request: the 32 hex digits and a NUL; nullopt for anything but 32 hex digits.
+std::optional<std::string> build_source_lookup(std::string_view hash);
+std::optional<std::string> parse_source_lookup(std::string_view payload);  // lower-case
+
 // The typed reply of a source lookup (with its u16 length and type).
 std::string build_source_reply(std::string_view hash, const std::vector<Source>& sources);
 // Reads the bytes after the type word; the count must fit the bytes that came.

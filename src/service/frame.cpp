@@ -39,6 +39,21 @@ std::optional<std::string> build_frame(uint16_t type, std::string_view payload, 
   return build_frame(type, payload, static_cast<uint16_t>(clock.tick() & 0xFFFF));
 }
 
+std::optional<size_t> frame_body_length(std::string_view header) {
+  if (header.size() < kFrameHeaderSize) return std::nullopt;
+  const uint16_t check = util::read_u16(header.data());
+  const uint16_t tick16 = util::read_u16(header.data() + 2);
+  const uint16_t length = util::read_u16(header.data() + 4);
+  if (check != frame_check_word(tick16) || length < 2) return std::nullopt;
+  return length;
+}
+
+std::optional<Frame> read_frame_body(std::string_view scrambled_body) {
+  if (scrambled_body.size() < 2) return std::nullopt;
+  std::string body = scrambled(scrambled_body);
+  return Frame{util::read_u16(body.data()), body.substr(2)};
+}
+
 std::string build_keyed_length_frame(std::string_view payload) {
   std::string frame;
   append_u32(frame, static_cast<uint32_t>(payload.size()) ^ kScrambleKey);

@@ -36,6 +36,19 @@ constexpr uint8_t search_check_byte(uint8_t type) { return static_cast<uint8_t>(
 
 constexpr uint16_t mask_port(uint16_t port) { return port ^ kPortMask; }
 
+// A received frame, type and payload unscrambled.
+struct Frame {
+  uint16_t type = 0;
+  std::string payload;
+};
+
+// How many bytes (type word and payload) follow a received frame's 8-byte
+// header; nullopt when the check word does not belong to the tick or the
+// length cannot hold the type word.
+std::optional<size_t> frame_body_length(std::string_view header);
+// The frame of the bytes after the header; nullopt when they cannot hold the type word.
+std::optional<Frame> read_frame_body(std::string_view scrambled_body);
+
 // The framing of the peer side channel and the direct chat: a u32 length XORed
 // with the key, then the scrambled payload.
 std::string build_keyed_length_frame(std::string_view payload);

@@ -102,6 +102,35 @@ std::optional<Counters> parse_counters(std::string_view payload) {
   return Counters{util::read_u32(payload.data()), util::read_u32(payload.data() + 4)};
 }
 
+std::optional<std::string> build_title_payload(std::string_view title) {
+  auto wire = platform::utf8_to_cp949(title);
+  if (!wire || wire->empty() || wire->size() > kMaxTitleBytes || wire->find('\0') != std::string::npos) return std::nullopt;
+  return *wire + '\0';
+}
+
+std::optional<std::string> parse_title_payload(std::string_view payload) {
+  if (payload.size() < 2 || payload.size() > kMaxTitleBytes + 1 || payload.find('\0') != payload.size() - 1) return std::nullopt;
+  return platform::cp949_to_utf8(payload.substr(0, payload.size() - 1));
+}
+
+std::string build_peak_speed(uint32_t peak_speed) {
+  std::string payload;
+  util::append_u32(payload, peak_speed);
+  return payload;
+}
+
+std::optional<uint32_t> parse_peak_speed(std::string_view payload) {
+  if (payload.size() != 4) return std::nullopt;
+  return util::read_u32(payload.data());
+}
+
+std::string build_switch(bool on) { return std::string(1, on ? '\x01' : '\0'); }
+
+std::optional<bool> parse_switch(std::string_view payload) {
+  if (payload.size() != 1 || static_cast<uint8_t>(payload[0]) > 1) return std::nullopt;
+  return payload[0] == 1;
+}
+
 std::string build_address_reply(platform::Ipv4 address, uint16_t port) {
   std::string body;
   util::append_u16(body, kAddressLookupType);

@@ -60,6 +60,21 @@ struct Counters {
 std::string build_counters(const Counters& counters);
 std::optional<Counters> parse_counters(std::string_view payload);
 
+// '9': the title and its NUL (1..50 bytes of CP949); nullopt when it does not fit.
+std::optional<std::string> build_title_payload(std::string_view title);
+std::optional<std::string> parse_title_payload(std::string_view payload);  // the UTF-8 title
+
+// '>': the peak speed, u32.
+std::string build_peak_speed(uint32_t peak_speed);
+std::optional<uint32_t> parse_peak_speed(std::string_view payload);
+
+// '?' and ';': one byte, 1 on and 0 off.
+std::string build_switch(bool on);
+std::optional<bool> parse_switch(std::string_view payload);
+
+// The payload of the search peer list request.
+inline constexpr std::string_view kPeerListRequest = "!";
+
 // The address lookup's answer: port and address, both masked on the wire.
 std::string build_address_reply(platform::Ipv4 address, uint16_t port);  // body, for the long prefix
 struct ServerAddress {

@@ -35,4 +35,11 @@ std::string searcher_key_of_ticket(uint16_t ticket) {
   return key;
 }
 
+std::optional<uint16_t> ticket_of_searcher_key(std::string_view key) {
+  if (key.size() != 8) return std::nullopt;
+  const auto value = static_cast<int64_t>(util::read_u64(key.data()));
+  if (value == 0 || value < INT16_MIN || value > INT16_MAX) return std::nullopt;
+  return static_cast<uint16_t>(static_cast<int16_t>(value));
+}
+
 }  // namespace dovel::service

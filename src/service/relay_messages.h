@@ -27,5 +27,7 @@ std::string build_relayed_result(std::string_view datagram);
 
 // The searcher key of a search through the relay: the ticket sign-extended to 8 bytes.
 std::string searcher_key_of_ticket(uint16_t ticket);
+// The ticket of such a key (8 bytes); nullopt for any other key, ticket 0 included.
+std::optional<uint16_t> ticket_of_searcher_key(std::string_view key);
 
 }  // namespace dovel::service

@@ -1,0 +1,98 @@
+#include "service/file_index_client.h"
+
+#include "db/database_lock.h"
+#include "mainframe/message_ids.h"
+#include "service/reply_readers.h"
+#include "service/service_socket.h"
+#include "util/string_printf.h"
+#include "util/text.h"
+
+namespace dovel::service {
+namespace {
+
+constexpr int kConnectMs = 5000;
+constexpr int kAnnounceReplyMs = 5000;
+constexpr int kLookupReadMs = 5000;
+constexpr int kLookupMs = 10000;
+
+}  // namespace
+
+std::vector<std::string> announced_hashes(db::Sqlite3Connection& connection) {
+  std::vector<std::string> hashes;
+  std::lock_guard guard(db::database_lock());
+  try {
+    db::Sqlite3Query rows = connection.Query(util::string_printf(
+        "Select [hash] From [shared_files] Where [file_type]=1 And [hash]<>'' And [size] > %lld And [right] < %d",
+        static_cast<long long>(kAnnouncedFileSize), 8));
+    for (; !rows.AtEnd() && hashes.size() < kMaxAnnouncedFiles; rows.Next()) {
+      const char* hash = rows.Text(0);
+      std::string lowered = util::ascii_lower(hash != nullptr ? hash : "");
+      if (lowered.size() == 32) hashes.push_back(std::move(lowered));
+    }
+  } catch (const db::CppSQLite3Exception&) {
+  }
+  return hashes;
+}
+
+FileIndexClient::FileIndexClient(ServiceEndpoints endpoints, mainframe::MessageTarget* hub, std::function<int()> pick_endpoint)
+    : endpoints_(std::move(endpoints)), hub_(hub), pick_endpoint_(std::move(pick_endpoint)) {}
+
+FileIndexClient::~FileIndexClient() { close(); }
+
+void FileIndexClient::close() {
+  std::unique_ptr<ConnectionWatcher> watcher;
+  {
+    std::lock_guard guard(lock_);
+    watcher = std::move(watcher_);
+  }
+  watcher.reset();
+  std::lock_guard guard(lock_);
+  socket_.reset();
+}
+
+bool FileIndexClient::connected() const {
+  std::lock_guard guard(lock_);
+  return socket_.valid();
+}
+
+bool FileIndexClient::announce_files(uint16_t share_port, const std::vector<std::string>& hashes) {
+  close();
+  const size_t index = static_cast<size_t>(((pick_endpoint_ ? pick_endpoint_() : 0) % 3 + 3) % 3);
+  const Endpoint& endpoint = endpoints_.file_index[index];
+  int fd = kInvalidSocket;
+  if (!connect_with_timeout(fd, endpoint.address, endpoint.port, kConnectMs) &&
+      !connect_with_timeout(fd, endpoint.address, endpoint.port, kConnectMs)) {
+    return false;
+  }
+  platform::UniqueFd connection(fd);
+  if (send_frame(fd, kAnnounceType, build_announcement(share_port, hashes)) < 0) return false;
+  std::optional<std::string> reply = read_fixed_reply(fd, 5, {kAnnounceReplyMs, platform::Deadline::after_ms(kAnnounceReplyMs)});
+  if (!reply || (*reply)[4] != kAnnounceAccepted) return false;
+  std::lock_guard guard(lock_);
+  socket_ = std::move(connection);
+  watcher_ = std::make_unique<ConnectionWatcher>(socket_.get(), [this](int error) {
+    if (hub_ != nullptr) hub_->post({mainframe::UM_FILE_INDEX_CLOSED, static_cast<uint64_t>(error), 0, nullptr});
+  });
+  return true;
+}
+
+bool FileIndexClient::keep_alive() {
+  std::lock_guard guard(lock_);
+  return socket_.valid() && send_frame(socket_.get(), 0, "P") >= 0;
+}
+
+std::optional<std::vector<Source>> lookup_sources(const ServiceEndpoints& endpoints, const std::string& hash, size_t endpoint_index) {
+  if (endpoint_index >= endpoints.source_lookup.size()) return std::nullopt;
+  const Endpoint& endpoint = endpoints.source_lookup[endpoint_index];
+  int fd = kInvalidSocket;
+  if (!connect_with_timeout(fd, endpoint.address, endpoint.port, kConnectMs)) return std::nullopt;
+  platform::UniqueFd connection(fd);
+  std::string payload = util::ascii_lower(hash);
+  payload += '\0';
+  if (send_frame(fd, kSourceLookupType, payload) < 0) return std::nullopt;
+  std::optional<TypedReply> reply = read_typed_reply(fd, {kLookupReadMs, platform::Deadline::after_ms(kLookupMs)});
+  if (!reply || reply->type != kSourceLookupType) return std::nullopt;
+  return parse_source_reply(reply->body);
+}
+
+}  // namespace dovel::service

@@ -1,0 +1,122 @@
+#include "service/registration_client.h"
+
+#include "mainframe/message_ids.h"
+#include "platform/cp949.h"
+#include "service/reply_readers.h"
+#include "service/service_socket.h"
+#include "util/little_endian.h"
+#include "util/string_printf.h"
+
+namespace dovel::service {
+namespace {
+
+constexpr int kConnectMs = 5000;
+constexpr int kReplyReadMs = 5000;
+constexpr int kReplyMs = 10000;
+
+ReplyTiming reply_timing() { return {kReplyReadMs, platform::Deadline::after_ms(kReplyMs)}; }
+
+}  // namespace
+
+RegistrationClient::RegistrationClient(ServiceEndpoints endpoints, mainframe::MessageTarget* hub, std::function<int()> pick_channel)
+    : endpoints_(std::move(endpoints)), hub_(hub), pick_channel_(std::move(pick_channel)) {}
+
+RegistrationClient::~RegistrationClient() { close(); }
+
+void RegistrationClient::close() {
+  std::unique_ptr<ConnectionWatcher> watcher;
+  {
+    std::lock_guard guard(lock_);
+    watcher = std::move(watcher_);
+  }
+  watcher.reset();
+  std::lock_guard guard(lock_);
+  socket_.reset();
+  channel_ = -1;
+}
+
+bool RegistrationClient::registered() const {
+  std::lock_guard guard(lock_);
+  return socket_.valid();
+}
+
+int RegistrationClient::channel() const {
+  std::lock_guard guard(lock_);
+  return channel_;
+}
+
+int RegistrationClient::register_server(const RegistrationRecord& record) {
+  close();
+  std::optional<std::string> payload = build_registration_record(record);
+  if (!payload) return kRegisterDatabaseError;
+  const int first = ((pick_channel_ ? pick_channel_() : 0) % 3 + 3) % 3;
+  int result = kRegisterNoConnection;
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    const int channel = (first + attempt) % 3;
+    const Endpoint& endpoint = endpoints_.registration[static_cast<size_t>(channel)];
+    int fd = kInvalidSocket;
+    if (!connect_with_timeout(fd, endpoint.address, endpoint.port, kConnectMs) &&
+        !connect_with_timeout(fd, endpoint.address, endpoint.port, kConnectMs)) {
+      result = kRegisterNoConnection;
+      continue;
+    }
+    platform::UniqueFd connection(fd);
+    std::optional<std::string> body;
+    if (send_frame(fd, kRegisterType, *payload) >= 0) body = read_long_prefixed_reply(fd, kMaxRegistrationReply, reply_timing());
+    std::optional<int> answer = body ? parse_result_reply(*body, kRegisterType) : std::nullopt;
+    result = answer.value_or(kRegisterNetworkError);
+    if (result != kRegisterOk) continue;
+    std::lock_guard guard(lock_);
+    socket_ = std::move(connection);
+    channel_ = channel;
+    watcher_ = std::make_unique<ConnectionWatcher>(socket_.get(), [this](int error) {
+      if (hub_ != nullptr) hub_->post({mainframe::UM_REGISTRATION_CLOSED, static_cast<uint64_t>(error), 0, nullptr});
+    });
+    return result;
+  }
+  return result;
+}
+
+bool RegistrationClient::send(uint16_t type, std::string_view payload) {
+  std::lock_guard guard(lock_);
+  return socket_.valid() && send_frame(socket_.get(), type, payload) >= 0;
+}
+
+bool RegistrationClient::send_counters(const Counters& counters, uint32_t peak_speed) {
+  std::string peak;
+  util::append_u32(peak, peak_speed);
+  return send(kCountersType, build_counters(counters)) && send(kPeakSpeedType, peak);
+}
+
+bool RegistrationClient::set_visibility(bool shown) {
+  std::lock_guard guard(lock_);
+  if (!socket_.valid() || send_frame(socket_.get(), kVisibilityType, std::string(1, shown ? 1 : 0)) < 0) return false;
+  std::optional<std::string> body = read_long_prefixed_reply(socket_.get(), kMaxRegistrationReply, reply_timing());
+  return body && parse_result_reply(*body, kVisibilityType) == 1;
+}
+
+bool RegistrationClient::send_title(std::string_view title) {
+  std::optional<std::string> wire = platform::utf8_to_cp949(title);
+  if (!wire || wire->empty() || wire->size() > kMaxTitleBytes) return false;
+  *wire += '\0';
+  return send(kTitleType, *wire);
+}
+
+bool RegistrationClient::send_ultra_turbo(bool on) { return send(kUltraTurboType, std::string(1, on ? 1 : 0)); }
+
+std::string registration_result_text(int result, int channel) {
+  switch (result) {
+    case kRegisterNetworkError: return "서버등록실패: 네트워크 에러가 발생하였습니다.";
+    case kRegisterAlreadyRegistered: return "서버등록실패: 이미 등록되어 사용중입니다..";
+    case kRegisterChannelFull: return "서버등록실패: 사용자가 초과하였습니다. 잠시후 재시도 하세요.";
+    case kRegisterChannelLimit: return "";
+    case kRegisterOk:
+      return util::string_printf("[%s] 서버로 등록을 하였습니다.",
+                                 channel >= 0 && channel < 3 ? std::string(kChannelNames[static_cast<size_t>(channel)]).c_str() : "");
+    case kRegisterDatabaseError: return "서버등록실패: DB에러가 발생하였습니다.";
+    case kRegisterNoConnection: return "서버등록실패: 등록서버로 접속할 수 없습니다.";
+    default: return "서버등록실패: 알수 없는 에러가 발생하였습니다.";
+  }
+}
+
+}  // namespace dovel::service
