@@ -20,8 +20,6 @@ constexpr int kDuplicateReplyMs = 5000;
 constexpr int kLoginReplyMs = 10000;
 constexpr int kOnlineCountMs = 5000;
 constexpr int kPushBodyMs = 10000;
-constexpr uint16_t kMaxPush = 4096;
-constexpr size_t kMaxChatText = 1024;
 
 ReplyTiming timing(int milliseconds) { return {milliseconds, platform::Deadline::after_ms(milliseconds)}; }
 
@@ -55,7 +53,7 @@ void AuthClient::close() {
 bool AuthClient::duplicate_session(const std::string& user_id, bool& failed) {
   failed = true;
   int fd = kInvalidSocket;
-  if (!connect_with_timeout(fd, endpoints_.authentication.address, endpoints_.authentication.port, kConnectMs)) return false;
+  if (!connect_to_service(fd, endpoints_, endpoints_.authentication, kConnectMs)) return false;
   platform::UniqueFd connection(fd);
   auto id = platform::utf8_to_cp949(user_id);
   if (!id || send_frame(fd, kDuplicateCheckType, *id + std::string(1, '\0')) < 0) return false;
@@ -86,7 +84,7 @@ LoginOutcome AuthClient::login(const std::string& user_id, const std::string& pa
 
   close();
   int fd = kInvalidSocket;
-  if (!connect_with_timeout(fd, endpoints_.authentication.address, endpoints_.authentication.port, kSessionConnectMs)) {
+  if (!connect_to_service(fd, endpoints_, endpoints_.authentication, kSessionConnectMs)) {
     return fail(kLoginNoConnection);
   }
   {
@@ -206,18 +204,15 @@ bool AuthClient::keep_alive() { return send_frame_locked(kKeepAliveType, "P"); }
 bool AuthClient::send_memo_flag(bool allow) { return send_frame_locked(kMemoFlagType, std::string(1, allow ? 1 : 0)); }
 
 bool AuthClient::send_chat_frame(uint16_t type, std::string_view target_id, std::string_view text) {
-  auto target = platform::utf8_to_cp949(target_id);
-  auto body = platform::utf8_to_cp949(text);
-  if (!target || !body || target->empty() || body->empty() || body->size() > kMaxChatText) return false;
+  std::optional<std::string> payload = build_chat_message({std::string(target_id), std::string(text)});
+  if (!payload) return false;
   if (!connected()) relogin_silently();
-  std::string payload = *target + '\x07' + *body;
-  payload += '\0';
-  return send_frame_locked(type, payload);
+  return send_frame_locked(type, *payload);
 }
 
 std::optional<uint32_t> AuthClient::online_count() {
   int fd = kInvalidSocket;
-  if (!connect_with_timeout(fd, endpoints_.authentication.address, endpoints_.authentication.port, kConnectMs)) return std::nullopt;
+  if (!connect_to_service(fd, endpoints_, endpoints_.authentication, kConnectMs)) return std::nullopt;
   platform::UniqueFd connection(fd);
   if (send_frame(fd, kOnlineCountType, "") < 0) return std::nullopt;
   std::optional<std::string> reply = read_fixed_reply(fd, 8, timing(kOnlineCountMs));

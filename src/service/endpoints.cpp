@@ -75,6 +75,7 @@ bool apply(ServiceConfig& config, std::string_view key, std::string_view value) 
   if (key == "point_ports") return parse_ports(value, config.point_ports);
   if (key == "report_ports") return parse_ports(value, config.report_ports);
   if (key == "launcher_port") return set_port(config.launcher_port);
+  if (key == "bind_address") return set_host(config.bind_address);
   return false;
 }
 
@@ -104,6 +105,7 @@ ServiceEndpoints ServiceConfig::endpoints() const {
   endpoints.report = {Endpoint{host_a, report_ports[0]}, Endpoint{host_b, report_ports[1]}};
   endpoints.web_base = web_base;
   endpoints.launcher_port = launcher_port;
+  endpoints.bind_address = bind_address;
   return endpoints;
 }
 
@@ -122,11 +124,12 @@ std::string ServiceConfig::format() const {
       "port_test_port = %u\n"
       "point_ports = %s\n"
       "report_ports = %s\n"
-      "# The local launcher channel of this client.\n"
-      "launcher_port = %u\n",
+      "# The local launcher channel of this client, and the address it connects from (0.0.0.0: any).\n"
+      "launcher_port = %u\n"
+      "bind_address = %s\n",
       platform::format_ipv4(host_a).c_str(), platform::format_ipv4(host_b).c_str(), web_base.c_str(), authentication_port,
       ports_text(registration_ports).c_str(), ports_text(file_index_ports).c_str(), relay_port, port_test_port,
-      ports_text(point_ports).c_str(), ports_text(report_ports).c_str(), launcher_port);
+      ports_text(point_ports).c_str(), ports_text(report_ports).c_str(), launcher_port, platform::format_ipv4(bind_address).c_str());
 }
 
 ServiceConfigLoad parse_service_config(std::string_view text) {

@@ -31,6 +31,9 @@ struct ServiceEndpoints {
   std::array<Endpoint, 2> report;          // download reports
   std::string web_base;                    // "http://host:port", no trailing slash
   uint16_t launcher_port = 31222;          // the local launcher channel of this client
+  // The address this client's connections leave from (0: any), so that clients
+  // sharing one machine are told apart by the addresses the service sees.
+  platform::Ipv4 bind_address = 0;
 
   static ServiceEndpoints defaults();
 };
@@ -48,6 +51,7 @@ struct ServiceConfig {
   std::array<uint16_t, 2> point_ports{11030, 11031};
   std::array<uint16_t, 2> report_ports{11035, 11036};
   uint16_t launcher_port = 31222;
+  platform::Ipv4 bind_address = 0;
 
   static ServiceConfig defaults();
   ServiceEndpoints endpoints() const;

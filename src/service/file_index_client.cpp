@@ -60,8 +60,8 @@ bool FileIndexClient::announce_files(uint16_t share_port, const std::vector<std:
   const size_t index = static_cast<size_t>(((pick_endpoint_ ? pick_endpoint_() : 0) % 3 + 3) % 3);
   const Endpoint& endpoint = endpoints_.file_index[index];
   int fd = kInvalidSocket;
-  if (!connect_with_timeout(fd, endpoint.address, endpoint.port, kConnectMs) &&
-      !connect_with_timeout(fd, endpoint.address, endpoint.port, kConnectMs)) {
+  if (!connect_to_service(fd, endpoints_, endpoint, kConnectMs) &&
+      !connect_to_service(fd, endpoints_, endpoint, kConnectMs)) {
     return false;
   }
   platform::UniqueFd connection(fd);
@@ -85,7 +85,7 @@ std::optional<std::vector<Source>> lookup_sources(const ServiceEndpoints& endpoi
   if (endpoint_index >= endpoints.source_lookup.size()) return std::nullopt;
   const Endpoint& endpoint = endpoints.source_lookup[endpoint_index];
   int fd = kInvalidSocket;
-  if (!connect_with_timeout(fd, endpoint.address, endpoint.port, kConnectMs)) return std::nullopt;
+  if (!connect_to_service(fd, endpoints, endpoint, kConnectMs)) return std::nullopt;
   platform::UniqueFd connection(fd);
   std::string payload = util::ascii_lower(hash);
   payload += '\0';

@@ -39,11 +39,11 @@ std::optional<std::string> build_frame(uint16_t type, std::string_view payload, 
   return build_frame(type, payload, static_cast<uint16_t>(clock.tick() & 0xFFFF));
 }
 
-std::optional<size_t> frame_body_length(std::string_view header) {
-  if (header.size() < kFrameHeaderSize) return std::nullopt;
-  const uint16_t check = util::read_u16(header.data());
-  const uint16_t tick16 = util::read_u16(header.data() + 2);
-  const uint16_t length = util::read_u16(header.data() + 4);
+std::optional<size_t> frame_body_length(std::string_view plain_start) {
+  if (plain_start.size() < kFramePlainSize) return std::nullopt;
+  const uint16_t check = util::read_u16(plain_start.data());
+  const uint16_t tick16 = util::read_u16(plain_start.data() + 2);
+  const uint16_t length = util::read_u16(plain_start.data() + 4);
   if (check != frame_check_word(tick16) || length < 2) return std::nullopt;
   return length;
 }

@@ -42,11 +42,13 @@ struct Frame {
   std::string payload;
 };
 
-// How many bytes (type word and payload) follow a received frame's 8-byte
-// header; nullopt when the check word does not belong to the tick or the
-// length cannot hold the type word.
-std::optional<size_t> frame_body_length(std::string_view header);
-// The frame of the bytes after the header; nullopt when they cannot hold the type word.
+// The plain start of a frame: check word, tick16 and length.
+inline constexpr size_t kFramePlainSize = 6;
+// How many scrambled bytes (type word and payload) follow the plain start of a
+// received frame; nullopt when the check word does not belong to the tick or
+// the length cannot hold the type word.
+std::optional<size_t> frame_body_length(std::string_view plain_start);
+// The frame of the scrambled bytes after the plain start; nullopt when they cannot hold the type word.
 std::optional<Frame> read_frame_body(std::string_view scrambled_body);
 
 // The framing of the peer side channel and the direct chat: a u32 length XORed

@@ -55,8 +55,8 @@ int RegistrationClient::register_server(const RegistrationRecord& record) {
     const int channel = (first + attempt) % 3;
     const Endpoint& endpoint = endpoints_.registration[static_cast<size_t>(channel)];
     int fd = kInvalidSocket;
-    if (!connect_with_timeout(fd, endpoint.address, endpoint.port, kConnectMs) &&
-        !connect_with_timeout(fd, endpoint.address, endpoint.port, kConnectMs)) {
+    if (!connect_to_service(fd, endpoints_, endpoint, kConnectMs) &&
+        !connect_to_service(fd, endpoints_, endpoint, kConnectMs)) {
       result = kRegisterNoConnection;
       continue;
     }

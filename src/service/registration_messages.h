@@ -68,7 +68,7 @@ std::optional<std::string> parse_title_payload(std::string_view payload);  // th
 std::string build_peak_speed(uint32_t peak_speed);
 std::optional<uint32_t> parse_peak_speed(std::string_view payload);
 
-// '?' and ';': one byte, 1 on and 0 off.
+// The one-byte switches '?' and ';' (and the memo switch '|' of the authentication server): 1 on, 0 off.
 std::string build_switch(bool on);
 std::optional<bool> parse_switch(std::string_view payload);
 

@@ -24,7 +24,7 @@ std::optional<std::vector<ListedServer>> fetch_server_list(const ServiceEndpoint
   if (channel < 0 || channel > 2) return std::nullopt;
   const Endpoint& endpoint = endpoints.registration[static_cast<size_t>(channel)];
   int fd = kInvalidSocket;
-  if (!connect_with_timeout(fd, endpoint.address, endpoint.port, kConnectMs)) return std::nullopt;
+  if (!connect_to_service(fd, endpoints, endpoint, kConnectMs)) return std::nullopt;
   platform::UniqueFd connection(fd);
   if (send_frame(fd, kServerListType, "") < 0) return std::nullopt;
   std::optional<std::string> body = read_long_prefixed_reply(fd, kMaxServerListReply, {kListReadMs, platform::Deadline::after_ms(kListMs)});
@@ -65,7 +65,7 @@ std::optional<ServerAddress> lookup_address(const ServiceEndpoints& endpoints, c
   for (int attempt = 0; attempt < 3; ++attempt) {
     const Endpoint& endpoint = endpoints.registration[static_cast<size_t>(((first + attempt) % 3 + 3) % 3)];
     int fd = kInvalidSocket;
-    if (!connect_with_timeout(fd, endpoint.address, endpoint.port, kConnectMs)) continue;
+    if (!connect_to_service(fd, endpoints, endpoint, kConnectMs)) continue;
     std::optional<std::string> body;
     if (send_frame(fd, kAddressLookupType, payload) >= 0) {
       body = read_long_prefixed_reply(fd, kMaxAddressReply, {kLookupReadMs, platform::Deadline::after_ms(kLookupMs)});

@@ -1,5 +1,6 @@
 #include "service/service_socket.h"
 
+#include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -14,6 +15,22 @@ bool connect_with_timeout(int& fd, platform::Ipv4 address, uint16_t port, int ti
   ::close(fd);
   fd = kInvalidSocket;
   return false;
+}
+
+bool connect_to_service(int& fd, const ServiceEndpoints& endpoints, const Endpoint& endpoint, int timeout_ms) {
+  fd = platform::create_tcp_socket();
+  if (fd == kInvalidSocket) return false;
+  if (endpoints.bind_address != 0) {
+    sockaddr_in local{};
+    local.sin_family = AF_INET;
+    local.sin_addr.s_addr = endpoints.bind_address;
+    if (::bind(fd, reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0) {
+      ::close(fd);
+      fd = kInvalidSocket;
+      return false;
+    }
+  }
+  return connect_with_timeout(fd, endpoint.address, endpoint.port, timeout_ms);
 }
 
 bool connect_async_socket(int& fd, platform::Ipv4 address, uint16_t port, int timeout_ms) {

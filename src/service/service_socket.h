@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "platform/deadline.h"
+#include "service/endpoints.h"
 #include "platform/socket.h"
 
 namespace dovel::service {
@@ -14,6 +15,10 @@ inline constexpr int kInvalidSocket = -1;
 // Connects `fd` (a TCP socket; created when it is invalid). On failure or
 // time-out the socket is closed and `fd` becomes invalid.
 bool connect_with_timeout(int& fd, platform::Ipv4 address, uint16_t port, int timeout_ms);
+
+// A new connection to one of the service's endpoints, leaving from the client's
+// bind address when one is set; an invalid `fd` on failure.
+bool connect_to_service(int& fd, const ServiceEndpoints& endpoints, const Endpoint& endpoint, int timeout_ms);
 
 // Like connect_with_timeout, with 8 KiB send and receive buffers, for the
 // long-lived service connections.

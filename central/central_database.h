@@ -1,0 +1,33 @@
+#pragma once
+
+#include <filesystem>
+#include <mutex>
+#include <string_view>
+
+#include "db/sqlite3_connection.h"
+
+namespace dovel::central {
+
+// The service's SQLite file in its home: accounts and download reports. One
+// connection, used under the database lock by whichever thread needs it; the
+// accounts command line opens the same file from its own process.
+class CentralDatabase {
+ public:
+  // Opens (creating when missing) and brings the tables up to date; throws db::SqliteError.
+  explicit CentralDatabase(const std::filesystem::path& home);
+
+  // Runs `work` with the connection under the database lock.
+  template <typename Work>
+  auto with(Work work) {
+    std::lock_guard guard(lock_);
+    return work(connection_);
+  }
+
+ private:
+  std::mutex lock_;  // the database lock
+  db::Sqlite3Connection connection_;
+};
+
+inline constexpr std::string_view kCentralDatabaseFile = "central.db";
+
+}  // namespace dovel::central

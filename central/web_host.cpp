@@ -1,0 +1,123 @@
+#include "central/web_host.h"
+
+#include <httplib.h>
+
+#include <chrono>
+#include <future>
+#include <thread>
+
+#include "central/web_pages.h"
+#include "platform/cp949.h"
+#include "service/auth_messages.h"
+#include "util/letter_pair.h"
+#include "util/text.h"
+
+namespace dovel::central {
+namespace {
+
+constexpr const char* kHtml = "text/html; charset=euc-kr";
+constexpr const char* kXml = "text/xml; charset=euc-kr";
+constexpr size_t kMaxRequestBody = 64 * 1024;
+// A push travels behind a short length prefix the client reads up to 2047 bytes.
+constexpr size_t kMaxPushText = 2000;
+
+void answer(httplib::Response& response, std::string_view utf8, const char* type) {
+  response.set_content(platform::utf8_to_cp949(utf8).value_or(std::string()), type);
+}
+
+bool from_this_machine(const httplib::Request& request) { return util::starts_with_ascii_nocase(request.remote_addr, "127."); }
+
+}  // namespace
+
+struct WebHost::Server {
+  explicit Server(const WebHostContext& given) : context(given) {}
+
+  WebHostContext context;
+  httplib::Server http;
+  std::thread thread;
+  std::future<void> finished;
+};
+
+WebHost::WebHost(const WebHostContext& given) : server_(std::make_unique<Server>(given)) {
+  const WebHostContext& context = server_->context;
+  httplib::Server& http = server_->http;
+  http.set_read_timeout(5, 0);
+  http.set_write_timeout(5, 0);
+  http.set_keep_alive_timeout(2);
+  http.set_payload_max_length(kMaxRequestBody);
+  http.set_logger([&context](const httplib::Request& request, const httplib::Response& response) {
+    context.log.write("web", request.remote_addr + ":" + std::to_string(request.remote_port), request.method + " " + request.path,
+                      std::to_string(response.status));
+  });
+
+  auto status = [](const httplib::Request&, httplib::Response& response) { answer(response, status_file(), kXml); };
+  http.Get(R"(/server\.xml)", status);
+  http.Get(R"(/dovel/server\.xml)", status);
+  auto updates = [](const httplib::Request&, httplib::Response& response) { answer(response, update_list(), kXml); };
+  http.Get(R"(/update\.xml)", updates);
+  http.Get(R"(/dovel/update/update\.xml)", updates);
+
+  http.Get(R"(/client/warn_status\.html)", [&context](const httplib::Request& request, httplib::Response& response) {
+    // The ID comes in the letter-pair encoding of its CP949 form.
+    std::string id = util::DecodeWire(request.get_param_value("q_id"));
+    std::optional<Account> account;
+    try {
+      if (!id.empty()) account = context.accounts.find(id);
+    } catch (const std::exception&) {
+      response.status = 500;
+      return;
+    }
+    answer(response, warning_status(account), kHtml);
+  });
+
+  auto placeholder = [](const httplib::Request&, httplib::Response& response) { answer(response, placeholder_page(), kHtml); };
+  for (const char* path : {R"(/)", R"(/client/banner\.html)", R"(/login/logout\.html)", R"(/client/dovel\.html)", R"(/client/hompy\.html)",
+                           R"(/client/srh_fileid\.html)", R"(/client/srh_warn\.html)", R"(/user/.*)"}) {
+    http.Get(path, placeholder);
+  }
+  http.Get(R"(/app/recommend_dovel\.html)", [](const httplib::Request&, httplib::Response& response) { answer(response, empty_page(), kHtml); });
+
+  auto admin_push = [&context](uint16_t type) {
+    return [&context, type](const httplib::Request& request, httplib::Response& response) {
+      if (!from_this_machine(request)) {
+        response.status = 403;
+        return;
+      }
+      const std::string text = request.get_param_value("text");
+      std::optional<std::string> to;
+      if (request.has_param("to")) to = request.get_param_value("to");
+      std::optional<size_t> taken;
+      if (!text.empty() && text.size() <= kMaxPushText) taken = context.push(type, text, to);
+      if (!taken) {
+        response.status = 400;
+        response.set_content("text missing, too long or without a CP949 form\n", "text/plain");
+        return;
+      }
+      response.set_content("pushed to " + std::to_string(*taken) + " sessions\n", "text/plain");
+    };
+  };
+  http.Post("/admin/notice", admin_push(service::kNoticePush));
+  http.Post("/admin/line", admin_push(service::kSystemLinePush));
+}
+
+WebHost::~WebHost() { stop(); }
+
+bool WebHost::start(platform::Ipv4 address, uint16_t port) {
+  if (!server_->http.bind_to_port(platform::format_ipv4(address), port)) return false;
+  std::packaged_task<void()> serve([this] { server_->http.listen_after_bind(); });
+  server_->finished = serve.get_future();
+  server_->thread = std::thread(std::move(serve));
+  return true;
+}
+
+void WebHost::stop() {
+  if (!server_->thread.joinable()) return;
+  // A stop that comes before the server thread began listening is not seen by
+  // it, so it is repeated until the thread ends.
+  do {
+    server_->http.stop();
+  } while (server_->finished.wait_for(std::chrono::milliseconds(50)) != std::future_status::ready);
+  server_->thread.join();
+}
+
+}  // namespace dovel::central

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "central/account_store.h"
+
+namespace dovel::central {
+
+// What the web host answers, UTF-8 here and CP949 on the wire.
+
+// The status file: the service is open, both switches off.
+std::string status_file();
+// The update list: no file listed, so no client ever needs an update.
+std::string update_list();
+// The warning status of an account: "level 0x06 kind 0x06 text"; zeros and no
+// text for an unknown one.
+std::string warning_status(const std::optional<Account>& account);
+// A page that stands in for one of the service's web pages.
+std::string placeholder_page();
+// The search window's side pane shows itself only for a page with text, so this one has none.
+std::string empty_page();
+
+}  // namespace dovel::central
