@@ -37,23 +37,9 @@ std::vector<std::string> announced_hashes(db::Sqlite3Connection& connection) {
 FileIndexClient::FileIndexClient(ServiceEndpoints endpoints, mainframe::MessageTarget* hub, std::function<int()> pick_endpoint)
     : endpoints_(std::move(endpoints)), hub_(hub), pick_endpoint_(std::move(pick_endpoint)) {}
 
-FileIndexClient::~FileIndexClient() { close(); }
+void FileIndexClient::close() { connection_.close(); }
 
-void FileIndexClient::close() {
-  std::unique_ptr<ConnectionWatcher> watcher;
-  {
-    std::lock_guard guard(lock_);
-    watcher = std::move(watcher_);
-  }
-  watcher.reset();
-  std::lock_guard guard(lock_);
-  socket_.reset();
-}
-
-bool FileIndexClient::connected() const {
-  std::lock_guard guard(lock_);
-  return socket_.valid();
-}
+bool FileIndexClient::connected() const { return connection_.open(); }
 
 bool FileIndexClient::announce_files(uint16_t share_port, const std::vector<std::string>& hashes) {
   close();
@@ -68,18 +54,13 @@ bool FileIndexClient::announce_files(uint16_t share_port, const std::vector<std:
   if (send_frame(fd, kAnnounceType, build_announcement(share_port, hashes)) < 0) return false;
   std::optional<std::string> reply = read_fixed_reply(fd, 5, {kAnnounceReplyMs, platform::Deadline::after_ms(kAnnounceReplyMs)});
   if (!reply || (*reply)[4] != kAnnounceAccepted) return false;
-  std::lock_guard guard(lock_);
-  socket_ = std::move(connection);
-  watcher_ = std::make_unique<ConnectionWatcher>(socket_.get(), [this](int error) {
+  connection_.hold(std::move(connection), [this](int error) {
     if (hub_ != nullptr) hub_->post({mainframe::UM_FILE_INDEX_CLOSED, static_cast<uint64_t>(error), 0, nullptr});
   });
   return true;
 }
 
-bool FileIndexClient::keep_alive() {
-  std::lock_guard guard(lock_);
-  return socket_.valid() && send_frame(socket_.get(), 0, "P") >= 0;
-}
+bool FileIndexClient::keep_alive() { return connection_.send(0, "P"); }
 
 std::optional<std::vector<Source>> lookup_sources(const ServiceEndpoints& endpoints, const std::string& hash, size_t endpoint_index) {
   if (endpoint_index >= endpoints.source_lookup.size()) return std::nullopt;

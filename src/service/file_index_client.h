@@ -1,17 +1,15 @@
 #pragma once
 
 #include <functional>
-#include <memory>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "db/sqlite3_connection.h"
 #include "mainframe/message.h"
-#include "service/connection_watcher.h"
 #include "service/endpoints.h"
 #include "service/file_index_messages.h"
+#include "service/held_connection.h"
 
 namespace dovel::service {
 
@@ -27,7 +25,6 @@ std::vector<std::string> announced_hashes(db::Sqlite3Connection& connection);
 class FileIndexClient {
  public:
   FileIndexClient(ServiceEndpoints endpoints, mainframe::MessageTarget* hub, std::function<int()> pick_endpoint);
-  ~FileIndexClient();
   FileIndexClient(const FileIndexClient&) = delete;
   FileIndexClient& operator=(const FileIndexClient&) = delete;
 
@@ -42,9 +39,7 @@ class FileIndexClient {
   const ServiceEndpoints endpoints_;
   mainframe::MessageTarget* hub_;
   std::function<int()> pick_endpoint_;
-  mutable std::mutex lock_;
-  platform::UniqueFd socket_;
-  std::unique_ptr<ConnectionWatcher> watcher_;
+  HeldConnection connection_;
 };
 
 // The sources of a file that one file-index server knows; nullopt when it could not be asked.

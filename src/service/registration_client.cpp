@@ -1,10 +1,8 @@
 #include "service/registration_client.h"
 
 #include "mainframe/message_ids.h"
-#include "platform/cp949.h"
 #include "service/reply_readers.h"
 #include "service/service_socket.h"
-#include "util/little_endian.h"
 #include "util/string_printf.h"
 
 namespace dovel::service {
@@ -21,29 +19,14 @@ ReplyTiming reply_timing() { return {kReplyReadMs, platform::Deadline::after_ms(
 RegistrationClient::RegistrationClient(ServiceEndpoints endpoints, mainframe::MessageTarget* hub, std::function<int()> pick_channel)
     : endpoints_(std::move(endpoints)), hub_(hub), pick_channel_(std::move(pick_channel)) {}
 
-RegistrationClient::~RegistrationClient() { close(); }
-
 void RegistrationClient::close() {
-  std::unique_ptr<ConnectionWatcher> watcher;
-  {
-    std::lock_guard guard(lock_);
-    watcher = std::move(watcher_);
-  }
-  watcher.reset();
-  std::lock_guard guard(lock_);
-  socket_.reset();
+  connection_.close();
   channel_ = -1;
 }
 
-bool RegistrationClient::registered() const {
-  std::lock_guard guard(lock_);
-  return socket_.valid();
-}
+bool RegistrationClient::registered() const { return connection_.open(); }
 
-int RegistrationClient::channel() const {
-  std::lock_guard guard(lock_);
-  return channel_;
-}
+int RegistrationClient::channel() const { return channel_; }
 
 int RegistrationClient::register_server(const RegistrationRecord& record) {
   close();
@@ -66,10 +49,8 @@ int RegistrationClient::register_server(const RegistrationRecord& record) {
     std::optional<int> answer = body ? parse_result_reply(*body, kRegisterType) : std::nullopt;
     result = answer.value_or(kRegisterNetworkError);
     if (result != kRegisterOk) continue;
-    std::lock_guard guard(lock_);
-    socket_ = std::move(connection);
     channel_ = channel;
-    watcher_ = std::make_unique<ConnectionWatcher>(socket_.get(), [this](int error) {
+    connection_.hold(std::move(connection), [this](int error) {
       if (hub_ != nullptr) hub_->post({mainframe::UM_REGISTRATION_CLOSED, static_cast<uint64_t>(error), 0, nullptr});
     });
     return result;
@@ -77,32 +58,23 @@ int RegistrationClient::register_server(const RegistrationRecord& record) {
   return result;
 }
 
-bool RegistrationClient::send(uint16_t type, std::string_view payload) {
-  std::lock_guard guard(lock_);
-  return socket_.valid() && send_frame(socket_.get(), type, payload) >= 0;
-}
-
 bool RegistrationClient::send_counters(const Counters& counters, uint32_t peak_speed) {
-  std::string peak;
-  util::append_u32(peak, peak_speed);
-  return send(kCountersType, build_counters(counters)) && send(kPeakSpeedType, peak);
+  return connection_.send(kCountersType, build_counters(counters)) && connection_.send(kPeakSpeedType, build_peak_speed(peak_speed));
 }
 
 bool RegistrationClient::set_visibility(bool shown) {
-  std::lock_guard guard(lock_);
-  if (!socket_.valid() || send_frame(socket_.get(), kVisibilityType, std::string(1, shown ? 1 : 0)) < 0) return false;
-  std::optional<std::string> body = read_long_prefixed_reply(socket_.get(), kMaxRegistrationReply, reply_timing());
+  std::optional<std::string> body = connection_.request(kVisibilityType, build_switch(shown), [](int fd) {
+    return read_long_prefixed_reply(fd, kMaxRegistrationReply, reply_timing());
+  });
   return body && parse_result_reply(*body, kVisibilityType) == 1;
 }
 
 bool RegistrationClient::send_title(std::string_view title) {
-  std::optional<std::string> wire = platform::utf8_to_cp949(title);
-  if (!wire || wire->empty() || wire->size() > kMaxTitleBytes) return false;
-  *wire += '\0';
-  return send(kTitleType, *wire);
+  std::optional<std::string> payload = build_title_payload(title);
+  return payload && connection_.send(kTitleType, *payload);
 }
 
-bool RegistrationClient::send_ultra_turbo(bool on) { return send(kUltraTurboType, std::string(1, on ? 1 : 0)); }
+bool RegistrationClient::send_ultra_turbo(bool on) { return connection_.send(kUltraTurboType, build_switch(on)); }
 
 std::string registration_result_text(int result, int channel) {
   switch (result) {

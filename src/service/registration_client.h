@@ -1,16 +1,15 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <functional>
-#include <memory>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
 
 #include "mainframe/message.h"
-#include "service/connection_watcher.h"
 #include "service/endpoints.h"
+#include "service/held_connection.h"
 #include "service/registration_messages.h"
 
 namespace dovel::service {
@@ -25,7 +24,6 @@ class RegistrationClient {
  public:
   // `pick_channel` gives the first channel to try (0..2): random in the program, fixed in tests.
   RegistrationClient(ServiceEndpoints endpoints, mainframe::MessageTarget* hub, std::function<int()> pick_channel);
-  ~RegistrationClient();
   RegistrationClient(const RegistrationClient&) = delete;
   RegistrationClient& operator=(const RegistrationClient&) = delete;
 
@@ -46,15 +44,11 @@ class RegistrationClient {
   bool send_ultra_turbo(bool on);
 
  private:
-  bool send(uint16_t type, std::string_view payload);
-
   const ServiceEndpoints endpoints_;
   mainframe::MessageTarget* hub_;
   std::function<int()> pick_channel_;
-  mutable std::mutex lock_;
-  platform::UniqueFd socket_;
-  int channel_ = -1;
-  std::unique_ptr<ConnectionWatcher> watcher_;
+  HeldConnection connection_;
+  std::atomic<int> channel_ = -1;
 };
 
 // The status line of a registration result ("" for 37, which is shown in a box instead).
