@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <filesystem>
 
+#include "central/startup_documents.h"
 #include "service/endpoints.h"
 
 namespace dovel::central {
@@ -27,6 +28,7 @@ struct CentralConfig {
   std::filesystem::path home;            // the database, the request log and service.conf
   service::ServiceConfig service;        // hosts and ports of every role
   bool open_signup = false;              // unknown IDs become accounts at their first login
+  StatusFileFields status_file;          // what the web host's status file says at start
   Limits limits;
 };
 

@@ -67,7 +67,8 @@ struct CentralService::Parts {
         registrations(config.limits.channel_capacity),
         auth{sessions, accounts, config.open_signup},
         registration{registrations, sessions, clock},
-        web({accounts, log, [this](uint16_t type, std::string_view text, const std::optional<std::string>& to) { return push(type, text, to); }}) {}
+        documents(config.status_file),
+        web({accounts, log, documents, [this](uint16_t type, std::string_view text, const std::optional<std::string>& to) { return push(type, text, to); }}) {}
 
   std::optional<size_t> push(uint16_t type, std::string_view text, const std::optional<std::string>& to) {
     std::optional<std::string> wire = platform::utf8_to_cp949(text);
@@ -93,6 +94,7 @@ struct CentralService::Parts {
   std::vector<std::unique_ptr<ConnectionServer>> listeners;
   std::vector<std::unique_ptr<UdpReceiver>> relay_sockets;
   std::vector<std::unique_ptr<PortTestEndpoint>> port_tests;
+  StartupDocuments documents;
   WebHost web;
   bool started = false;
 };
@@ -179,6 +181,7 @@ void CentralService::stop() {
 
 AccountStore& CentralService::accounts() { return parts_->accounts; }
 ReportStore& CentralService::reports() { return parts_->reports; }
+StartupDocuments& CentralService::startup_documents() { return parts_->documents; }
 uint32_t CentralService::online_count() const { return parts_->sessions.count(); }
 
 std::optional<size_t> CentralService::push(uint16_t type, std::string_view text, const std::optional<std::string>& to) {

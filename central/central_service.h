@@ -10,6 +10,7 @@
 #include "central/account_store.h"
 #include "central/central_config.h"
 #include "central/report_store.h"
+#include "central/startup_documents.h"
 #include "platform/clock.h"
 
 namespace dovel::central {
@@ -41,6 +42,8 @@ class CentralService {
   const CentralConfig& config() const { return config_; }
   AccountStore& accounts();
   ReportStore& reports();
+  // The status file and update list the web host serves.
+  StartupDocuments& startup_documents();
   uint32_t online_count() const;
   // Pushes a text (UTF-8) of a push type to every session, or to one ID's;
   // how many took it, or nullopt when the text has no CP949 form.

@@ -9,7 +9,7 @@ namespace dovel::central {
 namespace {
 
 // Options take a value unless they are listed as switches.
-const std::set<std::string> kSwitches = {"--open-signup", "--adult"};
+const std::set<std::string> kSwitches = {"--open-signup", "--adult", "--magic", "--psub"};
 
 struct Split {
   std::vector<std::string> words;
@@ -69,12 +69,33 @@ bool only_known_options(const Split& split, const std::set<std::string>& known, 
   return true;
 }
 
+// The status file's fields: maintenance with its notice and end, and the two switches.
+bool parse_status_file(const Split& split, StatusFileFields& fields, std::string& error) {
+  if (auto message = text_option(split, "--maintenance")) {
+    fields.checking = "1";
+    fields.message = *message;
+  }
+  fields.endtime = text_option(split, "--maintenance-end").value_or("");
+  if (!fits_startup_document(fields.message, kMaxStatusTextBytes) || !fits_startup_document(fields.endtime, kMaxStatusTextBytes)) {
+    error = "--maintenance and --maintenance-end take up to " + std::to_string(kMaxStatusTextBytes) +
+            " bytes of text with a CP949 form and no control bytes";
+    return false;
+  }
+  if (split.options.count("--magic") != 0) fields.magic = "1";
+  if (split.options.count("--psub") != 0) fields.psub = "1";
+  return true;
+}
+
 bool parse_serve(const Split& split, Command& command, std::string& error) {
   if (!split.words.empty()) {
     error = "unknown command " + split.words[0];
     return false;
   }
-  if (!only_known_options(split, {"--host", "--open-signup", "--channel-capacity"}, error)) return false;
+  if (!only_known_options(split,
+                          {"--host", "--open-signup", "--channel-capacity", "--maintenance", "--maintenance-end", "--magic", "--psub"},
+                          error)) {
+    return false;
+  }
   if (auto host = text_option(split, "--host")) {
     command.host = platform::parse_ipv4(*host);
     if (!command.host) {
@@ -83,7 +104,8 @@ bool parse_serve(const Split& split, Command& command, std::string& error) {
     }
   }
   command.open_signup = split.options.count("--open-signup") != 0;
-  return number_option(split, "--channel-capacity", 1, 20000, command.channel_capacity, error);
+  return number_option(split, "--channel-capacity", 1, 20000, command.channel_capacity, error) &&
+         parse_status_file(split, command.status_file, error);
 }
 
 bool parse_user_add(const Split& split, Command& command, std::string& error) {
@@ -157,6 +179,7 @@ bool parse_user(const Split& split, Command& command, std::string& error) {
 
 const char* const kUsage =
     "usage: dovel-central --home DIR [--host ADDR] [--open-signup] [--channel-capacity N]\n"
+    "                     [--maintenance MESSAGE] [--maintenance-end TEXT] [--magic] [--psub]\n"
     "       dovel-central user add ID PASSWORD [--label L] [--level N] [--adult] --home DIR\n"
     "       dovel-central user list --home DIR\n"
     "       dovel-central user del ID --home DIR\n"

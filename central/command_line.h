@@ -7,12 +7,14 @@
 #include <vector>
 
 #include "central/account_store.h"
+#include "central/startup_documents.h"
 #include "platform/socket.h"
 
 namespace dovel::central {
 
 // What the command line asks for:
 //   dovel-central --home DIR [--host ADDR] [--open-signup] [--channel-capacity N]
+//       [--maintenance MESSAGE] [--maintenance-end TEXT] [--magic] [--psub]
 //   dovel-central user add ID PASSWORD [--label L] [--level N] [--adult] --home DIR
 //   dovel-central user list --home DIR
 //   dovel-central user del ID --home DIR
@@ -28,6 +30,7 @@ struct Command {
   std::optional<platform::Ipv4> host;
   bool open_signup = false;
   std::optional<size_t> channel_capacity;
+  StatusFileFields status_file;  // what the web host's status file says at start
   // User commands
   std::string user_id;
   NewAccount new_account;

@@ -37,6 +37,7 @@ int serve(const Command& command) {
   config.home = command.home;
   config.service = *prepared.config;
   config.open_signup = command.open_signup;
+  config.status_file = command.status_file;
   if (command.channel_capacity) config.limits.channel_capacity = *command.channel_capacity;
   dovel::central::CentralService central(config);
   std::string error;

@@ -6,13 +6,6 @@
 #include "util/text.h"
 
 namespace dovel::central {
-namespace {
-
-constexpr uint16_t kDefaultWebPort = 11080;
-
-std::string web_base_on(platform::Ipv4 host, uint16_t port) { return "http://" + platform::format_ipv4(host) + ":" + std::to_string(port); }
-
-}  // namespace
 
 std::optional<service::Endpoint> web_host_endpoint(const service::ServiceConfig& config) {
   constexpr std::string_view kScheme = "http://";
@@ -37,7 +30,7 @@ PreparedServiceConf prepare_service_conf(const std::filesystem::path& home, cons
   if (!std::filesystem::exists(file, ignored)) {
     service::ServiceConfig config = service::ServiceConfig::defaults();
     if (host) config.host_a = config.host_b = *host;
-    config.web_base = web_base_on(config.host_a, kDefaultWebPort);
+    config.web_base = service::web_base_on(config.host_a);
     if (!platform::write_file_atomically(file, config.format())) prepared.problems.push_back("cannot write " + file.string());
     prepared.written = prepared.problems.empty();
     prepared.config = config;
@@ -50,7 +43,7 @@ PreparedServiceConf prepare_service_conf(const std::filesystem::path& home, cons
   if (!prepared.problems.empty()) return prepared;
   if (host) {
     load.config.host_a = load.config.host_b = *host;
-    load.config.web_base = web_base_on(*host, web->port);
+    load.config.web_base = service::web_base_on(*host, web->port);
   }
   prepared.config = load.config;
   return prepared;

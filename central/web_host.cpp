@@ -27,6 +27,60 @@ void answer(httplib::Response& response, std::string_view utf8, const char* type
 
 bool from_this_machine(const httplib::Request& request) { return util::starts_with_ascii_nocase(request.remote_addr, "127."); }
 
+void refuse(httplib::Response& response, int status, const std::string& reason) {
+  response.status = status;
+  response.set_content(reason + "\n", "text/plain");
+}
+
+// Replaces `target` with the form field `name` when the request has it; false
+// (and the answer set) when its value does not fit.
+bool take_field(const httplib::Request& request, httplib::Response& response, const char* name, size_t max_bytes, std::string& target) {
+  if (!request.has_param(name)) return true;
+  std::string value = request.get_param_value(name);
+  if (!fits_startup_document(value, max_bytes)) {
+    refuse(response, 400, std::string(name) + " is too long, has control bytes or has no CP949 form");
+    return false;
+  }
+  target = std::move(value);
+  return true;
+}
+
+// POST /admin/status switches the status file field by field; POST
+// /admin/update-file adds or replaces one file of the update list and POST
+// /admin/update-clear empties it.
+void add_startup_document_admin(httplib::Server& http, StartupDocuments& documents) {
+  http.Post("/admin/status", [&documents](const httplib::Request& request, httplib::Response& response) {
+    if (!from_this_machine(request)) return refuse(response, 403, "only from this machine");
+    StatusFileFields fields = documents.status();
+    const bool taken = take_field(request, response, "checking", kMaxSwitchTextBytes, fields.checking) &&
+                       take_field(request, response, "message", kMaxStatusTextBytes, fields.message) &&
+                       take_field(request, response, "endtime", kMaxStatusTextBytes, fields.endtime) &&
+                       take_field(request, response, "magic", kMaxSwitchTextBytes, fields.magic) &&
+                       take_field(request, response, "psub", kMaxSwitchTextBytes, fields.psub);
+    if (!taken) return;
+    documents.set_status(fields);
+    response.set_content(status_file(fields), "text/plain; charset=utf-8");
+  });
+  http.Post("/admin/update-file", [&documents](const httplib::Request& request, httplib::Response& response) {
+    if (!from_this_machine(request)) return refuse(response, 403, "only from this machine");
+    UpdateListEntry entry;
+    if (!request.has_param("name") || request.get_param_value("name").empty()) return refuse(response, 400, "name is needed");
+    const bool taken = take_field(request, response, "name", kMaxUpdateNameBytes, entry.name) &&
+                       take_field(request, response, "version", kMaxUpdateVersionBytes, entry.version) &&
+                       take_field(request, response, "check_size", kMaxSwitchTextBytes, entry.check_size);
+    if (!taken) return;
+    if (!documents.put_update_file(entry)) {
+      return refuse(response, 400, "the update list holds " + std::to_string(kMaxUpdateFiles) + " files already");
+    }
+    response.set_content(update_list(documents.update_files()), "text/plain; charset=utf-8");
+  });
+  http.Post("/admin/update-clear", [&documents](const httplib::Request& request, httplib::Response& response) {
+    if (!from_this_machine(request)) return refuse(response, 403, "only from this machine");
+    documents.clear_update_files();
+    response.set_content(update_list({}), "text/plain; charset=utf-8");
+  });
+}
+
 }  // namespace
 
 struct WebHost::Server {
@@ -50,10 +104,14 @@ WebHost::WebHost(const WebHostContext& given) : server_(std::make_unique<Server>
                       std::to_string(response.status));
   });
 
-  auto status = [](const httplib::Request&, httplib::Response& response) { answer(response, status_file(), kXml); };
+  auto status = [&context](const httplib::Request&, httplib::Response& response) {
+    answer(response, status_file(context.documents.status()), kXml);
+  };
   http.Get(R"(/server\.xml)", status);
   http.Get(R"(/dovel/server\.xml)", status);
-  auto updates = [](const httplib::Request&, httplib::Response& response) { answer(response, update_list(), kXml); };
+  auto updates = [&context](const httplib::Request&, httplib::Response& response) {
+    answer(response, update_list(context.documents.update_files()), kXml);
+  };
   http.Get(R"(/update\.xml)", updates);
   http.Get(R"(/dovel/update/update\.xml)", updates);
 
@@ -98,6 +156,7 @@ WebHost::WebHost(const WebHostContext& given) : server_(std::make_unique<Server>
   };
   http.Post("/admin/notice", admin_push(service::kNoticePush));
   http.Post("/admin/line", admin_push(service::kSystemLinePush));
+  add_startup_document_admin(http, context.documents);
 }
 
 WebHost::~WebHost() { stop(); }

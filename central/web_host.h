@@ -9,6 +9,7 @@
 
 #include "central/account_store.h"
 #include "central/request_log.h"
+#include "central/startup_documents.h"
 #include "platform/socket.h"
 
 namespace dovel::central {
@@ -16,6 +17,7 @@ namespace dovel::central {
 struct WebHostContext {
   AccountStore& accounts;
   RequestLog& log;
+  StartupDocuments& documents;
   // Pushes a text (UTF-8) of a push type to every session, or to one ID's;
   // how many sessions took it, or nullopt when the text has no wire form.
   std::function<std::optional<size_t>(uint16_t type, std::string_view text, const std::optional<std::string>& to)> push;
@@ -24,7 +26,8 @@ struct WebHostContext {
 // The service's web host over plain HTTP: the status file and update list the
 // client checks at start, the warning status, placeholders for the pages the
 // client opens, and, for callers on this machine only, an admin surface that
-// pushes notices (121) and system lines (125) to online users.
+// pushes notices (121) and system lines (125) to online users and switches the
+// status file and the update list.
 class WebHost {
  public:
   explicit WebHost(const WebHostContext& context);

@@ -1,19 +1,48 @@
 #include "central/web_pages.h"
 
 namespace dovel::central {
+namespace {
 
-std::string status_file() {
-  return "<?xml version=\"1.0\" encoding=\"euc-kr\"?>\n"
-         "<dovel>\n"
-         "  <config magic=\"0\" psub=\"0\"/>\n"
-         "  <status checking=\"0\" message=\"\" endtime=\"\"/>\n"
+constexpr const char* kXmlDeclaration = "<?xml version=\"1.0\" encoding=\"euc-kr\"?>\n";
+
+// A text as the value of a double-quoted attribute. Line breaks are written as
+// references so that a parser hands them back instead of folding them to blanks.
+std::string attribute_value(const std::string& text) {
+  std::string escaped;
+  for (char c : text) {
+    switch (c) {
+      case '&': escaped += "&amp;"; break;
+      case '<': escaped += "&lt;"; break;
+      case '>': escaped += "&gt;"; break;
+      case '"': escaped += "&quot;"; break;
+      case '\r': escaped += "&#13;"; break;
+      case '\n': escaped += "&#10;"; break;
+      case '\t': escaped += "&#9;"; break;
+      default: escaped += c;
+    }
+  }
+  return escaped;
+}
+
+std::string attribute(const char* name, const std::string& value) { return std::string(" ") + name + "=\"" + attribute_value(value) + "\""; }
+
+}  // namespace
+
+std::string status_file(const StatusFileFields& fields) {
+  return std::string(kXmlDeclaration) + "<dovel>\n" +
+         "  <config" + attribute("magic", fields.magic) + attribute("psub", fields.psub) + "/>\n" +
+         "  <status" + attribute("checking", fields.checking) + attribute("message", fields.message) + attribute("endtime", fields.endtime) + "/>\n" +
          "</dovel>\n";
 }
 
-std::string update_list() {
-  return "<?xml version=\"1.0\" encoding=\"euc-kr\"?>\n"
-         "<update>\n"
-         "</update>\n";
+std::string update_list(const std::vector<UpdateListEntry>& files) {
+  std::string list = std::string(kXmlDeclaration) + "<update>\n";
+  for (const UpdateListEntry& file : files) {
+    list += "  <file" + attribute("name", file.name) + attribute("version", file.version);
+    if (!file.check_size.empty()) list += attribute("check_size", file.check_size);
+    list += "/>\n";
+  }
+  return list + "</update>\n";
 }
 
 std::string warning_status(const std::optional<Account>& account) {

@@ -7,6 +7,9 @@
 #include <vector>
 
 #include "cli/tool_local_commands.h"
+#include "cli/tool_login_command.h"
+#include "cli/tool_settings_commands.h"
+#include "cli/tool_share_commands.h"
 #include "platform/socket.h"
 #include "share/file_hash.h"
 #include "util/launch_request.h"
@@ -30,6 +33,13 @@ constexpr const char* kUsage =
     "  db-init [--home DIR]               create and migrate the data home's two database files\n"
     "  index [--home DIR]                 hash the data home's shared folders once and print\n"
     "                                     files=N bytes=B mib=M hashed=K\n"
+    "  share add [--home DIR] NAME PATH [--adult] [--friend] [--secret]\n"
+    "                                     add a shared folder (always readable)\n"
+    "  share list [--home DIR]            print index, name, folder and access of every shared folder\n"
+    "  share remove [--home DIR] NAME     remove a shared folder, renumbering the shared-files table\n"
+    "  set [--home DIR] VALUE_NAME VALUE  change a settings value, checked as the settings pages do\n"
+    "  get [--home DIR] [VALUE_NAME]      print a settings value, or every value as NAME=VALUE\n"
+    "  login [--home DIR] ID PASSWORD     keep the login for automatic login at start\n"
     "  --help                             show this text\n";
 
 int usage_error() {
@@ -104,24 +114,50 @@ int parse_command(const std::string& url) {
   return 0;
 }
 
+// Each command takes the words after its name and returns the exit code.
+using CommandMain = int (*)(const std::vector<std::string>& words);
+
+struct Command {
+  std::string_view name;
+  CommandMain run;
+};
+
+template <int (*Run)(const std::string&)>
+int with_one_operand(const std::vector<std::string>& words) {
+  return words.size() == 1 ? Run(words[0]) : usage_error();
+}
+
+int folder_hash_main(const std::vector<std::string>& words) {
+  return words.size() == 3 ? folder_hash_command(words[0], words[1], words[2]) : usage_error();
+}
+
+constexpr Command kCommands[] = {
+    {"hash", with_one_operand<hash_command>},
+    {"folder-hash", folder_hash_main},
+    {"encode", with_one_operand<encode_command>},
+    {"decode", with_one_operand<decode_command>},
+    {"parse", with_one_operand<parse_command>},
+    {"db-init", cli::db_init_command},
+    {"index", cli::index_command},
+    {"share", cli::share_command},
+    {"set", cli::set_command},
+    {"get", cli::get_command},
+    {"login", cli::login_command},
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
   std::vector<std::string> arguments(argv + 1, argv + argc);
   if (arguments.empty()) return usage_error();
   const std::string& command = arguments[0];
-  const size_t count = arguments.size() - 1;
   if (command == "--help" || command == "-h" || command == "help") {
     std::fputs(kUsage, stdout);
     return 0;
   }
-  if (command == "hash" && count == 1) return hash_command(arguments[1]);
-  if (command == "folder-hash" && count == 3) return folder_hash_command(arguments[1], arguments[2], arguments[3]);
-  if (command == "encode" && count == 1) return encode_command(arguments[1]);
-  if (command == "decode" && count == 1) return decode_command(arguments[1]);
-  if (command == "parse" && count == 1) return parse_command(arguments[1]);
-  const std::vector<std::string> options(arguments.begin() + 1, arguments.end());
-  if (command == "db-init") return cli::db_init_command(options);
-  if (command == "index") return cli::index_command(options);
+  const std::vector<std::string> words(arguments.begin() + 1, arguments.end());
+  for (const Command& known : kCommands) {
+    if (known.name == command) return known.run(words);
+  }
   return usage_error();
 }

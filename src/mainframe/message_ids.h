@@ -7,6 +7,10 @@ namespace dovel::mainframe {
 // A hashing run ended: wparam = its mode, lparam = 1 unless it was cancelled.
 inline constexpr MessageId UM_HASH_DONE = 0x0B23;
 
+// The start-up port check ended (closes its waiting note): wparam 1 when the
+// share server is usable; payload server::StartupPortCheckOutcome.
+inline constexpr MessageId UM_INIT_DONE = 0x4C30;
+
 // To the upload monitor, from the share server's connection threads; the payload
 // describes the upload or the peer (see server/upload_monitor.h).
 inline constexpr MessageId UM_UPLOAD_STARTED = 0x0955;
@@ -28,6 +32,32 @@ inline constexpr MessageId UM_SERVICE_NOTICE = 0x0870;
 inline constexpr MessageId UM_SERVICE_MEMO = 0x0871;
 inline constexpr MessageId UM_SERVICE_LINE = 0x0872;
 inline constexpr MessageId UM_ONLINE_COUNT = 0x0873;
+
+// The hub's own messages.
+inline constexpr MessageId UM_START = 0x0806;
+// A second copy handed its request over: wparam = the request kind, TextPayload = the request text.
+inline constexpr MessageId UM_HANDOVER = 0x0880;
+// A request to carry out, from the launcher channel or the control socket (TextPayload).
+inline constexpr MessageId UM_CARRY_OUT_REQUEST = 0x0881;
+// The exit command (menu, tray, a stop signal, the control socket).
+inline constexpr MessageId UM_EXIT_COMMAND = 0x0882;
+// The download manager stopped the last download of an exit; the search stopped.
+inline constexpr MessageId UM_DOWNLOADS_STOPPED = 0x0883;
+inline constexpr MessageId UM_SEARCH_STOPPED = 0x0884;
+// Results of the hub's service work, done on its service worker (payloads in main_frame.h).
+inline constexpr MessageId UM_SIGN_IN_DONE = 0x0885;
+inline constexpr MessageId UM_REGISTRATION_DONE = 0x0886;  // wparam 1 when registered
+inline constexpr MessageId UM_SERVER_LISTS_FETCHED = 0x0887;
+inline constexpr MessageId UM_WARNINGS_CHECKED = 0x0888;
+inline constexpr MessageId UM_FILE_INDEX_DONE = 0x0889;  // wparam 1 when announced
+inline constexpr MessageId UM_USER_LISTS_FETCHED = 0x088A;
+inline constexpr MessageId UM_RELOGIN_DONE = 0x088B;  // wparam 1 when the session is open again  // TextPayload with the error, none when fetched
+// From the point thread, the downloads, the notifier and the browse sessions.
+inline constexpr MessageId UM_POINT_BALANCE = 0x0C36;
+inline constexpr MessageId UM_POINT_SHORTAGE = 0x28C32;
+inline constexpr MessageId UM_NOTIFIER_CLICK = 0x047B;
+inline constexpr MessageId UM_FILE_INFO_REPLY = 0x8B32;  // TextPayload
+inline constexpr MessageId UM_FILE_LINK_REPLY = 0x8B33;  // TextPayload
 
 // Thread messages of message-driven workers.
 inline constexpr MessageId TM_CONTROL_HASH_REQUEST = 1929;  // a control session's hash worker

@@ -81,11 +81,13 @@ bool apply(ServiceConfig& config, std::string_view key, std::string_view value) 
 
 }  // namespace
 
+std::string web_base_on(platform::Ipv4 host, uint16_t port) { return "http://" + platform::format_ipv4(host) + ":" + std::to_string(port); }
+
 ServiceConfig ServiceConfig::defaults() {
   ServiceConfig config;
   config.host_a = *platform::parse_ipv4("127.0.0.1");
   config.host_b = config.host_a;
-  config.web_base = "http://127.0.0.1:11080";
+  config.web_base = web_base_on(config.host_a);
   return config;
 }
 

@@ -66,6 +66,11 @@ struct ServiceConfigLoad {
 };
 
 ServiceConfigLoad parse_service_config(std::string_view text);
+
+// The web host's port when service.conf names none of its own.
+inline constexpr uint16_t kDefaultWebPort = 11080;
+// "http://HOST:PORT".
+std::string web_base_on(platform::Ipv4 host, uint16_t port = kDefaultWebPort);
 // Reads DATA_HOME/service.conf; a missing file gives the defaults (loopback).
 ServiceConfigLoad load_service_config(const std::filesystem::path& data_home);
 

@@ -2,6 +2,7 @@
 
 #include "platform/cp949.h"
 #include "service/auth_messages.h"
+#include "service/stored_login.h"
 #include "util/http_get.h"
 #include "util/letter_pair.h"
 #include "util/log_files.h"
@@ -24,19 +25,17 @@ SignIn sign_in(AuthClient& auth, ServiceSession& session, app::SettingsRegistry&
   const std::string user_id = util::ascii_lower(request.user_id);
   LoginOutcome login = auth.login(user_id, request.password, request.allow_memo, false, takeover);
   outcome.result = login.result;
+  outcome.reason = login.reason;
   if (login.result != kLoginOk) {
     outcome.message = login_failure_text(login.result, login.reason);
     return outcome;
   }
-  registry.edit([&](app::SettingsRegistry::Writer& writer) {
-    writer.write_text(app::kSettingSection, "data1", util::Encode(user_id));
-    writer.write_text(app::kSettingSection, "data2", request.auto_login ? util::Encode(request.password) : "");
-  });
+  registry.edit([&](app::SettingsRegistry::Writer& writer) { keep_login(writer, user_id, request.password, request.auto_login); });
   util::LogSystem("인증서버로 로그인하였습니다.");
   if (session.record().warning_level > 0) {
     WarningCheck warnings = check_warnings(request.web_base, session);
     outcome.warning_notice = warnings.notice;
-    outcome.suspended = warnings.result == 2;
+    outcome.warning_result = warnings.result;
   }
   return outcome;
 }

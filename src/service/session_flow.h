@@ -12,10 +12,12 @@ namespace dovel::service {
 // What the login window does with "connect", without the window.
 struct SignIn {
   int result = 0;
+  int reason = 0;
   // The message box text of a failure ("" when none is shown).
   std::string message;
-  // The warning check found the account suspended: the login window closes as cancelled.
-  bool suspended = false;
+  // The warning check's result: 1 uploads suspended (sharing goes off), 2 account
+  // suspended (the login window closes as cancelled and the session ends).
+  int warning_result = 0;
   // The text for the notice window after a login with warnings ("" when none).
   std::string warning_notice;
 };

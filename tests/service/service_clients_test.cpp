@@ -206,7 +206,7 @@ TEST_F(ServiceClientTest, WarningsAreCheckedAfterLogin) {
   platform::RegistryStore store(temp / "config");
   app::SettingsRegistry registry(store);
   SignIn signed_in = sign_in(auth, session, registry, {"alice", "secret", false, true, endpoints.web_base});
-  EXPECT_TRUE(signed_in.suspended);
+  EXPECT_EQ(signed_in.warning_result, 2);
   EXPECT_EQ(signed_in.warning_notice, "사용중지 내역이 있습니다.\r\n\r\n\r\n불법 자료 공유");
   EXPECT_EQ(session.record().warning_text, "불법 자료 공유");
   EXPECT_EQ(registry.read_text(app::kSettingSection, "data2"), "") << "no stored password without automatic login";

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <thread>
+
+#include "mainframe/main_frame.h"
+#include "mainframe/message.h"
+#include "mainframe/status_log.h"
+#include "platform/socket.h"
+
+namespace dovel::app {
+
+inline constexpr size_t kMaxControlLine = 8192;
+inline constexpr size_t kMaxControlClients = 8;
+inline constexpr int kControlIdleMs = 60000;
+
+// What the control commands act on.
+struct ControlTarget {
+  std::function<mainframe::HubStatus()> status;
+  const mainframe::StatusLog* log = nullptr;
+  mainframe::MessageTarget* hub = nullptr;
+};
+
+// The answer (one JSON line, without its newline) to one command line:
+//   status          the login, the share server, the counters, hashing, running uploads
+//   request URL     carries out a dovel:// request
+//   log [POSITION]  the status log's lines from POSITION (default 0) on
+//   exit            the orderly exit
+std::string control_answer(std::string_view line, const ControlTarget& target);
+
+// The headless program's control socket: a Unix-domain socket in the data home
+// that only its user may use; one command per line, one JSON line per answer.
+class ControlChannel {
+ public:
+  explicit ControlChannel(ControlTarget target) : target_(std::move(target)) {}
+  ~ControlChannel();
+  ControlChannel(const ControlChannel&) = delete;
+  ControlChannel& operator=(const ControlChannel&) = delete;
+
+  // False (errno) when the socket cannot be made.
+  bool start(const std::filesystem::path& socket_path);
+  void stop();
+
+ private:
+  void run(int listener);
+
+  ControlTarget target_;
+  std::filesystem::path path_;
+  platform::UniqueFd wake_;
+  std::thread thread_;
+};
+
+}  // namespace dovel::app

@@ -1,0 +1,133 @@
+#include "app/dovel_app.h"
+
+#include <cerrno>
+#include <cstring>
+#include <system_error>
+
+#include "app/service_status.h"
+#include "app/service_switches.h"
+#include "app/update_host.h"
+#include "app/update_step.h"
+#include "mainframe/message_ids.h"
+#include "server/startup_port_check.h"
+#include "util/current_user.h"
+#include "util/log_files.h"
+#include "util/string_printf.h"
+#include "util/text.h"
+#include "util/url_protocol.h"
+
+namespace dovel::app {
+
+CDovelApp::CDovelApp(AppSetup setup) : setup_(std::move(setup)) {}
+
+CDovelApp::~CDovelApp() {
+  // Nothing may post to the hub once it goes; the hub joins its own threads
+  // before the databases and the settings it uses are closed.
+  if (launcher_ != nullptr) launcher_->stop();
+  if (instance_ != nullptr) instance_->stop();
+  main_frame_.reset();
+  if (std::shared_ptr<util::LogFiles> log = util::ProcessLog()) log->SetStatusSink({});
+}
+
+bool CDovelApp::end_start(const std::string& message) {
+  setup_.prompt->tell(message);
+  return false;
+}
+
+StartOutcome CDovelApp::InitInstance() {
+  platform::ignore_sigpipe();
+  if (!platform::create_data_home(setup_.home)) {
+    end_start(util::string_printf("데이터 폴더(%s)를 만들 수 없습니다.", setup_.home.root.string().c_str()));
+    return StartOutcome::Ended;
+  }
+  util::ConfigureLogFiles(setup_.home.root, platform::system_clock());
+  if (setup_.status_log != nullptr) {
+    mainframe::StatusLog* log = setup_.status_log;
+    util::ProcessLog()->SetStatusSink([log](const std::string& line) { log->append(std::string(util::trim(line))); });
+  }
+  if (!setup_.request_text.empty() && !request_.Parse(setup_.request_text)) request_.Reset();
+
+  const InstanceFiles files = InstanceFiles::in(setup_.home.root);
+  instance_ = FirstInstance::claim(files);
+  if (instance_ == nullptr) {
+    const uint32_t kind = static_cast<uint32_t>(request_.kind);
+    hand_over(files, kind, request_.kind == util::RequestKind::None ? std::string() : request_.raw);
+    return StartOutcome::HandedOver;
+  }
+
+  load_endpoints();
+  const UpdateHost update_host = WebUpdateHost(endpoints_.web_base);
+  const ServiceStatus status = CheckServiceStatus(update_host);
+  if (status.closed_for_maintenance) {
+    end_start(status.notice);
+    return StartOutcome::Ended;
+  }
+  if (RunUpdateStep(update_host, setup_.home.root) == UpdateStepOutcome::UpdaterStarted) return StartOutcome::Ended;
+
+  if (std::optional<std::string> failure = open_local_databases(setup_.home.root, databases_)) {
+    end_start(*failure);
+    return StartOutcome::Ended;
+  }
+  util::SetCurrentUserId(util::kGuestUserId);
+  for (const char* kind : {"System", "Upload", "Download"}) {
+    std::error_code ignored;
+    std::filesystem::create_directories(setup_.home.root / "Log" / kind, ignored);
+  }
+  store_ = std::make_unique<platform::RegistryStore>(setup_.home.registry_folder());
+  settings_ = std::make_unique<Settings>(*store_, setup_.home.root);
+  settings_->Load();
+
+  mainframe::MainFrameSetup hub;
+  hub.settings = settings_.get();
+  hub.program_folder = setup_.home.root;
+  hub.endpoints = endpoints_;
+  hub.loop = setup_.loop;
+  hub.front = setup_.front;
+  hub.prompt = setup_.prompt;
+  hub.parts = setup_.parts;
+  main_frame_ = std::make_unique<mainframe::CMainFrame>(std::move(hub));
+  main_frame_->set_subtitle_switch(ServiceSwitches::psub());
+  if (setup_.register_url_protocol) {
+    if (std::optional<util::DesktopIntegrationPaths> paths = util::DesktopIntegrationPathsFromEnvironment()) {
+      util::RegisterUrlProtocol(*paths, setup_.executable);
+    }
+  }
+  run_port_check();
+  main_frame_->create();
+  open_channels();
+  main_frame_->set_pending_request(request_);
+  setup_.loop->post({mainframe::UM_START, 0, 0, nullptr});
+  return StartOutcome::Running;
+}
+
+void CDovelApp::load_endpoints() {
+  service::ServiceConfigLoad load = service::load_service_config(setup_.home.root);
+  for (const std::string& problem : load.problems) util::LogSystem("service.conf: %s", problem.c_str());
+  if (setup_.service_host) {
+    load.config.host_a = *setup_.service_host;
+    load.config.host_b = *setup_.service_host;
+    load.config.web_base = service::web_base_on(*setup_.service_host);
+  }
+  if (setup_.bind_address) load.config.bind_address = *setup_.bind_address;
+  endpoints_ = load.config.endpoints();
+}
+
+void CDovelApp::run_port_check() {
+  const server::PortTester tester(endpoints_, setup_.port_test_timing);
+  const server::StartupPortCheckOutcome outcome = server::run_startup_port_check(*settings_, tester);
+  if (!outcome.udp_warning.empty()) setup_.prompt->tell(outcome.udp_warning);
+}
+
+void CDovelApp::open_channels() {
+  if (!instance_->serve(*setup_.loop)) {
+    util::LogSystem("다른 실행의 요청을 받을 수 없습니다: %s", std::strerror(errno));
+  }
+  launcher_ = std::make_unique<LauncherChannel>(*setup_.loop);
+  const platform::Ipv4 address = endpoints_.bind_address != 0 ? endpoints_.bind_address : *platform::parse_ipv4("127.0.0.1");
+  if (!launcher_->start(address, endpoints_.launcher_port)) {
+    util::LogSystem("런처 채널(%s:%d)을 열 수 없습니다: %s", platform::format_ipv4(address).c_str(), endpoints_.launcher_port,
+                    std::strerror(errno));
+  }
+}
+
+}  // namespace dovel::app

@@ -1,0 +1,81 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "app/launcher_channel.h"
+#include "app/local_databases.h"
+#include "app/settings.h"
+#include "app/single_instance.h"
+#include "mainframe/hub_front.h"
+#include "mainframe/hub_parts.h"
+#include "mainframe/main_frame.h"
+#include "mainframe/message_loop.h"
+#include "mainframe/status_log.h"
+#include "platform/data_home.h"
+#include "platform/registry_store.h"
+#include "server/port_check.h"
+
+namespace dovel::app {
+
+// What the front (the desktop client or the headless program) gives the application.
+struct AppSetup {
+  platform::DataHome home;
+  // Where this client's share server, search responder, launcher channel and
+  // service connections live (--bind); none: every address, the launcher on loopback.
+  std::optional<platform::Ipv4> bind_address;
+  // A stand-in service on one address with its default ports (--service).
+  std::optional<platform::Ipv4> service_host;
+  // The dovel:// request of the command line ("" for none).
+  std::string request_text;
+  mainframe::MessageLoop* loop = nullptr;
+  mainframe::HubFront* front = nullptr;
+  mainframe::UserPrompt* prompt = nullptr;
+  mainframe::StatusLog* status_log = nullptr;
+  mainframe::HubParts parts;
+  // The desktop client registers itself as the dovel:// handler; the headless one does not.
+  bool register_url_protocol = false;
+  std::filesystem::path executable;
+  server::PortTestTiming port_test_timing;
+};
+
+enum class StartOutcome {
+  Running,     // the main frame runs: drive the loop
+  HandedOver,  // another copy runs on this data home and has the request (or a copy started with this one hands over)
+  Ended,       // the start ended; the prompt has said why
+};
+
+// The application object: brings the program up in its fixed order, makes sure
+// one copy runs per data home (a second copy hands its request over and ends),
+// and takes everything down again in order when it goes.
+class CDovelApp {
+ public:
+  explicit CDovelApp(AppSetup setup);
+  ~CDovelApp();
+  CDovelApp(const CDovelApp&) = delete;
+  CDovelApp& operator=(const CDovelApp&) = delete;
+
+  StartOutcome InitInstance();
+  // Valid once InitInstance said Running.
+  mainframe::CMainFrame& main_frame() { return *main_frame_; }
+  const service::ServiceEndpoints& endpoints() const { return endpoints_; }
+
+ private:
+  bool end_start(const std::string& message);
+  void load_endpoints();
+  void run_port_check();
+  void open_channels();
+
+  AppSetup setup_;
+  util::CLaunchRequest request_;
+  service::ServiceEndpoints endpoints_;
+  std::unique_ptr<FirstInstance> instance_;
+  LocalDatabases databases_;
+  std::unique_ptr<platform::RegistryStore> store_;
+  std::unique_ptr<Settings> settings_;
+  std::unique_ptr<mainframe::CMainFrame> main_frame_;
+  std::unique_ptr<LauncherChannel> launcher_;
+};
+
+}  // namespace dovel::app

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <cstdint>
+#include <thread>
+
+#include "mainframe/message.h"
+#include "platform/socket.h"
+
+namespace dovel::app {
+
+inline constexpr size_t kMaxLauncherRequest = 8192;
+inline constexpr int kLauncherReadMs = 2000;
+
+// Where the launcher and web pages hand the running program a dovel:// request:
+// a TCP listener on the loopback address (or the client's bind address). Each
+// connection replaces the one before; the text read up to its end (at most 8192
+// bytes, within 2 s) goes to the hub as UM_CARRY_OUT_REQUEST. Nothing is
+// answered. Any local process can connect, so the hub parses the text strictly.
+class LauncherChannel {
+ public:
+  explicit LauncherChannel(mainframe::MessageTarget& hub) : hub_(hub) {}
+  ~LauncherChannel();
+  LauncherChannel(const LauncherChannel&) = delete;
+  LauncherChannel& operator=(const LauncherChannel&) = delete;
+
+  // False (errno) when the port cannot be listened on.
+  bool start(platform::Ipv4 address, uint16_t port);
+  void stop();
+  uint16_t port() const { return port_; }
+
+ private:
+  void run(int listener);
+
+  mainframe::MessageTarget& hub_;
+  platform::UniqueFd wake_;
+  uint16_t port_ = 0;
+  std::thread thread_;
+};
+
+}  // namespace dovel::app

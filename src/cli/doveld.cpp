@@ -1,0 +1,150 @@
+// doveld: the client without a GUI. It logs in with the account stored in its
+// data home, hashes the shared folders, runs the share server and the search
+// responder, registers, and carries out dovel:// requests handed to it by a
+// second copy, the launcher channel or its control socket. SIGTERM (or "exit" on
+// the control socket) runs the orderly exit.
+#include <pthread.h>
+#include <signal.h>
+
+#include <cstdio>
+#include <cstring>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/control_channel.h"
+#include "app/dovel_app.h"
+#include "cli/headless_front.h"
+#include "mainframe/message_ids.h"
+#include "platform/data_home.h"
+#include "util/log_files.h"
+
+namespace {
+
+using namespace dovel;
+
+constexpr const char* kUsage =
+    "usage: doveld [--home DIR] [--bind ADDR] [--service ADDR] [dovel://REQUEST]\n"
+    "\n"
+    "  --home DIR       the data home (default: $DOVEL_HOME, else the XDG folders)\n"
+    "  --bind ADDR      the local address of the share server, the search responder,\n"
+    "                   the launcher channel and the service connections\n"
+    "  --service ADDR   a dovel-central started with --host ADDR, on its default ports\n"
+    "\n"
+    "Control socket: DIR/doveld.sock (dovel-tool ctl --home DIR status|log|request URL|exit).\n";
+
+struct Options {
+  std::optional<std::string> home;
+  std::optional<platform::Ipv4> bind_address;
+  std::optional<platform::Ipv4> service_host;
+  std::string request;
+};
+
+std::optional<Options> read_options(int argc, char** argv) {
+  Options options;
+  for (int i = 1; i < argc; ++i) {
+    const std::string word = argv[i];
+    auto value = [&]() -> std::optional<std::string> {
+      if (i + 1 >= argc) return std::nullopt;
+      return std::string(argv[++i]);
+    };
+    if (word == "--home") {
+      options.home = value();
+      if (!options.home) return std::nullopt;
+    } else if (word == "--bind" || word == "--service") {
+      std::optional<std::string> text = value();
+      std::optional<platform::Ipv4> address = text ? platform::parse_ipv4(*text) : std::nullopt;
+      if (!address) {
+        std::fprintf(stderr, "doveld: %s takes an IPv4 address\n", word.c_str());
+        return std::nullopt;
+      }
+      (word == "--bind" ? options.bind_address : options.service_host) = address;
+    } else if (word.rfind("dovel:", 0) == 0 && options.request.empty()) {
+      options.request = word;
+    } else {
+      std::fprintf(stderr, "doveld: unknown argument %s\n", word.c_str());
+      return std::nullopt;
+    }
+  }
+  return options;
+}
+
+// Turns SIGTERM and SIGINT into the orderly exit; SIGUSR1 ends the watcher.
+class StopSignals {
+ public:
+  explicit StopSignals(mainframe::MessageTarget& hub) {
+    sigemptyset(&signals_);
+    for (int signal : {SIGTERM, SIGINT, SIGUSR1}) sigaddset(&signals_, signal);
+    // Blocked before any other thread starts, so every thread inherits the mask
+    // and only the watcher takes these signals.
+    pthread_sigmask(SIG_BLOCK, &signals_, nullptr);
+    thread_ = std::thread([this, &hub] {
+      int received = 0;
+      while (sigwait(&signals_, &received) == 0 && received != SIGUSR1) {
+        hub.post({mainframe::UM_EXIT_COMMAND, 0, 0, nullptr});
+      }
+    });
+  }
+  ~StopSignals() {
+    pthread_kill(thread_.native_handle(), SIGUSR1);
+    thread_.join();
+  }
+
+ private:
+  sigset_t signals_;
+  std::thread thread_;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+    std::fputs(kUsage, stdout);
+    return 0;
+  }
+  std::optional<Options> options = read_options(argc, argv);
+  if (!options) {
+    std::fputs(kUsage, stderr);
+    return 2;
+  }
+  std::optional<platform::DataHome> home = platform::resolve_data_home(options->home);
+  if (!home) {
+    std::fputs("doveld: no data home: give --home DIR\n", stderr);
+    return 2;
+  }
+
+  mainframe::PlainMessageLoop loop;
+  StopSignals stop_signals(loop);
+  mainframe::StatusLog status_log;
+  cli::HeadlessFront front;
+  cli::PolicyPrompt prompt;
+
+  app::AppSetup setup;
+  setup.home = *home;
+  setup.bind_address = options->bind_address;
+  setup.service_host = options->service_host;
+  setup.request_text = options->request;
+  setup.loop = &loop;
+  setup.front = &front;
+  setup.prompt = &prompt;
+  setup.status_log = &status_log;
+  app::CDovelApp application(setup);
+  switch (application.InitInstance()) {
+    case app::StartOutcome::HandedOver: return 0;
+    case app::StartOutcome::Ended: return 1;
+    case app::StartOutcome::Running: break;
+  }
+
+  mainframe::CMainFrame& hub = application.main_frame();
+  app::ControlChannel control({[&hub] { return hub.status(); }, &status_log, &loop});
+  const std::filesystem::path control_socket = home->root / "doveld.sock";
+  if (!control.start(control_socket)) {
+    util::LogSystem("제어 소켓(%s)을 열 수 없습니다: %s", control_socket.c_str(), std::strerror(errno));
+  }
+  std::printf("doveld: running on %s; control socket %s\n", home->root.c_str(), control_socket.c_str());
+  std::fflush(stdout);
+  loop.run(hub);
+  control.stop();
+  return 0;
+}

@@ -1,0 +1,331 @@
+#include "mainframe/main_frame.h"
+
+#include <cstdlib>
+
+#include "mainframe/message_ids.h"
+#include "mainframe/status_texts.h"
+#include "server/data_thread.h"
+#include "service/auth_messages.h"
+#include "util/current_user.h"
+#include "util/format.h"
+#include "util/log_files.h"
+#include "util/string_printf.h"
+#include "util/text.h"
+
+namespace dovel::mainframe {
+namespace {
+
+// Until the search window exists, results that reach the search port have no reader.
+class DroppedSearchResults final : public server::SearchResultSink {
+ public:
+  void search_result_received(std::string, service::Endpoint) override {}
+};
+
+// Until the friend and block lists are kept in step with the service, its
+// requests to re-read them are answered with this.
+class NoListSync final : public server::ListSyncHandler {
+ public:
+  std::optional<std::string> refresh_friends() override { return kUnavailable; }
+  std::optional<std::string> refresh_blocks() override { return kUnavailable; }
+
+ private:
+  static constexpr const char* kUnavailable = "목록을 받아올 수 없습니다.";
+};
+
+server::ShareServerContext share_context_for(MainFrameSetup& setup, service::ServiceSession& session, service::UserListStore& friends,
+                                             service::UserListStore& blocks, share::HashService& hashing,
+                                             share::ArchiveChecker& archive, TransferMeter& meter, server::UploadMonitor& monitor) {
+  server::ShareServerContext context;
+  context.settings = setup.settings;
+  context.program_folder = setup.program_folder;
+  context.database_file = setup.program_folder / "DovelData.dat";
+  context.session = &session;
+  context.friends = &friends;
+  context.blocks = &blocks;
+  context.hashing = &hashing;
+  context.archive = &archive;
+  context.meter = &meter;
+  context.monitor = &monitor;
+  context.clock = setup.clock;
+  context.bind_address = setup.endpoints.bind_address;
+  return context;
+}
+
+MainFrameSetup completed(MainFrameSetup setup) {
+  if (!setup.random) setup.random = [] { return std::rand(); };
+  return setup;
+}
+
+}  // namespace
+
+CMainFrame::CMainFrame(MainFrameSetup setup)
+    : setup_(completed(std::move(setup))),
+      settings_(*setup_.settings),
+      loop_(*setup_.loop),
+      front_(*setup_.front),
+      prompt_(*setup_.prompt),
+      clock_(*setup_.clock),
+      scratch_(clock_),
+      monitor_(settings_, clock_),
+      hashing_(share::HashRunContext{&settings_, setup_.program_folder / "DovelData.dat", &clock_, &totals_, &loop_, {}}),
+      share_context_(share_context_for(setup_, session_, friends_, blocks_, hashing_, archive_, meter_, monitor_)),
+      fallback_results_(setup_.search_results == nullptr ? std::make_unique<DroppedSearchResults>() : nullptr),
+      fallback_lists_(setup_.list_sync == nullptr ? std::make_unique<NoListSync>() : nullptr),
+      responder_(share_context_, setup_.endpoints, setup_.search_results != nullptr ? *setup_.search_results : *fallback_results_,
+                 setup_.list_sync != nullptr ? *setup_.list_sync : *fallback_lists_),
+      local_server_(share_context_,
+                    [](server::ShareServerContext& context, server::DataConnectionList& list, std::shared_ptr<server::DataConnection> connection) {
+                      server::serve_data_connection(context, list, std::move(connection));
+                    }),
+      auth_(setup_.endpoints, session_, &loop_, clock_),
+      registration_(setup_.endpoints, &loop_, [this] { return setup_.random() % 3; }),
+      file_index_(setup_.endpoints, &loop_, [this] { return setup_.random() % 3; }),
+      login_lock_(setup_.program_folder / "login.lock"),
+      display_download_(meter_.downloaded_bytes, clock_, SpeedReader::WhenNoTimePassed::KeepPrevious),
+      display_upload_(meter_.uploaded_bytes, clock_, SpeedReader::WhenNoTimePassed::KeepPrevious),
+      throttle_download_(meter_.downloaded_bytes, clock_, SpeedReader::WhenNoTimePassed::Zero),
+      throttle_upload_(meter_.uploaded_bytes, clock_, SpeedReader::WhenNoTimePassed::Zero) {
+  local_server_.set_search_responder(&responder_);
+  if (!setup_.run_service_task) service_worker_ = std::make_unique<TaskWorker>();
+}
+
+CMainFrame::~CMainFrame() { tear_down(); }
+
+void CMainFrame::create() {
+  ready_ = false;
+  ping_ = std::make_unique<CPingThread>([this] { keep_alive(); }, setup_.ping_period);
+  front_.set_title(window_title());
+  for (const auto& [id, period] : {std::pair{kKeepAliveTimer, kKeepAliveMs}, std::pair{kStatusTimer, kStatusMs},
+                                   std::pair{kThrottleTimer, kThrottleMs}, std::pair{kReloginTimer, kReloginMs},
+                                   std::pair{kWarningTimer, kWarningMs}, std::pair{kBalanceTimer, kBalanceMs},
+                                   std::pair{kRegistrationRefreshTimer, kRegistrationRefreshMs}}) {
+    loop_.set_timer(id, period);
+  }
+  ready_ = true;
+}
+
+void CMainFrame::on_message(Message& message) {
+  if (torn_down_) return;
+  auto text = [&message]() -> std::string {
+    auto* payload = dynamic_cast<TextPayload*>(message.payload.get());
+    return payload != nullptr ? payload->text : std::string();
+  };
+  switch (message.id) {
+    case UM_START: start_sequence(); break;
+    case UM_HANDOVER: on_handover(message.wparam, text()); break;
+    case UM_CARRY_OUT_REQUEST:
+      if (ready_) carry_out(text());
+      break;
+    case UM_EXIT_COMMAND: request_exit(); break;
+    case UM_SEARCH_STOPPED:
+      if (exit_pending_) continue_exit();
+      break;
+    case UM_DOWNLOADS_STOPPED:
+      if (closing_) close_frame();
+      break;
+    case UM_LOGIN_DONE:
+      front_.login_done(session_.record(), settings_.server_usable);
+      if (setup_.list_sync != nullptr) loop_.set_timer(kListFetchTimer, kListFetchFirstMs);
+      if (setup_.parts.downloads != nullptr) setup_.parts.downloads->refresh();
+      break;
+    case UM_SIGN_IN_DONE:
+      if (auto* payload = dynamic_cast<SignInPayload*>(message.payload.get())) on_signed_in(*payload);
+      break;
+    case UM_AUTH_CLOSED: on_auth_closed(static_cast<int>(message.wparam)); break;
+    case UM_FILE_INDEX_CLOSED: break;
+    case UM_REGISTRATION_CLOSED:
+      last_registration_close_ = static_cast<int>(message.wparam);
+      if (message.wparam == 0) util::LogSystem("등록서버에서 강제종료되었습니다.");
+      break;
+    // A registration or announcement that finished after the session ended does not outlive it.
+    case UM_REGISTRATION_DONE:
+      registering_ = false;
+      if (!session_.logged_in()) registration_.close();
+      break;
+    case UM_FILE_INDEX_DONE:
+      announcing_ = false;
+      if (!session_.logged_in()) file_index_.close();
+      break;
+    case UM_RELOGIN_DONE: on_relogin_done(message.wparam == 1); break;
+    case UM_HASH_DONE: on_hash_done(message.wparam == 1, message.lparam == 1); break;
+    case UM_SERVER_LISTS_FETCHED:
+      if (auto* payload = dynamic_cast<ServerListsPayload*>(message.payload.get())) front_.show_server_lists(payload->lists);
+      break;
+    case UM_WARNINGS_CHECKED:
+      if (auto* payload = dynamic_cast<WarningsPayload*>(message.payload.get())) apply_warnings(payload->check);
+      break;
+    case UM_USER_LISTS_FETCHED:
+      if (message.payload != nullptr) {
+        loop_.set_timer(kListFetchTimer, kListFetchRetryMs);
+      } else {
+        util::LogSystem("친구/차단 목록 받아오기 성공");
+        loop_.kill_timer(kListFetchTimer);
+      }
+      break;
+    case UM_SERVICE_NOTICE: front_.show_service_notice(text()); break;
+    case UM_SERVICE_LINE: front_.service_line_arrived(); break;
+    case UM_SERVICE_MEMO:
+      if (auto* memo = dynamic_cast<service::MemoPayload*>(message.payload.get());
+          memo != nullptr && util::iequals_ascii(memo->marker, service::kServiceNoticeMarker)) {
+        prompt_.tell(memo->sender);
+      }
+      break;
+    case UM_ONLINE_COUNT: front_.show_online_count(static_cast<uint32_t>(message.wparam)); break;
+    case UM_POINT_BALANCE:
+      if (auto* balance = dynamic_cast<PointBalancePayload*>(message.payload.get())) {
+        points_text_ = util::FormatNumber(balance->points);
+        front_.show_point_balance(point_balance_lines(*balance));
+      }
+      break;
+    case UM_POINT_SHORTAGE: front_.show_point_shortage(); break;
+    case UM_FILE_INFO_REPLY: file_info_reply(text()); break;
+    case UM_FILE_LINK_REPLY: file_link_reply(text()); break;
+    default: break;
+  }
+}
+
+void CMainFrame::on_timer(TimerId id) {
+  if (torn_down_) return;
+  switch (id) {
+    case kListFetchTimer: fetch_user_lists(); break;
+    case kKeepAliveTimer:
+      run_service_task([this] { keep_alive(); });
+      if (setup_.parts.downloads != nullptr && settings_.values().auto_retry_stop_down) setup_.parts.downloads->retry_stopped_downloads();
+      break;
+    case kStatusTimer:
+      update_transfer_status();
+      scratch_.Expire();
+      break;
+    case kThrottleTimer: throttle(); break;
+    case kReloginTimer:
+      if (last_auth_close_ != 0) relogin_and_register();
+      break;
+    case kWarningTimer:
+      if (!warnings_stopped_) check_warnings();
+      break;
+    case kBalanceTimer:
+      if (setup_.parts.points != nullptr && setup_.parts.points->running() && session_.logged_in() && !util::IsGuest()) {
+        setup_.parts.points->query_balance();
+      }
+      break;
+    case kRegistrationRefreshTimer: refresh_registration(false, false); break;
+    case kServerButtonTimer:
+      loop_.kill_timer(kServerButtonTimer);
+      if (session_.logged_in()) front_.show_server_start_button(true);
+      break;
+    case kExitWaitTimer:
+      loop_.kill_timer(kExitWaitTimer);
+      close_frame();
+      break;
+    default: break;
+  }
+}
+
+void CMainFrame::keep_alive() {
+  auth_.keep_alive();
+  if (registration_.registered()) {
+    const share::ShareTotalsValue totals = totals_.get();
+    registration_.send_counters({totals.mib, totals.files}, meter_.highest_upload_speed);
+  }
+  file_index_.keep_alive();
+}
+
+void CMainFrame::update_transfer_status() {
+  TransferFigures figures;
+  figures.download_speed = display_download_.read();
+  figures.upload_speed = display_upload_.read();
+  figures.downloads = setup_.parts.downloads != nullptr ? setup_.parts.downloads->running_downloads() : 0;
+  figures.uploads = capped_running_uploads();
+  const bool guest = !session_.logged_in() || util::IsGuest();
+  front_.show_transfer_status(transfer_status(window_title(), guest ? std::nullopt : std::optional(points_text_), figures));
+}
+
+void CMainFrame::throttle() {
+  // Both readers are read every second, so that a direction that starts again
+  // is measured over the last second, not since it last ran.
+  const double download_speed = throttle_download_.read();
+  const double upload_speed = throttle_upload_.read();
+  const int downloads = setup_.parts.downloads != nullptr ? setup_.parts.downloads->running_downloads() : 0;
+  if (downloads > 0) {
+    meter_.download_delay_ms = next_throttle_delay(meter_.download_delay_ms, download_speed, settings_.download_speed_limit, downloads);
+  }
+  const int uploads = meter_.running_uploads;
+  if (uploads > 0) {
+    if (upload_speed > meter_.highest_upload_speed) meter_.highest_upload_speed = static_cast<uint32_t>(upload_speed);
+    meter_.upload_speed = upload_speed;
+    meter_.upload_delay_ms = next_throttle_delay(meter_.upload_delay_ms, upload_speed, settings_.upload_speed_limit, uploads);
+  }
+}
+
+void CMainFrame::fetch_user_lists() {
+  if (setup_.list_sync == nullptr) return;
+  util::LogSystem("친구/차단 목록 받아오기 시작");
+  server::ListSyncHandler* lists = setup_.list_sync;
+  run_service_task([this, lists] {
+    std::unique_ptr<MessagePayload> failure;
+    if (std::optional<std::string> error = lists->refresh_friends()) {
+      util::LogSystem("친구목록 받아오기 에러: %s", error->c_str());
+      failure = std::make_unique<TextPayload>(*error);
+    } else if (std::optional<std::string> error = lists->refresh_blocks()) {
+      util::LogSystem("차단목록 받아오기 에러: %s", error->c_str());
+      failure = std::make_unique<TextPayload>(*error);
+    }
+    post(UM_USER_LISTS_FETCHED, 0, 0, std::move(failure));
+  });
+  // The next try is set when this one reports; until then the timer must not tick again.
+  loop_.kill_timer(kListFetchTimer);
+}
+
+HubStatus CMainFrame::status() const {
+  HubStatus status;
+  status.ready = ready_;
+  status.logged_in = session_.logged_in();
+  status.connected = auth_.connected();
+  status.user_id = session_.identity().user_id;
+  status.server_usable = settings_.server_usable;
+  status.share_server_running = local_server_.is_running();
+  status.share_port = local_server_.port();
+  status.registered = registration_.registered();
+  status.channel = registration_.channel();
+  status.file_index_open = file_index_.connected();
+  status.hashing = hashing_.active();
+  if (std::shared_ptr<share::HashRun> run = hashing_.active_run()) {
+    status.hash_progress = run->progress();
+    status.hash_counts = run->counts();
+  }
+  const share::ShareTotalsValue totals = totals_.get();
+  status.shared_mib = totals.mib;
+  status.shared_files = totals.files;
+  status.uploaded_bytes = meter_.uploaded_bytes;
+  status.downloaded_bytes = meter_.downloaded_bytes;
+  status.running_uploads = meter_.running_uploads;
+  status.running_downloads = setup_.parts.downloads != nullptr ? setup_.parts.downloads->running_downloads() : 0;
+  status.control_connections = local_server_.control_count();
+  status.uploads = monitor_.upload_rows();
+  return status;
+}
+
+void CMainFrame::run_service_task(std::function<void()> task) {
+  if (setup_.run_service_task) {
+    setup_.run_service_task(std::move(task));
+  } else if (service_worker_ != nullptr) {
+    service_worker_->run(std::move(task));
+  }
+}
+
+void CMainFrame::post(MessageId id, uint64_t wparam, int64_t lparam, std::unique_ptr<MessagePayload> payload) {
+  loop_.post({id, wparam, lparam, std::move(payload)});
+}
+
+bool CMainFrame::settings_valid() { return settings_.check_share_settings(); }
+
+int CMainFrame::capped_running_uploads() const {
+  return std::min<int>(meter_.running_uploads, static_cast<int>(settings_.values().max_upload));
+}
+
+std::string CMainFrame::window_title() const {
+  if (!session_.logged_in()) return util::string_printf("Dovel %s", kBuildName);
+  return util::string_printf("Dovel %s - %s", kBuildName, session_.identity().user_id.c_str());
+}
+
+}  // namespace dovel::mainframe

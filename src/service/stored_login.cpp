@@ -1,0 +1,32 @@
+#include "service/stored_login.h"
+
+#include "util/letter_pair.h"
+
+namespace dovel::service {
+namespace {
+
+constexpr std::string_view kAutoLoginValue = "AutoLogin";
+constexpr std::string_view kUserIdValue = "data1";
+constexpr std::string_view kPasswordValue = "data2";
+
+}  // namespace
+
+void keep_login(app::SettingsRegistry::Writer& writer, std::string_view user_id, std::string_view password, bool auto_login) {
+  writer.write_text(app::kSettingSection, kUserIdValue, util::Encode(user_id));
+  writer.write_text(app::kSettingSection, kPasswordValue, auto_login ? util::Encode(password) : "");
+}
+
+void set_auto_login(app::SettingsRegistry::Writer& writer, bool on) {
+  writer.write_dword(app::kSettingSection, kAutoLoginValue, on ? 1 : 0);
+  if (!on) writer.write_text(app::kSettingSection, kPasswordValue, "");
+}
+
+StoredLogin read_stored_login(const app::SettingsRegistry::Reader& reader) {
+  StoredLogin login;
+  login.auto_login = reader.read_dword(app::kSettingSection, kAutoLoginValue, 0) != 0;
+  login.user_id = util::Decode(reader.read_text(app::kSettingSection, kUserIdValue));
+  if (login.auto_login) login.password = util::Decode(reader.read_text(app::kSettingSection, kPasswordValue));
+  return login;
+}
+
+}  // namespace dovel::service

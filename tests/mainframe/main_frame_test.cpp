@@ -1,0 +1,317 @@
+// The hub against a stand-in service on loopback: the start sequence, the
+// server (re)start, sessions that end or drop, requests, replies, the exit.
+#include <gtest/gtest.h>
+
+#include "mainframe/hub_fixture.h"
+#include "mainframe/message_ids.h"
+#include "service/server_directory.h"
+#include "support/fake_clock.h"
+#include "util/current_user.h"
+
+namespace dovel::mainframe::test {
+namespace {
+
+using Question = UserPrompt::Question;
+
+class FakeSearch final : public SearchControl {
+ public:
+  bool running() const override { return running_now; }
+  void stop() override { ++stops; }
+  void search_words(const std::string& words) override { searched.push_back(words); }
+  void search_text(const util::CLaunchRequest& request) override { searched.push_back(request.search_text); }
+  void search_hashes(const util::CLaunchRequest&) override {}
+
+  bool running_now = false;
+  int stops = 0;
+  std::vector<std::string> searched;
+};
+
+class FakeDownloads final : public DownloadsControl {
+ public:
+  int running_downloads() const override { return running; }
+  bool stop_all_for_exit() override {
+    ++stopped_for_exit;
+    return running > 0;
+  }
+  void retry_stopped_downloads() override {}
+  void refresh() override {}
+  void queue_file(const util::CLaunchRequest& request) override { queued.push_back(request.hash); }
+  void queue_by_hash(const util::CLaunchRequest& request) override { queued.push_back(request.hash); }
+
+  int running = 0;
+  int stopped_for_exit = 0;
+  std::vector<std::string> queued;
+};
+
+std::optional<service::ListedServer> listed(const service::ServiceEndpoints& endpoints, const std::string& user_id) {
+  for (int channel = 0; channel < 3; ++channel) {
+    for (const service::ListedServer& server : service::fetch_server_list(endpoints, channel).value_or(std::vector<service::ListedServer>{})) {
+      if (server.user_id == user_id) return server;
+    }
+  }
+  return std::nullopt;
+}
+
+TEST_F(HubFixture, StartSequenceLogsInHashesServesAndRegisters) {
+  make_hub();
+  start_and_register();
+  EXPECT_EQ(front.logins, 1);
+  EXPECT_EQ(front.title, "Dovel Build 11672 - alice");
+  EXPECT_EQ(util::CurrentUserId(), "alice");
+  EXPECT_TRUE(logged("파일해싱을 시작합니다.")) << "AutoHash is on by default";
+  ASSERT_TRUE(run_until([this] { return !front.server_lists.empty(); }));
+
+  std::optional<service::ListedServer> server = listed(endpoints, "alice");
+  ASSERT_TRUE(server) << "visible in the server list";
+  EXPECT_EQ(server->port, settings->values().share_port);
+  EXPECT_EQ(server->address, client_address);
+  EXPECT_TRUE(run_until([this] { return hub->file_index().connected(); })) << "the large files are announced";
+}
+
+TEST_F(HubFixture, WithoutStoredLoginTheLoginWindowOpens) {
+  make_hub();
+  hub->create();
+  loop.post({UM_START, 0, 0, nullptr});
+  loop.run_for(*hub, 200);
+  EXPECT_EQ(front.login_asked, 1);
+  EXPECT_FALSE(hub->session().logged_in());
+  EXPECT_FALSE(hub->local_server().is_running());
+}
+
+TEST_F(HubFixture, AStoredPasswordIsForgottenOnlyWhenTheServiceRefusesIt) {
+  const struct {
+    const char* password;
+    bool service_up;
+    bool kept;
+  } cases[] = {{"wrong", true, false}, {"secret", false, true}};
+  for (const auto& c : cases) {
+    if (!c.service_up) central->stop();
+    make_hub();
+    store_login("alice", c.password);
+    hub->create();
+    loop.post({UM_START, 0, 0, nullptr});
+    loop.run_for(*hub, 200);
+    EXPECT_FALSE(hub->session().logged_in());
+    EXPECT_EQ(settings->registry().read_text(app::kSettingSection, "data2").empty(), !c.kept) << c.password;
+    hub.reset();
+  }
+  EXPECT_FALSE(prompt.told.empty()) << "the failure is shown";
+}
+
+TEST_F(HubFixture, TwoHashingEndsRestartTheServerTwiceButRegisterOnce) {
+  make_hub();
+  start_and_register();
+  ASSERT_EQ(registrations(), 1u);
+  const uint16_t port = hub->local_server().port();
+  loop.post({UM_HASH_DONE, 1, 1, nullptr});
+  loop.post({UM_HASH_DONE, 1, 1, nullptr});
+  loop.run_for(*hub, 300);
+  EXPECT_TRUE(hub->local_server().is_running());
+  EXPECT_EQ(hub->local_server().port(), port);
+  EXPECT_TRUE(hub->registration().registered());
+  EXPECT_EQ(registrations(), 1u) << "the open registration only gets the counters";
+}
+
+TEST_F(HubFixture, ARegistrationUnderWayIsNotStartedAgain) {
+  make_hub({}, true);
+  store_login("alice", "secret");
+  settings->update([](app::StoredSettings& values) { values.auto_hash = false; });
+  hub->create();
+  loop.post({UM_START, 0, 0, nullptr});
+  loop.run_for(*hub, 50);
+  run_deferred();  // the login
+  loop.run_for(*hub, 50);
+  ASSERT_TRUE(hub->session().logged_in());
+  loop.post({UM_HASH_DONE, 1, 1, nullptr});
+  loop.post({UM_HASH_DONE, 1, 1, nullptr});
+  loop.run_for(*hub, 100);
+  run_deferred();
+  loop.run_for(*hub, 100);
+  EXPECT_TRUE(hub->registration().registered());
+  EXPECT_EQ(registrations(), 1u) << "three server starts, one registration while it was under way";
+}
+
+TEST_F(HubFixture, TheServiceEndingTheSessionStopsSharing) {
+  make_hub();
+  start_and_register();
+  loop.post({UM_AUTH_CLOSED, 0, 0, nullptr});
+  loop.run_for(*hub, 100);
+  EXPECT_FALSE(hub->session().logged_in());
+  EXPECT_FALSE(hub->local_server().is_running());
+  EXPECT_FALSE(hub->registration().registered());
+  EXPECT_EQ(front.sessions_ended, 1);
+  EXPECT_EQ(util::CurrentUserId(), std::string(util::kGuestUserId));
+}
+
+TEST_F(HubFixture, ALostSessionIsOpenedAgainSilently) {
+  make_hub();
+  start_and_register();
+  hub->auth().close();
+  loop.post({UM_AUTH_CLOSED, 104, 0, nullptr});
+  ASSERT_TRUE(run_until([this] { return hub->auth().connected(); }));
+  EXPECT_TRUE(hub->session().logged_in());
+  EXPECT_TRUE(hub->local_server().is_running());
+  EXPECT_TRUE(prompt.asked.empty()) << "nothing is asked";
+}
+
+TEST_F(HubFixture, HandoversWaitForTheReadyFlag) {
+  FakeSearch search;
+  make_hub({nullptr, &search, nullptr, nullptr});
+  auto handover = [this](uint64_t kind, std::string text) {
+    loop.post({UM_HANDOVER, kind, 0, std::make_unique<TextPayload>(std::move(text))});
+    loop.run_for(*hub, 50);
+  };
+  const std::string request = "dovel://search/music";
+  handover(3, request);
+  EXPECT_TRUE(search.searched.empty()) << "before the ready flag a handover is dropped";
+  EXPECT_EQ(front.brought_to_front, 0);
+
+  hub->create();
+  handover(0, "");
+  EXPECT_EQ(front.brought_to_front, 1) << "a second start without a request only brings the window up";
+  EXPECT_TRUE(search.searched.empty());
+  handover(3, request);
+  ASSERT_EQ(search.searched, std::vector<std::string>{"music"});
+  EXPECT_EQ(front.views, std::vector<int>{2});
+  handover(3, "dovel://nonsense");
+  EXPECT_EQ(search.searched.size(), 1u) << "a request that does not parse is dropped";
+}
+
+TEST_F(HubFixture, ARequestDoesNotSwitchTheUserWithoutConsent) {
+  ASSERT_EQ(central->accounts().add({"bob", "pw", "밥"}), central::AccountStore::Change::Done);
+  FakeSearch search;
+  make_hub({nullptr, &search, nullptr, nullptr});
+  start_and_register();
+  const std::string request = "dovel://search_text/" + util::EncodeWire("bob\x07pw") + "/music";
+  util::CLaunchRequest parsed;
+  ASSERT_TRUE(parsed.Parse(request));
+  ASSERT_EQ(parsed.login_id, "bob") << "a search request may carry a login";
+
+  loop.post({UM_CARRY_OUT_REQUEST, 0, 0, std::make_unique<TextPayload>(request)});
+  loop.run_for(*hub, 100);
+  EXPECT_EQ(hub->session().identity().user_id, "alice") << "a connected user is not switched";
+  EXPECT_EQ(search.searched.size(), 1u) << "the request runs as the user that is logged in";
+
+  // With the connection down, the request's login would replace alice's session.
+  hub->auth().close();
+  prompt.answers[Question::SwitchUser] = false;
+  loop.post({UM_CARRY_OUT_REQUEST, 0, 0, std::make_unique<TextPayload>(request)});
+  loop.run_for(*hub, 100);
+  EXPECT_EQ(prompt.asked.back(), Question::SwitchUser);
+  EXPECT_EQ(hub->session().identity().user_id, "alice");
+  EXPECT_EQ(search.searched.size(), 1u) << "declined: the request is dropped";
+}
+
+TEST_F(HubFixture, RepliesBecomeLinksAndPagesOnlyWithAllTheirFields) {
+  make_hub();
+  hub->create();
+  auto reply = [this](MessageId id, std::string text) {
+    loop.post({id, 0, 0, std::make_unique<TextPayload>(std::move(text))});
+    loop.run_for(*hub, 30);
+  };
+  reply(UM_FILE_LINK_REPLY, "0123456789abcdef0123456789abcdef|노래.mp3|321");
+  EXPECT_TRUE(front.links.empty()) << "three fields do nothing";
+  reply(UM_FILE_LINK_REPLY, "0123456789abcdef0123456789abcdef|노래.mp3|321|source");
+  ASSERT_EQ(front.links.size(), 1u);
+  EXPECT_EQ(front.links[0].rfind("dovel://file/source/", 0), 0u) << front.links[0];
+  EXPECT_NE(front.links[0].find(":0123456789abcdef0123456789abcdef:321"), std::string::npos);
+
+  reply(UM_FILE_INFO_REPLY, "id|size");
+  EXPECT_TRUE(front.pages.empty());
+  reply(UM_FILE_INFO_REPLY, "id|size|name");
+  ASSERT_EQ(front.pages.size(), 1u);
+  EXPECT_EQ(front.pages[0], endpoints.web_base + "/client/srh_fileid.html?q_id_fid=" + util::EncodeWire("id") +
+                                "&q_no_fsize=" + util::EncodeWire("size") + "&q_nm_fid=" + util::EncodeWire("name"));
+}
+
+TEST_F(HubFixture, ExitWithNothingRunningAsksNothing) {
+  make_hub();
+  hub->create();
+  loop.post({UM_EXIT_COMMAND, 0, 0, nullptr});
+  EXPECT_TRUE(run_until([this] { return loop.quitting(); }));
+  EXPECT_TRUE(prompt.asked.empty());
+  EXPECT_TRUE(hub->torn_down());
+  EXPECT_EQ(front.torn_down, 1);
+}
+
+TEST_F(HubFixture, ExitWaitsForTheDownloadsAtMostFiveSeconds) {
+  FakeDownloads downloads;
+  downloads.running = 2;
+  FakeSearch search;
+  search.running_now = true;
+  make_hub({&downloads, &search, nullptr, nullptr});
+  hub->create();
+
+  prompt.answers[Question::ExitWhileTransferring] = false;
+  loop.post({UM_EXIT_COMMAND, 0, 0, nullptr});
+  loop.run_for(*hub, 50);
+  EXPECT_EQ(prompt.asked, std::vector<Question>{Question::ExitWhileTransferring});
+  EXPECT_FALSE(loop.quitting()) << "declined";
+
+  prompt.answers[Question::ExitWhileTransferring] = true;
+  loop.post({UM_EXIT_COMMAND, 0, 0, nullptr});
+  loop.run_for(*hub, 50);
+  EXPECT_EQ(search.stops, 1) << "the search stops first";
+  EXPECT_EQ(downloads.stopped_for_exit, 0);
+  loop.post({UM_SEARCH_STOPPED, 0, 0, nullptr});
+  loop.run_for(*hub, 50);
+  EXPECT_EQ(downloads.stopped_for_exit, 1);
+  EXPECT_FALSE(loop.quitting()) << "the downloads are given their time";
+  const auto started = std::chrono::steady_clock::now();
+  ASSERT_TRUE(run_until([this] { return loop.quitting(); }));
+  EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(20));
+  EXPECT_TRUE(hub->torn_down());
+}
+
+TEST_F(HubFixture, TheLastDownloadEndingClosesAtOnce) {
+  FakeDownloads downloads;
+  downloads.running = 1;
+  make_hub({&downloads, nullptr, nullptr, nullptr});
+  hub->create();
+  loop.post({UM_EXIT_COMMAND, 0, 0, nullptr});
+  loop.run_for(*hub, 50);
+  ASSERT_FALSE(loop.quitting());
+  loop.post({UM_DOWNLOADS_STOPPED, 0, 0, nullptr});
+  loop.run_for(*hub, 50);
+  EXPECT_TRUE(loop.quitting());
+}
+
+TEST_F(HubFixture, TheThrottleFollowsTheMeasuredUploadSpeed) {
+  dovel::test::FakeClock fake;
+  clock = &fake;
+  make_hub();
+  TransferMeter& meter = hub->meter();
+  settings->upload_speed_limit = 1000;
+
+  meter.uploaded_bytes += 5000;
+  fake.advance_ms(1000);
+  hub->on_timer(kThrottleTimer);
+  EXPECT_EQ(meter.upload_delay_ms, 0.0) << "no upload running: the direction is skipped";
+  EXPECT_EQ(meter.highest_upload_speed, 0u);
+
+  meter.running_uploads = 2;
+  meter.uploaded_bytes += 4000;
+  fake.advance_ms(1000);
+  hub->on_timer(kThrottleTimer);
+  EXPECT_DOUBLE_EQ(meter.upload_delay_ms, 2.0) << "4000 B/s against 1000 with two uploads: + 4000 / 1000 / 2";
+  EXPECT_EQ(meter.highest_upload_speed, 4000u);
+
+  hub->on_timer(kThrottleTimer);
+  EXPECT_DOUBLE_EQ(meter.upload_delay_ms, 2.0) << "no time passed: the throttle reads 0 and leaves the delay";
+
+  meter.uploaded_bytes += 500;
+  fake.advance_ms(1000);
+  hub->on_timer(kThrottleTimer);
+  EXPECT_DOUBLE_EQ(meter.upload_delay_ms, 1.0) << "500 B/s: - 1000 / 500 / 2";
+  EXPECT_EQ(meter.highest_upload_speed, 4000u) << "the highest speed stays";
+}
+
+TEST_F(HubFixture, TheTrayTipSaysNotLoginForTheGuest) {
+  make_hub();
+  hub->create();
+  hub->on_timer(kStatusTimer);
+  EXPECT_EQ(front.transfer.tray_tip, "Dovel Build 11672\r\nNot Login\r\n받기: 0.0K (0)  주기: 0.0K (0)  ");
+}
+
+}  // namespace
+}  // namespace dovel::mainframe::test
