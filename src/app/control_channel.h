@@ -17,6 +17,11 @@ inline constexpr size_t kMaxControlLine = 8192;
 inline constexpr size_t kMaxControlClients = 8;
 inline constexpr int kControlIdleMs = 60000;
 
+// Where the headless program of a data home listens for control commands.
+inline std::filesystem::path control_socket_path(const std::filesystem::path& data_home) {
+  return data_home / "doveld.sock";
+}
+
 // What the control commands act on.
 struct ControlTarget {
   std::function<mainframe::HubStatus()> status;

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "cli/tool_control_command.h"
 #include "cli/tool_local_commands.h"
 #include "cli/tool_login_command.h"
 #include "cli/tool_settings_commands.h"
@@ -40,6 +41,8 @@ constexpr const char* kUsage =
     "  set [--home DIR] VALUE_NAME VALUE  change a settings value, checked as the settings pages do\n"
     "  get [--home DIR] [VALUE_NAME]      print a settings value, or every value as NAME=VALUE\n"
     "  login [--home DIR] ID PASSWORD     keep the login for automatic login at start\n"
+    "  ctl [--home DIR] COMMAND [ARG...]  send a command to the doveld running on the data home:\n"
+    "                                     status, log [POSITION], request URL, exit\n"
     "  --help                             show this text\n";
 
 int usage_error() {
@@ -143,6 +146,7 @@ constexpr Command kCommands[] = {
     {"set", cli::set_command},
     {"get", cli::get_command},
     {"login", cli::login_command},
+    {"ctl", cli::control_command},
 };
 
 }  // namespace
