@@ -186,7 +186,21 @@ const char* const kUsage =
     "       dovel-central user set ID [--password P] [--label L] [--level N] [--adult 0|1] [--transfer N]\n"
     "                                 [--privilege-a N] [--privilege-b N] [--warning-level N]\n"
     "                                 [--suspension-kind N] [--warning-text T] [--extra N] --home DIR\n"
-    "       dovel-central reports --home DIR\n";
+    "       dovel-central reports --home DIR\n"
+    "       dovel-central --help\n"
+    "\n"
+    "serving:\n"
+    "  --home DIR              central.db, requests.log and service.conf (needed)\n"
+    "  --host ADDR             serve every role on ADDR (host A and host B)\n"
+    "  --open-signup           an unknown ID logging in becomes an account\n"
+    "  --channel-capacity N    registrations per channel, 1..20000 (500)\n"
+    "  --maintenance MESSAGE   the status file says: closed for maintenance, with this notice\n"
+    "  --maintenance-end TEXT  when the maintenance ends, as the notice shows it\n"
+    "  --magic, --psub         the status file turns that switch on\n"
+    "\n"
+    "From this machine only, the web host takes POST /admin/notice and /admin/line (text [to]),\n"
+    "/admin/status (checking message endtime magic psub), /admin/update-file (name version\n"
+    "[check_size]) and /admin/update-clear; see central/README.md.\n";
 
 CommandLine parse_command_line(const std::vector<std::string>& arguments) {
   CommandLine result;

@@ -5,6 +5,7 @@
 
 #include <iostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "central/account_commands.h"
@@ -57,6 +58,10 @@ int serve(const Command& command) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 2 && (std::string_view(argv[1]) == "--help" || std::string_view(argv[1]) == "-h")) {
+    std::cout << dovel::central::kUsage;
+    return 0;
+  }
   dovel::central::CommandLine line = dovel::central::parse_command_line(std::vector<std::string>(argv + 1, argv + argc));
   if (!line.command) {
     std::cerr << "dovel-central: " << line.error << '\n' << dovel::central::kUsage;

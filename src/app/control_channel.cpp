@@ -168,7 +168,9 @@ void ControlChannel::run(int listener) {
         if (got > 0) {
           client.pending.append(buffer, static_cast<size_t>(got));
           client.idle = platform::Deadline::after_ms(kControlIdleMs);
-          for (size_t end = client.pending.find('\n'); keep && end != std::string::npos; end = client.pending.find('\n')) {
+          // A line longer than allowed is refused even when its end came with it.
+          for (size_t end = client.pending.find('\n'); keep && end != std::string::npos && end <= kMaxControlLine;
+               end = client.pending.find('\n')) {
             const std::string line = client.pending.substr(0, end);
             client.pending.erase(0, end + 1);
             keep = answer(client.fd.get(), control_answer(line, target_));
@@ -184,11 +186,15 @@ void ControlChannel::run(int listener) {
     clients = std::move(staying);
     if (watched[1].revents & POLLIN) {
       platform::UniqueFd accepted(::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC));
-      if (accepted.valid() && platform::peer_user(accepted.get()) == me && clients.size() < kMaxControlClients) {
+      if (accepted.valid() && platform::peer_user(accepted.get()) == me) {
         // A client that stops reading its answers must not hold the channel up.
         const timeval send_limit{5, 0};
         ::setsockopt(accepted.get(), SOL_SOCKET, SO_SNDTIMEO, &send_limit, sizeof send_limit);
-        clients.emplace_back(std::move(accepted));
+        if (clients.size() < kMaxControlClients) {
+          clients.emplace_back(std::move(accepted));
+        } else {
+          answer(accepted.get(), failure("too many clients"));
+        }
       }
     }
   }

@@ -5,6 +5,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <optional>
 #include <string>
 
@@ -21,6 +22,28 @@ struct Incoming {
   std::string text;
   platform::Deadline deadline = platform::Deadline::after_ms(kLauncherReadMs);
 };
+
+// Takes in what the connection has sent so far. True while it is still sending;
+// false once it is done with: its text carried out at the end of the stream, or
+// dropped when too long or broken.
+bool read_available(Incoming& incoming, mainframe::MessageTarget& hub) {
+  char buffer[kMaxLauncherRequest];
+  while (true) {
+    const ssize_t got = ::recv(incoming.fd.get(), buffer, sizeof buffer, MSG_DONTWAIT);
+    if (got > 0) {
+      incoming.text.append(buffer, static_cast<size_t>(got));
+      if (incoming.text.size() > kMaxLauncherRequest) return false;
+      continue;
+    }
+    if (got == 0) {
+      if (!incoming.text.empty()) {
+        hub.post({mainframe::UM_CARRY_OUT_REQUEST, 0, 0, std::make_unique<mainframe::TextPayload>(std::move(incoming.text))});
+      }
+      return false;
+    }
+    return errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR;
+  }
+}
 
 }  // namespace
 
@@ -48,31 +71,19 @@ void LauncherChannel::stop() {
 void LauncherChannel::run(int listener) {
   std::optional<Incoming> incoming;
   while (true) {
-    pollfd watched[3] = {{wake_.get(), POLLIN, 0}, {listener, POLLIN, 0}, {-1, POLLIN, 0}};
-    int timeout = -1;
-    if (incoming) {
-      watched[2].fd = incoming->fd.get();
-      timeout = incoming->deadline.remaining_ms();
-    }
+    pollfd watched[3] = {{wake_.get(), POLLIN, 0}, {listener, POLLIN, 0}, {incoming ? incoming->fd.get() : -1, POLLIN, 0}};
+    const int timeout = incoming ? incoming->deadline.remaining_ms() : -1;
     if (::poll(watched, 3, timeout) < 0) continue;
     if (watched[0].revents != 0) return;
+    if (incoming && watched[2].revents != 0 && !read_available(*incoming, hub_)) incoming.reset();
     if (incoming && incoming->deadline.expired()) incoming.reset();
-    if (watched[1].revents & POLLIN) {
-      platform::UniqueFd accepted(::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC));
-      if (accepted.valid()) incoming.emplace(std::move(accepted));
-    }
-    if (!incoming || watched[2].revents == 0 || watched[2].fd != incoming->fd.get()) continue;
-    char buffer[kMaxLauncherRequest];
-    const ssize_t got = ::recv(incoming->fd.get(), buffer, sizeof buffer, MSG_DONTWAIT);
-    if (got > 0) {
-      incoming->text.append(buffer, static_cast<size_t>(got));
-      if (incoming->text.size() > kMaxLauncherRequest) incoming.reset();
-      continue;
-    }
-    if (got == 0 && !incoming->text.empty()) {
-      hub_.post({mainframe::UM_CARRY_OUT_REQUEST, 0, 0, std::make_unique<mainframe::TextPayload>(std::move(incoming->text))});
-    }
-    if (got == 0 || (errno != EAGAIN && errno != EINTR)) incoming.reset();
+    if ((watched[1].revents & POLLIN) == 0) continue;
+    platform::UniqueFd accepted(::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC));
+    if (!accepted.valid()) continue;
+    // The new connection replaces the one before; a request that one finished
+    // before the new connection came is still carried out.
+    if (incoming) read_available(*incoming, hub_);
+    incoming.emplace(std::move(accepted));
   }
 }
 

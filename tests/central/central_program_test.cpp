@@ -85,6 +85,15 @@ TEST_F(AccountCommandsTest, RefusalsHaveTheirExitCodes) {
   EXPECT_EQ(central_program({"user", "list"}).exit_code, 2) << "--home is needed";
 }
 
+TEST(CentralProgramHelpTest, HelpPrintsTheUsageWithoutAHome) {
+  for (const char* word : {"--help", "-h"}) {
+    auto result = central_program({word});
+    EXPECT_EQ(result.exit_code, 0) << word << ": " << result.errors;
+    EXPECT_NE(result.output.find("--maintenance MESSAGE"), std::string::npos) << word;
+    EXPECT_NE(result.output.find("/admin/update-file"), std::string::npos) << word;
+  }
+}
+
 // The real program on an address of its own, stopped as a service manager stops it.
 TEST(CentralProgramTest, ServesUntilTerminated) {
   dovel::test::TempFolder home;

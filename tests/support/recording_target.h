@@ -3,6 +3,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <string>
 #include <vector>
 
 #include "mainframe/message.h"
@@ -16,12 +17,14 @@ class RecordingTarget final : public mainframe::MessageTarget {
     mainframe::MessageId id;
     uint64_t wparam;
     int64_t lparam;
+    std::string text;  // the text of a TextPayload; empty for other payloads
   };
 
   void post(mainframe::Message message) override {
     {
       std::lock_guard guard(lock_);
-      seen_.push_back({message.id, message.wparam, message.lparam});
+      const auto* text = dynamic_cast<const mainframe::TextPayload*>(message.payload.get());
+      seen_.push_back({message.id, message.wparam, message.lparam, text ? text->text : std::string()});
     }
     arrived_.notify_all();
   }
