@@ -1,7 +1,7 @@
 #include "app/settings.h"
 
-#include <cstdlib>
 #include <optional>
+#include <random>
 
 #include "platform/cp949.h"
 #include "util/file_utils.h"
@@ -14,6 +14,13 @@ namespace {
 
 uint32_t in_range(uint32_t value, uint32_t low, uint32_t high, uint32_t fallback) {
   return value >= low && value <= high ? value : fallback;
+}
+
+// One of the default titles, picked anew by every data home that has none.
+std::string_view random_default_title() {
+  std::random_device seed;
+  std::uniform_int_distribution<size_t> pick(0, kDefaultServerTitles.size() - 1);
+  return kDefaultServerTitles[pick(seed)];
 }
 
 // A folder below the program folder, created when missing, as a path ending in '/'.
@@ -59,7 +66,7 @@ void Settings::Load() {
 
   loaded.show_server = flag("ShowServer", true);
   std::string subject = reader.read_text(kSettingSection, "ServerSubject");
-  if (subject.empty()) subject = std::string(kDefaultServerTitles[static_cast<size_t>(std::rand()) % kDefaultServerTitles.size()]);
+  if (subject.empty()) subject = std::string(random_default_title());
   loaded.server_subject = std::string(util::trim(subject));
   loaded.intro_url = reader.read_text(kSettingSection, "IntroURL");
   loaded.down_path = reader.read_text(kSettingSection, "DownPath");

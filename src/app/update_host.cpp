@@ -16,7 +16,7 @@ std::string_view without_trailing_slashes(std::string_view text) {
 DocumentFetch HttpDocumentFetch(int timeout_ms) {
   return [timeout_ms](const std::string& url) -> std::optional<std::string> {
     std::string body;
-    if (!util::HttpGet("", timeout_ms, url, body, kMaxUpdateHostDocumentBytes)) return std::nullopt;
+    if (!util::HttpGetWithin("", timeout_ms, url, body, kMaxUpdateHostDocumentBytes)) return std::nullopt;
     return body;
   };
 }

@@ -24,8 +24,8 @@ inline constexpr int kUpdateHostTimeoutMs = 10000;
 // larger is not one of them.
 inline constexpr size_t kMaxUpdateHostDocumentBytes = 256 * 1024;
 
-// HTTP GET with `timeout_ms` for the connection and for any stall of the
-// transfer (util::HttpGet), bodies up to kMaxUpdateHostDocumentBytes.
+// HTTP GET taking at most `timeout_ms` from the connect to the last byte
+// (util::HttpGetWithin), bodies up to kMaxUpdateHostDocumentBytes.
 DocumentFetch HttpDocumentFetch(int timeout_ms = kUpdateHostTimeoutMs);
 
 struct UpdateHost {

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "app/single_instance.h"
 #include "platform/clock.h"
 #include "util/log_files.h"
 #include "util/program_path.h"
@@ -17,6 +18,15 @@ std::optional<platform::DataHome> open_tool_data_home(const std::optional<std::s
   util::SetProgramFolder(home->root);
   util::ConfigureLogFiles(home->root, platform::system_clock());
   return home;
+}
+
+std::optional<platform::FileLock> hold_stopped_data_home(const platform::DataHome& home) {
+  std::optional<platform::FileLock> held = platform::FileLock::try_acquire(app::InstanceFiles::in(home.root).instance_lock);
+  if (!held) {
+    std::fprintf(stderr, "dovel-tool: a Dovel client is running on %s; end it first, it keeps its own settings\n",
+                 home.root.c_str());
+  }
+  return held;
 }
 
 bool open_tool_databases(const platform::DataHome& home, app::LocalDatabases& databases) {

@@ -27,6 +27,8 @@ int login_command(const std::vector<std::string>& words) {
   }
   std::optional<platform::DataHome> home = open_tool_data_home(arguments->home);
   if (!home) return 1;
+  std::optional<platform::FileLock> held = hold_stopped_data_home(*home);
+  if (!held) return 1;
 
   platform::RegistryStore store(home->registry_folder());
   app::SettingsRegistry registry(store);

@@ -34,6 +34,8 @@ int set_command(const std::vector<std::string>& words) {
   if (!name) return 2;
   std::optional<platform::DataHome> home = open_tool_data_home(arguments->home);
   if (!home) return 1;
+  std::optional<platform::FileLock> held = hold_stopped_data_home(*home);
+  if (!held) return 1;
 
   platform::RegistryStore store(home->registry_folder());
   app::Settings settings(store, home->root);

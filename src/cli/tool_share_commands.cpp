@@ -75,6 +75,8 @@ int add_share(const std::vector<std::string>& words) {
   if (!arguments || arguments->operands.size() != 2) return usage();
   std::optional<platform::DataHome> home = open_tool_data_home(arguments->home);
   if (!home) return 1;
+  std::optional<platform::FileLock> held = hold_stopped_data_home(*home);
+  if (!held) return 1;
   OpenedSettings opened(std::move(*home));
 
   uint32_t flags = share::SHARE_READ;
@@ -111,6 +113,8 @@ int remove_share(const std::vector<std::string>& words) {
   if (!arguments || arguments->operands.size() != 1) return usage();
   std::optional<platform::DataHome> home = open_tool_data_home(arguments->home);
   if (!home) return 1;
+  std::optional<platform::FileLock> held = hold_stopped_data_home(*home);
+  if (!held) return 1;
   OpenedSettings opened(std::move(*home));
 
   const std::string& name = arguments->operands[0];

@@ -47,7 +47,26 @@ std::string ResolveWebUrl(std::string_view web_base, std::string_view url) {
   return std::string(web_base) + std::string(url);
 }
 
-bool HttpGet(std::string_view web_base, int timeout_ms, std::string_view url, std::string& out, size_t max_bytes) {
+namespace {
+
+// Time limits of one request; a negative connect limit leaves the library's defaults.
+struct RequestLimits {
+  long connect_ms = -1;
+  long stall_seconds = 0;
+  long whole_ms = kWholeRequestCapMs;
+};
+
+RequestLimits per_step_limits(int timeout_ms) {
+  RequestLimits limits;
+  if (timeout_ms >= 0) {
+    limits.connect_ms = std::max(timeout_ms, 1);
+    limits.stall_seconds = std::max(1L, (static_cast<long>(timeout_ms) + 999) / 1000);
+    limits.whole_ms = std::min(kWholeRequestCapMs, std::max(4L * timeout_ms, 10000L));
+  }
+  return limits;
+}
+
+bool get(std::string_view web_base, std::string_view url, std::string& out, size_t max_bytes, const RequestLimits& limits) {
   initialise_curl_once();
   std::unique_ptr<CURL, CurlDeleter> curl(curl_easy_init());
   if (!curl) return false;
@@ -71,15 +90,12 @@ bool HttpGet(std::string_view web_base, int timeout_ms, std::string_view url, st
   curl_easy_setopt(handle, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
   curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, append_block);
   curl_easy_setopt(handle, CURLOPT_WRITEDATA, &body);
-  long whole_request_ms = kWholeRequestCapMs;
-  if (timeout_ms >= 0) {
-    long stall_seconds = std::max(1L, (static_cast<long>(timeout_ms) + 999) / 1000);
-    curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(std::max(timeout_ms, 1)));
+  if (limits.connect_ms >= 0) {
+    curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT_MS, limits.connect_ms);
     curl_easy_setopt(handle, CURLOPT_LOW_SPEED_LIMIT, 1L);
-    curl_easy_setopt(handle, CURLOPT_LOW_SPEED_TIME, stall_seconds);
-    whole_request_ms = std::min(kWholeRequestCapMs, std::max(4L * timeout_ms, 10000L));
+    curl_easy_setopt(handle, CURLOPT_LOW_SPEED_TIME, limits.stall_seconds);
   }
-  curl_easy_setopt(handle, CURLOPT_TIMEOUT_MS, whole_request_ms);
+  curl_easy_setopt(handle, CURLOPT_TIMEOUT_MS, limits.whole_ms);
 
   if (curl_easy_perform(handle) != CURLE_OK) return false;
   long status = 0;
@@ -87,6 +103,17 @@ bool HttpGet(std::string_view web_base, int timeout_ms, std::string_view url, st
   if (status <= 0 || status >= 400) return false;
   out += body_text;
   return true;
+}
+
+}  // namespace
+
+bool HttpGet(std::string_view web_base, int timeout_ms, std::string_view url, std::string& out, size_t max_bytes) {
+  return get(web_base, url, out, max_bytes, per_step_limits(timeout_ms));
+}
+
+bool HttpGetWithin(std::string_view web_base, int limit_ms, std::string_view url, std::string& out, size_t max_bytes) {
+  const long limit = std::max(limit_ms, 1);
+  return get(web_base, url, out, max_bytes, RequestLimits{limit, std::max(1L, (limit + 999) / 1000), limit});
 }
 
 }  // namespace dovel::util

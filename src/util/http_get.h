@@ -17,6 +17,11 @@ inline constexpr size_t kDefaultHttpBodyLimit = 32 * 1024 * 1024;
 // True when the status is below 400 and the body, at most `max_bytes`, arrived.
 bool HttpGet(std::string_view web_base, int timeout_ms, std::string_view url, std::string& out, size_t max_bytes = kDefaultHttpBodyLimit);
 
+// HttpGet whose whole request, from the connect to the last byte, takes at most
+// `limit_ms`: for documents the start-up waits for.
+bool HttpGetWithin(std::string_view web_base, int limit_ms, std::string_view url, std::string& out,
+                   size_t max_bytes = kDefaultHttpBodyLimit);
+
 // The URL HttpGet fetches for `url`.
 std::string ResolveWebUrl(std::string_view web_base, std::string_view url);
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <set>
 
 #include "platform/registry_store.h"
 #include "support/fake_clock.h"
@@ -81,6 +82,18 @@ TEST_F(SettingsTest, OutOfRangeNumbersAreRepaired) {
     settings.Load();
     EXPECT_EQ(settings.values().*c.field, c.loaded) << c.name << " = " << c.stored;
   }
+}
+
+TEST(SettingsDefaults, NewDataHomesDoNotAllGetTheSameTitle) {
+  std::set<std::string> titles;
+  for (int home_number = 0; home_number < 40; ++home_number) {
+    test::TempFolder home;
+    platform::RegistryStore store{home / "config"};
+    Settings settings{store, home.path()};
+    settings.Load();
+    titles.insert(settings.values().server_subject);
+  }
+  EXPECT_GT(titles.size(), 1u);
 }
 
 TEST_F(SettingsTest, TitleIsTrimmedAndFolderPassDecoded) {

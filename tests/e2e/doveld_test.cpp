@@ -147,6 +147,14 @@ TEST_F(DoveldTest, WithoutAStoredLoginItRunsLoggedOutAndExitsOnCommand) {
   EXPECT_NE(status().find("\"logged_in\":false"), std::string::npos);
   EXPECT_NE(log().find("저장된 로그인 정보가 없습니다."), std::string::npos) << log();
 
+  // Its settings are its own while it runs: a change now would be written over.
+  for (const std::vector<std::string>& change :
+       {std::vector<std::string>{"login", "alice", "secret"}, {"set", "SharePort", "4000"}, {"share", "remove", "기본공유폴더"}}) {
+    const test::ProgramResult busy = tool(change);
+    EXPECT_EQ(busy.exit_code, 1) << change[0];
+    EXPECT_NE(busy.errors.find("is running"), std::string::npos) << busy.errors;
+  }
+
   const test::ProgramResult refused = tool({"ctl", "request", "not-a-request"});
   EXPECT_EQ(refused.exit_code, 1);
   EXPECT_NE(refused.output.find("\"ok\":false"), std::string::npos);

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <chrono>
 #include <string>
 #include <thread>
 
@@ -13,10 +14,14 @@
 namespace dovel::util {
 namespace {
 
+// How the server answers: at once, never, or one byte at a time, 100 ms apart.
+enum class Answering { AtOnce, Silent, Trickling };
+
 // A one-request HTTP server on loopback that records the request and sends a canned answer.
 class OneShotServer {
  public:
-  explicit OneShotServer(std::string answer, bool stay_silent = false) : answer_(std::move(answer)), silent_(stay_silent) {
+  explicit OneShotServer(std::string answer, Answering answering = Answering::AtOnce)
+      : answer_(std::move(answer)), answering_(answering) {
     listener_ = platform::make_tcp_listener(*platform::parse_ipv4("127.0.0.1"), 0, 4);
     port_ = platform::local_port(listener_);
     thread_ = std::thread([this] { serve(); });
@@ -42,8 +47,13 @@ class OneShotServer {
       if (got <= 0) break;
       request_.append(buffer, static_cast<size_t>(got));
     }
-    if (silent_) {
+    if (answering_ == Answering::Silent) {
       platform::receive_some(client, buffer, sizeof buffer, 10000);
+    } else if (answering_ == Answering::Trickling) {
+      for (char byte : answer_) {
+        if (platform::send_all(client, &byte, 1) != 1) break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+      }
     } else {
       platform::send_all(client, answer_.data(), answer_.size());
     }
@@ -51,7 +61,7 @@ class OneShotServer {
   }
 
   std::string answer_;
-  bool silent_;
+  Answering answering_;
   int listener_ = -1;
   std::atomic<int> client_{-1};
   uint16_t port_ = 0;
@@ -102,9 +112,18 @@ TEST(HttpGet, BodiesAboveTheLimitFail) {
 }
 
 TEST(HttpGet, ASilentServerTimesOut) {
-  OneShotServer server("", true);
+  OneShotServer server("", Answering::Silent);
   std::string out;
   EXPECT_FALSE(HttpGet(server.base(), 300, "/x", out));
+}
+
+TEST(HttpGet, AWholeRequestLimitEndsATransferThatNeverStalls) {
+  // Some byte arrives every 100 ms, so only a limit on the whole request ends it
+  // before the ten seconds and more the answer takes.
+  OneShotServer server(response(200, std::string(100, 'x')), Answering::Trickling);
+  std::string out;
+  EXPECT_FALSE(HttpGetWithin(server.base(), 1000, "/x", out));
+  EXPECT_EQ(out, "");
 }
 
 TEST(HttpGet, NothingListeningFails) {
