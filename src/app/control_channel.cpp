@@ -1,7 +1,6 @@
 #include "app/control_channel.h"
 
 #include <poll.h>
-#include <sys/eventfd.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -128,27 +127,18 @@ bool ControlChannel::start(const std::filesystem::path& socket_path) {
   platform::UniqueFd listener = platform::listen_unix(socket_path, 5);
   if (!listener.valid()) return false;
   path_ = socket_path;
-  wake_.reset(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
-  thread_ = std::thread([this, fd = listener.release()] {
-    platform::UniqueFd owned(fd);
-    run(owned.get());
-  });
-  return true;
+  return thread_.start(std::move(listener), [this](int fd, int wake) { run(fd, wake); });
 }
 
 void ControlChannel::stop() {
-  if (!thread_.joinable()) return;
-  uint64_t one = 1;
-  [[maybe_unused]] ssize_t written = ::write(wake_.get(), &one, sizeof one);
-  thread_.join();
-  ::unlink(path_.c_str());
+  if (thread_.stop()) ::unlink(path_.c_str());
 }
 
-void ControlChannel::run(int listener) {
+void ControlChannel::run(int listener, int wake) {
   const uid_t me = ::getuid();
   std::vector<Client> clients;
   while (true) {
-    std::vector<pollfd> watched = {{wake_.get(), POLLIN, 0}, {listener, POLLIN, 0}};
+    std::vector<pollfd> watched = {{wake, POLLIN, 0}, {listener, POLLIN, 0}};
     int timeout = -1;
     for (const Client& client : clients) {
       watched.push_back({client.fd.get(), POLLIN, 0});

@@ -4,8 +4,8 @@
 #include <functional>
 #include <string>
 #include <string_view>
-#include <thread>
 
+#include "app/listener_thread.h"
 #include "mainframe/main_frame.h"
 #include "mainframe/message.h"
 #include "mainframe/status_log.h"
@@ -50,12 +50,11 @@ class ControlChannel {
   void stop();
 
  private:
-  void run(int listener);
+  void run(int listener, int wake);
 
   ControlTarget target_;
   std::filesystem::path path_;
-  platform::UniqueFd wake_;
-  std::thread thread_;
+  ListenerThread thread_;
 };
 
 }  // namespace dovel::app

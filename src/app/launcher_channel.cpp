@@ -1,9 +1,7 @@
 #include "app/launcher_channel.h"
 
 #include <poll.h>
-#include <sys/eventfd.h>
 #include <sys/socket.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <optional>
@@ -53,25 +51,15 @@ bool LauncherChannel::start(platform::Ipv4 address, uint16_t port) {
   platform::UniqueFd listener(platform::make_tcp_listener(address, port, 5));
   if (!listener.valid()) return false;
   port_ = platform::local_port(listener.get());
-  wake_.reset(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
-  thread_ = std::thread([this, fd = listener.release()] {
-    platform::UniqueFd owned(fd);
-    run(owned.get());
-  });
-  return true;
+  return thread_.start(std::move(listener), [this](int fd, int wake) { run(fd, wake); });
 }
 
-void LauncherChannel::stop() {
-  if (!thread_.joinable()) return;
-  uint64_t one = 1;
-  [[maybe_unused]] ssize_t written = ::write(wake_.get(), &one, sizeof one);
-  thread_.join();
-}
+void LauncherChannel::stop() { thread_.stop(); }
 
-void LauncherChannel::run(int listener) {
+void LauncherChannel::run(int listener, int wake) {
   std::optional<Incoming> incoming;
   while (true) {
-    pollfd watched[3] = {{wake_.get(), POLLIN, 0}, {listener, POLLIN, 0}, {incoming ? incoming->fd.get() : -1, POLLIN, 0}};
+    pollfd watched[3] = {{wake, POLLIN, 0}, {listener, POLLIN, 0}, {incoming ? incoming->fd.get() : -1, POLLIN, 0}};
     const int timeout = incoming ? incoming->deadline.remaining_ms() : -1;
     if (::poll(watched, 3, timeout) < 0) continue;
     if (watched[0].revents != 0) return;

@@ -1,8 +1,8 @@
 #pragma once
 
 #include <cstdint>
-#include <thread>
 
+#include "app/listener_thread.h"
 #include "mainframe/message.h"
 #include "platform/socket.h"
 
@@ -29,12 +29,11 @@ class LauncherChannel {
   uint16_t port() const { return port_; }
 
  private:
-  void run(int listener);
+  void run(int listener, int wake);
 
   mainframe::MessageTarget& hub_;
-  platform::UniqueFd wake_;
   uint16_t port_ = 0;
-  std::thread thread_;
+  ListenerThread thread_;
 };
 
 }  // namespace dovel::app

@@ -1,7 +1,6 @@
 #include "app/single_instance.h"
 
 #include <poll.h>
-#include <sys/eventfd.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -55,26 +54,17 @@ FirstInstance::~FirstInstance() { stop(); }
 bool FirstInstance::serve(mainframe::MessageTarget& hub) {
   platform::UniqueFd listener = platform::listen_unix(files_.mailbox, 5);
   if (!listener.valid()) return false;
-  wake_.reset(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
-  thread_ = std::thread([this, fd = listener.release(), &hub] {
-    platform::UniqueFd owned(fd);
-    run(owned.get(), hub);
-  });
-  return true;
+  return thread_.start(std::move(listener), [this, &hub](int fd, int wake) { run(fd, wake, hub); });
 }
 
 void FirstInstance::stop() {
-  if (!thread_.joinable()) return;
-  uint64_t one = 1;
-  [[maybe_unused]] ssize_t written = ::write(wake_.get(), &one, sizeof one);
-  thread_.join();
-  ::unlink(files_.mailbox.c_str());
+  if (thread_.stop()) ::unlink(files_.mailbox.c_str());
 }
 
-void FirstInstance::run(int listener, mainframe::MessageTarget& hub) {
+void FirstInstance::run(int listener, int wake, mainframe::MessageTarget& hub) {
   const uid_t me = ::getuid();
   while (true) {
-    pollfd watched[2] = {{wake_.get(), POLLIN, 0}, {listener, POLLIN, 0}};
+    pollfd watched[2] = {{wake, POLLIN, 0}, {listener, POLLIN, 0}};
     if (::poll(watched, 2, -1) < 0) continue;
     if (watched[0].revents != 0) return;
     if ((watched[1].revents & POLLIN) == 0) continue;

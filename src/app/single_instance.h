@@ -7,8 +7,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <thread>
 
+#include "app/listener_thread.h"
 #include "mainframe/message.h"
 #include "platform/file_lock.h"
 #include "platform/socket.h"
@@ -45,12 +45,11 @@ class FirstInstance {
   void stop();
 
  private:
-  void run(int listener, mainframe::MessageTarget& hub);
+  void run(int listener, int wake, mainframe::MessageTarget& hub);
 
   InstanceFiles files_;
   platform::FileLock lock_;
-  platform::UniqueFd wake_;
-  std::thread thread_;
+  ListenerThread thread_;
 };
 
 enum class Handover {

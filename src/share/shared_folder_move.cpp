@@ -1,33 +1,17 @@
 #include "share/shared_folder_move.h"
 
-#include <mutex>
 #include <utility>
 
-#include "db/database_lock.h"
+#include "db/locked_transaction.h"
 #include "util/string_printf.h"
 
 namespace dovel::share {
 
 bool renumber_share_index(db::Sqlite3Connection& connection, ShareIndex upper, ShareIndex lower) {
-  std::lock_guard guard(db::database_lock());
-  try {
-    connection.Execute("begin transaction;");
-  } catch (const db::CppSQLite3Exception&) {
-    return false;
-  }
-  try {
-    connection.Execute(util::string_printf("Update [shared_files] Set [shared_index]=%d Where [shared_index]=%d", kParkingShareIndex, upper));
-    connection.Execute(util::string_printf("Update [shared_files] Set [shared_index]=%d Where [shared_index]=%d", upper, lower));
-    connection.Execute(util::string_printf("Update [shared_files] Set [shared_index]=%d Where [shared_index]=%d", lower, kParkingShareIndex));
-    connection.Execute("commit transaction;");
-    return true;
-  } catch (const db::CppSQLite3Exception&) {
-    try {
-      connection.Execute("rollback transaction;");
-    } catch (const db::CppSQLite3Exception&) {
-    }
-    return false;
-  }
+  return db::execute_in_transaction(
+      connection, {util::string_printf("Update [shared_files] Set [shared_index]=%d Where [shared_index]=%d", kParkingShareIndex, upper),
+                   util::string_printf("Update [shared_files] Set [shared_index]=%d Where [shared_index]=%d", upper, lower),
+                   util::string_printf("Update [shared_files] Set [shared_index]=%d Where [shared_index]=%d", lower, kParkingShareIndex)});
 }
 
 MoveResult move_shared_folder(std::vector<SharedFolder>& rows, size_t index, MoveDirection direction, db::Sqlite3Connection& connection,
