@@ -281,7 +281,11 @@ TEST_F(RegisteredTest, TheServerListShowsRegisteredServers) {
   EXPECT_FALSE(registration.send_title(""));
 
   EXPECT_TRUE(registration.set_visibility(false));
-  EXPECT_EQ(fetch_server_list(endpoints, 2)->size(), 0u) << "hidden from the list";
+  // The switch travels on the registration connection, the list on another: wait for the service.
+  EXPECT_TRUE(eventually([&] {
+    auto now = fetch_server_list(endpoints, 2);
+    return now && now->empty();
+  })) << "hidden from the list";
 
   ServerLists lists;
   lists.channels[2] = std::vector<ListedServer>{server};
@@ -294,7 +298,7 @@ TEST_F(RegisteredTest, TheServerListShowsRegisteredServers) {
   EXPECT_FALSE(lookup_address(endpoints, "nobody", 0));
 
   registration.close();
-  EXPECT_FALSE(lookup_address(endpoints, "alice", 0)) << "the registration ends with its connection";
+  EXPECT_TRUE(eventually([&] { return !lookup_address(endpoints, "alice", 0); })) << "the registration ends with its connection";
 }
 
 TEST_F(RegisteredTest, TheRegistrationsEndReachesTheHub) {
