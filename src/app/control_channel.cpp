@@ -16,8 +16,6 @@
 namespace dovel::app {
 namespace {
 
-std::string failure(std::string_view error) { return util::JsonObject().add("ok", false).add("error", error).text(); }
-
 std::string upload_json(const server::UploadRow& row) {
   return util::JsonObject()
       .add("id", static_cast<uint64_t>(row.id))
@@ -93,6 +91,8 @@ bool answer(int fd, const std::string& json) {
 
 }  // namespace
 
+std::string control_failure(std::string_view error) { return util::JsonObject().add("ok", false).add("error", error).text(); }
+
 std::string control_answer(std::string_view line, const ControlTarget& target) {
   const std::string_view trimmed = util::trim(line);
   const size_t blank = trimmed.find(' ');
@@ -103,14 +103,14 @@ std::string control_answer(std::string_view line, const ControlTarget& target) {
     uint64_t position = 0;
     if (!argument.empty()) {
       std::optional<uint64_t> parsed = util::parse_uint64(argument);
-      if (!parsed) return failure("log takes a position: log [POSITION]");
+      if (!parsed) return control_failure("log takes a position: log [POSITION]");
       position = *parsed;
     }
     return log_json(target.log->since(position));
   }
   if (command == "request") {
     util::CLaunchRequest request;
-    if (argument.empty() || !request.Parse(argument)) return failure("잘못된 요청입니다.");
+    if (argument.empty() || !request.Parse(argument)) return control_failure("잘못된 요청입니다.");
     target.hub->post({mainframe::UM_CARRY_OUT_REQUEST, 0, 0, std::make_unique<mainframe::TextPayload>(std::string(argument))});
     return util::JsonObject().add("ok", true).add("kind", static_cast<int64_t>(request.kind)).text();
   }
@@ -118,7 +118,10 @@ std::string control_answer(std::string_view line, const ControlTarget& target) {
     target.hub->post({mainframe::UM_EXIT_COMMAND, 0, 0, nullptr});
     return util::JsonObject().add("ok", true).text();
   }
-  return failure("unknown command; commands: status, request URL, log [POSITION], exit");
+  if (auto further = target.commands.find(command); further != target.commands.end()) return further->second(argument);
+  std::string known = "status, request URL, log [POSITION], exit";
+  for (const auto& [name, handler] : target.commands) known += ", " + name;
+  return control_failure("unknown command; commands: " + known);
 }
 
 ControlChannel::~ControlChannel() { stop(); }
@@ -166,7 +169,7 @@ void ControlChannel::run(int listener, int wake) {
             keep = answer(client.fd.get(), control_answer(line, target_));
           }
           if (keep && client.pending.size() > kMaxControlLine) {
-            answer(client.fd.get(), failure("line too long"));
+            answer(client.fd.get(), control_failure("line too long"));
             keep = false;
           }
         }
@@ -183,7 +186,7 @@ void ControlChannel::run(int listener, int wake) {
         if (clients.size() < kMaxControlClients) {
           clients.emplace_back(std::move(accepted));
         } else {
-          answer(accepted.get(), failure("too many clients"));
+          answer(accepted.get(), control_failure("too many clients"));
         }
       }
     }

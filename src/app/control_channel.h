@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <string>
 #include <string_view>
 
@@ -22,18 +23,28 @@ inline std::filesystem::path control_socket_path(const std::filesystem::path& da
   return data_home / "doveld.sock";
 }
 
+// A further command (browsing, downloads): takes the text after its name and
+// answers one JSON line. It runs on the control socket's thread and may wait,
+// boundedly, for what it asked of the program.
+using ControlCommand = std::function<std::string(std::string_view argument)>;
+
 // What the control commands act on.
 struct ControlTarget {
   std::function<mainframe::HubStatus()> status;
   const mainframe::StatusLog* log = nullptr;
   mainframe::MessageTarget* hub = nullptr;
+  std::map<std::string, ControlCommand, std::less<>> commands;
 };
+
+// The answer that refuses a command: {"ok":false,"error":ERROR}.
+std::string control_failure(std::string_view error);
 
 // The answer (one JSON line, without its newline) to one command line:
 //   status          the login, the share server, the counters, hashing, running uploads
 //   request URL     carries out a dovel:// request
 //   log [POSITION]  the status log's lines from POSITION (default 0) on
 //   exit            the orderly exit
+// and the further commands of the target.
 std::string control_answer(std::string_view line, const ControlTarget& target);
 
 // The headless program's control socket: a Unix-domain socket in the data home

@@ -137,7 +137,7 @@ int main(int argc, char** argv) {
   }
 
   mainframe::CMainFrame& hub = application.main_frame();
-  app::ControlChannel control({[&hub] { return hub.status(); }, &status_log, &loop});
+  app::ControlChannel control({[&hub] { return hub.status(); }, &status_log, &loop, {}});
   const std::filesystem::path control_socket = app::control_socket_path(home->root);
   if (!control.start(control_socket)) {
     util::LogSystem("제어 소켓(%s)을 열 수 없습니다: %s", control_socket.c_str(), std::strerror(errno));

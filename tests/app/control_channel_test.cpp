@@ -69,7 +69,7 @@ struct Target {
   Target() {
     for (const char* line : {"첫째 줄", R"(둘째 "줄")", "셋째"}) log.append(line);
   }
-  ControlTarget control() { return {[] { return busy_status(); }, &log, &hub}; }
+  ControlTarget control() { return {[] { return busy_status(); }, &log, &hub, {}}; }
 
   mainframe::StatusLog log;
   test::RecordingTarget hub;
@@ -127,6 +127,21 @@ TEST(ControlAnswer, AnswersEachCommandAndRefusesBadLines) {
       EXPECT_EQ(seen[0].text, test_case.posted_text) << test_case.line;
     }
   }
+}
+
+TEST(ControlAnswer, FurtherCommandsTakeTheRestOfTheLine) {
+  Target target;
+  ControlTarget control = target.control();
+  std::vector<std::string> arguments;
+  control.commands["cd"] = [&arguments](std::string_view argument) {
+    arguments.emplace_back(argument);
+    return std::string(R"({"ok":true})");
+  };
+  EXPECT_EQ(control_answer("cd  음악\\가요 ", control), R"({"ok":true})");
+  EXPECT_EQ(control_answer("cd", control), R"({"ok":true})");
+  EXPECT_EQ(arguments, (std::vector<std::string>{"음악\\가요", ""}));
+  EXPECT_EQ(control_answer("cdx", control),
+            R"({"ok":false,"error":"unknown command; commands: status, request URL, log [POSITION], exit, cd"})");
 }
 
 TEST(ControlAnswer, LogLinesThatAreNotUtf8StillGiveValidJson) {
