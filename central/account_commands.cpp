@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "central/central_database.h"
+#include "central/false_report_store.h"
 #include "central/report_store.h"
 #include "db/sqlite_error.h"
 #include "util/text.h"
@@ -22,11 +23,11 @@ int report_change(AccountStore::Change change, const std::string& id, const std:
 }
 
 void list_accounts(AccountStore& accounts, std::ostream& out) {
-  out << "serial\tid\tlabel\tlevel\tadult\ttransfer\tprivilege_a\tprivilege_b\twarning_level\tsuspension_kind\textra\twarning_text\n";
+  out << "serial\tid\tlabel\tlevel\tadult\ttransfer\tprivilege_a\tprivilege_b\twarning_level\tsuspension_kind\textra\tpoints\twarning_text\n";
   for (const Account& a : accounts.list()) {
     out << a.serial << '\t' << a.user_id << '\t' << a.label << '\t' << a.member_level << '\t' << (a.adult ? 1 : 0) << '\t' << int{a.transfer_flag}
         << '\t' << int{a.privilege_a} << '\t' << int{a.privilege_b} << '\t' << int{a.warning_level} << '\t' << int{a.suspension_kind} << '\t'
-        << int{a.extra_flag} << '\t' << a.warning_text << '\n';
+        << int{a.extra_flag} << '\t' << a.points << '\t' << a.warning_text << '\n';
   }
 }
 
@@ -36,6 +37,11 @@ void list_reports(ReportStore& reports, std::ostream& out) {
     out << r.reported_at << '\t' << r.reporter << '\t' << r.report.account_serial << '\t' << util::join(r.report.owners, ",") << '\t'
         << r.report.file_name << '\t' << r.report.size << '\t' << r.report.received << '\n';
   }
+}
+
+void list_false_reports(FalseReportStore& false_reports, std::ostream& out) {
+  out << "hash\tfalse_reports\n";
+  for (const FalseReportCount& entry : false_reports.list()) out << entry.hash << '\t' << entry.count << '\n';
 }
 
 }  // namespace
@@ -58,6 +64,17 @@ int run_account_command(const Command& command, std::ostream& out, std::ostream&
       case Command::Kind::Reports: {
         ReportStore reports(database);
         list_reports(reports, out);
+        return 0;
+      }
+      case Command::Kind::FalseReportSet: {
+        FalseReportStore false_reports(database);
+        false_reports.set(command.hash, command.false_reports);
+        out << "false reports of " << command.hash << ": " << command.false_reports << '\n';
+        return 0;
+      }
+      case Command::Kind::FalseReportList: {
+        FalseReportStore false_reports(database);
+        list_false_reports(false_reports, out);
         return 0;
       }
       case Command::Kind::Serve: break;

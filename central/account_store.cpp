@@ -12,7 +12,7 @@ namespace {
 
 constexpr const char* kAccountColumns =
     "serial, user_id, label, member_level, adult, transfer_flag, privilege_a, privilege_b, warning_level, suspension_kind, extra_flag, "
-    "warning_text";
+    "warning_text, points";
 
 Account read_account(const db::Sqlite3Query& row) {
   Account account;
@@ -28,6 +28,7 @@ Account read_account(const db::Sqlite3Query& row) {
   account.suspension_kind = static_cast<uint8_t>(row.Int(9));
   account.extra_flag = static_cast<uint8_t>(row.Int(10));
   account.warning_text = row.Text(11);
+  account.points = row.Int64(12);
   return account;
 }
 
@@ -55,6 +56,7 @@ std::vector<Assignment> assignments_of(const AccountChanges& changes) {
   if (changes.warning_text) assignments.push_back({"warning_text", *changes.warning_text});
   if (changes.member_level) assignments.push_back({"member_level", int64_t{*changes.member_level}});
   if (changes.adult) assignments.push_back({"adult", int64_t{*changes.adult ? 1 : 0}});
+  if (changes.points) assignments.push_back({"points", *changes.points});
   const std::pair<const char*, const std::optional<uint8_t>*> flags[] = {
       {"transfer_flag", &changes.transfer_flag}, {"privilege_a", &changes.privilege_a},         {"privilege_b", &changes.privilege_b},
       {"warning_level", &changes.warning_level}, {"suspension_kind", &changes.suspension_kind}, {"extra_flag", &changes.extra_flag}};

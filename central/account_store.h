@@ -24,6 +24,7 @@ struct Account {
   uint8_t suspension_kind = 0;
   uint8_t extra_flag = 0;
   std::string warning_text;
+  int64_t points = 0;  // what the point servers grant downloads from
 };
 
 struct NewAccount {
@@ -48,6 +49,7 @@ struct AccountChanges {
   std::optional<uint8_t> suspension_kind{};
   std::optional<uint8_t> extra_flag{};
   std::optional<std::string> warning_text{};
+  std::optional<int64_t> points{};
 };
 
 // The accounts table. IDs are looked up in lower case. Texts are checked

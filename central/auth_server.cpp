@@ -53,7 +53,8 @@ ConnectionHandler::Next AuthHandler::login(Connection& connection, std::string_v
   LoginDecision decision = decide_login(*request, context_.accounts, context_.open_signup);
   std::string note = login_result_text(decision.reply) + " " + request->user_id;
   if (decision.account) {
-    auto session = std::make_shared<Session>(decision.account->user_id, decision.account->label, request->allow_memo, connection.outbox());
+    auto session = std::make_shared<Session>(decision.account->user_id, decision.account->label, decision.reply.auth_token_b,
+                                             request->allow_memo, connection.outbox());
     switch (context_.sessions.admit(session)) {
       case SessionRegistry::Admission::Full:
         decision.reply = service::LoginReply{};

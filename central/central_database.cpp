@@ -1,5 +1,7 @@
 #include "central/central_database.h"
 
+#include <string>
+
 namespace dovel::central {
 namespace {
 
@@ -21,6 +23,10 @@ CREATE TABLE IF NOT EXISTS accounts (
   extra_flag INTEGER NOT NULL DEFAULT 0,
   created INTEGER NOT NULL
 );
+CREATE TABLE IF NOT EXISTS false_reports (
+  hash TEXT PRIMARY KEY,
+  count INTEGER NOT NULL
+);
 CREATE TABLE IF NOT EXISTS download_reports (
   id INTEGER PRIMARY KEY AUTOINCREMENT,
   reported_at INTEGER NOT NULL,
@@ -33,6 +39,34 @@ CREATE TABLE IF NOT EXISTS download_reports (
 );
 )sql";
 
+bool has_column(db::Sqlite3Connection& connection, std::string_view table, std::string_view column) {
+  for (db::Sqlite3Query row = connection.Query("PRAGMA table_info(" + std::string(table) + ")"); !row.AtEnd(); row.Next()) {
+    const char* name = row.Text(1);
+    if (name != nullptr && column == name) return true;
+  }
+  return false;
+}
+
+// Files from before the point balances get the column, every account starting
+// with the default balance. The command line and the service may open one file
+// at the same moment: the check and the change hold the write lock together.
+void add_point_balances(db::Sqlite3Connection& connection) {
+  connection.Execute("BEGIN IMMEDIATE");
+  try {
+    if (!has_column(connection, "accounts", "points")) {
+      connection.Execute("ALTER TABLE accounts ADD COLUMN points INTEGER NOT NULL DEFAULT " + std::to_string(kDefaultPointBalance));
+    }
+    connection.Execute("COMMIT");
+  } catch (const db::SqliteError&) {
+    try {
+      connection.Execute("ROLLBACK");
+    } catch (const db::SqliteError&) {
+      // SQLite has already ended the transaction; the first failure is the one to report.
+    }
+    throw;
+  }
+}
+
 }  // namespace
 
 CentralDatabase::CentralDatabase(const std::filesystem::path& home) {
@@ -40,6 +74,7 @@ CentralDatabase::CentralDatabase(const std::filesystem::path& home) {
   // The command line writes accounts while the service reads them.
   connection_.Execute("PRAGMA journal_mode=WAL");
   connection_.Execute(kSchema);
+  add_point_balances(connection_);
 }
 
 }  // namespace dovel::central

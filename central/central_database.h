@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <mutex>
 #include <string_view>
@@ -8,9 +9,10 @@
 
 namespace dovel::central {
 
-// The service's SQLite file in its home: accounts and download reports. One
-// connection, used under the database lock by whichever thread needs it; the
-// accounts command line opens the same file from its own process.
+// The service's SQLite file in its home: accounts with their point balances,
+// false-file reports and download reports. One connection, used under the
+// database lock by whichever thread needs it; the accounts command line opens
+// the same file from its own process.
 class CentralDatabase {
  public:
   // Opens (creating when missing) and brings the tables up to date; throws db::SqliteError.
@@ -29,5 +31,9 @@ class CentralDatabase {
 };
 
 inline constexpr std::string_view kCentralDatabaseFile = "central.db";
+
+// The points every account starts with, so that downloads work out of the box
+// (the point servers count one point per chargeable megabyte).
+inline constexpr int64_t kDefaultPointBalance = 1000000;
 
 }  // namespace dovel::central

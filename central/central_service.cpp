@@ -9,8 +9,10 @@
 #include "central/central_database.h"
 #include "central/connection_server.h"
 #include "central/echo_probes.h"
+#include "central/false_report_store.h"
 #include "central/file_index.h"
 #include "central/file_index_server.h"
+#include "central/point_server.h"
 #include "central/port_test_server.h"
 #include "central/registration_server.h"
 #include "central/registration_table.h"
@@ -63,9 +65,11 @@ struct CentralService::Parts {
         database(config.home),
         accounts(database),
         reports(database),
+        false_reports(database),
         sessions(config.limits.max_sessions),
         registrations(config.limits.channel_capacity),
         auth{sessions, accounts, config.open_signup},
+        points{sessions, accounts, false_reports},
         registration{registrations, sessions, clock},
         documents(config.status_file),
         web({accounts, log, documents, [this](uint16_t type, std::string_view text, const std::optional<std::string>& to) { return push(type, text, to); }}) {}
@@ -85,11 +89,13 @@ struct CentralService::Parts {
   CentralDatabase database;
   AccountStore accounts;
   ReportStore reports;
+  FalseReportStore false_reports;
   SessionRegistry sessions;
   RegistrationTable registrations;
   FileIndex file_index;
   RelayTickets tickets;
   AuthContext auth;
+  PointContext points;
   RegistrationContext registration;
   std::vector<std::unique_ptr<ConnectionServer>> listeners;
   std::vector<std::unique_ptr<UdpReceiver>> relay_sockets;
@@ -123,6 +129,9 @@ bool CentralService::start(std::string* error) {
            [&parts, channel] { return std::make_unique<RegistrationHandler>(parts.registration, channel); });
     listen("file-index-" + std::to_string(channel), endpoints.file_index[channel],
            [&parts] { return std::make_unique<FileIndexHandler>(parts.file_index); });
+  }
+  for (size_t i = 0; i < endpoints.point.size(); ++i) {
+    listen("points-" + std::to_string(i), endpoints.point[i], [&parts] { return std::make_unique<PointHandler>(parts.points); });
   }
   for (size_t i = 0; i < endpoints.report.size(); ++i) {
     listen("report-" + std::to_string(i), endpoints.report[i], [&parts, this] { return std::make_unique<ReportHandler>(parts.reports, clock_); });
@@ -181,6 +190,7 @@ void CentralService::stop() {
 
 AccountStore& CentralService::accounts() { return parts_->accounts; }
 ReportStore& CentralService::reports() { return parts_->reports; }
+FalseReportStore& CentralService::false_reports() { return parts_->false_reports; }
 StartupDocuments& CentralService::startup_documents() { return parts_->documents; }
 uint32_t CentralService::online_count() const { return parts_->sessions.count(); }
 

@@ -9,6 +9,7 @@
 
 #include "central/account_store.h"
 #include "central/central_config.h"
+#include "central/false_report_store.h"
 #include "central/report_store.h"
 #include "central/startup_documents.h"
 #include "platform/clock.h"
@@ -17,8 +18,9 @@ namespace dovel::central {
 
 // The whole stand-in service in one object: authentication, the three
 // registration channels, the three file-index servers, the search relay, the
-// port tests, the download reports and the web host, on the hosts and ports of
-// the configuration, with its state in the home folder. Tests run it in-process:
+// port tests, the two point servers, the download reports and the web host, on
+// the hosts and ports of the configuration, with its state in the home folder.
+// Tests run it in-process:
 //
 //   CentralConfig config;
 //   config.home = folder;
@@ -42,6 +44,7 @@ class CentralService {
   const CentralConfig& config() const { return config_; }
   AccountStore& accounts();
   ReportStore& reports();
+  FalseReportStore& false_reports();
   // The status file and update list the web host serves.
   StartupDocuments& startup_documents();
   uint32_t online_count() const;

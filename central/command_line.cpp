@@ -3,6 +3,7 @@
 #include <map>
 #include <set>
 
+#include "service/point_messages.h"
 #include "util/text.h"
 
 namespace dovel::central {
@@ -130,7 +131,7 @@ bool parse_user_set(const Split& split, Command& command, std::string& error) {
     return false;
   }
   if (!only_known_options(split, {"--password", "--label", "--level", "--adult", "--transfer", "--privilege-a", "--privilege-b",
-                                  "--warning-level", "--suspension-kind", "--warning-text", "--extra"},
+                                  "--warning-level", "--suspension-kind", "--warning-text", "--extra", "--points"},
                           error)) {
     return false;
   }
@@ -147,7 +148,8 @@ bool parse_user_set(const Split& split, Command& command, std::string& error) {
                           number_option(split, "--privilege-b", 0, 255, changes.privilege_b, error) &&
                           number_option(split, "--warning-level", 0, 255, changes.warning_level, error) &&
                           number_option(split, "--suspension-kind", 0, 255, changes.suspension_kind, error) &&
-                          number_option(split, "--extra", 0, 255, changes.extra_flag, error);
+                          number_option(split, "--extra", 0, 255, changes.extra_flag, error) &&
+                          number_option(split, "--points", 0, INT64_MAX, changes.points, error);
   if (adult) changes.adult = *adult == 1;
   return numbers_ok;
 }
@@ -175,6 +177,30 @@ bool parse_user(const Split& split, Command& command, std::string& error) {
   return false;
 }
 
+// false-reports set HASH N | false-reports list
+bool parse_false_reports(const Split& split, Command& command, std::string& error) {
+  if (!only_known_options(split, {}, error)) return false;
+  const std::string action = split.words.size() > 1 ? split.words[1] : "";
+  if (action == "list" && split.words.size() == 2) {
+    command.kind = Command::Kind::FalseReportList;
+    return true;
+  }
+  if (action != "set" || split.words.size() != 4) {
+    error = "false-reports takes set HASH N, or list";
+    return false;
+  }
+  std::optional<std::string> hash = service::normalized_file_hash(split.words[2]);
+  std::optional<int64_t> count = util::parse_int64(split.words[3]);
+  if (!hash || !count || *count < 0 || *count > UINT16_MAX) {
+    error = "false-reports set takes a hash of 32 hex digits and a count from 0 to 65535";
+    return false;
+  }
+  command.kind = Command::Kind::FalseReportSet;
+  command.hash = *hash;
+  command.false_reports = static_cast<uint16_t>(*count);
+  return true;
+}
+
 }  // namespace
 
 const char* const kUsage =
@@ -185,8 +211,11 @@ const char* const kUsage =
     "       dovel-central user del ID --home DIR\n"
     "       dovel-central user set ID [--password P] [--label L] [--level N] [--adult 0|1] [--transfer N]\n"
     "                                 [--privilege-a N] [--privilege-b N] [--warning-level N]\n"
-    "                                 [--suspension-kind N] [--warning-text T] [--extra N] --home DIR\n"
+    "                                 [--suspension-kind N] [--warning-text T] [--extra N]\n"
+    "                                 [--points N] --home DIR\n"
     "       dovel-central reports --home DIR\n"
+    "       dovel-central false-reports set HASH N --home DIR\n"
+    "       dovel-central false-reports list --home DIR\n"
     "       dovel-central --help\n"
     "\n"
     "serving:\n"
@@ -200,7 +229,11 @@ const char* const kUsage =
     "\n"
     "From this machine only, the web host takes POST /admin/notice and /admin/line (text [to]),\n"
     "/admin/status (checking message endtime magic psub), /admin/update-file (name version\n"
-    "[check_size]) and /admin/update-clear; see central/README.md.\n";
+    "[check_size]) and /admin/update-clear; see central/README.md.\n"
+    "\n"
+    "Accounts start with 1000000 points, one per chargeable megabyte a download asks for\n"
+    "(user set --points changes them); false-reports sets what the point servers answer\n"
+    "for a file's false-file reports.\n";
 
 CommandLine parse_command_line(const std::vector<std::string>& arguments) {
   CommandLine result;
@@ -212,6 +245,8 @@ CommandLine parse_command_line(const std::vector<std::string>& arguments) {
   const std::string first = split->words.empty() ? "" : split->words[0];
   if (first == "user") {
     ok = parse_user(*split, command, result.error);
+  } else if (first == "false-reports") {
+    ok = parse_false_reports(*split, command, result.error);
   } else if (first == "reports") {
     command.kind = Command::Kind::Reports;
     ok = split->words.size() == 1 && only_known_options(*split, {}, result.error);

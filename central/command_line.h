@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -20,10 +21,12 @@ namespace dovel::central {
 //   dovel-central user del ID --home DIR
 //   dovel-central user set ID [--password P] [--label L] [--level N] [--adult 0|1]
 //       [--transfer N] [--privilege-a N] [--privilege-b N] [--warning-level N]
-//       [--suspension-kind N] [--warning-text T] [--extra N] --home DIR
+//       [--suspension-kind N] [--warning-text T] [--extra N] [--points N] --home DIR
 //   dovel-central reports --home DIR
+//   dovel-central false-reports set HASH N --home DIR
+//   dovel-central false-reports list --home DIR
 struct Command {
-  enum class Kind { Serve, UserAdd, UserList, UserDelete, UserSet, Reports };
+  enum class Kind { Serve, UserAdd, UserList, UserDelete, UserSet, Reports, FalseReportSet, FalseReportList };
   Kind kind = Kind::Serve;
   std::filesystem::path home;
   // Serve
@@ -35,6 +38,9 @@ struct Command {
   std::string user_id;
   NewAccount new_account;
   AccountChanges changes;
+  // false-reports set
+  std::string hash;
+  uint16_t false_reports = 0;
 };
 
 struct CommandLine {

@@ -9,7 +9,8 @@ namespace {
 
 constexpr size_t kTokenLength = 31;
 
-// Tokens peers and the point servers are shown; the stand-in checks none of them.
+// Tokens peers and the point servers are shown; the point servers know the
+// user by auth_token_b while the session lasts.
 std::string fresh_token() {
   static thread_local std::mt19937_64 generator{std::random_device{}()};
   static constexpr char kDigits[] = "0123456789abcdef";

@@ -6,8 +6,12 @@
 
 namespace dovel::central {
 
-Session::Session(std::string user_id, std::string label, bool accepts_memos, std::shared_ptr<Outbox> outbox)
-    : user_id_(std::move(user_id)), label_(std::move(label)), accepts_memos_(accepts_memos), outbox_(std::move(outbox)) {}
+Session::Session(std::string user_id, std::string label, std::string auth_token_b, bool accepts_memos, std::shared_ptr<Outbox> outbox)
+    : user_id_(std::move(user_id)),
+      label_(std::move(label)),
+      auth_token_b_(std::move(auth_token_b)),
+      accepts_memos_(accepts_memos),
+      outbox_(std::move(outbox)) {}
 
 bool Session::push(uint16_t type, std::string_view text) const { return outbox_->post(service::build_push(type, text)); }
 
@@ -37,6 +41,15 @@ std::shared_ptr<Session> SessionRegistry::find(std::string_view user_id) const {
   std::lock_guard guard(lock_);
   auto existing = sessions_.find(util::ascii_lower(user_id));
   return existing == sessions_.end() ? nullptr : existing->second;
+}
+
+std::shared_ptr<Session> SessionRegistry::find_by_token_b(std::string_view auth_token_b) const {
+  if (auth_token_b.empty()) return nullptr;
+  std::lock_guard guard(lock_);
+  for (const auto& [id, session] : sessions_) {
+    if (session->auth_token_b() == auth_token_b) return session;
+  }
+  return nullptr;
 }
 
 uint32_t SessionRegistry::count() const {

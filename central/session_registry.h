@@ -15,10 +15,12 @@ namespace dovel::central {
 // A logged-in user and the way to its session connection.
 class Session {
  public:
-  Session(std::string user_id, std::string label, bool accepts_memos, std::shared_ptr<Outbox> outbox);
+  Session(std::string user_id, std::string label, std::string auth_token_b, bool accepts_memos, std::shared_ptr<Outbox> outbox);
 
   const std::string& user_id() const { return user_id_; }  // lower case
   const std::string& label() const { return label_; }
+  // The token the login gave out, by which the point servers know the user.
+  const std::string& auth_token_b() const { return auth_token_b_; }
   bool accepts_memos() const { return accepts_memos_; }
   void set_accepts_memos(bool accepts) { accepts_memos_ = accepts; }
 
@@ -30,6 +32,7 @@ class Session {
  private:
   std::string user_id_;
   std::string label_;
+  std::string auth_token_b_;
   std::atomic<bool> accepts_memos_;
   std::shared_ptr<Outbox> outbox_;
 };
@@ -48,6 +51,8 @@ class SessionRegistry {
   void remove(const std::shared_ptr<Session>& session);
 
   std::shared_ptr<Session> find(std::string_view user_id) const;
+  // The live session the token was given to; nullptr for an empty or unknown token.
+  std::shared_ptr<Session> find_by_token_b(std::string_view auth_token_b) const;
   uint32_t count() const;
   // Queues the push to every session; how many took it.
   size_t push_to_all(uint16_t type, std::string_view text) const;

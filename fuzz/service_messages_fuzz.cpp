@@ -10,6 +10,8 @@
 
 #include "service/auth_messages.h"
 #include "service/file_index_messages.h"
+#include "service/paid_content_messages.h"
+#include "service/point_messages.h"
 #include "service/port_test_messages.h"
 #include "service/registration_messages.h"
 #include "service/relay_messages.h"
@@ -42,7 +44,7 @@ std::optional<std::string> always(T text) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 1 || size > 70000) return 0;
   const std::string_view input(reinterpret_cast<const char*>(data) + 1, size - 1);
-  switch (data[0] % 16) {
+  switch (data[0] % 20) {
     case 0:
       expect_stable(input, parse_login_request, build_login_request);
       break;
@@ -93,6 +95,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       break;
     case 14:
       expect_stable(input, parse_title_payload, [](const std::string& t) { return build_title_payload(t); });
+      break;
+    case 16:
+      expect_stable(input, parse_allowance_request, build_allowance_request);
+      parse_allowance_reply(input);
+      break;
+    case 17:
+      expect_stable(input, parse_content_request, build_content_request);
+      expect_stable(input, parse_content_answer, build_content_answer);
+      break;
+    case 18:
+      expect_stable(input, parse_false_report_request, [](const std::string& h) { return build_false_report_request(h); });
+      parse_false_report_reply(input);
       break;
     default:
       parse_address_reply(input);

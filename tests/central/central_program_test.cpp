@@ -73,6 +73,11 @@ TEST_F(AccountCommandsTest, RefusalsHaveTheirExitCodes) {
       {{"user", "del", "nobody"}, 1},
       {{"user", "set", "nobody", "--level", "1"}, 1},
       {{"user", "set", "erin", "--warning-level", "256"}, 2},
+      {{"user", "set", "erin", "--points", "-1"}, 2},
+      {{"false-reports", "set", "not-a-hash", "1"}, 2},
+      {{"false-reports", "set", "0123456789abcdef0123456789abcdef", "65536"}, 2},
+      {{"false-reports", "set", "0123456789abcdef0123456789abcdef"}, 2},
+      {{"false-reports", "clear"}, 2},
       {{"user", "add", "frank"}, 2},
       {{"user", "remove", "erin"}, 2},
       {{"--host", "not-an-address"}, 2},
@@ -83,6 +88,23 @@ TEST_F(AccountCommandsTest, RefusalsHaveTheirExitCodes) {
     EXPECT_EQ(result.exit_code, c.exit_code) << c.arguments[0] << " " << (c.arguments.size() > 1 ? c.arguments[1] : "") << ": " << result.errors;
   }
   EXPECT_EQ(central_program({"user", "list"}).exit_code, 2) << "--home is needed";
+}
+
+TEST_F(AccountCommandsTest, PointsAndFalseReportsAreWhatThePointServersAnswer) {
+  ASSERT_EQ(run({"user", "add", "gina", "pw"}).exit_code, 0);
+  EXPECT_EQ(central->accounts().find("gina")->points, kDefaultPointBalance) << "new accounts can download at once";
+  auto changed = run({"user", "set", "gina", "--points", "42"});
+  ASSERT_EQ(changed.exit_code, 0) << changed.errors;
+  EXPECT_EQ(central->accounts().find("gina")->points, 42) << "the running service sees the change";
+  EXPECT_NE(run({"user", "list"}).output.find("\tgina\t\t0\t0\t0\t0\t0\t0\t0\t0\t42\t"), std::string::npos);
+
+  auto set = run({"false-reports", "set", "0123456789ABCDEF0123456789ABCDEF", "5"});
+  ASSERT_EQ(set.exit_code, 0) << set.errors;
+  EXPECT_EQ(set.output, "false reports of 0123456789abcdef0123456789abcdef: 5\n");
+  EXPECT_EQ(central->false_reports().count("0123456789abcdef0123456789abcdef"), 5);
+  EXPECT_EQ(run({"false-reports", "list"}).output, "hash\tfalse_reports\n0123456789abcdef0123456789abcdef\t5\n");
+  ASSERT_EQ(run({"false-reports", "set", "0123456789abcdef0123456789abcdef", "0"}).exit_code, 0);
+  EXPECT_EQ(run({"false-reports", "list"}).output, "hash\tfalse_reports\n") << "0 removes the entry";
 }
 
 TEST(CentralProgramHelpTest, HelpPrintsTheUsageWithoutAHome) {
