@@ -1,0 +1,14 @@
+target_sources(dovel-core PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/address_history.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/address_resolver.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/control_session.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/leading_fields.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/listing.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/listing_row.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/peer_pages.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/remote_browser.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/row_sorting.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/server_frame.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/session_replies.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/sub_folder_name.cpp
+)

@@ -1,0 +1,182 @@
+// A share server that lies: the browse session must end or refuse, never
+// crash, hang or hand on a name that is not one plain file name.
+#include <gtest/gtest.h>
+
+#include <sys/socket.h>
+
+#include <atomic>
+#include <thread>
+
+#include "browse/browse_fixture.h"
+#include "platform/cp949.h"
+#include "service/frame.h"
+#include "support/loopback_address.h"
+#include "util/little_endian.h"
+
+namespace dovel::browse {
+namespace {
+
+using namespace test_support;
+
+std::string cp949(const std::string& utf8) { return *platform::utf8_to_cp949(utf8); }
+
+std::string frame(std::string_view payload) { return service::build_keyed_length_frame(payload); }
+
+// A length word as the server sends it, whatever follows.
+std::string length_word(uint32_t length) {
+  std::string word;
+  util::append_u32(word, length ^ service::kScrambleKey);
+  return word;
+}
+
+const std::string kAccepted = std::string("OKKK") + '\x0b';
+const std::string kHash = "0123456789abcdef0123456789abcdef";
+
+// Accepts one connection on a loopback address of its own, reads the kind
+// byte, writes its script and then waits for the client to go (or closes
+// first when asked).
+class ScriptedServer {
+ public:
+  explicit ScriptedServer(std::vector<std::string> script, bool close_after = false)
+      : address_(test::unique_loopback_address()), script_(std::move(script)), close_after_(close_after) {
+    listener_.reset(platform::make_tcp_listener(address_, 0, 1));
+    port_ = platform::local_port(listener_.get());
+    thread_ = std::thread([this] { serve(); });
+  }
+  ~ScriptedServer() {
+    platform::shutdown_socket(listener_.get());
+    if (const int connection = connection_; connection >= 0) platform::shutdown_socket(connection);
+    thread_.join();
+  }
+
+  SessionRequest target() const {
+    SessionRequest request;
+    request.address = address_;
+    request.port = port_;
+    return request;
+  }
+  char kind() const { return kind_; }
+
+ private:
+  void serve() {
+    if (platform::wait_readable(listener_.get(), static_cast<int>(kWait.count())) != platform::WaitResult::Ready) return;
+    client_.reset(::accept(listener_.get(), nullptr, nullptr));
+    if (!client_.valid()) return;
+    const platform::UniqueFd& client = client_;
+    connection_ = client.get();
+    char byte = 0;
+    if (platform::receive_some(client.get(), &byte, 1, static_cast<int>(kWait.count())) != 1) return;
+    kind_ = byte;
+    for (const std::string& piece : script_) {
+      if (platform::send_all(client.get(), piece.data(), piece.size()) < 0) return;
+    }
+    if (close_after_) {
+      platform::shutdown_socket(client.get());
+      return;
+    }
+    char sink[4096];
+    while (platform::receive_some(client.get(), sink, sizeof sink, static_cast<int>(kWait.count())) > 0) {
+    }
+  }
+
+  platform::Ipv4 address_;
+  platform::UniqueFd listener_;
+  platform::UniqueFd client_;  // closed only after the thread ended
+  uint16_t port_ = 0;
+  std::vector<std::string> script_;
+  bool close_after_;
+  std::atomic<int> connection_{-1};
+  std::atomic<char> kind_{0};
+  std::thread thread_;
+};
+
+class HostileServerTest : public ::testing::Test {
+ protected:
+  BrowseContext browse_context() {
+    BrowseContext made;
+    made.downloads = &adder;
+    made.endpoints.bind_address = test::unique_loopback_address();
+    return made;
+  }
+  RecordingAdder adder;
+};
+
+TEST_F(HostileServerTest, SessionsThatEndAtOnce) {
+  struct Case {
+    std::string why;
+    std::vector<std::string> script;
+    std::string message;
+    bool close_after = false;
+  } cases[] = {
+      {"too many users", {"OVER"}, "접속자가 많습니다. 잠시후 이용하시기 바랍니다."},
+      {"no version byte", {"OKKK"}, "", true},
+      {"a length of 10 MiB", {kAccepted, length_word(0xA00000), std::string(64, 'L')}, ""},
+      {"a negative length", {kAccepted, length_word(0xFFFFFFF0)}, ""},
+      {"a status with two fields", {kAccepted, frame("23\a1")}, ""},
+      {"a blocked user", {kAccepted, frame("3")}, "접속실패 - 서버주인에 의해 차단된 사용자입니다."},
+      {"a friend-only folder", {kAccepted, frame("4")}, "접속실패 - 친구전용폴더입니다."},
+      {"the letter C", {kAccepted, frame("C")}, ""},
+      {"an unknown letter", {kAccepted, frame("Q")}, ""},
+      {"a file answer with two fields", {kAccepted, frame("H" + kHash + "|a.txt")}, ""},
+      {"a file answer that is no hash", {kAccepted, frame("Hnot-a-hash|a.txt|3")}, ""},
+      {"a file answer naming a path", {kAccepted, frame("H" + kHash + "|../../.bashrc|3")}, ""},
+      {"a file answer naming a folder path", {kAccepted, frame("H" + kHash + "|sub/evil.txt|3")}, ""},
+      {"a file answer with a control byte", {kAccepted, frame("H" + kHash + "|a\x01" "b.txt|3")}, ""},
+      {"a file answer named ..", {kAccepted, frame("H" + kHash + "|..|3")}, ""},
+      {"a file-information answer with one field", {kAccepted, frame("R" + kHash)}, ""},
+  };
+  for (const Case& c : cases) {
+    ScriptedServer server(c.script, c.close_after);
+    RemoteBrowser browser(browse_context());
+    EXPECT_EQ(answer_of(browser, [&] { browser.start_session(server.target()); }), ListingWait::Ended) << c.why;
+    EXPECT_EQ(server.kind(), '"') << c.why;
+    if (!c.message.empty()) {
+      EXPECT_TRUE(has_message(browser.snapshot(), c.message)) << c.why;
+    }
+  }
+  EXPECT_TRUE(adder.requests().empty()) << "no bad answer reached the queue";
+}
+
+TEST_F(HostileServerTest, AFrameCutShortEndsTheSession) {
+  ScriptedServer server({kAccepted, length_word(5 * 1024 * 1024), std::string(10, 'L')}, true);
+  RemoteBrowser browser(browse_context());
+  EXPECT_EQ(answer_of(browser, [&] { browser.start_session(server.target()); }), ListingWait::Ended);
+}
+
+TEST_F(HostileServerTest, KeepAlivesAndOddRepliesAreSkipped) {
+  const std::string listing = cp949(
+      "Lroot\\Share*D|..|0|0|1|*F|../../etc/passwd|5|0|1|*F|a/b|5|0|1|*F|bell\x07.txt|5|0|1|*F|ok.txt|5|0|1|*"
+      "F|short|5*D|sub|0|0|1|*");
+  ScriptedServer server({kAccepted, length_word(0), frame("Dx"), frame("I"), frame("2\xff\a\xff\a\xff"), length_word(0), frame("5"),
+                         frame(listing)});
+  RemoteBrowser browser(browse_context());
+  ASSERT_EQ(answer_of(browser, [&] { browser.start_session(server.target()); }), ListingWait::Listing);
+  const BrowserSnapshot snapshot = browser.snapshot();
+  EXPECT_TRUE(snapshot.session_running);
+  EXPECT_EQ(snapshot.current_path, "\\Share");
+  EXPECT_EQ(names_of(snapshot), (std::vector<std::string>{"..", "sub", "ok.txt"})) << "rows that name more than one entry are refused";
+  EXPECT_EQ(snapshot.peer_id, "") << "an identity with too few fields is ignored";
+}
+
+TEST_F(HostileServerTest, AGoodFileAnswerIsQueuedAfterAllThat) {
+  ScriptedServer server({kAccepted, frame(cp949("Lroot\\Share*F|정상.txt|3|0|1|*")), frame("H" + kHash + "|" + cp949("정상.txt") + "|3")});
+  RemoteBrowser browser(browse_context());
+  ASSERT_EQ(answer_of(browser, [&] { browser.start_session(server.target()); }), ListingWait::Listing);
+  ASSERT_TRUE(adder.wait_for(1));
+  EXPECT_EQ(adder.requests()[0].file_name, "정상.txt");
+  EXPECT_EQ(adder.requests()[0].hash, kHash);
+  EXPECT_EQ(adder.requests()[0].listing_attributes, 1u);
+}
+
+TEST_F(HostileServerTest, AServerThatSaysNothingIsStoppedAtOnce) {
+  ScriptedServer server({});
+  RemoteBrowser browser(browse_context());
+  const ListingMark mark = browser.mark();
+  browser.start_session(server.target());
+  browser.stop_session();
+  EXPECT_FALSE(browser.snapshot().session_running);
+  EXPECT_EQ(browser.wait_for_listing(mark, std::chrono::milliseconds(0)), ListingWait::Ended);
+}
+
+}  // namespace
+}  // namespace dovel::browse
