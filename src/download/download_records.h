@@ -44,4 +44,10 @@ std::vector<Source> load_sources(db::InfoDatabase& info, const std::string& hash
 // A source that moved: every row of that peer ID gets the new address and port.
 bool update_source_address(db::InfoDatabase& info, const std::string& peer_id, platform::Ipv4 address, uint16_t port);
 
+// The `down_file_info` rows the queue itself needs until the received ranges
+// take them over: the placeholder (0, 0) written when an item is added, and the
+// existence test of the restore at start (any row, the placeholder included).
+bool insert_range_placeholder(db::InfoDatabase& info, const std::string& hash);
+bool has_range_rows(db::InfoDatabase& info, const std::string& hash);
+
 }  // namespace dovel::download

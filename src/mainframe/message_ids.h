@@ -50,14 +50,19 @@ inline constexpr MessageId UM_REGISTRATION_DONE = 0x0886;  // wparam 1 when regi
 inline constexpr MessageId UM_SERVER_LISTS_FETCHED = 0x0887;
 inline constexpr MessageId UM_WARNINGS_CHECKED = 0x0888;
 inline constexpr MessageId UM_FILE_INDEX_DONE = 0x0889;  // wparam 1 when announced
-inline constexpr MessageId UM_USER_LISTS_FETCHED = 0x088A;
-inline constexpr MessageId UM_RELOGIN_DONE = 0x088B;  // wparam 1 when the session is open again  // TextPayload with the error, none when fetched
+inline constexpr MessageId UM_USER_LISTS_FETCHED = 0x088A;  // TextPayload with the error, none when fetched
+inline constexpr MessageId UM_RELOGIN_DONE = 0x088B;        // wparam 1 when the session is open again
+// A part of the program asks for one of the views (wparam = the view).
+inline constexpr MessageId UM_SHOW_VIEW = 0x088C;
 // From the point thread, the downloads, the notifier and the browse sessions.
 inline constexpr MessageId UM_POINT_BALANCE = 0x0C36;
 inline constexpr MessageId UM_POINT_SHORTAGE = 0x28C32;
 inline constexpr MessageId UM_NOTIFIER_CLICK = 0x047B;
 inline constexpr MessageId UM_FILE_INFO_REPLY = 0x8B32;  // TextPayload
 inline constexpr MessageId UM_FILE_LINK_REPLY = 0x8B33;  // TextPayload
+
+// To the download list: the run of an item ended (lparam = its status code).
+inline constexpr MessageId UM_DOWNLOAD_STATUS = 0x0603;
 
 // Thread messages of message-driven workers.
 inline constexpr MessageId TM_CONTROL_HASH_REQUEST = 1929;  // a control session's hash worker

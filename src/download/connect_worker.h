@@ -1,0 +1,52 @@
+#pragma once
+
+#include <memory>
+
+#include "db/info_database.h"
+#include "download/peer_locator.h"
+#include "download/run_signals.h"
+#include "mainframe/message.h"
+
+namespace dovel::download {
+
+// The byte that opens a data connection, and the word the server says when it
+// waits for the request.
+inline constexpr uint8_t kDataConnectionKind = 35;
+inline constexpr int kSendTheRequest = 1;
+
+// The receive buffer of a data connection.
+inline constexpr int kDataReceiveBuffer = 16384;
+
+// Local reasons for a connection without socket (the server's words are kept as they come).
+inline constexpr int kStatusNoAnswer = 4;       // "끊어짐": the server said nothing
+inline constexpr int kStatusUnreachable = 8;    // "연결실패(서버중단됨)"
+
+// What the connect worker needs besides the attempt. Every pointer outlives
+// the worker's queue.
+struct ConnectEnvironment {
+  platform::Ipv4 bind_address = 0;  // connections leave from it (0: any)
+  int connect_ms = 5000;
+  int answer_ms = 5000;
+  PeerLocator* locator = nullptr;   // none: a source that does not answer stays unreachable
+  db::InfoDatabase* info = nullptr; // where a moved source's new address is kept
+};
+
+// The payload of TM_CONNECT_REQUEST.
+struct ConnectRequest : mainframe::MessagePayload {
+  std::shared_ptr<RunSignals> run;
+  std::unique_ptr<ConnectAttempt> attempt;
+  ConnectEnvironment environment;
+};
+
+// Sets one data connection up, on the calling thread: connect within the time,
+// send the kind byte, read the server's 16-bit word, which must be 1. When the
+// source does not answer, its user's server is looked up again and, when it
+// moved, the stored sources follow and the new address is tried once.
+void connect_attempt(ConnectAttempt& attempt, const ConnectEnvironment& environment);
+
+// The connect worker's handler (LocalServer::set_connect_handler): carries out
+// a TM_CONNECT_REQUEST and hands the attempt to its run; a run that has ended
+// is skipped.
+void handle_connect_request(mainframe::Message& message);
+
+}  // namespace dovel::download

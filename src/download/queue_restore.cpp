@@ -1,0 +1,113 @@
+#include "download/queue_restore.h"
+
+#include <mutex>
+#include <set>
+
+#include "download/add_request.h"
+#include "download/download_names.h"
+#include "download/download_paths.h"
+#include "download/download_records.h"
+#include "download/source_list.h"
+#include "util/text.h"
+
+namespace dovel::download {
+namespace {
+
+std::string temporary_name(const std::string& file_name) { return std::string(kTemporaryPrefix) + file_name; }
+
+bool is_nonempty_regular_file(const std::filesystem::path& path) {
+  std::error_code error;
+  std::filesystem::file_status status = std::filesystem::symlink_status(path, error);
+  if (error || !std::filesystem::is_regular_file(status)) return false;
+  uintmax_t size = std::filesystem::file_size(path, error);
+  return !error && size > 0;
+}
+
+bool is_well_formed(const QueuedRow& row) {
+  return is_file_hash_text(row.hash) && is_safe_file_name(row.file_name) && is_safe_sub_folder(row.sub_folder) && row.size > 0;
+}
+
+// Without the download folder (a drive not mounted) the temporary files cannot
+// be told missing, so the rows are kept for when it is back.
+bool has_its_data(db::InfoDatabase& info, const QueuedRow& row, const std::filesystem::path& download_folder, bool folder_present) {
+  if (!has_range_rows(info, row.hash)) return false;
+  if (row.current == 0 || !folder_present) return true;
+  std::optional<std::filesystem::path> temporary = temporary_file_path(download_folder, row.file_name);
+  return temporary && is_nonempty_regular_file(*temporary);
+}
+
+std::shared_ptr<DownloadItem> restored_item(db::InfoDatabase& info, const QueuedRow& row, const std::filesystem::path& download_folder) {
+  auto item = std::make_shared<DownloadItem>();
+  item->hash = row.hash;
+  item->file_name = row.file_name;
+  item->size = row.size;
+  item->received = row.current;
+  item->received_at_start = row.current;
+  item->peer_id = row.peer_id;
+  item->folder_password = row.password;
+  item->server_share_index = row.shared_index;
+  item->server_path = row.path;
+  item->download_folder = download_folder.string();
+  item->sub_folder = row.sub_folder;
+  item->sources = merged_sources({}, load_sources(info, row.hash));
+  item->set_state(ItemState::Stopped);
+  return item;
+}
+
+void sweep_temporary_folder(const std::filesystem::path& download_folder, const std::set<std::string>& kept_names, RestoredQueue& result) {
+  std::optional<std::filesystem::path> folder = temporary_folder_path(download_folder);
+  std::error_code error;
+  if (!folder || !std::filesystem::is_directory(std::filesystem::symlink_status(*folder, error))) return;
+  for (const std::filesystem::directory_entry& entry : std::filesystem::directory_iterator(*folder, error)) {
+    std::error_code entry_error;
+    if (!std::filesystem::is_regular_file(entry.symlink_status(entry_error))) continue;
+    std::string name = entry.path().filename().string();
+    if (kept_names.count(name) != 0) continue;
+    uintmax_t size = std::filesystem::file_size(entry.path(), entry_error);
+    if (entry_error) continue;
+    if (size == 0) {
+      if (std::filesystem::remove(entry.path(), entry_error)) result.deleted_empty_files.push_back(name);
+    } else {
+      result.leftovers.push_back({name, static_cast<int64_t>(size)});
+    }
+  }
+}
+
+}  // namespace
+
+RestoredQueue restore_queue(db::InfoDatabase& info, const std::filesystem::path& download_folder, const std::vector<ListedFile>& listed) {
+  RestoredQueue result;
+  std::set<std::string> kept_names;
+  std::set<std::string> known_hashes;
+  for (const ListedFile& file : listed) {
+    kept_names.insert(temporary_name(file.file_name));
+    known_hashes.insert(util::ascii_lower(file.hash));
+  }
+  std::error_code error;
+  const bool folder_present = !download_folder.empty() && std::filesystem::is_directory(download_folder, error);
+  {
+    std::lock_guard guard(info.info_lock());
+    std::set<std::string> restored_hashes;
+    std::set<std::string> restored_names;
+    for (const QueuedRow& row : load_queued_rows(info)) {
+      const std::string hash_key = util::ascii_lower(row.hash);
+      if (known_hashes.count(hash_key) != 0) continue;
+      const bool keep = is_well_formed(row) && restored_hashes.count(hash_key) == 0 && restored_names.count(row.file_name) == 0 &&
+                        has_its_data(info, row, download_folder, folder_present);
+      if (!keep) {
+        result.dropped_hashes.push_back(row.hash);
+        continue;
+      }
+      restored_hashes.insert(hash_key);
+      restored_names.insert(row.file_name);
+      kept_names.insert(temporary_name(row.file_name));
+      result.items.push_back(restored_item(info, row, download_folder));
+    }
+    db::InfoTransaction transaction(info);
+    for (const std::string& hash : result.dropped_hashes) delete_queued_file(info, hash);
+  }
+  if (folder_present) sweep_temporary_folder(download_folder, kept_names, result);
+  return result;
+}
+
+}  // namespace dovel::download

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "db/info_database.h"
+#include "download/download_item.h"
+
+namespace dovel::download {
+
+// A file of the temporary folder that belongs to no queued item.
+struct LeftoverFile {
+  std::string name;
+  int64_t size = 0;
+};
+
+// An item already in the list: its rows and its temporary file are left alone.
+struct ListedFile {
+  std::string hash;
+  std::string file_name;
+};
+
+struct RestoredQueue {
+  std::vector<std::shared_ptr<DownloadItem>> items;  // in queue order, all stopped (state 3)
+  std::vector<std::string> dropped_hashes;           // rows removed from all three tables
+  std::vector<std::string> deleted_empty_files;      // empty temporary files of no item, deleted
+  std::vector<LeftoverFile> leftovers;               // other temporary files of no item, kept
+};
+
+// The queue as the info database holds it, checked against the temporary
+// folder below `download_folder`. A row comes back when it has received-range
+// rows and either nothing was received yet or its temporary file is there and
+// not empty; rows that cannot be (an unsafe name or sub-folder, a malformed
+// FileHash, a size below 1, a second row of the same FileHash or file name)
+// are dropped too. While the download folder is not there at all, no row is
+// dropped for a missing temporary file. Holds the info-database lock
+// throughout; the drops are one transaction. Then the temporary folder is swept.
+RestoredQueue restore_queue(db::InfoDatabase& info, const std::filesystem::path& download_folder, const std::vector<ListedFile>& listed);
+
+}  // namespace dovel::download

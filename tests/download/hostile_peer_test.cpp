@@ -1,0 +1,208 @@
+// Peers that do not play by the rules, and names that try to leave the
+// download folder.
+#include <gtest/gtest.h>
+#include <sys/socket.h>
+
+#include <atomic>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <thread>
+
+#include "server/data_request.h"
+#include "server/data_status.h"
+#include "server/info_block.h"
+#include "server/peer_socket.h"
+#include "service/frame.h"
+#include "service/report_messages.h"
+#include "share/file_hash.h"
+#include "transfer_fixture.h"
+
+namespace dovel::download::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A data server that answers every request its own way.
+class FakeDataServer {
+ public:
+  using Behaviour = std::function<void(int socket, const server::DataRequest& request)>;
+
+  explicit FakeDataServer(Behaviour behaviour)
+      : behaviour_(std::move(behaviour)), listener_(platform::make_tcp_listener(address, 0, 8)), thread_([this] { serve(); }) {}
+  ~FakeDataServer() {
+    stopping_ = true;
+    thread_.join();
+  }
+
+  Source source() const { return {address, platform::local_port(listener_.get()), ""}; }
+
+  const platform::Ipv4 address = dovel::test::unique_loopback_address();
+
+ private:
+  void serve() {
+    while (!stopping_) {
+      if (platform::wait_readable(listener_.get(), 50) != platform::WaitResult::Ready) continue;
+      platform::UniqueFd connection(::accept4(listener_.get(), nullptr, nullptr, SOCK_CLOEXEC));
+      if (!connection.valid()) continue;
+      char kind = 0;
+      if (platform::receive_some(connection.get(), &kind, 1, 5000) != 1 || kind != '#') continue;
+      if (platform::send_all(connection.get(), "\x01\x00", 2) != 2) continue;
+      std::optional<std::string> frame = server::read_client_frame(connection.get(), server::kMaxDataRequestLength, 5000, 5000);
+      if (!frame) continue;
+      std::optional<server::DataRequest> request = server::parse_data_request(*frame);
+      if (request) behaviour_(connection.get(), *request);
+    }
+  }
+
+  Behaviour behaviour_;
+  std::atomic<bool> stopping_{false};
+  platform::UniqueFd listener_;
+  std::thread thread_;
+};
+
+void send(int socket, std::string_view bytes) { platform::send_all(socket, bytes.data(), bytes.size()); }
+
+std::string accepted_head(const server::DataRequest& request) {
+  return server::data_status_answer(server::DataStatus::Accepted, false, share::SHARE_READ) +
+         server::build_info_block({"hostile", 5, "", "tokA", "tokB"}, 0, "", request.hash);
+}
+
+// Waits until the client is gone, so that the client's end is what ends the exchange.
+void wait_for_close(int socket) {
+  char byte;
+  while (platform::receive_some(socket, &byte, 1, 10000) > 0) {
+  }
+}
+
+class HostilePeerTest : public TransferFixture {
+ protected:
+  void SetUp() override {
+    TransferFixture::SetUp();
+    context.timings.reply_ms = 300;
+    context.timings.info_block_ms = 300;
+    content = pattern(300000, 9);
+    hash = share::sampled_md5_of_file(client.temp.write("original.bin", content)).value();
+  }
+
+  std::string content;
+  std::string hash;
+};
+
+TEST_F(HostilePeerTest, WhatEachPeerDoesEndsTheItemWithItsStatus) {
+  struct Case {
+    const char* name;
+    FakeDataServer::Behaviour behaviour;
+    ItemState state;
+    int status;
+  };
+  const std::string& good = content;
+  const Case cases[] = {
+      {"refuses with a status", [](int s, const server::DataRequest&) { send(s, server::data_status_answer(server::DataStatus::WrongPassword, false, 0)); },
+       ItemState::Stopped, 35},
+      {"says nothing after the request", [](int s, const server::DataRequest&) { wait_for_close(s); }, ItemState::Stopped, 15},
+      {"sends no information block", [](int s, const server::DataRequest&) {
+         send(s, server::data_status_answer(server::DataStatus::Accepted, false, 0));
+         wait_for_close(s);
+       },
+       ItemState::Stopped, 15},
+      {"sends a block of another version", [](int s, const server::DataRequest&) {
+         send(s, server::data_status_answer(server::DataStatus::Accepted, false, 0) + std::string(server::kInfoBlockSize, 'z'));
+         wait_for_close(s);
+       },
+       ItemState::Stopped, 37},
+      {"closes in the middle", [&good](int s, const server::DataRequest& r) {
+         send(s, accepted_head(r) + good.substr(static_cast<size_t>(r.start), 1000));
+       },
+       ItemState::Stopped, 12},
+      {"sends more than was asked", [&good](int s, const server::DataRequest& r) {
+         send(s, accepted_head(r) + good.substr(static_cast<size_t>(r.start)) + std::string(5000, 'x'));
+         wait_for_close(s);
+       },
+       ItemState::Finished, 0},
+  };
+  int run = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    FakeDataServer peer(c.behaviour);
+    const std::string name = "case" + std::to_string(run++) + ".bin";
+    auto item = make_item(hash, name, static_cast<int64_t>(content.size()), {peer.source()});
+    run_to_end(item);
+    EXPECT_EQ(item->current_state(), c.state);
+    EXPECT_EQ(item->status_code, c.status);
+    if (c.state == ItemState::Finished) {
+      EXPECT_EQ(dovel::test::read_file(download_folder() / name), content);
+    }
+    EXPECT_EQ(client.databases.info.nesting(), 0);
+  }
+}
+
+TEST_F(HostilePeerTest, BytesThatAreNotTheFileAreNeverMovedIntoPlace) {
+  FakeDataServer liar([](int s, const server::DataRequest& r) {
+    send(s, accepted_head(r) + pattern(static_cast<size_t>(r.end - r.start), 77));
+    wait_for_close(s);
+  });
+  auto item = make_item(hash, "fake.bin", static_cast<int64_t>(content.size()), {liar.source()});
+  run_to_end(item);
+  EXPECT_EQ(item->current_state(), ItemState::Stopped);
+  EXPECT_EQ(item->status_code, 5);
+  EXPECT_FALSE(fs::exists(download_folder() / "fake.bin"));
+  EXPECT_EQ(item->received, 0);
+  EXPECT_NE(log_text(util::kSystemLog).find("'fake.bin' 파일의 내용이 FileHash와 다릅니다. 다운로드를 중지합니다."), std::string::npos);
+  // The next run starts from nothing.
+  EXPECT_EQ(load_ranges(client.databases.info, hash), (std::vector<ByteRange>{{0, static_cast<int64_t>(content.size())}}));
+  std::lock_guard guard(lock);
+  EXPECT_TRUE(notices.empty());
+}
+
+TEST_F(HostilePeerTest, NamesThatLeadOutsideTheDownloadFolderAreRefusedBeforeAnyWrite) {
+  SharePeer& server = add_server("owner-a");
+  const std::string served_hash = server.share_file("", "plain.bin", content);
+  struct Case {
+    std::string name;
+    std::string sub_folder;
+  };
+  const Case cases[] = {{"..", ""},           {"../escaped.bin", ""},      {"a/b.bin", ""},         {"bell\x07.bin", ""},
+                        {"new\nline.bin", ""}, {"plain.bin", ".."},        {"plain.bin", "..\\up"}, {"plain.bin", "a/../../up"},
+                        {"plain.bin", "x\\\x01"}, {std::string("nul\0.bin", 8), ""}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name + " in " + c.sub_folder);
+    auto item = make_item(served_hash, c.name, static_cast<int64_t>(content.size()), {source_of(server)});
+    item->sub_folder = c.sub_folder;
+    run_to_end(item);
+    EXPECT_EQ(item->current_state(), ItemState::Stopped);
+    EXPECT_EQ(item->status_code, 14);
+  }
+  EXPECT_EQ(server.meter.uploaded_bytes, 0u);
+  EXPECT_FALSE(fs::exists(client.temp / "escaped.bin"));
+  EXPECT_FALSE(fs::exists(client.temp / "up"));
+  EXPECT_FALSE(fs::exists(client.temp / "plain.bin"));
+  // Nothing was even begun.
+  for (const auto& entry : fs::recursive_directory_iterator(client.temp.path())) {
+    EXPECT_NE(entry.path().filename().string().rfind("[DOVEL]", 0), 0u) << entry.path();
+  }
+}
+
+// The report of a run reaches the service: owners, name, size and received.
+TEST_F(HostilePeerTest, TheRunsReportReachesTheService) {
+  FakeServiceEndpoint reports([](const service::Frame&) { return service::build_report_answer(true); });
+  context.endpoints.report = {nowhere_endpoint(), reports.endpoint()};
+  SharePeer& server = add_server("owner-a");
+  const std::string served_hash = server.share_file("", "reported.bin", content);
+  auto item = make_item(served_hash, "reported.bin", static_cast<int64_t>(content.size()), {source_of(server)});
+  run_to_end(item);
+  EXPECT_EQ(item->current_state(), ItemState::Finished);
+  const std::vector<service::Frame> frames = reports.frames();
+  ASSERT_EQ(frames.size(), 1u);
+  EXPECT_EQ(frames[0].type, service::kDownloadReportType);
+  std::optional<service::DownloadReport> report = service::parse_download_report(frames[0].payload);
+  ASSERT_TRUE(report);
+  EXPECT_EQ(report->account_serial, 4711);
+  EXPECT_EQ(report->owners, std::vector<std::string>{"owner-a"});
+  EXPECT_EQ(report->file_name, "reported.bin");
+  EXPECT_EQ(report->size, static_cast<int64_t>(content.size()));
+  EXPECT_EQ(report->received, static_cast<int64_t>(content.size()));
+}
+
+}  // namespace
+}  // namespace dovel::download::test
