@@ -8,6 +8,7 @@
 #include "app/service_switches.h"
 #include "app/update_host.h"
 #include "app/update_step.h"
+#include "download/download_speed_limit.h"
 #include "mainframe/message_ids.h"
 #include "server/startup_port_check.h"
 #include "util/current_user.h"
@@ -25,6 +26,8 @@ CDovelApp::~CDovelApp() {
   // before the databases and the settings it uses are closed.
   if (launcher_ != nullptr) launcher_->stop();
   if (instance_ != nullptr) instance_->stop();
+  if (downloads_ != nullptr) downloads_->shut_down();
+  downloads_.reset();
   main_frame_.reset();
   if (std::shared_ptr<util::LogFiles> log = util::ProcessLog()) log->SetStatusSink({});
 }
@@ -87,6 +90,16 @@ StartOutcome CDovelApp::InitInstance() {
   hub.parts = setup_.parts;
   main_frame_ = std::make_unique<mainframe::CMainFrame>(std::move(hub));
   main_frame_->set_subtitle_switch(ServiceSwitches::psub());
+  downloads_ = std::make_unique<DownloadSystem>(*settings_, databases_.info, *main_frame_, *setup_.loop, endpoints_);
+  mainframe::HubParts parts = setup_.parts;
+  parts.downloads = downloads_->parts().downloads;
+  parts.remote = downloads_->parts().remote;
+  main_frame_->set_parts(parts);
+  // The speed limits the transfer lists' boxes keep, as those lists open.
+  main_frame_->upload_monitor().load_upload_limit_row();
+  download::load_download_limit_row(*settings_);
+  // The queue of the last run is back before anything can be added to it.
+  downloads_->manager().restore();
   if (setup_.register_url_protocol) {
     if (std::optional<util::DesktopIntegrationPaths> paths = util::DesktopIntegrationPathsFromEnvironment()) {
       util::RegisterUrlProtocol(*paths, setup_.executable);

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "app/download_system.h"
 #include "app/launcher_channel.h"
 #include "app/local_databases.h"
 #include "app/settings.h"
@@ -59,6 +60,7 @@ class CDovelApp {
   StartOutcome InitInstance();
   // Valid once InitInstance said Running.
   mainframe::CMainFrame& main_frame() { return *main_frame_; }
+  DownloadSystem& downloads() { return *downloads_; }
   const service::ServiceEndpoints& endpoints() const { return endpoints_; }
 
  private:
@@ -75,6 +77,7 @@ class CDovelApp {
   std::unique_ptr<platform::RegistryStore> store_;
   std::unique_ptr<Settings> settings_;
   std::unique_ptr<mainframe::CMainFrame> main_frame_;
+  std::unique_ptr<DownloadSystem> downloads_;
   std::unique_ptr<LauncherChannel> launcher_;
 };
 

@@ -13,7 +13,9 @@
 #include <thread>
 #include <vector>
 
+#include "app/browse_commands.h"
 #include "app/control_channel.h"
+#include "app/download_commands.h"
 #include "app/dovel_app.h"
 #include "cli/headless_front.h"
 #include "mainframe/message_ids.h"
@@ -32,7 +34,9 @@ constexpr const char* kUsage =
     "                   the launcher channel and the service connections\n"
     "  --service ADDR   a dovel-central started with --host ADDR, on its default ports\n"
     "\n"
-    "Control socket: DIR/doveld.sock (dovel-tool ctl --home DIR status|log|request URL|exit).\n";
+    "Control socket: DIR/doveld.sock (dovel-tool ctl --home DIR COMMAND): status, log [POS],\n"
+    "request URL, exit, browse TARGET, cd PATH, password TEXT, get NAME..., downloads,\n"
+    "stop HASH, resume HASH, delete HASH.\n";
 
 struct Options {
   std::optional<std::string> home;
@@ -137,7 +141,10 @@ int main(int argc, char** argv) {
   }
 
   mainframe::CMainFrame& hub = application.main_frame();
-  app::ControlChannel control({[&hub] { return hub.status(); }, &status_log, &loop, {}});
+  app::ControlTarget commands{[&hub] { return hub.status(); }, &status_log, &loop, {}};
+  app::add_browse_commands(commands, application.downloads().browser());
+  app::add_download_commands(commands, application.downloads().manager());
+  app::ControlChannel control(std::move(commands));
   const std::filesystem::path control_socket = app::control_socket_path(home->root);
   if (!control.start(control_socket)) {
     util::LogSystem("제어 소켓(%s)을 열 수 없습니다: %s", control_socket.c_str(), std::strerror(errno));

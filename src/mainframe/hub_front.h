@@ -17,6 +17,10 @@ struct TransferStatus {
 // What the hub shows. A graphical front draws it; the headless program leaves
 // most of it out, since the status log already says what happened. Called on
 // the hub's thread.
+// The main window's views, shown one at a time.
+inline constexpr int kViewSearch = 2;
+inline constexpr int kViewTransfers = 4;
+
 class HubFront {
  public:
   virtual ~HubFront() = default;

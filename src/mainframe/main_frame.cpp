@@ -117,6 +117,7 @@ void CMainFrame::on_message(Message& message) {
       if (ready_) carry_out(text());
       break;
     case UM_EXIT_COMMAND: request_exit(); break;
+    case UM_SHOW_VIEW: front_.show_view(static_cast<int>(message.wparam)); break;
     case UM_SEARCH_STOPPED:
       if (exit_pending_) continue_exit();
       break;

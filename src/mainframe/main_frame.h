@@ -145,6 +145,8 @@ class CMainFrame final : public MessageHandler {
   void on_message(Message& message) override;
   void on_timer(TimerId id) override;
 
+  // The parts made after the hub, from its session and share server (before create()).
+  void set_parts(const HubParts& parts) { setup_.parts = parts; }
   // The request of the command line, carried out at the end of the start sequence.
   void set_pending_request(const util::CLaunchRequest& request);
   // The login window's "connect".

@@ -19,9 +19,6 @@ constexpr uint64_t kBlockListHandover = 257;
 
 constexpr MessageId kSubtitleUploadMessage = 34677;
 
-constexpr int kViewSearch = 2;
-constexpr int kViewTransfers = 4;
-
 bool has_credentials(const util::CLaunchRequest& request) { return !request.login_id.empty() && !request.password.empty(); }
 
 }  // namespace

@@ -1,0 +1,101 @@
+#include "app/download_system.h"
+
+#include <random>
+
+#include "app/settings_registry.h"
+#include "download/connect_worker.h"
+#include "mainframe/hub_front.h"
+#include "mainframe/message_ids.h"
+#include "service/paid_content_queries.h"
+#include "service/point_queries.h"
+#include "service/server_directory.h"
+#include "util/log_files.h"
+
+namespace dovel::app {
+
+std::optional<int> ServicePaidContent::paid_state(const service::SessionIdentity& identity, const std::string& hash) {
+  std::optional<service::PaidState> state = service::query_paid_state(endpoints_, identity.auth_token_a, identity.auth_token_b, hash);
+  if (!state) return std::nullopt;
+  return state->answer.status;
+}
+
+int ServicePaidContent::check_allowance(int64_t megabytes) {
+  return service::check_allowance(endpoints_, session_.identity().auth_token_b, megabytes).result;
+}
+
+bool ServicePaidContent::stop_for_false_reports(const std::string& hash) {
+  if (settings_.registry().read_dword(kSettingSection, "AutoStopReported", 0) == 0) return false;
+  return service::count_false_reports(endpoints_, hash) > 0;
+}
+
+namespace {
+
+download::TransferContext transfer_context(Settings& settings, db::InfoDatabase& info, mainframe::CMainFrame& hub,
+                                           mainframe::MessageTarget& loop, const service::ServiceEndpoints& endpoints,
+                                           share::ArchiveChecker& archive, download::ContentFilter& filter,
+                                           ServicePaidContent& paid, download::PeerLocator& locator) {
+  download::TransferContext context;
+  context.settings = &settings;
+  context.session = &hub.session();
+  context.info = &info;
+  context.meter = &hub.meter();
+  context.endpoints = endpoints;
+  context.connect_worker = &hub.local_server().connect_worker();
+  context.archive = &archive;
+  context.filter = &filter;
+  context.paid = &paid;
+  context.false_reports = &paid;
+  context.locator = &locator;
+  context.hooks.notify_finished = [](const std::string& text) { util::LogSystem("%s", text.c_str()); };
+  context.hooks.queue_subtitle_upload = [&hub](const std::filesystem::path& path) { hub.QueueSubtitleUpload(path.string()); };
+  context.hooks.point_shortage = [&loop] { loop.post({mainframe::UM_POINT_SHORTAGE, 0, 0, nullptr}); };
+  context.hooks.show_download_tab = [&loop] { loop.post({mainframe::UM_SHOW_VIEW, mainframe::kViewTransfers, 0, nullptr}); };
+  return context;
+}
+
+browse::BrowseContext browse_context(Settings& settings, mainframe::CMainFrame& hub, mainframe::MessageTarget& loop,
+                                     const service::ServiceEndpoints& endpoints, browse::DownloadAdder& adder) {
+  browse::BrowseContext context;
+  context.settings = &settings;
+  context.session = &hub.session();
+  context.endpoints = endpoints;
+  context.downloads = &adder;
+  context.scratch = &hub.scratch_store();
+  context.hub = &loop;
+  context.own_server_address = endpoints.bind_address;
+  return context;
+}
+
+}  // namespace
+
+DownloadSystem::DownloadSystem(Settings& settings, db::InfoDatabase& info, mainframe::CMainFrame& hub, mainframe::MessageTarget& loop,
+                               const service::ServiceEndpoints& endpoints)
+    : hub_(hub),
+      paid_(endpoints, hub.session(), settings),
+      locator_(endpoints),
+      runner_(transfer_context(settings, info, hub, loop, endpoints, archive_, filter_, paid_, locator_),
+              [this](const std::shared_ptr<download::DownloadItem>& item) { manager_.run_ended(item); }),
+      queue_host_(settings, hub, loop),
+      manager_(info, runner_, queue_host_, platform::system_clock()),
+      adder_(manager_),
+      browser_(browse_context(settings, hub, loop, endpoints, adder_)),
+      downloads_part_(manager_, loop,
+                      [endpoints](const std::string& user_id) {
+                        // The look-up servers are asked from a random one on, as every look-up does.
+                        return service::lookup_address(endpoints, user_id, static_cast<int>(std::random_device{}() % 3));
+                      }),
+      remote_part_(browser_) {
+  hub_.local_server().set_connect_handler([](mainframe::Message& message) { download::handle_connect_request(message); });
+}
+
+DownloadSystem::~DownloadSystem() { shut_down(); }
+
+void DownloadSystem::shut_down() {
+  if (shut_down_) return;
+  shut_down_ = true;
+  browser_.stop_session();
+  manager_.shut_down();
+  hub_.local_server().set_connect_handler({});
+}
+
+}  // namespace dovel::app
