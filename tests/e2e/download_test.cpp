@@ -163,6 +163,19 @@ TEST_F(DownloadTest, BrowsesByIdAndByAddressAndGetsTheFileByteForByte) {
   EXPECT_TRUE(eventually([&] { return test::read_file(bob.home / "Download" / "note.txt") == "비밀 이야기"; })) << downloads(bob);
 }
 
+TEST_F(DownloadTest, AFileLinkQueuesTheFileFromTheServerItNames) {
+  Client& alice = sharing("a", "alice");
+  ASSERT_TRUE(network.start_and_register(alice));
+  Client& bob = downloader();
+  ASSERT_TRUE(network.start_and_register(bob));
+
+  const std::string link = "dovel://file/" + platform::format_ipv4(alice.address) + ":9910/big.bin:" + file_hash() + ":" +
+                           std::to_string(kFileSize);
+  ASSERT_NE(ctl(bob, {"request", link}).find("\"ok\":true"), std::string::npos);
+  ASSERT_TRUE(finished(bob)) << downloads(bob) << network.log(bob);
+  EXPECT_EQ(test::read_file(bob.home / "Download" / "big.bin"), content);
+}
+
 TEST_F(DownloadTest, TwoServersWithTheFileBothServeParts) {
   Client& first = sharing("a1", "alice");
   Client& second = sharing("a2", "carol");
