@@ -244,12 +244,17 @@ TEST_F(DownloadTest, AKilledDownloaderResumesFromWhatItKept) {
 
   Pacer slow(*alice.doveld);
   get_file(bob, "alice");
-  for (const int64_t kill_point : {kFileSize / 5, kFileSize / 2, kFileSize * 9 / 10}) {
+  for (const int64_t kill_point : {kFileSize / 5, kFileSize / 2, kFileSize * 4 / 5}) {
     ASSERT_TRUE(received_at_least(bob, kill_point)) << downloads(bob);
     bob.doveld->signal(SIGKILL);
     ASSERT_TRUE(bob.doveld->wait_exit(test::kNetworkWaitMs).has_value());
     ASSERT_TRUE(network.start_and_register(bob)) << bob.doveld->output();
     const std::string restored = downloads(bob);
+    if (restored.find("\"items\":[]") != std::string::npos) {
+      // The last bytes came in before the kill did: the file is finished and out of the queue.
+      EXPECT_EQ(test::read_file(bob.home / "Download" / "big.bin"), content) << "killed at " << kill_point;
+      return;
+    }
     ASSERT_EQ(number_field(restored, "state"), 3) << "killed at " << kill_point << ": " << restored << network.log(bob);
     EXPECT_LE(number_field(restored, "received"), static_cast<int64_t>(kFileSize));
     ASSERT_NE(ctl(bob, {"resume", hash}).find("\"ok\":true"), std::string::npos) << downloads(bob);
