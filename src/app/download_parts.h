@@ -73,6 +73,7 @@ class RemotePart final : public mainframe::RemoteView {
   explicit RemotePart(browse::RemoteBrowser& browser) : browser_(browser) {}
   void open_server(const util::CLaunchRequest& request) override;
   void close_session() override { browser_.stop_session(); }
+  void check_idle() override { browser_.check_idle(); }
 
  private:
   browse::RemoteBrowser& browser_;

@@ -43,6 +43,8 @@ class RemoteView {
   // Browses the server a request names: by user ID when given, else by address and port.
   virtual void open_server(const util::CLaunchRequest& request) = 0;
   virtual void close_session() = 0;
+  // The hub's status timer: a session without a user action for 5 minutes ends.
+  virtual void check_idle() = 0;
 };
 
 class PointService {

@@ -196,6 +196,7 @@ void CMainFrame::on_timer(TimerId id) {
     case kStatusTimer:
       update_transfer_status();
       scratch_.Expire();
+      if (setup_.parts.remote != nullptr) setup_.parts.remote->check_idle();
       break;
     case kThrottleTimer: throttle(); break;
     case kReloginTimer:

@@ -263,6 +263,31 @@ TEST_F(DownloadTest, AKilledDownloaderResumesFromWhatItKept) {
   EXPECT_EQ(test::read_file(bob.home / "Download" / "big.bin"), content);
 }
 
+TEST_F(DownloadTest, AnExitStopsTheRunningDownloadWhichTheNextStartKeeps) {
+  Client& alice = sharing("a", "alice");
+  ASSERT_TRUE(network.start_and_register(alice));
+  Client& bob = downloader();
+  ASSERT_TRUE(network.start_and_register(bob));
+
+  Pacer slow(*alice.doveld);
+  get_file(bob, "alice");
+  ASSERT_TRUE(received_at_least(bob, kMiB)) << downloads(bob);
+  bob.doveld->signal(SIGTERM);
+  EXPECT_EQ(bob.doveld->wait_exit(test::kNetworkWaitMs), 0) << bob.doveld->output();
+
+  ASSERT_TRUE(network.start_and_register(bob)) << bob.doveld->output();
+  const std::string kept = downloads(bob);
+  if (kept.find("\"items\":[]") != std::string::npos) {
+    // The last bytes came in before the exit did.
+    EXPECT_EQ(test::read_file(bob.home / "Download" / "big.bin"), content);
+    return;
+  }
+  EXPECT_EQ(number_field(kept, "state"), 3) << kept;
+  ASSERT_NE(ctl(bob, {"resume", file_hash()}).find("\"ok\":true"), std::string::npos);
+  ASSERT_TRUE(finished(bob)) << downloads(bob) << network.log(bob);
+  EXPECT_EQ(test::read_file(bob.home / "Download" / "big.bin"), content);
+}
+
 TEST_F(DownloadTest, AnExistingTargetStopsTheItemAndAMoveNeverReplacesAFile) {
   Client& alice = sharing("a", "alice");
   ASSERT_TRUE(network.start_and_register(alice));
