@@ -1,7 +1,7 @@
 #pragma once
 
-#include <atomic>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "app/settings.h"
