@@ -12,16 +12,14 @@
 
 namespace dovel::server {
 
-bool PeerSocket::send_bytes(std::string_view bytes, int timeout_ms) {
+bool PeerSocket::send_bytes(std::string_view bytes, int timeout_ms, size_t piece_limit) {
   if (shut_down_) return false;
   std::unique_lock guard(send_lock_, std::chrono::milliseconds(timeout_ms));
   if (!guard.owns_lock()) return false;
   platform::Deadline deadline = platform::Deadline::after_ms(timeout_ms);
   size_t sent = 0;
-  // Writers send frames in pieces of at most 4 KiB.
-  constexpr size_t kPiece = 4096;
   while (sent < bytes.size()) {
-    size_t piece = std::min(kPiece, bytes.size() - sent);
+    size_t piece = std::min(piece_limit, bytes.size() - sent);
     ssize_t result = ::send(fd_.get(), bytes.data() + sent, piece, MSG_NOSIGNAL | MSG_DONTWAIT);
     if (result > 0) {
       sent += static_cast<size_t>(result);
@@ -40,10 +38,10 @@ bool PeerSocket::send_bytes(std::string_view bytes, int timeout_ms) {
 
 bool PeerSocket::send_frame(std::string_view payload, int timeout_ms) {
   if (payload.size() > kMaxServerFrameLength) return false;
-  return send_bytes(service::build_keyed_length_frame(payload), timeout_ms);
+  return send_bytes(service::build_keyed_length_frame(payload), timeout_ms, kFramePiece);
 }
 
-bool PeerSocket::send_raw(std::string_view bytes, int timeout_ms) { return send_bytes(bytes, timeout_ms); }
+bool PeerSocket::send_raw(std::string_view bytes, int timeout_ms) { return send_bytes(bytes, timeout_ms, bytes.size()); }
 
 bool PeerSocket::send_keep_alive(int timeout_ms) { return send_frame("", timeout_ms); }
 

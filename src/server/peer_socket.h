@@ -31,7 +31,8 @@ class PeerSocket {
   // The payload framed (length word and payload scrambled), waiting at most
   // `timeout_ms` for the send lock and the send.
   bool send_frame(std::string_view payload, int timeout_ms = kSendTimeoutMs);
-  // Bytes as they are (status words, version byte, 16-bit values, file data).
+  // Bytes as they are (status words, version byte, 16-bit values, file data),
+  // handed to the system whole: a chunk of file data is one send.
   bool send_raw(std::string_view bytes, int timeout_ms = kSendTimeoutMs);
   // The bare length word of an empty frame: tells the peer we are alive.
   bool send_keep_alive(int timeout_ms);
@@ -41,7 +42,9 @@ class PeerSocket {
   bool is_shut_down() const { return shut_down_; }
 
  private:
-  bool send_bytes(std::string_view bytes, int timeout_ms);
+  // Frames go out in pieces of at most 4 KiB, as peers expect them.
+  static constexpr size_t kFramePiece = 4096;
+  bool send_bytes(std::string_view bytes, int timeout_ms, size_t piece_limit);
 
   platform::UniqueFd fd_;
   std::timed_mutex send_lock_;
