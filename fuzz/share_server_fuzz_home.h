@@ -68,6 +68,13 @@ struct ShareServerHome {
     context.meter = &meter;
     context.monitor = monitor.get();
   }
+  // The home goes with the process, so that runs leave nothing in the temporary folder.
+  ~ShareServerHome() {
+    std::error_code ignored;
+    std::filesystem::remove_all(folder, ignored);
+  }
+  ShareServerHome(const ShareServerHome&) = delete;
+  ShareServerHome& operator=(const ShareServerHome&) = delete;
 
   std::filesystem::path folder;
   std::unique_ptr<platform::RegistryStore> store;
