@@ -5,6 +5,7 @@
 #include "db/info_database.h"
 #include "download/peer_locator.h"
 #include "download/run_signals.h"
+#include "download/status_codes.h"
 #include "mainframe/message.h"
 
 namespace dovel::download {
@@ -19,10 +20,6 @@ inline constexpr int kSendTheRequest = 1;
 // wake-ups between the two ends on loopback and a LAN alike; a large one lets
 // the 8 KiB receives drain what has arrived in one turn.
 inline constexpr int kDataReceiveBuffer = 1048576;
-
-// Local reasons for a connection without socket (the server's words are kept as they come).
-inline constexpr int kStatusNoAnswer = 4;       // "끊어짐": the server said nothing
-inline constexpr int kStatusUnreachable = 8;    // "연결실패(서버중단됨)"
 
 // What the connect worker needs besides the attempt. Every pointer outlives
 // the worker's queue.

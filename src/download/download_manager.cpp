@@ -9,6 +9,7 @@
 #include "download/download_records.h"
 #include "download/item_snapshot.h"
 #include "download/scheduling.h"
+#include "download/status_codes.h"
 #include "download/source_list.h"
 #include "mainframe/message_ids.h"
 #include "util/format.h"
@@ -19,7 +20,6 @@
 namespace dovel::download {
 namespace {
 
-constexpr int kWriteFailedCode = 14;
 constexpr size_t kMaxMovedRows = 1000;
 
 // The run of an item ended; travels to the manager's event thread.
@@ -420,7 +420,7 @@ bool DownloadManager::auto_retry() {
     if (std::any_of(entries_.begin(), entries_.end(), transferring)) return false;
     for (Entry& entry : entries_) {
       ItemState state = entry.item->current_state();
-      if ((state == ItemState::Stopped || state == ItemState::Waiting) && entry.item->status_code != kWriteFailedCode) {
+      if ((state == ItemState::Stopped || state == ItemState::Waiting) && entry.item->status_code != kStatusWriteFailed) {
         move_state(*entry.item, ItemState::Waiting,
                    {ItemState::Waiting, ItemState::Preparing, ItemState::Transferring, ItemState::Moving, ItemState::Finished});
       }

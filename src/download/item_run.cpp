@@ -16,23 +16,13 @@
 #include "download/file_move.h"
 #include "download/large_file_check.h"
 #include "download/run_checkpoint.h"
+#include "download/status_codes.h"
 #include "platform/safe_path.h"
 #include "util/log_files.h"
 #include "util/string_printf.h"
 
 namespace dovel::download {
 namespace {
-
-constexpr int kStatusNoSources = 9;
-constexpr int kStatusCannotOpen = 14;
-constexpr int kStatusForbiddenFile = 16;
-constexpr int kStatusNameTaken = 17;
-constexpr int kStatusFalselyReported = 18;
-constexpr int kStatusPointServer = 21;
-constexpr int kStatusPointShortage = 22;
-constexpr int kStatusTooLargeForFat = 32;
-constexpr int kStatusPaidUnconfirmed = 41;
-constexpr int kStatusBalanceShort = 42;
 
 // Counts the run among the program's running downloads while it transfers.
 class RunningDownload {
@@ -95,11 +85,11 @@ void ItemRun::stop_with(int status_code) {
 bool ItemRun::passes_checks() {
   const std::string shown = printable_name(name_);
   if (size_ <= 0) {
-    stop_with(kStatusWrongContent);
+    stop_with(kStatusFileInfoError);
     return false;
   }
   if (!privileged_ && context_.filter != nullptr && context_.filter->forbidden_file(hash_)) {
-    stop_with(kStatusForbiddenFile);
+    stop_with(kStatusForbidden);
     util::LogSystem("%s는 전송금지요청된 파일입니다.", shown.c_str());
     return false;
   }
@@ -127,7 +117,7 @@ bool ItemRun::passes_checks() {
 bool ItemRun::open_partial_file() {
   auto fail = [this](int error) {
     util::LogSystem("File Open Error: %s", std::strerror(error));
-    stop_with(kStatusCannotOpen);
+    stop_with(kStatusWriteFailed);
     util::LogSystem("파일을 생성할 수 없거나 열 수 없습니다.");
     return false;
   };
@@ -337,7 +327,7 @@ void ItemRun::complete() {
   if (!moved.moved) {
     util::LogSystem("'%s' 파일을 임시폴더->다운폴더로 이동하지 못하였습니다. 임시폴더를 확인", printable_name(name_).c_str());
     save_ranges(*context_.info, hash_, {});
-    stop_with(kStatusCannotOpen);
+    stop_with(kStatusWriteFailed);
     return;
   }
   {

@@ -221,7 +221,7 @@ bool TransferLoop::send_request(Connection& connection, const ByteRange& piece) 
   fields.follow_up = connection.follow_up;
   std::optional<std::string> text = build_data_request_text(fields);
   if (!text || text->empty() || text->size() > server::kMaxDataRequestLength) {
-    connection.status = kStatusRequestUnfit;
+    connection.status = kStatusFileInfoError;
     return false;
   }
   const std::string frame = service::build_keyed_length_frame(*text);
@@ -467,7 +467,7 @@ void TransferLoop::last_connection_ended() {
     // Beyond what was asked for: sources that sent other bytes of the same
     // length would otherwise be mixed into one file silently.
     verdict_ = LoopResult::WrongContent;
-    item_.status_code = kStatusWrongContent;
+    item_.status_code = kStatusFileInfoError;
     util::LogSystem("'%s' 파일의 내용이 FileHash와 다릅니다. 다운로드를 중지합니다.", printable_name(file_name_).c_str());
   } else {
     hand_over_charges();

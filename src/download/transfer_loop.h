@@ -18,6 +18,7 @@
 #include "download/received_ranges.h"
 #include "download/run_checkpoint.h"
 #include "download/run_signals.h"
+#include "download/status_codes.h"
 #include "download/transfer_context.h"
 
 namespace dovel::download {
@@ -31,18 +32,8 @@ inline constexpr size_t kReceiveSize = 8192;
 // Below this the throttle delay is not applied.
 inline constexpr int kLeastThrottleMs = 3;
 
-// Connection end codes of the run itself.
+// A connection that ended because its piece is complete.
 inline constexpr int kPieceDone = 0;
-inline constexpr int kStatusRequestUnfit = 5;  // the request cannot be written ("파일정보에러")
-inline constexpr int kStatusNoPiece = 11;
-inline constexpr int kStatusPeerClosed = 12;
-inline constexpr int kStatusPeerError = 13;
-inline constexpr int kStatusWriteFailed = 14;
-inline constexpr int kStatusDropped = 15;
-inline constexpr int kStatusForbidden = 16;
-inline constexpr int kStatusWrongVersion = 37;
-inline constexpr int kStatusForbiddenArchive = 39;
-inline constexpr int kStatusWrongContent = 5;
 
 // What one transfer works with, prepared by the run.
 struct LoopSetup {
