@@ -319,8 +319,10 @@ void ItemRun::start_over() {
   item_->set_state(ItemState::Stopped);
 }
 
+// The file is the user's as soon as it is in place; its bytes reach the disk
+// afterwards, and only then is the queue's row dropped, so that a machine that
+// goes down in between still finds the item at the next start.
 void ItemRun::complete() {
-  ::fdatasync(partial_.get());
   partial_.reset();
   item_->set_state(ItemState::Moving);
   const FinishedFileMove moved = move_finished_file(partial_path_, download_folder_, sub_folder_, name_);
@@ -335,11 +337,13 @@ void ItemRun::complete() {
     item_->file_name = moved.final_name;
   }
   if (moved.first_choice && context_.hooks.queue_subtitle_upload) context_.hooks.queue_subtitle_upload(moved.final_path);
-  delete_queued_file(*context_.info, hash_);
   item_->set_state(ItemState::Finished);
   if (context_.hooks.notify_finished) {
     context_.hooks.notify_finished(util::string_printf("%s 파일다운이 완료되었습니다.", moved.final_name.c_str()));
   }
+  platform::UniqueFd finished(platform::open_regular_file(moved.final_path, O_RDONLY));
+  if (finished.valid()) ::fdatasync(finished.get());
+  delete_queued_file(*context_.info, hash_);
 }
 
 void ItemRun::send_report() {

@@ -1,5 +1,7 @@
 #include "download/queue_restore.h"
 
+#include <fcntl.h>
+
 #include <mutex>
 #include <set>
 
@@ -8,6 +10,9 @@
 #include "download/download_paths.h"
 #include "download/download_records.h"
 #include "download/source_list.h"
+#include "platform/safe_path.h"
+#include "platform/socket.h"
+#include "share/file_hash.h"
 #include "util/text.h"
 
 namespace dovel::download {
@@ -27,13 +32,27 @@ bool is_well_formed(const QueuedRow& row) {
   return is_file_hash_text(row.hash) && is_safe_file_name(row.file_name) && is_safe_sub_folder(row.sub_folder) && row.size > 0;
 }
 
+// A download whose file was already in place when the program ended, before
+// its row was dropped: the target folder holds the file under its own name and
+// with the item's FileHash.
+bool finished_in_place(const QueuedRow& row, const std::filesystem::path& download_folder) {
+  std::optional<std::filesystem::path> folder = target_folder_path(download_folder, row.sub_folder);
+  if (!folder) return false;
+  platform::UniqueFd file(platform::open_regular_file(*folder / row.file_name, O_RDONLY));
+  if (!file.valid()) return false;
+  share::FileSampleSource source(file.get());
+  std::optional<share::FileHash> hash = share::sampled_md5(source);
+  return hash && util::iequals_ascii(*hash, row.hash);
+}
+
 // Without the download folder (a drive not mounted) the temporary files cannot
 // be told missing, so the rows are kept for when it is back.
 bool has_its_data(db::InfoDatabase& info, const QueuedRow& row, const std::filesystem::path& download_folder, bool folder_present) {
   if (!has_range_rows(info, row.hash)) return false;
-  if (row.current == 0 || !folder_present) return true;
+  if (!folder_present) return true;
   std::optional<std::filesystem::path> temporary = temporary_file_path(download_folder, row.file_name);
-  return temporary && is_nonempty_regular_file(*temporary);
+  if (temporary && is_nonempty_regular_file(*temporary)) return true;
+  return row.current == 0 && !finished_in_place(row, download_folder);
 }
 
 std::shared_ptr<DownloadItem> restored_item(db::InfoDatabase& info, const QueuedRow& row, const std::filesystem::path& download_folder) {

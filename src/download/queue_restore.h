@@ -33,7 +33,8 @@ struct RestoredQueue {
 // The queue as the info database holds it, checked against the temporary
 // folder below `download_folder`. A row comes back when it has received-range
 // rows and either nothing was received yet or its temporary file is there and
-// not empty; rows that cannot be (an unsafe name or sub-folder, a malformed
+// not empty; a row whose file is already in the target folder under its own
+// name and with its FileHash finished before the row went, and is dropped; rows that cannot be (an unsafe name or sub-folder, a malformed
 // FileHash, a size below 1, a second row of the same FileHash or file name)
 // are dropped too. While the download folder is not there at all, no row is
 // dropped for a missing temporary file. Holds the info-database lock

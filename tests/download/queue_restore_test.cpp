@@ -5,6 +5,7 @@
 
 #include "app/local_databases.h"
 #include "download/download_records.h"
+#include "share/file_hash.h"
 #include "support/temp_folder.h"
 #include "util/letter_pair.h"
 
@@ -93,6 +94,23 @@ TEST_F(QueueRestoreTest, MissingTemporaryFileWithBytesReceivedRemovesTheRowsFrom
   EXPECT_FALSE(rows_left(kHashA));
   EXPECT_FALSE(rows_left(kHashB));
   EXPECT_FALSE(std::filesystem::exists(download_folder / "_DTEMP_/[DOVEL]empty.bin"));  // its own empty file went as a stray
+}
+
+// A program that ended after the finished file was moved into place, before
+// its row went: the row must not come back to fetch the file again.
+TEST_F(QueueRestoreTest, ARowWhoseFileIsAlreadyInPlaceIsDroppedUnlessTheBytesDiffer) {
+  const std::string content(10000, 'x');
+  home.write("Download/done.bin", content);
+  std::optional<share::FileHash> hash = share::sampled_md5_of_file(download_folder / "done.bin");
+  ASSERT_TRUE(hash);
+  queue(*hash, "done.bin", 0);
+  home.write("Download/other.bin", std::string(10000, 'y'));
+  queue(kHashB, "other.bin", 0);
+  RestoredQueue restored = restore_queue(info(), download_folder, {});
+  EXPECT_THAT(restored_hashes(restored), ElementsAre(kHashB));
+  EXPECT_THAT(restored.dropped_hashes, ElementsAre(*hash));
+  EXPECT_FALSE(rows_left(*hash));
+  EXPECT_TRUE(std::filesystem::exists(download_folder / "done.bin"));
 }
 
 TEST_F(QueueRestoreTest, MissingDownloadFolderDropsNoRowForAMissingFile) {
