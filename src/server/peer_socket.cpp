@@ -1,5 +1,6 @@
 #include "server/peer_socket.h"
 
+#include <sys/sendfile.h>
 #include <sys/socket.h>
 
 #include <cerrno>
@@ -42,6 +43,31 @@ bool PeerSocket::send_frame(std::string_view payload, int timeout_ms) {
 }
 
 bool PeerSocket::send_raw(std::string_view bytes, int timeout_ms) { return send_bytes(bytes, timeout_ms, bytes.size()); }
+
+ssize_t PeerSocket::send_file_part(int file, int64_t offset, size_t count, int timeout_ms) {
+  if (shut_down_) return -1;
+  std::unique_lock guard(send_lock_, std::chrono::milliseconds(timeout_ms));
+  if (!guard.owns_lock()) return -1;
+  platform::Deadline deadline = platform::Deadline::after_ms(timeout_ms);
+  off_t position = static_cast<off_t>(offset);
+  size_t sent = 0;
+  while (sent < count) {
+    ssize_t result = ::sendfile(fd_.get(), file, &position, count - sent);
+    if (result > 0) {
+      sent += static_cast<size_t>(result);
+      continue;
+    }
+    if (result == 0) break;
+    if (errno == EINTR) continue;
+    if ((errno == EAGAIN || errno == EWOULDBLOCK) && !deadline.expired() &&
+        platform::wait_writable(fd_.get(), deadline.remaining_ms()) == platform::WaitResult::Ready) {
+      continue;
+    }
+    if (errno == EAGAIN || errno == EWOULDBLOCK) errno = ETIMEDOUT;
+    return -1;
+  }
+  return static_cast<ssize_t>(sent);
+}
 
 bool PeerSocket::send_keep_alive(int timeout_ms) { return send_frame("", timeout_ms); }
 

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include <sys/types.h>
+
 #include "platform/socket.h"
 
 namespace dovel::server {
@@ -34,6 +36,11 @@ class PeerSocket {
   // Bytes as they are (status words, version byte, 16-bit values, file data),
   // handed to the system whole: a chunk of file data is one send.
   bool send_raw(std::string_view bytes, int timeout_ms = kSendTimeoutMs);
+  // Up to `count` bytes of the open file `file` from `offset`, handed to the
+  // system straight from the page cache. The socket must be non-blocking. The
+  // number of bytes sent, fewer than `count` only where the file ended; -1 when
+  // the send failed or ran out of time (errno says why).
+  ssize_t send_file_part(int file, int64_t offset, size_t count, int timeout_ms = kSendTimeoutMs);
   // The bare length word of an empty frame: tells the peer we are alive.
   bool send_keep_alive(int timeout_ms);
 

@@ -8,9 +8,9 @@
 #include <cerrno>
 #include <chrono>
 #include <thread>
-#include <vector>
 
 #include "platform/safe_path.h"
+#include "platform/sigpipe_block.h"
 #include "platform/socket.h"
 
 namespace dovel::server {
@@ -40,24 +40,26 @@ UploadEnd stream_upload(const std::filesystem::path& file, PeerSocket& socket, U
   platform::UniqueFd fd(platform::open_regular_file(file, O_RDONLY));
   if (!fd.valid()) return UploadEnd::Failed;
   ::setsockopt(socket.fd(), SOL_SOCKET, SO_SNDBUF, &chunking.send_buffer, sizeof chunking.send_buffer);
+  // The chunks go from the page cache to the socket without passing through
+  // this process; every wait for room in the socket has a deadline.
+  if (!platform::set_nonblocking(socket.fd(), true)) return UploadEnd::Failed;
+  platform::SigpipeBlock no_sigpipe;
 
-  std::vector<char> buffer(chunking.chunk_size);
   int64_t current = progress.current;
   while (current < progress.end) {
     if (!running) return UploadEnd::Stopped;
-    const size_t wanted = static_cast<size_t>(std::min<int64_t>(static_cast<int64_t>(buffer.size()), progress.end - current));
-    const ssize_t got = ::pread(fd.get(), buffer.data(), wanted, current);
-    if (got < 0 && errno == EINTR) continue;
-    // A file that shrank has nothing more to give: reading on would spin.
-    if (got <= 0) return UploadEnd::Failed;
+    const size_t wanted = static_cast<size_t>(std::min<int64_t>(static_cast<int64_t>(chunking.chunk_size), progress.end - current));
     errno = 0;
-    if (!socket.send_raw(std::string_view(buffer.data(), static_cast<size_t>(got)))) {
+    const ssize_t sent = socket.send_file_part(fd.get(), current, wanted);
+    if (sent < 0) {
       if (!running) return UploadEnd::Stopped;
       return peer_left(errno) ? UploadEnd::PeerLeft : UploadEnd::Failed;
     }
-    current += got;
+    current += sent;
     progress.current = current;
-    meter.uploaded_bytes += static_cast<uint64_t>(got);
+    meter.uploaded_bytes += static_cast<uint64_t>(sent);
+    // A file that shrank has nothing more to give: sending on would spin.
+    if (static_cast<size_t>(sent) < wanted) return UploadEnd::Failed;
     pause_for_throttle(meter, running);
   }
   return UploadEnd::Completed;
