@@ -117,8 +117,9 @@ LoginOutcome AuthClient::login(const std::string& user_id, const std::string& pa
   session_.set_record(record);
   util::SetCurrentUserId(user_id);
   last_allow_memo_ = allow_memo;
-  start_reader(fd);
+  // The login is told before anything the service pushes to the new session.
   if (hub_ != nullptr) hub_->post({mainframe::UM_LOGIN_DONE, 0, 0, nullptr});
+  start_reader(fd);
   return {kLoginOk, reply->reason, reply->user_id};
 }
 

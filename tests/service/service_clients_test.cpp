@@ -121,6 +121,9 @@ TEST_F(ServiceClientTest, IdChecksComeBeforeAnySession) {
   EXPECT_FALSE(auth.connected());
   EXPECT_FALSE(session.logged_in());
   EXPECT_EQ(count_of(hub, mainframe::UM_LOGIN_DONE), 0u);
+  // The service admitted "alice" before the client refused the reply; the
+  // session ends when the service has seen the connection close.
+  ASSERT_TRUE(eventually([&] { return central->online_count() == 0; }));
 
   // The login window lower-cases what was typed.
   platform::RegistryStore store(temp / "config");
