@@ -1,0 +1,121 @@
+#include "search/result_reader.h"
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+
+#include "platform/cp949.h"
+#include "search/search_input.h"
+#include "server/search_datagram.h"
+#include "service/frame.h"
+#include "share/shareable_name.h"
+#include "util/little_endian.h"
+#include "util/text.h"
+
+namespace dovel::search {
+namespace {
+
+constexpr char kRecordEnd = '*';
+constexpr char kFieldSeparator = '|';
+constexpr size_t kFieldsWithHash = 5;
+constexpr size_t kFieldsWithPlace = 7;
+constexpr size_t kMaxUserIdBytes = 15;
+constexpr uint32_t kMaxPort = 0xFFFF;
+
+bool has_control_byte(std::string_view text) {
+  return std::any_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7f; });
+}
+
+std::optional<std::string> text_of(std::string_view cp949) {
+  if (has_control_byte(cp949)) return std::nullopt;
+  return platform::cp949_to_utf8(cp949);
+}
+
+std::optional<std::string> file_name_of(std::string_view cp949) {
+  std::optional<std::string> name = platform::cp949_to_utf8(cp949);
+  if (!name || !share::is_shareable_name(*name) || *name == "." || *name == "..") return std::nullopt;
+  return name;
+}
+
+std::optional<int> file_type_of(std::string_view text) {
+  if (text == "1") return 1;
+  if (text == "0") return 0;
+  return std::nullopt;
+}
+
+// The folder inside the share: backslash-separated, never a path of this machine.
+std::optional<std::string> folder_path_of(std::string_view cp949) {
+  std::optional<std::string> path = text_of(cp949);
+  if (!path || path->find('/') != std::string::npos) return std::nullopt;
+  return path;
+}
+
+std::optional<share::ShareIndex> share_index_of(std::string_view text) {
+  std::optional<int64_t> index = util::parse_int64(text);
+  if (!index || *index < 0 || *index > std::numeric_limits<share::ShareIndex>::max()) return std::nullopt;
+  return static_cast<share::ShareIndex>(*index);
+}
+
+}  // namespace
+
+std::optional<server::ResultHeader> read_result_header(std::string_view datagram) {
+  if (server::search_datagram_type(datagram) != server::kResultDatagram || datagram.size() > server::kMaxResultDatagram) return std::nullopt;
+  if (static_cast<uint8_t>(datagram[server::kResultDestination]) != server::kSearchWindowDestination) return std::nullopt;
+  server::ResultHeader header;
+  std::memcpy(&header.responder_address, datagram.data() + server::kResultResponderAddress, sizeof header.responder_address);
+  header.responder_port = util::read_u32(datagram.data() + server::kResultResponderPort);
+  if (header.responder_address == 0 || header.responder_port == 0 || header.responder_port > kMaxPort) return std::nullopt;
+  std::memcpy(header.searcher_key.data(), datagram.data() + server::kResultSearcherKey, header.searcher_key.size());
+  header.search_number = util::read_u32(datagram.data() + server::kResultSearchNumber);
+  header.time_field = util::read_u32(datagram.data() + server::kResultTimeField);
+  header.destination = server::kSearchWindowDestination;
+  return header;
+}
+
+std::optional<ResultPayload> read_result_payload(std::string_view datagram) {
+  if (datagram.size() < server::kResultHeaderSize) return std::nullopt;
+  const std::string payload = service::scrambled(datagram.substr(server::kResultHeaderSize));
+  const std::vector<std::string> fields = util::split(payload, kRecordEnd);
+  ResultPayload result;
+  if (fields.front().size() > kMaxUserIdBytes) return std::nullopt;
+  std::optional<std::string> responder_id = text_of(fields.front());
+  if (!responder_id) return std::nullopt;
+  result.responder_id = std::move(*responder_id);
+  // Every record ends with "*": what follows the last one is a record cut short.
+  if (!fields.back().empty() && fields.size() > 1) ++result.dropped_records;
+  for (size_t i = 1; i + 1 < fields.size(); ++i) {
+    if (std::optional<ResultRecord> record = parse_result_record(fields[i])) {
+      result.records.push_back(std::move(*record));
+    } else {
+      ++result.dropped_records;
+    }
+  }
+  return result;
+}
+
+std::optional<ResultRecord> parse_result_record(std::string_view record) {
+  const std::vector<std::string> fields = util::split(record, kFieldSeparator);
+  if (fields.size() != kFieldsWithHash && fields.size() != kFieldsWithPlace) return std::nullopt;
+  const bool with_hash = fields.size() == kFieldsWithHash;
+  std::optional<std::string> name = file_name_of(fields[0]);
+  std::optional<int64_t> size = util::parse_int64(fields[1]);
+  std::optional<int> file_type = file_type_of(fields[3]);
+  std::optional<uint32_t> right = util::parse_uint32(fields[4]);
+  if (!name || !size || *size < 0 || !file_type || !right) return std::nullopt;
+  ResultRecord parsed{std::move(*name), *size, {}, *file_type, *right, {}, -1};
+  if (with_hash) {
+    std::optional<std::string> hash = lower_case_file_hash(fields[2]);
+    if (!hash) return std::nullopt;
+    parsed.hash = std::move(*hash);
+    return parsed;
+  }
+  if (!fields[2].empty()) return std::nullopt;
+  std::optional<std::string> path = folder_path_of(fields[5]);
+  std::optional<share::ShareIndex> index = share_index_of(fields[6]);
+  if (!path || !index) return std::nullopt;
+  parsed.path = std::move(*path);
+  parsed.share_index = *index;
+  return parsed;
+}
+
+}  // namespace dovel::search
