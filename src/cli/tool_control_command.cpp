@@ -1,6 +1,8 @@
 #include "cli/tool_control_command.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstddef>
 #include <cstdio>
 #include <cstring>
 #include <optional>
@@ -37,12 +39,23 @@ std::optional<std::string> read_answer(int fd) {
   return std::nullopt;
 }
 
+// "--home DIR" comes before the command; the command's own words are passed on
+// as they are, also those that begin with "--" (search --ext, search --hash).
+std::optional<ToolArguments> control_arguments(const std::vector<std::string>& words) {
+  size_t command = 0;
+  while (command < words.size() && words[command].starts_with("--")) command += words[command] == "--home" ? 2 : 1;
+  command = std::min(command, words.size());
+  std::optional<ToolArguments> arguments = read_tool_arguments({words.begin(), words.begin() + static_cast<ptrdiff_t>(command)});
+  if (arguments) arguments->operands.insert(arguments->operands.end(), words.begin() + static_cast<ptrdiff_t>(command), words.end());
+  return arguments;
+}
+
 }  // namespace
 
 int control_command(const std::vector<std::string>& words) {
-  std::optional<ToolArguments> arguments = read_tool_arguments(words);
+  std::optional<ToolArguments> arguments = control_arguments(words);
   if (!arguments || arguments->operands.empty()) {
-    std::fprintf(stderr, "usage: dovel-tool ctl [--home DIR] status|log [POSITION]|request URL|exit\n");
+    std::fprintf(stderr, "usage: dovel-tool ctl [--home DIR] COMMAND [WORDS...]\n");
     return 2;
   }
   const std::string line = util::join(arguments->operands, " ");
