@@ -28,6 +28,8 @@ CDovelApp::~CDovelApp() {
   if (instance_ != nullptr) instance_->stop();
   if (downloads_ != nullptr) downloads_->shut_down();
   downloads_.reset();
+  search_results_.attach(nullptr);
+  search_.reset();
   main_frame_.reset();
   if (std::shared_ptr<util::LogFiles> log = util::ProcessLog()) log->SetStatusSink({});
 }
@@ -88,12 +90,17 @@ StartOutcome CDovelApp::InitInstance() {
   hub.front = setup_.front;
   hub.prompt = setup_.prompt;
   hub.parts = setup_.parts;
+  hub.search_results = &search_results_;
   main_frame_ = std::make_unique<mainframe::CMainFrame>(std::move(hub));
   main_frame_->set_subtitle_switch(ServiceSwitches::psub());
   downloads_ = std::make_unique<DownloadSystem>(*settings_, databases_.info, *main_frame_, *setup_.loop, endpoints_);
+  search_ = std::make_unique<SearchSystem>(*settings_, *main_frame_, *setup_.loop, endpoints_,
+                                           [front = setup_.front] { front->ask_for_login(); });
+  search_results_.attach(&search_->client());
   mainframe::HubParts parts = setup_.parts;
   parts.downloads = downloads_->parts().downloads;
   parts.remote = downloads_->parts().remote;
+  parts.search = search_->part();
   main_frame_->set_parts(parts);
   // The speed limits the transfer lists' boxes keep, as those lists open.
   main_frame_->upload_monitor().load_upload_limit_row();

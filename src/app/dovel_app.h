@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/download_system.h"
+#include "app/search_system.h"
 #include "app/launcher_channel.h"
 #include "app/local_databases.h"
 #include "app/settings.h"
@@ -61,6 +62,7 @@ class CDovelApp {
   // Valid once InitInstance said Running.
   mainframe::CMainFrame& main_frame() { return *main_frame_; }
   DownloadSystem& downloads() { return *downloads_; }
+  SearchSystem& search() { return *search_; }
   const service::ServiceEndpoints& endpoints() const { return endpoints_; }
 
  private:
@@ -76,8 +78,11 @@ class CDovelApp {
   LocalDatabases databases_;
   std::unique_ptr<platform::RegistryStore> store_;
   std::unique_ptr<Settings> settings_;
+  // Outlives the hub, whose search responder hands results to it.
+  ResultSinkSlot search_results_;
   std::unique_ptr<mainframe::CMainFrame> main_frame_;
   std::unique_ptr<DownloadSystem> downloads_;
+  std::unique_ptr<SearchSystem> search_;
   std::unique_ptr<LauncherChannel> launcher_;
 };
 

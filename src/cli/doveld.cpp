@@ -17,6 +17,7 @@
 #include "app/control_channel.h"
 #include "app/download_commands.h"
 #include "app/dovel_app.h"
+#include "app/search_commands.h"
 #include "cli/headless_front.h"
 #include "mainframe/message_ids.h"
 #include "platform/data_home.h"
@@ -36,7 +37,8 @@ constexpr const char* kUsage =
     "\n"
     "Control socket: DIR/doveld.sock (dovel-tool ctl --home DIR COMMAND): status, log [POS],\n"
     "request URL, exit, browse TARGET, cd PATH, password TEXT, get NAME..., downloads,\n"
-    "stop HASH, resume HASH, delete HASH.\n";
+    "stop HASH, resume HASH, delete HASH, search WORDS [--ext EXT], search --hash HASH,\n"
+    "results [NUMBER], stop-search.\n";
 
 struct Options {
   std::optional<std::string> home;
@@ -144,6 +146,7 @@ int main(int argc, char** argv) {
   app::ControlTarget commands{[&hub] { return hub.status(); }, &status_log, &loop, {}};
   app::add_browse_commands(commands, application.downloads().browser());
   app::add_download_commands(commands, application.downloads().manager());
+  app::add_search_commands(commands, application.search().client());
   app::ControlChannel control(std::move(commands));
   const std::filesystem::path control_socket = app::control_socket_path(home->root);
   if (!control.start(control_socket)) {

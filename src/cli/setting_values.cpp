@@ -7,6 +7,7 @@
 #include "app/settings_page_rules.h"
 #include "app/settings_registry.h"
 #include "platform/cp949.h"
+#include "search/search_settings.h"
 #include "service/service_domain.h"
 #include "service/stored_login.h"
 #include "share/shared_folder_rules.h"
@@ -189,8 +190,11 @@ SettingValue window_flag(std::string_view name) {
           }};
 }
 
-SettingValue window_number(std::string_view name, NumberRange range) {
-  return {name, [name](app::Settings& settings) { return std::to_string(settings.registry().read_dword(app::kSettingSection, name, 0)); },
+SettingValue window_number(std::string_view name, NumberRange range, uint32_t fallback = 0) {
+  return {name,
+          [name, fallback](app::Settings& settings) {
+            return std::to_string(settings.registry().read_dword(app::kSettingSection, name, fallback));
+          },
           [name, range](app::Settings& settings, std::string_view text, const SettingContext&) {
             std::optional<uint32_t> number = parse_in_range(text, range);
             if (!number) return refused(range_refusal(name, range));
@@ -238,6 +242,8 @@ const std::vector<SettingValue>& setting_values() {
       auto_login(),
       window_number("LimitDownloadSpeed", {0, 9}),
       window_number("LimitUploadSpeed", {0, 5}),
+      window_number("SendtoDelay", {0, 7}, search::kDefaultSendDelayIndex),
+      window_number("AutoSort", {0, 4}, search::kDefaultAutoSortIndex),
   };
   return values;
 }

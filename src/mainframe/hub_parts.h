@@ -35,6 +35,8 @@ class SearchControl {
   virtual void search_words(const std::string& words) = 0;
   virtual void search_text(const util::CLaunchRequest& request) = 0;
   virtual void search_hashes(const util::CLaunchRequest& request) = 0;
+  // A search that waited for the login starts now.
+  virtual void login_done() = 0;
 };
 
 class RemoteView {

@@ -128,6 +128,7 @@ void CMainFrame::on_message(Message& message) {
       front_.login_done(session_.record(), settings_.server_usable);
       if (setup_.list_sync != nullptr) loop_.set_timer(kListFetchTimer, kListFetchFirstMs);
       if (setup_.parts.downloads != nullptr) setup_.parts.downloads->refresh();
+      if (setup_.parts.search != nullptr) setup_.parts.search->login_done();
       break;
     case UM_SIGN_IN_DONE:
       if (auto* payload = dynamic_cast<SignInPayload*>(message.payload.get())) on_signed_in(*payload);

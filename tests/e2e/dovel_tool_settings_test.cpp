@@ -47,11 +47,11 @@ TEST_F(DovelToolSettingsTest, GetListsEveryValueWithTheLoadDefaults) {
   ASSERT_EQ(all.exit_code, 0) << all.errors;
   for (const char* line : {"ShowServer=1\n", "SharePort=9910\n", "MaxUpload=10\n", "UseIntroURL=0\n", "SelLimitDownSameTime=1\n",
                            "ServerReserveStartTime=0\n", "FolderPass=\n", "MaxForFolderDown=3\n", "AutoTray=0\n", "AutoLogin=0\n",
-                           "LimitDownloadSpeed=0\n", "LimitUploadSpeed=0\n"}) {
+                           "LimitDownloadSpeed=0\n", "LimitUploadSpeed=0\n", "SendtoDelay=4\n", "AutoSort=4\n"}) {
     EXPECT_NE(all.output.find(line), std::string::npos) << line << all.output;
   }
   EXPECT_NE(all.output.find("DownPath=" + (home / "Download/").string() + "\n"), std::string::npos) << all.output;
-  EXPECT_EQ(std::count(all.output.begin(), all.output.end(), '\n'), 24);
+  EXPECT_EQ(std::count(all.output.begin(), all.output.end(), '\n'), 26);
 }
 
 TEST_F(DovelToolSettingsTest, SetStoresWhatGetReadsWithNamesInAnyCase) {

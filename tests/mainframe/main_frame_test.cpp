@@ -20,6 +20,7 @@ class FakeSearch final : public SearchControl {
   void search_words(const std::string& words) override { searched.push_back(words); }
   void search_text(const util::CLaunchRequest& request) override { searched.push_back(request.search_text); }
   void search_hashes(const util::CLaunchRequest&) override {}
+  void login_done() override {}
 
   bool running_now = false;
   int stops = 0;

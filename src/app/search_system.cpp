@@ -1,0 +1,88 @@
+#include "app/search_system.h"
+
+#include "mainframe/message_ids.h"
+#include "util/log_files.h"
+
+namespace dovel::app {
+
+void ResultSinkSlot::attach(server::SearchResultSink* target) {
+  std::lock_guard guard(lock_);
+  target_ = target;
+}
+
+void ResultSinkSlot::search_result_received(std::string datagram, service::Endpoint source) {
+  std::lock_guard guard(lock_);
+  if (target_ != nullptr) target_->search_result_received(std::move(datagram), source);
+}
+
+search::SearchSettings stored_search_settings(SettingsRegistry& registry) {
+  search::SearchSettings settings;
+  settings.send_delay_index = static_cast<int>(registry.read_dword(kSettingSection, "SendtoDelay", search::kDefaultSendDelayIndex));
+  settings.auto_sort_index = static_cast<int>(registry.read_dword(kSettingSection, "AutoSort", search::kDefaultAutoSortIndex));
+  return settings;
+}
+
+void HubSearchObserver::search_stopped(uint32_t number) { hub_.post({mainframe::UM_SEARCH_STOPPED, number, 0, nullptr}); }
+
+void HubSearchObserver::user_message(const std::string& text) { util::LogSystem("%s", text.c_str()); }
+
+void SearchPart::search_words(const std::string& words) {
+  search::SearchRequest request;
+  request.keyword = words;
+  start(request);
+}
+
+void SearchPart::search_text(const util::CLaunchRequest& launch) {
+  search::SearchRequest request;
+  request.keyword = launch.search_text;
+  start(request);
+}
+
+void SearchPart::search_hashes(const util::CLaunchRequest& launch) {
+  search::SearchRequest request;
+  request.keyword = launch.search_text;
+  request.hashes = launch.hash_list;
+  start(request);
+}
+
+void SearchPart::start(const search::SearchRequest& request) {
+  if (!client_.start(request).needs_login) return;
+  {
+    std::lock_guard guard(lock_);
+    waiting_ = request;
+  }
+  if (ask_for_login_) ask_for_login_();
+}
+
+void SearchPart::login_done() {
+  std::optional<search::SearchRequest> request;
+  {
+    std::lock_guard guard(lock_);
+    request.swap(waiting_);
+  }
+  // Once: a login that still does not let the search start drops it.
+  if (request) client_.start(*request);
+}
+
+namespace {
+
+search::SearchContext search_context(Settings& settings, mainframe::CMainFrame& hub, const service::ServiceEndpoints& endpoints,
+                                     search::SearchObserver& observer) {
+  search::SearchContext context;
+  context.endpoints = endpoints;
+  context.session = &hub.session();
+  context.own_server = [&settings] {
+    return search::OwnServer{settings.server_usable.load(), settings.external_address.load(), settings.values().share_port};
+  };
+  context.settings = [&settings] { return stored_search_settings(settings.registry()); };
+  context.observer = &observer;
+  return context;
+}
+
+}  // namespace
+
+SearchSystem::SearchSystem(Settings& settings, mainframe::CMainFrame& hub, mainframe::MessageTarget& loop,
+                           const service::ServiceEndpoints& endpoints, std::function<void()> ask_for_login)
+    : observer_(loop), client_(search_context(settings, hub, endpoints, observer_)), part_(client_, std::move(ask_for_login)) {}
+
+}  // namespace dovel::app

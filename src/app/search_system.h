@@ -1,0 +1,84 @@
+#pragma once
+
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <string>
+
+#include "app/settings.h"
+#include "mainframe/hub_parts.h"
+#include "mainframe/main_frame.h"
+#include "mainframe/message.h"
+#include "search/search_client.h"
+#include "server/search_responder.h"
+#include "service/service_session.h"
+
+namespace dovel::app {
+
+// Hands the own search responder's results to the search once that is there:
+// the hub's responder needs its sink from the start, the search needs the hub's
+// session. Detached before the search goes, so that no result reaches it after.
+class ResultSinkSlot final : public server::SearchResultSink {
+ public:
+  void attach(server::SearchResultSink* target);
+  void search_result_received(std::string datagram, service::Endpoint source) override;
+
+ private:
+  std::mutex lock_;
+  server::SearchResultSink* target_ = nullptr;
+};
+
+// The search settings of the search window's boxes, as stored ("SendtoDelay", "AutoSort").
+search::SearchSettings stored_search_settings(SettingsRegistry& registry);
+
+// What a search tells the program: the hub hears of its end (an exit waits for
+// it), the user of a refused input.
+class HubSearchObserver final : public search::SearchObserver {
+ public:
+  explicit HubSearchObserver(mainframe::MessageTarget& hub) : hub_(hub) {}
+  void search_stopped(uint32_t number) override;
+  void user_message(const std::string& text) override;
+
+ private:
+  mainframe::MessageTarget& hub_;
+};
+
+// The search as the hub drives it for dovel:// requests and the exit. A search
+// asked for while nobody (or the guest) is logged in waits for the login.
+class SearchPart final : public mainframe::SearchControl {
+ public:
+  SearchPart(search::SearchClient& client, std::function<void()> ask_for_login)
+      : client_(client), ask_for_login_(std::move(ask_for_login)) {}
+
+  bool running() const override { return client_.running(); }
+  void stop() override { client_.stop(); }
+  void search_words(const std::string& words) override;
+  void search_text(const util::CLaunchRequest& request) override;
+  void search_hashes(const util::CLaunchRequest& request) override;
+  void login_done() override;
+
+ private:
+  void start(const search::SearchRequest& request);
+
+  search::SearchClient& client_;
+  std::function<void()> ask_for_login_;
+  std::mutex lock_;
+  std::optional<search::SearchRequest> waiting_;
+};
+
+// The search side of the program, made once the hub exists.
+class SearchSystem {
+ public:
+  SearchSystem(Settings& settings, mainframe::CMainFrame& hub, mainframe::MessageTarget& loop, const service::ServiceEndpoints& endpoints,
+               std::function<void()> ask_for_login);
+
+  search::SearchClient& client() { return client_; }
+  mainframe::SearchControl* part() { return &part_; }
+
+ private:
+  HubSearchObserver observer_;
+  search::SearchClient client_;
+  SearchPart part_;
+};
+
+}  // namespace dovel::app
