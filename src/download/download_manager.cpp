@@ -267,28 +267,34 @@ bool DownloadManager::stop(const std::string& hash) {
 }
 
 bool DownloadManager::remove(const std::string& hash) {
+  bool last_exit_report = false;
   {
     std::lock_guard guard(lock_);
     Entry* entry = find_locked(hash);
     if (entry == nullptr) return false;
+    // A finished item still flushing its file may be waited for by the exit.
+    const bool exit_counted = entry->exit_counted;
     if (!remove_locked(static_cast<size_t>(entry - entries_.data()))) {
       util::LogSystem("전송을 중지한후 목록에서 삭제하십시요.");
       return false;
     }
+    if (exit_counted && exit_reports_pending_ > 0) last_exit_report = --exit_reports_pending_ == 0;
   }
   tell_changed();
+  if (last_exit_report) tell_exit_done();
   schedule();
   return true;
 }
 
-// A stopped item whose run has ended, or a finished one: its rows go in one
-// transaction; the temporary file of a stopped item goes with them. A finished
-// file has left the temporary folder and is never touched.
+// A stopped item whose run has ended, or a finished one (whose run may still be
+// flushing the file): its rows go in one transaction; the temporary file of a
+// stopped item goes with them. A finished file has left the temporary folder
+// and is never touched.
 bool DownloadManager::remove_locked(size_t index) {
   Entry& entry = entries_[index];
   DownloadItem& item = *entry.item;
   const ItemState state = item.current_state();
-  if (entry.run_active || (state != ItemState::Stopped && state != ItemState::Finished)) return false;
+  if (state == ItemState::Stopped ? entry.run_active : state != ItemState::Finished) return false;
   item.stop_requested = true;
   {
     std::lock_guard info_guard(info_.info_lock());

@@ -310,6 +310,25 @@ TEST_F(DownloadManagerTest, DeletingAFinishedItemNeverTouchesTheFinishedFile) {
   EXPECT_EQ(dovel::test::read_file(download_folder / "a.bin"), "the finished download");
 }
 
+// A finished run flushes the file to the disk before it ends: the item can
+// leave the list meanwhile. Here the exit's stop came too late for the run,
+// which finished anyway; the exit waiting for that run is not held up.
+TEST_F(DownloadManagerTest, AFinishedItemWhoseRunStillFlushesCanBeDeleted) {
+  int exits_done = 0;
+  manager->set_exit_listener([&] { ++exits_done; });
+  ASSERT_TRUE(manager->add(request(kHashA, "a.bin")));
+  std::shared_ptr<DownloadItem> item = runner.started_item(kHashA);
+  ASSERT_TRUE(item);
+  ASSERT_EQ(manager->stop_all_for_exit(), 1);
+  item->set_state(ItemState::Finished);
+  EXPECT_TRUE(manager->remove(kHashA));
+  EXPECT_THAT(manager->snapshot(), IsEmpty());
+  EXPECT_EQ(exits_done, 1);
+  manager->run_ended(item);
+  EXPECT_TRUE(wait_until([&] { return !manager->run_pending(kHashA); }));
+  EXPECT_EQ(exits_done, 1);
+}
+
 TEST_F(DownloadManagerTest, RemoveFinishedKeepsTheOthers) {
   host.limit = 0;
   ASSERT_TRUE(manager->add(request(kHashA, "a.bin", {kServerA})));
