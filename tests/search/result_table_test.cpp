@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <ostream>
+#include <string>
+
 #include "search/result_filter.h"
 #include "search/result_table.h"
 #include "search/result_tabs.h"
@@ -132,7 +135,15 @@ struct SortCase {
   const char* expected;
 };
 
+void PrintTo(const SortCase& sort, std::ostream* out) { *out << "rows " << sort.expected; }
+
 class ResultSortTable : public ::testing::TestWithParam<SortCase> {};
+
+std::string sort_case_name(const ::testing::TestParamInfo<SortCase>& info) {
+  static const char* const kColumns[] = {"Name", "Size", "Sources", "ResponseTime", "FileHash"};
+  const SortOrder& order = info.param.order;
+  return std::string(kColumns[static_cast<int>(order.column)]) + (order.reversed ? "Reversed" : "FirstDirection");
+}
 
 TEST_P(ResultSortTable, OrdersRowsWithTheirTies) {
   std::vector<ResultRow> rows = {
@@ -158,7 +169,8 @@ INSTANTIATE_TEST_SUITE_P(
         SortCase{{SortColumn::ResponseTime, false}, "befacd"}, SortCase{{SortColumn::ResponseTime, true}, "dcfabe"},
         SortCase{{SortColumn::Name, false}, "abcdef"}, SortCase{{SortColumn::Name, true}, "fedcba"},
         // Without a FileHash or of size 0: last in either direction, in arrival order.
-        SortCase{{SortColumn::FileHash, false}, "bdafce"}, SortCase{{SortColumn::FileHash, true}, "fadbce"}));
+        SortCase{{SortColumn::FileHash, false}, "bdafce"}, SortCase{{SortColumn::FileHash, true}, "fadbce"}),
+    sort_case_name);
 
 TEST(ResultSort, NamesSortInByteOrder) {
   std::vector<ResultRow> rows = {row("가", 1, 1, 1), row("b", 1, 1, 1), row("B", 1, 1, 1), row("a", 1, 1, 1)};

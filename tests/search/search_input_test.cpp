@@ -1,5 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <ostream>
+#include <string>
+#include <string_view>
+
 #include "platform/cp949.h"
 #include "search/search_doubles.h"
 #include "search/search_input.h"
@@ -25,7 +30,16 @@ struct InputCase {
   std::string refusal;              // the message otherwise
 };
 
+void PrintTo(const InputCase& input, std::ostream* out) { *out << input.what; }
+
 class SearchInputTable : public ::testing::TestWithParam<InputCase> {};
+
+// The case's description as a test name: letters and digits, the rest "_".
+std::string case_name(const ::testing::TestParamInfo<InputCase>& info) {
+  std::string name;
+  for (const char c : std::string_view(info.param.what)) name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+  return name;
+}
 
 TEST_P(SearchInputTable, AcceptsOrRefusesWithTheMessage) {
   const InputCase& input = GetParam();
@@ -78,7 +92,8 @@ INSTANTIATE_TEST_SUITE_P(
                   std::string("0123456789ABCDEF0123456789ABCDEF"), ""},
         InputCase{"a control byte would forge a separator", {"ab\x02" "cd"}, kTransfer, {}, "검색어에 특수문자가 포함되어질 수 없습니다."},
         InputCase{"a control byte in the extension", {"movie", "av\x01i"}, kTransfer, {}, "검색어에 특수문자가 포함되어질 수 없습니다."},
-        InputCase{"text without a CP949 form", {"movie \xF0\x9F\x98\x80"}, kTransfer, {}, "검색어에 특수문자가 포함되어질 수 없습니다."}));
+        InputCase{"text without a CP949 form", {"movie \xF0\x9F\x98\x80"}, kTransfer, {}, "검색어에 특수문자가 포함되어질 수 없습니다."}),
+    case_name);
 
 TEST(SearchInput, HashListKeepsEachFileHashOnceInLowerCase) {
   test::ListedContent lists;
