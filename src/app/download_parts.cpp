@@ -9,7 +9,11 @@ std::string HubQueueHost::download_folder() const { return settings_.values().do
 
 int HubQueueHost::simultaneous_limit_setting() const { return static_cast<int>(settings_.values().sel_limit_down_same_time); }
 
-bool HubQueueHost::service_ready() { return hub_.session().logged_in() && hub_.auth().connected(); }
+bool HubQueueHost::service_ready() {
+  if (hub_.session().logged_in() && hub_.auth().connected()) return true;
+  hub_.reconnect_in_background();
+  return false;
+}
 
 bool HubQueueHost::retry_allowed() const {
   if (!settings_.values().auto_retry_stop_down || !hub_.auth().connected()) return false;

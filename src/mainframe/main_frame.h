@@ -155,6 +155,10 @@ class CMainFrame final : public MessageHandler {
   void log_out();
   // The menu bar's share-server start.
   void start_share_server_by_hand();
+  // The one silent login again that a request refused for a lost service
+  // connection makes, in the background; the registration follows as after
+  // the relogin timer. Any thread.
+  void reconnect_in_background() { relogin_and_register(); }
   // Hands a completed download to the subtitle upload when the service asks for them.
   bool QueueSubtitleUpload(const std::string& path);
   void set_subtitle_uploader(MessageTarget* uploader) { subtitle_uploader_ = uploader; }

@@ -155,6 +155,17 @@ TEST_F(HubFixture, ALostSessionIsOpenedAgainSilently) {
   EXPECT_TRUE(prompt.asked.empty()) << "nothing is asked";
 }
 
+// A download refused for the lost connection asks for this attempt.
+TEST_F(HubFixture, AReconnectInTheBackgroundOpensTheLostSessionAgain) {
+  make_hub();
+  start_and_register();
+  hub->auth().close();
+  ASSERT_FALSE(hub->auth().connected());
+  hub->reconnect_in_background();
+  ASSERT_TRUE(run_until([this] { return hub->auth().connected(); }));
+  EXPECT_TRUE(hub->session().logged_in());
+}
+
 TEST_F(HubFixture, HandoversWaitForTheReadyFlag) {
   FakeSearch search;
   make_hub({nullptr, &search, nullptr, nullptr});
