@@ -4,8 +4,8 @@
 
 #include <filesystem>
 
-#include "db/database_lock.h"
 #include "service/auth_messages.h"
+#include "support/shared_file_rows.h"
 
 namespace dovel::search::test {
 
@@ -43,26 +43,7 @@ void SharingClient::share(const std::vector<std::pair<std::string, uint32_t>>& f
   ASSERT_TRUE(settings_.set_shared_folders(shared));
 }
 
-void SharingClient::insert(const std::vector<SharedRow>& rows) {
-  std::lock_guard guard(db::database_lock());
-  databases_.data.Execute("begin transaction;");
-  db::Sqlite3Statement statement = databases_.data.Prepare(
-      "Insert Into shared_files (hash,name,extention,file_type,size,path,right,shared_name,shared_index,hash_version,uniq_id) "
-      "Values (?,?,?,?,?,?,?,'',?,7,1)");
-  for (const SharedRow& row : rows) {
-    statement.Bind(0, row.hash);
-    statement.Bind(1, row.name);
-    statement.Bind(2, row.extension);
-    statement.Bind(3, row.file_type);
-    statement.Bind(4, row.size);
-    statement.Bind(5, row.path);
-    statement.Bind(6, row.right);
-    statement.Bind(7, row.shared_index);
-    statement.Execute();
-  }
-  statement.Finish();
-  databases_.data.Execute("commit transaction;");
-}
+void SharingClient::insert(const std::vector<SharedRow>& rows) { dovel::test::insert_shared_files(databases_.data, rows); }
 
 void SharingClient::start_responder(server::SearchResultSink& results) {
   // Generous limits: a test searches again when a datagram was lost.

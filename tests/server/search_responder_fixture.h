@@ -16,7 +16,6 @@
 
 #include "app/local_databases.h"
 #include "app/settings.h"
-#include "db/database_lock.h"
 #include "mainframe/transfer_meter.h"
 #include "platform/cp949.h"
 #include "platform/registry_store.h"
@@ -26,6 +25,7 @@
 #include "service/service_session.h"
 #include "service/user_list_store.h"
 #include "share/hash_service.h"
+#include "support/shared_file_rows.h"
 #include "support/temp_folder.h"
 #include "util/last_error.h"
 #include "util/little_endian.h"
@@ -257,26 +257,7 @@ class SearchResponderFixture : public ::testing::Test {
     ASSERT_TRUE(settings.set_shared_folders(folders));
   }
 
-  void insert(const std::vector<Row>& rows) {
-    std::lock_guard guard(db::database_lock());
-    databases.data.Execute("begin transaction;");
-    db::Sqlite3Statement statement = databases.data.Prepare(
-        "Insert Into shared_files (hash,name,extention,file_type,size,path,right,shared_name,shared_index,hash_version,uniq_id) "
-        "Values (?,?,?,?,?,?,?,'',?,7,1)");
-    for (const Row& row : rows) {
-      statement.Bind(0, row.hash);
-      statement.Bind(1, row.name);
-      statement.Bind(2, row.extension);
-      statement.Bind(3, row.file_type);
-      statement.Bind(4, row.size);
-      statement.Bind(5, row.path);
-      statement.Bind(6, row.right);
-      statement.Bind(7, row.shared_index);
-      statement.Execute();
-    }
-    statement.Finish();
-    databases.data.Execute("commit transaction;");
-  }
+  void insert(const std::vector<Row>& rows) { test::insert_shared_files(databases.data, rows); }
 
   void start(SearchRateLimits limits = {1000, 1000, 4096}) {
     responder = std::make_unique<SearchResponder>(context, endpoints, sink, lists, limits);
