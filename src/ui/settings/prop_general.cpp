@@ -1,0 +1,112 @@
+#include "ui/settings/prop_general.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+#include "app/settings_page_rules.h"
+#include "service/service_domain.h"
+#include "ui/settings/server_subject_edit.h"
+#include "util/text.h"
+
+namespace dovel::ui::settings {
+
+namespace {
+constexpr int kMostUploads = 100;
+}
+
+CPropGeneral::CPropGeneral(app::Settings& settings, MessageSink& messages, const SettingsSheetHooks& hooks, QWidget* parent)
+    : SettingsPage(parent),
+      settings_(settings),
+      messages_(messages),
+      hooks_(hooks),
+      title_edit_(new ServerSubjectEdit(messages, this)),
+      use_intro_url_box_(new QCheckBox(QStringLiteral("아래 주소를 내 소개페이지로 사용"), this)),
+      intro_url_edit_(new QLineEdit(this)),
+      upload_count_list_(new QComboBox(this)),
+      allow_memo_box_(new QCheckBox(QStringLiteral("쪽지 받기"), this)) {
+  const app::StoredSettings values = settings_.values();
+  title_edit_->set_initial_text(QString::fromStdString(values.server_subject));
+  use_intro_url_box_->setChecked(values.use_intro_url);
+  intro_url_edit_->setText(QString::fromStdString(values.intro_url));
+  for (int count = 1; count <= kMostUploads; ++count) upload_count_list_->addItem(QStringLiteral("%1 명").arg(count));
+  upload_count_list_->setCurrentIndex(std::clamp(static_cast<int>(values.max_upload), 1, kMostUploads) - 1);
+  allow_memo_box_->setChecked(values.allow_memo);
+
+  auto* edit_intro = new QPushButton(QStringLiteral("소개페이지 편집"), this);
+  edit_intro->setEnabled(static_cast<bool>(hooks_.open_path));
+
+  auto* intro_row = new QHBoxLayout;
+  intro_row->addWidget(intro_url_edit_, 1);
+  intro_row->addWidget(edit_intro);
+  auto* form = new QFormLayout;
+  form->addRow(QStringLiteral("내서버제목:"), title_edit_);
+  form->addRow(use_intro_url_box_);
+  form->addRow(QStringLiteral("소개페이지 주소:"), intro_row);
+  form->addRow(QStringLiteral("동시 업로드:"), upload_count_list_);
+  form->addRow(allow_memo_box_);
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(form);
+  layout->addStretch(1);
+
+  connect(upload_count_list_, &QComboBox::activated, this, &CPropGeneral::on_upload_count_chosen);
+  connect(allow_memo_box_, &QCheckBox::clicked, this, &CPropGeneral::on_allow_memo_toggled);
+  connect(edit_intro, &QPushButton::clicked, this, &CPropGeneral::edit_intro_page);
+}
+
+void CPropGeneral::on_upload_count_chosen(int row) {
+  if (row < 0) return;
+  settings_.update([row](app::StoredSettings& v) { v.max_upload = static_cast<uint32_t>(row + 1); });
+}
+
+void CPropGeneral::on_allow_memo_toggled(bool allow) {
+  // The service keeps the memo choice; it is ours only once the service has it.
+  if (!hooks_.send_allow_memo || !hooks_.send_allow_memo(allow)) {
+    QSignalBlocker quiet(allow_memo_box_);
+    allow_memo_box_->setChecked(!allow);
+    return;
+  }
+  settings_.update([allow](app::StoredSettings& v) { v.allow_memo = allow; });
+}
+
+void CPropGeneral::edit_intro_page() {
+  if (hooks_.open_path) hooks_.open_path((hooks_.program_folder / "intro.html").string());
+}
+
+bool CPropGeneral::apply() {
+  const std::string title(util::trim(title_edit_->text().toStdString()));
+  if (std::optional<std::string> refusal = app::server_subject_refusal(title)) {
+    emit activation_requested();
+    messages_.show(window(), QString::fromStdString(*refusal));
+    title_edit_->setFocus();
+    return false;
+  }
+  const std::string intro_url(util::trim(intro_url_edit_->text().toStdString()));
+  if (service::mentions_service_domain(intro_url, hooks_.web_base)) {
+    emit activation_requested();
+    messages_.show(window(), QStringLiteral("소개페이지 주소에는 %1 주소를 쓸 수 없습니다.")
+                                 .arg(QString::fromStdString(service::service_domain(hooks_.web_base))));
+    intro_url_edit_->setFocus();
+    return false;
+  }
+  const std::string previous_title = settings_.values().server_subject;
+  const bool use_intro_url = use_intro_url_box_->isChecked();
+  settings_.update([&](app::StoredSettings& v) {
+    v.use_intro_url = use_intro_url;
+    v.server_subject = title;
+    v.intro_url = intro_url;
+  });
+  title_edit_->set_initial_text(QString::fromStdString(title));
+  intro_url_edit_->setText(QString::fromStdString(intro_url));
+  if (title != previous_title && hooks_.send_server_subject) hooks_.send_server_subject(title);
+  settings_.Save();
+  return true;
+}
+
+}  // namespace dovel::ui::settings

@@ -1,0 +1,142 @@
+#include "ui/settings/prop_other.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QVBoxLayout>
+
+#include <iterator>
+
+#include "app/settings_page_rules.h"
+#include "ui/settings/autostart_entry.h"
+
+namespace dovel::ui::settings {
+namespace {
+
+constexpr int kHoursPerDay = 24;
+constexpr int kDownloadRows = 4;  // 0 means no limit
+// Rows of the folder-download list: the most files one folder download lists.
+constexpr int kFolderDownFiles[] = {200, 300, 400, 500, 700, 1000, 2000};
+constexpr int kFolderDownRows = static_cast<int>(std::size(kFolderDownFiles));
+
+QComboBox* hour_list(QWidget* parent, uint32_t hour) {
+  auto* list = new QComboBox(parent);
+  for (int h = 0; h < kHoursPerDay; ++h) list->addItem(QStringLiteral("%1:00").arg(h));
+  list->setCurrentIndex(hour < kHoursPerDay ? static_cast<int>(hour) : 0);
+  return list;
+}
+
+QCheckBox* check_box(const QString& text, bool checked, QWidget* parent) {
+  auto* box = new QCheckBox(text, parent);
+  box->setChecked(checked);
+  return box;
+}
+
+}  // namespace
+
+CPropOther::CPropOther(app::Settings& settings, MessageSink& messages, const SettingsSheetHooks& hooks, QWidget* parent)
+    : SettingsPage(parent), settings_(settings), messages_(messages), hooks_(hooks) {
+  const app::StoredSettings v = settings_.values();
+  allow_memo_at_open_ = v.allow_memo;
+  auto_hash_box_ = check_box(QStringLiteral("새로 공유한 파일을 자동으로 해싱"), v.auto_hash, this);
+  use_multi_down_box_ = check_box(QStringLiteral("여러 곳에서 동시에 받기"), v.use_multi_down, this);
+  auto_retry_box_ = check_box(QStringLiteral("중지된 다운로드를 자동으로 다시 받기"), v.auto_retry_stop_down, this);
+  ultra_turbo_box_ = check_box(QStringLiteral("울트라 터보"), v.ultra_turbo, this);
+  notify_window_box_ = check_box(QStringLiteral("알림창 보이기"), v.use_notify_window, this);
+  server_reserve_box_ = check_box(QStringLiteral("서버 예약 사용"), v.use_server_reserve, this);
+  server_reserve_repeat_box_ = check_box(QStringLiteral("매일 반복"), v.use_server_reserve_repeat, this);
+  // Whether the entry exists is the desktop's business; the box only says what to do on apply.
+  autostart_box_ = check_box(QStringLiteral("컴퓨터를 켜면 자동으로 실행"), false, this);
+
+  downloads_list_ = new QComboBox(this);
+  downloads_list_->addItem(QStringLiteral("제한 없음"));
+  for (int n = 1; n < kDownloadRows; ++n) downloads_list_->addItem(QStringLiteral("%1개").arg(n));
+  downloads_list_->setCurrentIndex(v.sel_limit_down_same_time < kDownloadRows ? static_cast<int>(v.sel_limit_down_same_time) : 1);
+
+  folder_down_list_ = new QComboBox(this);
+  for (int files : kFolderDownFiles) folder_down_list_->addItem(QStringLiteral("%1개").arg(files));
+  folder_down_list_->setCurrentIndex(v.max_for_folder_down < kFolderDownRows ? static_cast<int>(v.max_for_folder_down) : 3);
+
+  reserve_start_list_ = hour_list(this, v.server_reserve_start_time);
+  reserve_end_list_ = hour_list(this, v.server_reserve_end_time);
+
+  auto* reserve_hours = new QHBoxLayout;
+  reserve_hours->addWidget(new QLabel(QStringLiteral("시작:"), this));
+  reserve_hours->addWidget(reserve_start_list_);
+  reserve_hours->addWidget(new QLabel(QStringLiteral("종료:"), this));
+  reserve_hours->addWidget(reserve_end_list_);
+  reserve_hours->addWidget(server_reserve_repeat_box_);
+  reserve_hours->addStretch(1);
+  auto* reserve_group = new QGroupBox(QStringLiteral("서버 예약"), this);
+  auto* reserve_layout = new QVBoxLayout(reserve_group);
+  reserve_layout->addWidget(server_reserve_box_);
+  reserve_layout->addLayout(reserve_hours);
+
+  auto* form = new QFormLayout;
+  form->addRow(QStringLiteral("동시 다운로드:"), downloads_list_);
+  form->addRow(QStringLiteral("폴더받기 최대 파일수:"), folder_down_list_);
+
+  auto* layout = new QVBoxLayout(this);
+  for (QCheckBox* box : {auto_hash_box_, use_multi_down_box_, auto_retry_box_, ultra_turbo_box_, notify_window_box_}) {
+    layout->addWidget(box);
+  }
+  layout->addLayout(form);
+  layout->addWidget(reserve_group);
+  layout->addWidget(autostart_box_);
+  layout->addStretch(1);
+
+  follow_server_reserve(v.use_server_reserve);
+  connect(server_reserve_box_, &QCheckBox::toggled, this, &CPropOther::follow_server_reserve);
+}
+
+void CPropOther::follow_server_reserve(bool on) {
+  reserve_start_list_->setEnabled(on);
+  reserve_end_list_->setEnabled(on);
+}
+
+void CPropOther::apply_autostart() {
+  if (hooks_.autostart_entry.empty()) return;
+  const bool done = autostart_box_->isChecked() ? write_autostart_entry(hooks_.autostart_entry, hooks_.executable)
+                                                : remove_autostart_entry(hooks_.autostart_entry);
+  if (!done) messages_.show(window(), QStringLiteral("자동 실행 설정을 바꾸지 못했습니다."));
+}
+
+bool CPropOther::apply() {
+  apply_autostart();
+  bool use_server_reserve = server_reserve_box_->isChecked();
+  const auto start_hour = static_cast<uint32_t>(reserve_start_list_->currentIndex());
+  const auto end_hour = static_cast<uint32_t>(reserve_end_list_->currentIndex());
+  if (std::optional<std::string> refusal = app::server_reserve_refusal(use_server_reserve, start_hour, end_hour)) {
+    messages_.show(window(), QString::fromStdString(*refusal) + QStringLiteral("\r\n\r\n예약기능을 취소합니다."));
+    use_server_reserve = false;
+    server_reserve_box_->setChecked(false);
+  }
+  const bool ultra_turbo_before = settings_.values().ultra_turbo;
+  const bool ultra_turbo = ultra_turbo_box_->isChecked();
+  settings_.update([&](app::StoredSettings& v) {
+    v.auto_hash = auto_hash_box_->isChecked();
+    v.use_multi_down = use_multi_down_box_->isChecked();
+    v.auto_retry_stop_down = auto_retry_box_->isChecked();
+    v.ultra_turbo = ultra_turbo;
+    v.use_notify_window = notify_window_box_->isChecked();
+    v.use_server_reserve = use_server_reserve;
+    v.use_server_reserve_repeat = server_reserve_repeat_box_->isChecked();
+    v.sel_limit_down_same_time = static_cast<uint32_t>(downloads_list_->currentIndex());
+    v.max_for_folder_down = static_cast<uint32_t>(folder_down_list_->currentIndex());
+    v.server_reserve_start_time = start_hour;
+    v.server_reserve_end_time = end_hour;
+  });
+  settings_.Save();
+  const bool allow_memo = settings_.values().allow_memo;
+  if (allow_memo != allow_memo_at_open_ && hooks_.send_allow_memo && hooks_.send_allow_memo(allow_memo)) allow_memo_at_open_ = allow_memo;
+  if (ultra_turbo != ultra_turbo_before) {
+    if (hooks_.send_ultra_turbo) hooks_.send_ultra_turbo(ultra_turbo);
+    if (hooks_.ultra_turbo_changed) hooks_.ultra_turbo_changed(ultra_turbo);
+  }
+  return true;
+}
+
+}  // namespace dovel::ui::settings

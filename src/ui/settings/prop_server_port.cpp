@@ -1,0 +1,118 @@
+#include "ui/settings/prop_server_port.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <thread>
+
+#include "app/settings_page_rules.h"
+
+namespace dovel::ui::settings {
+namespace {
+
+constexpr int kLowestPort = 1;
+constexpr int kHighestPort = 65535;
+
+// One TCP then one UDP test, each announced and followed by its result line.
+void run_port_test(const server::PortTester& tester, uint16_t port, PortTestReporter* reporter) {
+  for (service::PortTestKind kind : {service::PortTestKind::Tcp, service::PortTestKind::Udp}) {
+    const bool tcp = kind == service::PortTestKind::Tcp;
+    emit reporter->line(tcp ? QStringLiteral("TCP를 검사합니다.") : QStringLiteral("UDP를 검사합니다."));
+    server::PortTestResult result;
+    tester.port_test(result, port, kind);
+    emit reporter->line(QString::fromStdString(server::port_test_text(result)));
+  }
+  emit reporter->finished();
+  reporter->deleteLater();
+}
+
+}  // namespace
+
+CPropServerPort::CPropServerPort(app::Settings& settings, MessageSink& messages, const SettingsSheetHooks& hooks, QWidget* parent)
+    : SettingsPage(parent),
+      settings_(settings),
+      messages_(messages),
+      hooks_(hooks),
+      port_at_open_(settings.values().share_port),
+      port_edit_(new QLineEdit(QString::number(port_at_open_), this)),
+      result_box_(new QPlainTextEdit(this)),
+      test_button_(new QPushButton(QStringLiteral("포트 검사"), this)),
+      firewall_button_(new QPushButton(QStringLiteral("방화벽 열기"), this)) {
+  port_edit_->setMaxLength(5);
+  result_box_->setReadOnly(true);
+  firewall_button_->setEnabled(false);
+  auto* up = new QToolButton(this);
+  up->setArrowType(Qt::UpArrow);
+  auto* down = new QToolButton(this);
+  down->setArrowType(Qt::DownArrow);
+
+  auto* port_row = new QHBoxLayout;
+  port_row->addWidget(new QLabel(QStringLiteral("공유포트:"), this));
+  port_row->addWidget(port_edit_);
+  port_row->addWidget(up);
+  port_row->addWidget(down);
+  port_row->addWidget(test_button_);
+  port_row->addWidget(firewall_button_);
+  port_row->addStretch(1);
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(port_row);
+  layout->addWidget(result_box_, 1);
+
+  connect(up, &QToolButton::clicked, this, [this] { step_port(1); });
+  connect(down, &QToolButton::clicked, this, [this] { step_port(-1); });
+  connect(test_button_, &QPushButton::clicked, this, &CPropServerPort::start_test);
+}
+
+void CPropServerPort::step_port(int delta) {
+  const int current = static_cast<int>(app::parse_share_port(port_edit_->text().toStdString()).value_or(app::kDefaultSharePort));
+  port_edit_->setText(QString::number(std::clamp(current + delta, kLowestPort, kHighestPort)));
+}
+
+void CPropServerPort::refuse_port_range() {
+  messages_.show(window(), QString::fromUtf8(app::kSharePortRangeMessage.data(), static_cast<qsizetype>(app::kSharePortRangeMessage.size())));
+  port_edit_->setFocus();
+}
+
+void CPropServerPort::start_test() {
+  if (test_running_) return;
+  std::optional<uint32_t> port = app::parse_share_port(port_edit_->text().toStdString());
+  if (!port) {
+    refuse_port_range();
+    return;
+  }
+  test_running_ = true;
+  test_button_->setEnabled(false);
+  result_box_->clear();
+  auto* reporter = new PortTestReporter;
+  connect(reporter, &PortTestReporter::line, this, [this](const QString& text) { result_box_->appendPlainText(text); });
+  connect(reporter, &PortTestReporter::finished, this, [this] {
+    test_running_ = false;
+    test_button_->setEnabled(true);
+  });
+  server::PortTester tester(hooks_.port_test_endpoints, hooks_.port_test_timing);
+  std::thread(run_port_test, tester, static_cast<uint16_t>(*port), reporter).detach();
+}
+
+bool CPropServerPort::apply() {
+  std::optional<uint32_t> port = app::parse_share_port(port_edit_->text().toStdString());
+  if (!port) {
+    emit activation_requested();
+    refuse_port_range();
+    return false;
+  }
+  settings_.update([&](app::StoredSettings& v) { v.share_port = *port; });
+  if (*port != port_at_open_) {
+    port_at_open_ = *port;
+    messages_.show(window(), QString::fromUtf8(app::kSharePortChangedNotice.data(), static_cast<qsizetype>(app::kSharePortChangedNotice.size())));
+  }
+  settings_.Save();
+  return true;
+}
+
+}  // namespace dovel::ui::settings

@@ -1,0 +1,93 @@
+#include "ui/settings/prop_server_port.h"
+
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+#include <gtest/gtest.h>
+
+#include <netinet/in.h>
+#include <sys/socket.h>
+
+#include "platform/socket.h"
+#include "settings_page_fixture.h"
+#include "support/loopback_address.h"
+
+namespace dovel::ui::settings {
+namespace {
+
+const QString kRange = QStringLiteral("포트번호는 1 ~ 65535까지의 숫자이어야 합니다..!!");
+
+class PropServerPortTest : public test_support::SettingsPageTest {
+ protected:
+  std::unique_ptr<CPropServerPort> open_page() { return std::make_unique<CPropServerPort>(settings, messages, hooks); }
+};
+
+TEST_F(PropServerPortTest, PortsOutsideTheRangeAreRefusedByTestAndApply) {
+  auto page = open_page();
+  EXPECT_EQ(page->port_edit()->text(), QStringLiteral("9910"));
+  EXPECT_FALSE(page->firewall_button()->isEnabled());
+  for (const QString& typed : {QStringLiteral("0"), QStringLiteral("70000"), QString(), QStringLiteral("9x")}) {
+    messages.shown.clear();
+    page->port_edit()->setText(typed);
+    EXPECT_FALSE(page->apply()) << typed.toStdString();
+    page->start_test();
+    EXPECT_FALSE(page->test_running());
+    EXPECT_EQ(messages.shown, (QStringList{kRange, kRange})) << typed.toStdString();
+  }
+  EXPECT_EQ(settings.values().share_port, 9910u) << "nothing stored";
+}
+
+TEST_F(PropServerPortTest, ApplyStoresThePortAndSaysWhenItChanged) {
+  auto page = open_page();
+  ASSERT_TRUE(page->apply());
+  EXPECT_TRUE(messages.shown.isEmpty()) << "the same port is no change";
+  page->port_edit()->setText(QStringLiteral("65535"));
+  ASSERT_TRUE(page->apply());
+  EXPECT_EQ(messages.shown, QStringList{QStringLiteral("공유포트가 변경되었습니다. 프로그램을 종료후 다시 시작해주시기 바랍니다.")});
+  app::Settings reloaded(store, home.path());
+  reloaded.Load();
+  EXPECT_EQ(reloaded.values().share_port, 65535u);
+}
+
+// A TCP listener on all addresses, holding a port the test then finds in use.
+struct HeldPort {
+  HeldPort() {
+    socket.reset(::socket(AF_INET, SOCK_STREAM, 0));
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_ANY);
+    if (::bind(socket.get(), reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || ::listen(socket.get(), 1) != 0) return;
+    socklen_t length = sizeof address;
+    if (::getsockname(socket.get(), reinterpret_cast<sockaddr*>(&address), &length) == 0) port = ntohs(address.sin_port);
+  }
+  platform::UniqueFd socket;
+  uint16_t port = 0;
+};
+
+TEST_F(PropServerPortTest, TheTestRunsOnAWorkerAndWritesItsLines) {
+  HeldPort held;
+  ASSERT_NE(held.port, 0);
+  // Nothing listens at these endpoints: every connection is refused at once.
+  const platform::Ipv4 nobody = dovel::test::unique_loopback_address();
+  hooks.port_test_endpoints.port_test = {service::Endpoint{nobody, 1}, service::Endpoint{nobody, 1}};
+  hooks.port_test_timing.connect_ms = 2000;
+  auto page = open_page();
+  page->result_box()->setPlainText(QStringLiteral("지난 결과"));
+  page->port_edit()->setText(QString::number(held.port));
+  page->start_test();
+  EXPECT_TRUE(page->test_running()) << "the GUI goes on while the worker tests";
+  EXPECT_FALSE(page->test_button()->isEnabled());
+  page->start_test();  // ignored while one runs
+  ASSERT_TRUE(test_support::process_until([&] { return !page->test_running(); }));
+  const QString port = QString::number(held.port);
+  EXPECT_EQ(page->result_box()->toPlainText(),
+            QStringList({QStringLiteral("TCP를 검사합니다."), QStringLiteral("TCP %1포트: 이미 사용중 - 본 프로그램일수도 있음").arg(port),
+                         QStringLiteral("UDP를 검사합니다."), QStringLiteral("UDP %1포트: 서버접속불가").arg(port)})
+                .join('\n'));
+  EXPECT_TRUE(page->test_button()->isEnabled());
+  EXPECT_TRUE(messages.shown.isEmpty());
+}
+
+}  // namespace
+}  // namespace dovel::ui::settings

@@ -1,0 +1,10 @@
+dovel_gui_test(ui_settings_tests
+  ${CMAKE_CURRENT_LIST_DIR}/autostart_entry_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/prop_folder_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/prop_general_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/prop_other_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/prop_server_port_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/server_subject_edit_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/settings_sheet_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/share_folder_dialog_test.cpp
+)

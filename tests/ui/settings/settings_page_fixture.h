@@ -1,0 +1,70 @@
+#pragma once
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QInputMethodEvent>
+#include <QStringList>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "app/settings.h"
+#include "platform/registry_store.h"
+#include "support/temp_folder.h"
+#include "ui/settings/message_sink.h"
+#include "ui/settings/settings_sheet_hooks.h"
+
+namespace dovel::ui::settings::test_support {
+
+// Keeps every message and question instead of showing a box; questions get `answer`.
+class RecordingSink final : public MessageSink {
+ public:
+  void show(QWidget*, const QString& text) override { shown.append(text); }
+  bool ask(QWidget*, const QString& question) override {
+    asked.append(question);
+    return answer;
+  }
+
+  QStringList shown;
+  QStringList asked;
+  bool answer = true;
+};
+
+// Settings in a temporary store, loaded with their defaults, and hooks that touch nothing.
+class SettingsPageTest : public ::testing::Test {
+ protected:
+  SettingsPageTest() { settings.Load(); }
+
+  // A folder below the temporary home, created.
+  std::string folder(const std::string& name) {
+    std::filesystem::create_directories(home / name);
+    return (home / name).string();
+  }
+
+  dovel::test::TempFolder home;
+  platform::RegistryStore store{home / "config"};
+  app::Settings settings{store, home.path()};
+  RecordingSink messages;
+  SettingsSheetHooks hooks;
+};
+
+// Types text the way an input method commits it (Hangul cannot be sent as key clicks).
+inline void commit_text(QWidget* widget, const QString& text) {
+  QInputMethodEvent event;
+  event.setCommitString(text);
+  QCoreApplication::sendEvent(widget, &event);
+}
+
+// Runs Qt's event loop until the condition holds, at most 20 s.
+inline bool process_until(const std::function<bool()>& condition) {
+  QElapsedTimer waited;
+  waited.start();
+  while (!condition() && waited.elapsed() < 20000) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+  return condition();
+}
+
+}  // namespace dovel::ui::settings::test_support
