@@ -1,0 +1,28 @@
+#include "ui/controls/open_browser.h"
+
+#include "platform/spawn.h"
+#include "util/text.h"
+
+namespace dovel::ui {
+
+ProgramStarter desktop_opener() {
+  return [](const std::vector<std::string>& argv) { return platform::spawn_detached(argv); };
+}
+
+bool openable_page_address(std::string_view url) {
+  if (!util::starts_with_ascii_nocase(url, "http://") && !util::starts_with_ascii_nocase(url, "https://") &&
+      !util::starts_with_ascii_nocase(url, "file://")) {
+    return false;
+  }
+  for (unsigned char c : url) {
+    if (c <= 0x20 || c == 0x7f) return false;
+  }
+  return true;
+}
+
+bool OpenBrowser(const std::string& url, const ProgramStarter& starter) {
+  if (!openable_page_address(url) || !starter) return false;
+  return starter({"xdg-open", url});
+}
+
+}  // namespace dovel::ui
