@@ -1,0 +1,36 @@
+// The application's headers first: some core names (a member "signals") must be
+// seen before Qt's keyword macros are defined.
+#include "app/dovel_app.h"
+#include "ui/app/desktop_core.h"
+
+#include "mainframe/message_ids.h"
+#include "platform/spawn.h"
+
+namespace dovel::ui {
+
+WindowCore make_window_core(app::CDovelApp& application, mainframe::StatusLog& status_log, DesktopSettings& settings,
+                            mainframe::MessageLoop& loop) {
+  mainframe::CMainFrame& hub = application.main_frame();
+  WindowCore core;
+  core.hub_status = [&hub] { return hub.status(); };
+  core.status_log = &status_log;
+  download::DownloadManager& downloads = application.downloads().manager();
+  core.download_rows = [&downloads] { return downloads.snapshot(); };
+  search::SearchClient& search = application.search().client();
+  core.search_results = [&search] { return search.results(); };
+  browse::RemoteBrowser& browser = application.downloads().browser();
+  core.browser_snapshot = [&browser] { return browser.snapshot(); };
+  core.log_out = [&hub] { hub.log_out(); };
+  core.start_share_server = [&hub] { hub.start_share_server_by_hand(); };
+  core.request_exit = [&loop] { loop.post({mainframe::UM_EXIT_COMMAND, 0, 0, nullptr}); };
+  core.auto_login = [&settings] { return settings.auto_login(); };
+  core.set_auto_login = [&settings](bool on) { settings.set_auto_login(on); };
+  core.download_folder = [&settings] { return settings.download_folder(); };
+  core.notify_window_on = [&settings] { return settings.notify_window_on(); };
+  core.open_web_page = [web_base = application.endpoints().web_base](const std::string& page) {
+    platform::spawn_detached({"xdg-open", web_base + page});
+  };
+  return core;
+}
+
+}  // namespace dovel::ui

@@ -1,0 +1,19 @@
+#pragma once
+
+#include "mainframe/message_loop.h"
+#include "mainframe/status_log.h"
+#include "ui/app/desktop_settings.h"
+#include "ui/mainframe/window_hooks.h"
+
+namespace dovel::app {
+class CDovelApp;
+}  // namespace dovel::app
+
+namespace dovel::ui {
+
+// What the main window reads of a running application and asks of it. The
+// application, the status log, the settings and the loop outlive the window.
+WindowCore make_window_core(app::CDovelApp& application, mainframe::StatusLog& status_log, DesktopSettings& settings,
+                            mainframe::MessageLoop& loop);
+
+}  // namespace dovel::ui

@@ -1,0 +1,137 @@
+// dovel: the desktop client. It shows the start-up picture while the share port
+// is checked, brings the application up with the Qt event loop driving the hub,
+// and runs until the exit command (menu, tray, SIGTERM/SIGINT) has taken every
+// service down in order.
+// The application's headers first: some core names (a member "signals") must be
+// seen before Qt's keyword macros are defined.
+#include "app/dovel_app.h"
+
+#include <QApplication>
+#include <QDir>
+
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "mainframe/message_ids.h"
+#include "platform/data_home.h"
+#include "platform/profile_ini.h"
+#include "server/startup_port_check.h"
+#include "ui/app/desktop_core.h"
+#include "ui/app/desktop_settings.h"
+#include "ui/app/program_options.h"
+#include "ui/app/qt_message_loop.h"
+#include "ui/app/screenshot_run.h"
+#include "ui/app/splash_screen.h"
+#include "ui/app/stop_signals.h"
+#include "ui/app/unattended_prompt_boxes.h"
+#include "ui/mainframe/main_frame_window.h"
+#include "ui/mainframe/prompt_boxes.h"
+#include "ui/mainframe/qt_front.h"
+
+namespace {
+
+using namespace dovel;
+
+std::filesystem::path own_executable() {
+  std::error_code error;
+  std::filesystem::path path = std::filesystem::read_symlink("/proc/self/exe", error);
+  return error ? std::filesystem::path("dovel") : path;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  ui::StopSignals::block();
+  QApplication qt(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("Dovel"));
+  QApplication::setQuitOnLastWindowClosed(false);
+
+  std::string error;
+  const std::optional<ui::ProgramOptions> options = ui::read_program_options(std::vector<std::string>(argv + 1, argv + argc), error);
+  if (!options) {
+    std::fprintf(stderr, "dovel: %s\n%s", error.c_str(), ui::kProgramUsage);
+    return 2;
+  }
+  if (options->help) {
+    std::fputs(ui::kProgramUsage, stdout);
+    return 0;
+  }
+  const std::optional<platform::DataHome> home = platform::resolve_data_home(options->home);
+  if (!home) {
+    std::fputs("dovel: no data home: give --home DIR\n", stderr);
+    return 2;
+  }
+
+  const QString screenshots = qEnvironmentVariable(ui::kScreenshotsVariable);
+  ui::ModalPromptBoxes modal_boxes;
+  ui::UnattendedPromptBoxes unattended_boxes;
+  ui::PromptBoxes& boxes = screenshots.isEmpty() ? static_cast<ui::PromptBoxes&>(modal_boxes) : unattended_boxes;
+
+  ui::QtMessageLoop loop;
+  ui::StopSignals stop_signals(loop);
+  mainframe::StatusLog status_log;
+  ui::QtFront front(boxes);
+  ui::DesktopSettings settings(*home);
+
+  app::AppSetup setup;
+  setup.home = *home;
+  setup.bind_address = options->bind_address;
+  setup.service_host = options->service_host;
+  setup.request_text = options->request;
+  setup.loop = &loop;
+  setup.front = &front;
+  setup.prompt = &front;
+  setup.status_log = &status_log;
+  setup.register_url_protocol = true;
+  setup.executable = own_executable();
+  app::CDovelApp application(setup);
+
+  auto splash = std::make_unique<ui::CSplashScreen>();
+  splash->set_status_text(QString::fromStdString(server::port_check_waiting_note(settings.share_port())));
+  splash->show_now();
+  const app::StartOutcome outcome = application.InitInstance();
+  splash->finish();
+  splash.reset();
+  if (outcome == app::StartOutcome::HandedOver) return 0;
+  if (outcome == app::StartOutcome::Ended) return 1;
+
+  platform::ProfileIni profile(home->profile_file());
+  ui::CMainFrameWindow::Options window_options;
+  window_options.profile = &profile;
+  ui::CMainFrameWindow window(ui::make_window_core(application, status_log, settings, loop), ui::WindowOpeners{}, window_options);
+  front.attach_window(&window);
+  mainframe::CMainFrame& hub = application.main_frame();
+  loop.attach(&hub);
+
+  std::unique_ptr<ui::ScreenshotRun> screenshot_run;
+  if (!screenshots.isEmpty()) {
+    screenshot_run = std::make_unique<ui::ScreenshotRun>(
+        QDir(screenshots), window, [&hub] { return hub.status(); },
+        [&loop] { loop.post({mainframe::UM_EXIT_COMMAND, 0, 0, nullptr}); });
+    screenshot_run->add_shot({QStringLiteral("splash.png"),
+                              [&settings]() -> QWidget* {
+                                auto* shown = new ui::CSplashScreen;
+                                shown->set_status_text(QString::fromStdString(server::port_check_waiting_note(settings.share_port())));
+                                shown->show_now();
+                                return shown;
+                              },
+                              [](QWidget* shown) { delete shown; }});
+    screenshot_run->add_shot({QStringLiteral("point-shortage.png"),
+                              [&window]() -> QWidget* {
+                                window.show_point_shortage();
+                                return &window.point_charge_dialog();
+                              },
+                              [](QWidget* shown) { shown->hide(); }});
+    screenshot_run->start();
+  }
+
+  QApplication::exec();
+  screenshot_run.reset();
+  loop.attach(nullptr);
+  front.attach_window(nullptr);
+  return 0;
+}

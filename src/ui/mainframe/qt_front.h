@@ -1,0 +1,73 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+#include "mainframe/hub_front.h"
+#include "ui/mainframe/main_frame_window.h"
+#include "ui/mainframe/prompt_boxes.h"
+
+namespace dovel::ui {
+
+// The desktop's front of the hub: what the hub shows goes to the main window,
+// its questions to message boxes. The hub calls on the GUI thread; a question
+// asked on another thread is carried to the GUI thread and its asker waits for
+// the answer, or for the front's end, which answers "no".
+class QtFront final : public QObject, public mainframe::HubFront, public mainframe::UserPrompt {
+  Q_OBJECT
+
+ public:
+  static constexpr size_t kMaxClipboardBytes = 10240;
+
+  explicit QtFront(PromptBoxes& boxes, QObject* parent = nullptr);
+  ~QtFront() override;
+
+  // The window, once made; the title set before it is applied then.
+  void attach_window(CMainFrameWindow* window);
+  QString title() const { return title_; }
+
+  void set_title(const std::string& title) override;
+  void show_transfer_status(const mainframe::TransferStatus& status) override;
+  void bring_to_front() override;
+  void show_view(int view) override;
+  void ask_for_login() override;
+  void login_done(const service::SessionRecord& session, bool server_usable) override;
+  void session_ended() override;
+  void show_server_lists(const service::ServerLists& lists) override;
+  void open_page_window(const std::string& url) override;
+  void show_file_link(const std::string& link) override;
+  void show_server_start_button(bool shown) override;
+  void show_service_notice(const std::string& text) override;
+  void service_line_arrived() override;
+  void show_online_count(uint32_t users) override;
+  void show_point_balance(const std::string& lines) override;
+  void show_point_shortage() override;
+  void tear_down() override;
+
+  bool ask(Question question, const std::string& text) override;
+  void tell(const std::string& text) override;
+
+ private:
+  struct PendingAnswer {
+    std::mutex lock;
+    std::condition_variable answered;
+    bool done = false;
+    bool yes = false;
+    void give(bool answer);
+  };
+  void cancel_questions();
+
+  PromptBoxes& boxes_;
+  CMainFrameWindow* window_ = nullptr;
+  QString title_ = QStringLiteral("Dovel");
+  std::mutex questions_lock_;
+  bool closing_ = false;
+  std::vector<std::shared_ptr<PendingAnswer>> questions_;
+};
+
+}  // namespace dovel::ui

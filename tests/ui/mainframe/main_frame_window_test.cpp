@@ -1,0 +1,191 @@
+#include "ui/mainframe/main_frame_window.h"
+
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include "mainframe/status_texts.h"
+#include "ui/mainframe/gui_wait.h"
+
+namespace dovel::ui {
+namespace {
+
+CMainFrameWindow::Options without_tray() {
+  CMainFrameWindow::Options options;
+  options.use_tray = false;
+  return options;
+}
+
+TEST(CMainFrameWindow, CannotBeSizedBelowItsMinimum) {
+  CMainFrameWindow window({}, {}, without_tray());
+  window.show();
+  window.resize(600, 400);
+  EXPECT_GE(window.width(), 950);
+  EXPECT_GE(window.height(), 650);
+  EXPECT_EQ(window.minimumSize(), QSize(950, 650));
+}
+
+TEST(CMainFrameWindow, ViewButtonsShowOneViewAtATime) {
+  CMainFrameWindow window({}, {}, without_tray());
+  window.show();
+  EXPECT_EQ(window.current_view(), kViewHome);
+  for (int view : {kViewTransferLists, kViewServers, kViewBrowse, kViewSearchResults, kViewHome}) {
+    SCOPED_TRACE(view);
+    QTest::mouseClick(window.menu_bar().view_button(view), Qt::LeftButton);
+    EXPECT_EQ(window.current_view(), view);
+    for (int other = 0; other < kViewCount; ++other) {
+      EXPECT_EQ(window.menu_bar().view_button(other)->isChecked(), other == view);
+      EXPECT_EQ(window.view(other)->isVisible(), other == view);
+    }
+  }
+}
+
+TEST(CMainFrameWindow, ClosingWithoutATrayMinimisesAndKeepsTheProgramWithinReach) {
+  CMainFrameWindow window({}, {}, without_tray());
+  window.show();
+  ASSERT_FALSE(window.tray().shown());
+  window.close();
+  EXPECT_FALSE(window.isHidden());
+  EXPECT_TRUE(test::process_until([&] { return window.isMinimized(); }));
+  EXPECT_EQ(window.main_menu().actions().last()->text(), QString::fromUtf8("프로그램 종료(&X)"));
+
+  window.bring_to_front();
+  EXPECT_TRUE(test::process_until([&] { return !window.isMinimized(); }));
+  window.tear_down();
+  window.close();
+  EXPECT_TRUE(window.isHidden());
+}
+
+TEST(CMainFrameWindow, TrayTipSaysNotLoginForTheGuest) {
+  CMainFrameWindow window({}, {}, without_tray());
+  EXPECT_EQ(window.tray().tip(), QString::fromUtf8("Dovel - 마우스 우측버턴을 클릭하세요."));
+
+  const mainframe::TransferStatus guest = mainframe::transfer_status("Dovel Build 11672", std::nullopt, {});
+  window.show_transfer_status(QString::fromStdString(guest.tray_tip), QString::fromStdString(guest.download_text),
+                              QString::fromStdString(guest.upload_text));
+  EXPECT_TRUE(window.tray().tip().contains(QStringLiteral("\nNot Login\n"))) << window.tray().tip().toStdString();
+  EXPECT_FALSE(window.tray().tip().contains(QString::fromUtf8("포인트")));
+
+  const mainframe::TransferStatus member = mainframe::transfer_status("Dovel Build 11672 - someone", std::string("1,200"), {});
+  window.show_transfer_status(QString::fromStdString(member.tray_tip), QString::fromStdString(member.download_text),
+                              QString::fromStdString(member.upload_text));
+  EXPECT_TRUE(window.tray().tip().contains(QString::fromUtf8("포인트: 1,200"))) << window.tray().tip().toStdString();
+  EXPECT_FALSE(window.tray().tip().contains(QStringLiteral("Not Login")));
+}
+
+TEST(CMainFrameWindow, TrayTipIsCutAt127Characters) {
+  CMainFrameWindow window({}, {}, without_tray());
+  window.show_transfer_status(QString(300, QLatin1Char('x')), {}, {});
+  EXPECT_EQ(window.tray().tip().size(), 127);
+}
+
+TEST(CMainFrameWindow, StatusLogViewShowsTheLinesPostedToTheStatusLog) {
+  mainframe::StatusLog log;
+  log.append("first line");
+  WindowCore core;
+  core.status_log = &log;
+  CMainFrameWindow window(std::move(core), {}, without_tray());
+  EXPECT_EQ(window.status_log_view().toPlainText(), QStringLiteral("first line"));
+
+  log.append("공유서버가 시작되었습니다.");
+  EXPECT_TRUE(test::process_until([&] {
+    return window.status_log_view().toPlainText() == QString::fromUtf8("first line\n공유서버가 시작되었습니다.");
+  })) << window.status_log_view().toPlainText().toStdString();
+}
+
+TEST(CMainFrameWindow, MainMenuHasItsCommandsAndEnablesThemByTheSessionState) {
+  bool logged_in = false;
+  int logouts = 0;
+  int exits = 0;
+  int logins = 0;
+  WindowCore core;
+  core.hub_status = [&] {
+    mainframe::HubStatus status;
+    status.logged_in = logged_in;
+    status.user_id = "someone";
+    return status;
+  };
+  core.log_out = [&] { ++logouts; };
+  core.request_exit = [&] { ++exits; };
+  WindowOpeners openers;
+  openers.open_login = [&](QWidget*) { ++logins; };
+  CMainFrameWindow window(std::move(core), std::move(openers), without_tray());
+
+  QStringList texts;
+  for (QAction* action : window.main_menu().actions()) {
+    if (!action->isSeparator()) texts << action->text();
+  }
+  EXPECT_EQ(texts, QStringList({QString::fromUtf8("로그인(&L)"), QString::fromUtf8("로그아웃(&O)"), QString::fromUtf8("자동 로그인(&A)"),
+                                QString::fromUtf8("다운로드 폴더 열기(&D)"), QString::fromUtf8("프로그램 종료(&X)")}));
+  EXPECT_TRUE(window.login_action()->isEnabled());
+  EXPECT_FALSE(window.logout_action()->isEnabled());
+  // Without its hooks the automatic-login switch is not offered.
+  EXPECT_FALSE(window.auto_login_action()->isEnabled());
+
+  logged_in = true;
+  window.refresh();
+  EXPECT_FALSE(window.login_action()->isEnabled());
+  EXPECT_TRUE(window.logout_action()->isEnabled());
+  EXPECT_EQ(window.status_panel().login_text(), QStringLiteral("someone"));
+  window.logout_action()->trigger();
+  EXPECT_EQ(logouts, 1);
+  QTest::mouseClick(window.menu_bar().session_button(), Qt::LeftButton);
+  EXPECT_EQ(logouts, 2);
+
+  logged_in = false;
+  window.refresh();
+  QTest::mouseClick(window.menu_bar().session_button(), Qt::LeftButton);
+  EXPECT_EQ(logins, 1);
+
+  window.exit_action()->trigger();
+  window.tray().exit_action()->trigger();
+  EXPECT_EQ(exits, 2);
+}
+
+TEST(CMainFrameWindow, CommandsWhoseWindowIsNotThereAreDisabled) {
+  CMainFrameWindow window({}, {}, without_tray());
+  EXPECT_FALSE(window.login_action()->isEnabled());
+  EXPECT_FALSE(window.tray().settings_action()->isEnabled());
+  EXPECT_FALSE(window.menu_bar().session_button()->isEnabled());
+  EXPECT_FALSE(window.tray().download_folder_action()->isEnabled());
+}
+
+TEST(CMainFrameWindow, AutomaticLoginItemFollowsTheStoredSwitch) {
+  bool auto_login = true;
+  WindowCore core;
+  core.auto_login = [&] { return auto_login; };
+  core.set_auto_login = [&](bool on) { auto_login = on; };
+  CMainFrameWindow window(std::move(core), {}, without_tray());
+  EXPECT_TRUE(window.auto_login_action()->isChecked());
+  window.auto_login_action()->trigger();
+  EXPECT_FALSE(auto_login);
+  window.refresh();
+  EXPECT_FALSE(window.auto_login_action()->isChecked());
+}
+
+TEST(CMainFrameWindow, PointShortageWindowCountsDownInItsTitle) {
+  CMainFrameWindow window({}, {}, without_tray());
+  window.show_point_shortage();
+  EXPECT_TRUE(window.point_charge_dialog().isVisible());
+  EXPECT_EQ(window.point_charge_dialog().windowTitle(), QString::fromUtf8("포인트부족 - 20초후 자동으로 닫힙니다."));
+  EXPECT_TRUE(test::process_until([&] { return window.point_charge_dialog().seconds_left() == 19; }));
+  EXPECT_EQ(window.point_charge_dialog().windowTitle(), QString::fromUtf8("포인트부족 - 19초후 자동으로 닫힙니다."));
+  window.point_charge_dialog().hide();
+}
+
+TEST(FillRows, ChangesItemsInPlace) {
+  QTreeWidget list;
+  list.setColumnCount(2);
+  fill_rows(list, {{"a", "1"}, {"b", "2"}, {"c", "3"}});
+  QTreeWidgetItem* first = list.topLevelItem(0);
+  fill_rows(list, {{"a", "10"}, {"d", "4"}});
+  ASSERT_EQ(list.topLevelItemCount(), 2);
+  EXPECT_EQ(list.topLevelItem(0), first);
+  EXPECT_EQ(list.topLevelItem(0)->text(1), QStringLiteral("10"));
+  EXPECT_EQ(list.topLevelItem(1)->text(0), QStringLiteral("d"));
+  fill_rows(list, {});
+  EXPECT_EQ(list.topLevelItemCount(), 0);
+}
+
+}  // namespace
+}  // namespace dovel::ui
