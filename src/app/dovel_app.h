@@ -62,6 +62,7 @@ class CDovelApp {
   // Valid once InitInstance said Running.
   mainframe::CMainFrame& main_frame() { return *main_frame_; }
   DownloadSystem& downloads() { return *downloads_; }
+  Settings& settings() { return *settings_; }
   SearchSystem& search() { return *search_; }
   const service::ServiceEndpoints& endpoints() const { return endpoints_; }
 

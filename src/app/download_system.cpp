@@ -46,7 +46,9 @@ download::TransferContext transfer_context(Settings& settings, db::InfoDatabase&
   context.paid = &paid;
   context.false_reports = &paid;
   context.locator = &locator;
-  context.hooks.notify_finished = [](const std::string& text) { util::LogSystem("%s", text.c_str()); };
+  context.hooks.notify_finished = [&loop](const std::string& text) {
+    loop.post({mainframe::UM_DOWNLOAD_FINISHED, 0, 0, std::make_unique<mainframe::TextPayload>(text)});
+  };
   context.hooks.queue_subtitle_upload = [&hub](const std::filesystem::path& path) { hub.QueueSubtitleUpload(path.string()); };
   context.hooks.point_shortage = [&loop] { loop.post({mainframe::UM_POINT_SHORTAGE, 0, 0, nullptr}); };
   context.hooks.show_download_tab = [&loop] { loop.post({mainframe::UM_SHOW_VIEW, mainframe::kViewTransfers, 0, nullptr}); };

@@ -30,6 +30,8 @@ void HeadlessFront::show_file_link(const std::string& link) { util::LogSystem("%
 
 void HeadlessFront::show_service_notice(const std::string& text) { log_text(text); }
 
+void HeadlessFront::notify_download_finished(const std::string& text) { log_text(text); }
+
 void HeadlessFront::show_point_balance(const std::string& lines) { log_text(lines); }
 
 void HeadlessFront::show_point_shortage() { util::LogSystem("포인트부족"); }

@@ -20,6 +20,7 @@ class HeadlessFront final : public mainframe::HubFront {
   void show_file_link(const std::string& link) override;
   void show_server_start_button(bool) override {}
   void show_service_notice(const std::string& text) override;
+  void notify_download_finished(const std::string& text) override;
   void service_line_arrived() override {}
   void show_online_count(uint32_t) override {}
   void show_point_balance(const std::string& lines) override;

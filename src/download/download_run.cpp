@@ -57,8 +57,8 @@ bool DownloadRun::launch(const std::shared_ptr<DownloadItem>& item) {
   if (stopping_ || runs_.count(item.get()) != 0) return false;
   auto run = std::make_unique<Run>();
   run->item = item;
-  run->signals = std::make_shared<RunSignals>();
-  if (!run->signals->valid()) {
+  run->run_signals = std::make_shared<RunSignals>();
+  if (!run->run_signals->valid()) {
     item->set_state(ItemState::Stopped);
     return false;
   }
@@ -78,8 +78,8 @@ bool DownloadRun::launch(const std::shared_ptr<DownloadItem>& item) {
 
 void DownloadRun::body(Run& run) {
   RunShared shared{&lookups_, [this] { return chargeable_megabytes(); }};
-  ItemRun(context_, run.item, run.signals, std::move(shared)).run();
-  run.signals->close();
+  ItemRun(context_, run.item, run.run_signals, std::move(shared)).run();
+  run.run_signals->close();
   run.work_done = true;
   if (run_ended_) run_ended_(run.item);
   run.ended = true;
@@ -89,7 +89,7 @@ void DownloadRun::cancel(DownloadItem& item) {
   item.stop_requested = true;
   std::lock_guard guard(lock_);
   auto found = runs_.find(&item);
-  if (found != runs_.end()) found->second->signals->wake();
+  if (found != runs_.end()) found->second->run_signals->wake();
 }
 
 void DownloadRun::stop_all() {
@@ -100,7 +100,7 @@ void DownloadRun::stop_all() {
     for (auto it = runs_.begin(); it != runs_.end();) {
       Run& run = *it->second;
       run.item->stop_requested = true;
-      run.signals->wake();
+      run.run_signals->wake();
       // A run cannot wait for itself (stop_all from its end callback); it is joined later.
       if (run.thread.get_id() == std::this_thread::get_id()) {
         ++it;

@@ -45,7 +45,7 @@ class DownloadRun final : public TransferRunner {
  private:
   struct Run {
     std::shared_ptr<DownloadItem> item;
-    std::shared_ptr<RunSignals> signals;
+    std::shared_ptr<RunSignals> run_signals;
     std::thread thread;
     std::atomic<bool> work_done{false};  // only the end callback is left
     std::atomic<bool> ended{false};      // the thread is about to return

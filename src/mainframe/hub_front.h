@@ -46,6 +46,8 @@ class HubFront {
   virtual void show_service_notice(const std::string& text) = 0;
   virtual void service_line_arrived() = 0;
   virtual void show_online_count(uint32_t users) = 0;
+  // A download finished: the pop-up notifier with its text.
+  virtual void notify_download_finished(const std::string& text) = 0;
   // The point balance lines of the status panel; the point-charge window.
   virtual void show_point_balance(const std::string& lines) = 0;
   virtual void show_point_shortage() = 0;

@@ -165,6 +165,7 @@ void CMainFrame::on_message(Message& message) {
       }
       break;
     case UM_SERVICE_NOTICE: front_.show_service_notice(text()); break;
+    case UM_DOWNLOAD_FINISHED: front_.notify_download_finished(text()); break;
     case UM_SERVICE_LINE: front_.service_line_arrived(); break;
     case UM_SERVICE_MEMO:
       if (auto* memo = dynamic_cast<service::MemoPayload*>(message.payload.get());

@@ -54,6 +54,8 @@ inline constexpr MessageId UM_USER_LISTS_FETCHED = 0x088A;  // TextPayload with 
 inline constexpr MessageId UM_RELOGIN_DONE = 0x088B;        // wparam 1 when the session is open again
 // A part of the program asks for one of the views (wparam = the view).
 inline constexpr MessageId UM_SHOW_VIEW = 0x088C;
+// A download finished: TextPayload with the notifier's text, wparam 1 for a folder download.
+inline constexpr MessageId UM_DOWNLOAD_FINISHED = 0x088D;
 // From the point thread, the downloads, the notifier and the browse sessions.
 inline constexpr MessageId UM_POINT_BALANCE = 0x0C36;
 inline constexpr MessageId UM_POINT_SHORTAGE = 0x28C32;

@@ -39,6 +39,7 @@ class RecordingFront final : public HubFront {
   void show_file_link(const std::string& link) override { links.push_back(link); }
   void show_server_start_button(bool) override {}
   void show_service_notice(const std::string& text) override { notices.push_back(text); }
+  void notify_download_finished(const std::string& text) override { finished_downloads.push_back(text); }
   void service_line_arrived() override {}
   void show_online_count(uint32_t) override {}
   void show_point_balance(const std::string&) override {}
@@ -56,6 +57,7 @@ class RecordingFront final : public HubFront {
   std::vector<std::string> pages;
   std::vector<std::string> links;
   std::vector<std::string> notices;
+  std::vector<std::string> finished_downloads;
   int torn_down = 0;
 };
 

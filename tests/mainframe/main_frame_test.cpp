@@ -155,6 +155,13 @@ TEST_F(HubFixture, ALostSessionIsOpenedAgainSilently) {
   EXPECT_TRUE(prompt.asked.empty()) << "nothing is asked";
 }
 
+TEST_F(HubFixture, AFinishedDownloadReachesTheFrontsNotifier) {
+  make_hub();
+  loop.post({UM_DOWNLOAD_FINISHED, 0, 0, std::make_unique<TextPayload>("a.bin 파일다운이 완료되었습니다.")});
+  ASSERT_TRUE(run_until([this] { return !front.finished_downloads.empty(); }));
+  EXPECT_EQ(front.finished_downloads[0], "a.bin 파일다운이 완료되었습니다.");
+}
+
 // A download refused for the lost connection asks for this attempt.
 TEST_F(HubFixture, AReconnectInTheBackgroundOpensTheLostSessionAgain) {
   make_hub();

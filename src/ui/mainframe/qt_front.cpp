@@ -87,6 +87,10 @@ void QtFront::show_service_notice(const std::string& text) {
   if (window_ != nullptr) window_->notify(QStringLiteral("Notice"), QString(), text_of(text), false);
 }
 
+void QtFront::notify_download_finished(const std::string& text) {
+  if (window_ != nullptr) window_->notify_download_finished(QString(), text_of(text));
+}
+
 void QtFront::service_line_arrived() { QApplication::beep(); }
 
 void QtFront::show_online_count(uint32_t users) {
