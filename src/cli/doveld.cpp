@@ -17,6 +17,7 @@
 #include "app/control_channel.h"
 #include "app/download_commands.h"
 #include "app/dovel_app.h"
+#include "app/program_options.h"
 #include "app/search_commands.h"
 #include "cli/headless_front.h"
 #include "mainframe/message_ids.h"
@@ -27,54 +28,14 @@ namespace {
 
 using namespace dovel;
 
-constexpr const char* kUsage =
-    "usage: doveld [--home DIR] [--bind ADDR] [--service ADDR] [dovel://REQUEST]\n"
-    "\n"
-    "  --home DIR       the data home (default: $DOVEL_HOME, else the XDG folders)\n"
-    "  --bind ADDR      the local address of the share server, the search responder,\n"
-    "                   the launcher channel and the service connections\n"
-    "  --service ADDR   a dovel-central started with --host ADDR, on its default ports\n"
+constexpr const char* kControlUsage =
     "\n"
     "Control socket: DIR/doveld.sock (dovel-tool ctl --home DIR COMMAND): status, log [POS],\n"
     "request URL, exit, browse TARGET, cd PATH, password TEXT, get NAME..., downloads,\n"
     "stop HASH, resume HASH, delete HASH, search WORDS [--ext EXT], search --hash HASH,\n"
     "results [NUMBER], stop-search.\n";
 
-struct Options {
-  std::optional<std::string> home;
-  std::optional<platform::Ipv4> bind_address;
-  std::optional<platform::Ipv4> service_host;
-  std::string request;
-};
-
-std::optional<Options> read_options(int argc, char** argv) {
-  Options options;
-  for (int i = 1; i < argc; ++i) {
-    const std::string word = argv[i];
-    auto value = [&]() -> std::optional<std::string> {
-      if (i + 1 >= argc) return std::nullopt;
-      return std::string(argv[++i]);
-    };
-    if (word == "--home") {
-      options.home = value();
-      if (!options.home) return std::nullopt;
-    } else if (word == "--bind" || word == "--service") {
-      std::optional<std::string> text = value();
-      std::optional<platform::Ipv4> address = text ? platform::parse_ipv4(*text) : std::nullopt;
-      if (!address) {
-        std::fprintf(stderr, "doveld: %s takes an IPv4 address\n", word.c_str());
-        return std::nullopt;
-      }
-      (word == "--bind" ? options.bind_address : options.service_host) = address;
-    } else if (word.rfind("dovel:", 0) == 0 && options.request.empty()) {
-      options.request = word;
-    } else {
-      std::fprintf(stderr, "doveld: unknown argument %s\n", word.c_str());
-      return std::nullopt;
-    }
-  }
-  return options;
-}
+std::string usage() { return app::program_usage("doveld") + kControlUsage; }
 
 // Turns SIGTERM and SIGINT into the orderly exit; SIGUSR1 ends the watcher.
 class StopSignals {
@@ -105,14 +66,15 @@ class StopSignals {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
-    std::fputs(kUsage, stdout);
-    return 0;
-  }
-  std::optional<Options> options = read_options(argc, argv);
+  std::string error;
+  const std::optional<app::ProgramOptions> options = app::read_program_options(std::vector<std::string>(argv + 1, argv + argc), error);
   if (!options) {
-    std::fputs(kUsage, stderr);
+    std::fprintf(stderr, "doveld: %s\n%s", error.c_str(), usage().c_str());
     return 2;
+  }
+  if (options->help) {
+    std::fputs(usage().c_str(), stdout);
+    return 0;
   }
   std::optional<platform::DataHome> home = platform::resolve_data_home(options->home);
   if (!home) {

@@ -5,6 +5,7 @@
 // The application's headers first: some core names (a member "signals") must be
 // seen before Qt's keyword macros are defined.
 #include "app/dovel_app.h"
+#include "app/program_options.h"
 
 #include <QApplication>
 #include <QDir>
@@ -21,13 +22,14 @@
 #include "platform/profile_ini.h"
 #include "server/startup_port_check.h"
 #include "ui/app/desktop_core.h"
-#include "ui/app/desktop_settings.h"
-#include "ui/app/program_options.h"
+#include "ui/app/desktop_windows.h"
 #include "ui/app/qt_message_loop.h"
 #include "ui/app/screenshot_run.h"
 #include "ui/app/splash_screen.h"
 #include "ui/app/stop_signals.h"
+#include "ui/app/stored_share_port.h"
 #include "ui/app/unattended_prompt_boxes.h"
+#include "ui/app/window_shots.h"
 #include "ui/mainframe/main_frame_window.h"
 #include "ui/mainframe/prompt_boxes.h"
 #include "ui/mainframe/qt_front.h"
@@ -51,13 +53,13 @@ int main(int argc, char** argv) {
   QApplication::setQuitOnLastWindowClosed(false);
 
   std::string error;
-  const std::optional<ui::ProgramOptions> options = ui::read_program_options(std::vector<std::string>(argv + 1, argv + argc), error);
+  const std::optional<app::ProgramOptions> options = app::read_program_options(std::vector<std::string>(argv + 1, argv + argc), error);
   if (!options) {
-    std::fprintf(stderr, "dovel: %s\n%s", error.c_str(), ui::kProgramUsage);
+    std::fprintf(stderr, "dovel: %s\n%s", error.c_str(), app::program_usage("dovel").c_str());
     return 2;
   }
   if (options->help) {
-    std::fputs(ui::kProgramUsage, stdout);
+    std::fputs(app::program_usage("dovel").c_str(), stdout);
     return 0;
   }
   const std::optional<platform::DataHome> home = platform::resolve_data_home(options->home);
@@ -75,7 +77,6 @@ int main(int argc, char** argv) {
   ui::StopSignals stop_signals(loop);
   mainframe::StatusLog status_log;
   ui::QtFront front(boxes);
-  ui::DesktopSettings settings(*home);
 
   app::AppSetup setup;
   setup.home = *home;
@@ -91,7 +92,7 @@ int main(int argc, char** argv) {
   app::CDovelApp application(setup);
 
   auto splash = std::make_unique<ui::CSplashScreen>();
-  splash->set_status_text(QString::fromStdString(server::port_check_waiting_note(settings.share_port())));
+  splash->set_status_text(QString::fromStdString(server::port_check_waiting_note(ui::stored_share_port(*home))));
   splash->show_now();
   const app::StartOutcome outcome = application.InitInstance();
   splash->finish();
@@ -102,30 +103,20 @@ int main(int argc, char** argv) {
   platform::ProfileIni profile(home->profile_file());
   ui::CMainFrameWindow::Options window_options;
   window_options.profile = &profile;
-  ui::CMainFrameWindow window(ui::make_window_core(application, status_log, settings, loop), ui::WindowOpeners{}, window_options);
-  front.attach_window(&window);
   mainframe::CMainFrame& hub = application.main_frame();
-  loop.attach(&hub);
+  ui::BoxMessageSink window_boxes;
+  ui::settings::MessageBoxSink settings_boxes;
+  ui::DesktopWindows windows(application, home->root, setup.executable, window_boxes, settings_boxes);
+  ui::CMainFrameWindow window(ui::make_window_core(application, status_log, loop), windows.openers(), window_options);
+  front.attach_window(&window);
+  loop.attach(&windows.message_handler());
 
   std::unique_ptr<ui::ScreenshotRun> screenshot_run;
   if (!screenshots.isEmpty()) {
     screenshot_run = std::make_unique<ui::ScreenshotRun>(
         QDir(screenshots), window, [&hub] { return hub.status(); },
         [&loop] { loop.post({mainframe::UM_EXIT_COMMAND, 0, 0, nullptr}); });
-    screenshot_run->add_shot({QStringLiteral("splash.png"),
-                              [&settings]() -> QWidget* {
-                                auto* shown = new ui::CSplashScreen;
-                                shown->set_status_text(QString::fromStdString(server::port_check_waiting_note(settings.share_port())));
-                                shown->show_now();
-                                return shown;
-                              },
-                              [](QWidget* shown) { delete shown; }});
-    screenshot_run->add_shot({QStringLiteral("point-shortage.png"),
-                              [&window]() -> QWidget* {
-                                window.show_point_shortage();
-                                return &window.point_charge_dialog();
-                              },
-                              [](QWidget* shown) { shown->hide(); }});
+    ui::add_window_shots(*screenshot_run, window, windows, application);
     screenshot_run->start();
   }
 

@@ -5,11 +5,11 @@
 
 #include "mainframe/message_ids.h"
 #include "platform/spawn.h"
+#include "service/stored_login.h"
 
 namespace dovel::ui {
 
-WindowCore make_window_core(app::CDovelApp& application, mainframe::StatusLog& status_log, DesktopSettings& settings,
-                            mainframe::MessageLoop& loop) {
+WindowCore make_window_core(app::CDovelApp& application, mainframe::StatusLog& status_log, mainframe::MessageLoop& loop) {
   mainframe::CMainFrame& hub = application.main_frame();
   WindowCore core;
   core.hub_status = [&hub] { return hub.status(); };
@@ -23,10 +23,13 @@ WindowCore make_window_core(app::CDovelApp& application, mainframe::StatusLog& s
   core.log_out = [&hub] { hub.log_out(); };
   core.start_share_server = [&hub] { hub.start_share_server_by_hand(); };
   core.request_exit = [&loop] { loop.post({mainframe::UM_EXIT_COMMAND, 0, 0, nullptr}); };
-  core.auto_login = [&settings] { return settings.auto_login(); };
-  core.set_auto_login = [&settings](bool on) { settings.set_auto_login(on); };
-  core.download_folder = [&settings] { return settings.download_folder(); };
-  core.notify_window_on = [&settings] { return settings.notify_window_on(); };
+  app::Settings& settings = application.settings();
+  core.auto_login = [&settings] { return service::read_stored_login(settings.registry().reader()).auto_login; };
+  core.set_auto_login = [&settings](bool on) {
+    settings.registry().edit([on](app::SettingsRegistry::Writer& writer) { service::set_auto_login(writer, on); });
+  };
+  core.download_folder = [&settings] { return settings.values().down_path; };
+  core.notify_window_on = [&settings] { return settings.values().use_notify_window; };
   core.open_web_page = [web_base = application.endpoints().web_base](const std::string& page) {
     platform::spawn_detached({"xdg-open", web_base + page});
   };

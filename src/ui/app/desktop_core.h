@@ -2,7 +2,6 @@
 
 #include "mainframe/message_loop.h"
 #include "mainframe/status_log.h"
-#include "ui/app/desktop_settings.h"
 #include "ui/mainframe/window_hooks.h"
 
 namespace dovel::app {
@@ -12,8 +11,7 @@ class CDovelApp;
 namespace dovel::ui {
 
 // What the main window reads of a running application and asks of it. The
-// application, the status log, the settings and the loop outlive the window.
-WindowCore make_window_core(app::CDovelApp& application, mainframe::StatusLog& status_log, DesktopSettings& settings,
-                            mainframe::MessageLoop& loop);
+// application, the status log and the loop outlive the window.
+WindowCore make_window_core(app::CDovelApp& application, mainframe::StatusLog& status_log, mainframe::MessageLoop& loop);
 
 }  // namespace dovel::ui

@@ -12,6 +12,8 @@ namespace dovel::ui {
 namespace {
 
 constexpr int kPollMs = 250;
+// Larger than the window's first size, so that the lists show more of their columns.
+constexpr QSize kWindowSize(1200, 820);
 constexpr std::array<const char*, kViewCount> kViewFiles = {"main-view-0-home.png", "main-view-1-servers.png",
                                                             "main-view-2-search.png", "main-view-3-browse.png",
                                                             "main-view-4-transfers.png"};
@@ -41,14 +43,20 @@ void ScreenshotRun::start() {
 
 void ScreenshotRun::poll() {
   waited_ms_ += kPollMs;
-  const bool logged_in = hub_status_ && hub_status_().logged_in;
-  if (!logged_in && waited_ms_ < kLoginWaitMs) return;
+  if (!views_taken_) {
+    const bool logged_in = hub_status_ && hub_status_().logged_in;
+    if (!logged_in && waited_ms_ < kLoginWaitMs) return;
+    take_views();
+    views_taken_ = true;
+    waited_ms_ = 0;
+  }
+  if (!take_ready_shots()) return;
   poll_.stop();
-  take_all();
   if (request_exit_) request_exit_();
 }
 
-void ScreenshotRun::take_all() {
+void ScreenshotRun::take_views() {
+  window_.resize(kWindowSize);
   window_.bring_to_front();
   for (int view = 0; view < kViewCount; ++view) {
     window_.show_view(view);
@@ -56,13 +64,22 @@ void ScreenshotRun::take_all() {
     settle();
     save(window_, QString::fromUtf8(kViewFiles[static_cast<size_t>(view)]));
   }
-  for (const ExtraShot& shot : extra_) {
+}
+
+bool ScreenshotRun::take_ready_shots() {
+  for (; next_shot_ < extra_.size(); ++next_shot_, waited_ms_ = 0) {
+    const ExtraShot& shot = extra_[next_shot_];
+    if (shot.ready && !shot.ready()) {
+      if (waited_ms_ < kShotWaitMs) return false;
+      std::fprintf(stderr, "dovel: %s: still not ready after the wait, taken as it is\n", qPrintable(shot.file));
+    }
     QWidget* shown = shot.open ? shot.open() : nullptr;
     if (shown == nullptr) continue;
     settle();
     save(*shown, shot.file);
     if (shot.close) shot.close(shown);
   }
+  return true;
 }
 
 void ScreenshotRun::save(QWidget& widget, const QString& file) {

@@ -19,11 +19,14 @@ namespace dovel::ui {
 inline constexpr const char* kScreenshotsVariable = "DOVEL_SCREENSHOTS";
 
 // One more picture after the main window's views: `open` shows a window and
-// returns it, it is grabbed into `file`, then `close` puts it away.
+// returns it, it is grabbed into `file`, then `close` puts it away. With
+// `ready`, the picture waits (a while at most) until what it should show is
+// there, such as a running upload.
 struct ExtraShot {
   QString file;
   std::function<QWidget*()> open;
   std::function<void(QWidget*)> close;
+  std::function<bool()> ready;
 };
 
 // Waits until the client is logged in (at most a while), grabs the main window
@@ -34,6 +37,7 @@ class ScreenshotRun final : public QObject {
 
  public:
   static constexpr int kLoginWaitMs = 30000;
+  static constexpr int kShotWaitMs = 90000;
 
   ScreenshotRun(QDir folder, CMainFrameWindow& window, std::function<mainframe::HubStatus()> hub_status,
                 std::function<void()> request_exit, QObject* parent = nullptr);
@@ -44,7 +48,9 @@ class ScreenshotRun final : public QObject {
 
  private:
   void poll();
-  void take_all();
+  void take_views();
+  // Takes the extra shots in order, until one is not ready yet; true when all are taken.
+  bool take_ready_shots();
   void save(QWidget& widget, const QString& file);
 
   QDir folder_;
@@ -54,6 +60,8 @@ class ScreenshotRun final : public QObject {
   std::vector<ExtraShot> extra_;
   QTimer poll_;
   int waited_ms_ = 0;
+  bool views_taken_ = false;
+  size_t next_shot_ = 0;
 };
 
 }  // namespace dovel::ui

@@ -70,6 +70,8 @@ CMainFrameWindow::CMainFrameWindow(WindowCore core, WindowOpeners openers, Optio
   setCentralWidget(centre);
 
   point_charge_ = new CPointChargeDialog(core_.open_web_page, this);
+  // The hashing window follows the hub's runs by itself from now on.
+  if (openers_.open_hash_dialog) openers_.open_hash_dialog(this);
   build_main_menu();
   connect_commands();
   show_view(kViewHome);
@@ -88,6 +90,8 @@ void CMainFrameWindow::build_main_menu() {
   auto_login_ = main_menu_.addAction(QString::fromUtf8("자동 로그인(&A)"));
   auto_login_->setCheckable(true);
   download_folder_ = main_menu_.addAction(QString::fromUtf8("다운로드 폴더 열기(&D)"));
+  // The settings sheet is a tray command; without a tray the main menu offers it.
+  if (!tray_->shown()) settings_ = main_menu_.addAction(QString::fromUtf8("환경 설정(&C)"));
   main_menu_.addSeparator();
   exit_ = main_menu_.addAction(QString::fromUtf8("프로그램 종료(&X)"));
 }
@@ -113,15 +117,14 @@ void CMainFrameWindow::connect_commands() {
     if (core_.set_auto_login) core_.set_auto_login(on);
   });
   connect(download_folder_, &QAction::triggered, this, &CMainFrameWindow::open_download_folder);
+  if (settings_ != nullptr) connect(settings_, &QAction::triggered, this, &CMainFrameWindow::open_settings);
   connect(exit_, &QAction::triggered, this, [this] {
     if (core_.request_exit) core_.request_exit();
   });
 
   connect(tray_.get(), &CSystemTray::open_requested, this, &CMainFrameWindow::bring_to_front);
   connect(tray_->download_folder_action(), &QAction::triggered, this, &CMainFrameWindow::open_download_folder);
-  connect(tray_->settings_action(), &QAction::triggered, this, [this] {
-    if (openers_.open_settings) openers_.open_settings(this);
-  });
+  connect(tray_->settings_action(), &QAction::triggered, this, &CMainFrameWindow::open_settings);
   connect(tray_->centre_action(), &QAction::triggered, this, &CMainFrameWindow::centre_on_screen);
   connect(tray_->exit_action(), &QAction::triggered, exit_, &QAction::trigger);
   connect(notifier_.get(), &CTaskbarNotifier::clicked, this, &CMainFrameWindow::on_notifier_click);
@@ -234,6 +237,7 @@ void CMainFrameWindow::update_commands() {
   exit_->setEnabled(static_cast<bool>(core_.request_exit));
   tray_->download_folder_action()->setEnabled(folder);
   tray_->settings_action()->setEnabled(static_cast<bool>(openers_.open_settings));
+  if (settings_ != nullptr) settings_->setEnabled(static_cast<bool>(openers_.open_settings));
   tray_->exit_action()->setEnabled(static_cast<bool>(core_.request_exit));
 }
 
@@ -243,6 +247,10 @@ void CMainFrameWindow::session_command() {
   } else if (core_.log_out) {
     core_.log_out();
   }
+}
+
+void CMainFrameWindow::open_settings() {
+  if (openers_.open_settings) openers_.open_settings(this);
 }
 
 void CMainFrameWindow::open_login_window() {

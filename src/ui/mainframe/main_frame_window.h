@@ -42,6 +42,8 @@ class CMainFrameWindow final : public QMainWindow {
   void show_view(int view);
   // The login window, when there is one.
   void open_login_window();
+  // The settings sheet, when there is one.
+  void open_settings();
   int current_view() const { return views_->currentIndex(); }
   // Restores the window when minimised or hidden and brings it to the front.
   void bring_to_front();
@@ -74,6 +76,8 @@ class CMainFrameWindow final : public QMainWindow {
   QAction* login_action() const { return login_; }
   QAction* logout_action() const { return logout_; }
   QAction* auto_login_action() const { return auto_login_; }
+  // Only without a tray; null otherwise.
+  QAction* settings_action() const { return settings_; }
   QAction* exit_action() const { return exit_; }
 
  protected:
@@ -110,6 +114,7 @@ class CMainFrameWindow final : public QMainWindow {
   QAction* logout_ = nullptr;
   QAction* auto_login_ = nullptr;
   QAction* download_folder_ = nullptr;
+  QAction* settings_ = nullptr;
   QAction* exit_ = nullptr;
   QTimer refresh_timer_;
 };

@@ -146,8 +146,9 @@ TransfersView::TransfersView(std::function<std::vector<download::ListRow>()> dow
   layout->addWidget(download_list_, 3);
   layout->addWidget(new QLabel(QString::fromUtf8("업로드"), this));
   if (upload_monitor != nullptr) {
+    // The monitor's own controls sit below its lists: it gets the downloads' height.
     upload_monitor->setParent(this);
-    layout->addWidget(upload_monitor, 2);
+    layout->addWidget(upload_monitor, 3);
   } else {
     upload_list_ = make_list({QString::fromUtf8("사용자"), QString::fromUtf8("파일"), QString::fromUtf8("요청크기"),
                               QString::fromUtf8("보낸크기"), QString::fromUtf8("속도"), QString::fromUtf8("남은시간")},

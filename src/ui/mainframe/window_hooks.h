@@ -22,7 +22,8 @@ struct WindowOpeners {
   std::function<void(QWidget* parent)> open_settings;
   // The login window, for the user to type an ID and password.
   std::function<void(QWidget* parent)> open_login;
-  // The hashing window.
+  // The hashing window, made once with the main window as its parent: it shows
+  // itself while a hashing run is under way.
   std::function<void(QWidget* parent)> open_hash_dialog;
   // The upload monitor pane shown in the transfer view in place of its plain
   // upload list; the main window takes ownership of what it returns.

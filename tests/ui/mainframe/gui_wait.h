@@ -7,11 +7,11 @@
 
 namespace dovel::ui::test {
 
-// Runs Qt's event loop until the condition holds, at most 20 s.
-inline bool process_until(const std::function<bool()>& condition) {
+// Runs Qt's event loop until the condition holds, at most `limit_ms` (20 s unless told).
+inline bool process_until(const std::function<bool()>& condition, int limit_ms = 20000) {
   QElapsedTimer waited;
   waited.start();
-  while (!condition() && waited.elapsed() < 20000) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+  while (!condition() && waited.elapsed() < limit_ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
   return condition();
 }
 

@@ -116,7 +116,8 @@ TEST(CMainFrameWindow, MainMenuHasItsCommandsAndEnablesThemByTheSessionState) {
     if (!action->isSeparator()) texts << action->text();
   }
   EXPECT_EQ(texts, QStringList({QString::fromUtf8("로그인(&L)"), QString::fromUtf8("로그아웃(&O)"), QString::fromUtf8("자동 로그인(&A)"),
-                                QString::fromUtf8("다운로드 폴더 열기(&D)"), QString::fromUtf8("프로그램 종료(&X)")}));
+                                QString::fromUtf8("다운로드 폴더 열기(&D)"), QString::fromUtf8("환경 설정(&C)"),
+                                QString::fromUtf8("프로그램 종료(&X)")}));
   EXPECT_TRUE(window.login_action()->isEnabled());
   EXPECT_FALSE(window.logout_action()->isEnabled());
   // Without its hooks the automatic-login switch is not offered.
@@ -148,6 +149,48 @@ TEST(CMainFrameWindow, CommandsWhoseWindowIsNotThereAreDisabled) {
   EXPECT_FALSE(window.tray().settings_action()->isEnabled());
   EXPECT_FALSE(window.menu_bar().session_button()->isEnabled());
   EXPECT_FALSE(window.tray().download_folder_action()->isEnabled());
+}
+
+TEST(CMainFrameWindow, WithoutATrayTheMainMenuOpensTheSettings) {
+  int opened = 0;
+  QWidget* parent = nullptr;
+  WindowOpeners openers;
+  openers.open_settings = [&](QWidget* over) {
+    ++opened;
+    parent = over;
+  };
+  CMainFrameWindow window({}, std::move(openers), without_tray());
+  ASSERT_NE(window.settings_action(), nullptr);
+  EXPECT_TRUE(window.settings_action()->isEnabled());
+  window.settings_action()->trigger();
+  window.tray().settings_action()->trigger();
+  EXPECT_EQ(opened, 2);
+  EXPECT_EQ(parent, &window);
+
+  CMainFrameWindow without_settings({}, {}, without_tray());
+  ASSERT_NE(without_settings.settings_action(), nullptr);
+  EXPECT_FALSE(without_settings.settings_action()->isEnabled());
+}
+
+TEST(CMainFrameWindow, MakesItsHashingWindowOnceAndTheUploadPaneGoesIntoTheTransferView) {
+  int hash_windows = 0;
+  QWidget* pane = nullptr;
+  WindowOpeners openers;
+  openers.open_hash_dialog = [&](QWidget* parent) {
+    ++hash_windows;
+    EXPECT_NE(parent, nullptr);
+  };
+  openers.upload_monitor_widget = [&](QWidget* parent) {
+    pane = new QWidget(parent);
+    return pane;
+  };
+  CMainFrameWindow window({}, std::move(openers), without_tray());
+  EXPECT_EQ(hash_windows, 1);
+  window.show_view(kViewTransferLists);
+  window.refresh();
+  ASSERT_NE(pane, nullptr);
+  EXPECT_TRUE(window.view(kViewTransferLists)->isAncestorOf(pane));
+  EXPECT_EQ(hash_windows, 1);
 }
 
 TEST(CMainFrameWindow, AutomaticLoginItemFollowsTheStoredSwitch) {

@@ -1,9 +1,6 @@
 dovel_gui_test(ui_mainframe_tests
-  ${CMAKE_CURRENT_LIST_DIR}/desktop_settings_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/main_frame_window_test.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/program_options_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/qt_front_test.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/splash_screen_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/taskbar_notifier_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/window_placement_test.cpp
 )

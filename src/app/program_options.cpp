@@ -1,14 +1,16 @@
-#include "ui/app/program_options.h"
+#include "app/program_options.h"
 
-namespace dovel::ui {
+namespace dovel::app {
 
-const char* const kProgramUsage =
-    "usage: dovel [--home DIR] [--bind ADDR] [--service ADDR] [dovel://REQUEST]\n"
-    "\n"
-    "  --home DIR       the data home (default: $DOVEL_HOME, else the XDG folders)\n"
-    "  --bind ADDR      the local address of the share server, the search responder,\n"
-    "                   the launcher channel and the service connections\n"
-    "  --service ADDR   a dovel-central started with --host ADDR, on its default ports\n";
+std::string program_usage(std::string_view program) {
+  return "usage: " + std::string(program) +
+         " [--home DIR] [--bind ADDR] [--service ADDR] [dovel://REQUEST]\n"
+         "\n"
+         "  --home DIR       the data home (default: $DOVEL_HOME, else the XDG folders)\n"
+         "  --bind ADDR      the local address of the share server, the search responder,\n"
+         "                   the launcher channel and the service connections\n"
+         "  --service ADDR   a dovel-central started with --host ADDR, on its default ports\n";
+}
 
 std::optional<ProgramOptions> read_program_options(const std::vector<std::string>& arguments, std::string& error) {
   ProgramOptions options;
@@ -18,7 +20,7 @@ std::optional<ProgramOptions> read_program_options(const std::vector<std::string
     if (word == "--help" || word == "-h") {
       options.help = true;
     } else if (word == "--home") {
-      if (!has_value) {
+      if (!has_value || arguments[i + 1].empty()) {
         error = "--home takes a folder";
         return std::nullopt;
       }
@@ -40,4 +42,4 @@ std::optional<ProgramOptions> read_program_options(const std::vector<std::string
   return options;
 }
 
-}  // namespace dovel::ui
+}  // namespace dovel::app

@@ -1,11 +1,11 @@
-#include "ui/app/program_options.h"
+#include "app/program_options.h"
 
 #include <gtest/gtest.h>
 
-namespace dovel::ui {
+namespace dovel::app {
 namespace {
 
-TEST(ProgramOptions, ReadsTheOptionsOfTheHeadlessClient) {
+TEST(ProgramOptions, ReadsEveryOption) {
   std::string error;
   const std::optional<ProgramOptions> options = read_program_options(
       {"--home", "/tmp/h", "--bind", "127.0.0.5", "--service", "127.0.0.6", "dovel://search/words"}, error);
@@ -17,9 +17,20 @@ TEST(ProgramOptions, ReadsTheOptionsOfTheHeadlessClient) {
   EXPECT_FALSE(options->help);
 }
 
+TEST(ProgramOptions, NothingGivenLeavesEverythingToTheDefaults) {
+  std::string error;
+  const std::optional<ProgramOptions> options = read_program_options({}, error);
+  ASSERT_TRUE(options) << error;
+  EXPECT_FALSE(options->home);
+  EXPECT_FALSE(options->bind_address);
+  EXPECT_FALSE(options->service_host);
+  EXPECT_EQ(options->request, "");
+}
+
 TEST(ProgramOptions, RefusesWhatItCannotUse) {
   const std::vector<std::vector<std::string>> refused = {
       {"--home"},
+      {"--home", ""},
       {"--bind"},
       {"--bind", "localhost"},
       {"--service", "127.0.0.300"},
@@ -44,5 +55,11 @@ TEST(ProgramOptions, HelpIsRecognised) {
   }
 }
 
+TEST(ProgramOptions, UsageNamesTheProgramAndEveryOption) {
+  const std::string usage = program_usage("doveld");
+  EXPECT_EQ(usage.rfind("usage: doveld ", 0), 0u);
+  for (const char* option : {"--home", "--bind", "--service", "dovel://"}) EXPECT_NE(usage.find(option), std::string::npos) << option;
+}
+
 }  // namespace
-}  // namespace dovel::ui
+}  // namespace dovel::app

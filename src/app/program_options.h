@@ -2,13 +2,14 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/socket.h"
 
-namespace dovel::ui {
+namespace dovel::app {
 
-// The desktop client's command line: the same options as the headless client.
+// The command line both clients take: the desktop one and the headless one.
 struct ProgramOptions {
   std::optional<std::string> home;
   std::optional<platform::Ipv4> bind_address;
@@ -17,9 +18,10 @@ struct ProgramOptions {
   bool help = false;
 };
 
-extern const char* const kProgramUsage;
+// The usage line of `program` and what each option means.
+std::string program_usage(std::string_view program);
 
 // nullopt, with `error` saying why, for a command line that cannot be used.
 std::optional<ProgramOptions> read_program_options(const std::vector<std::string>& arguments, std::string& error);
 
-}  // namespace dovel::ui
+}  // namespace dovel::app
