@@ -4,8 +4,8 @@
 #include "ui/app/desktop_core.h"
 
 #include "mainframe/message_ids.h"
-#include "platform/spawn.h"
 #include "service/stored_login.h"
+#include "ui/controls/open_browser.h"
 
 namespace dovel::ui {
 
@@ -31,7 +31,7 @@ WindowCore make_window_core(app::CDovelApp& application, mainframe::StatusLog& s
   core.download_folder = [&settings] { return settings.values().down_path; };
   core.notify_window_on = [&settings] { return settings.values().use_notify_window; };
   core.open_web_page = [web_base = application.endpoints().web_base](const std::string& page) {
-    platform::spawn_detached({"xdg-open", web_base + page});
+    OpenBrowser(web_base + page);
   };
   return core;
 }

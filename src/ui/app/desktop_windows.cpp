@@ -27,12 +27,6 @@ settings::FolderPicker folder_picker() {
   };
 }
 
-// Only absolute paths go to the opener, so that nothing it is given can be
-// taken for one of its options.
-void open_with_desktop(const std::string& path) {
-  if (path.empty() || path.front() != '/') return;
-  desktop_opener()({"xdg-open", path});
-}
 
 }  // namespace
 
@@ -98,7 +92,7 @@ std::unique_ptr<CLoginDialog> DesktopWindows::make_login_dialog(QWidget* parent,
 settings::SettingsSheetHooks DesktopWindows::settings_hooks() {
   settings::SettingsSheetHooks hooks;
   hooks.pick_folder = folder_picker();
-  hooks.open_path = open_with_desktop;
+  hooks.open_path = [](const std::string& path) { OpenLocalPath(path); };
   hooks.program_folder = program_folder_;
   hooks.web_base = application_.endpoints().web_base;
   hooks.port_test_endpoints = application_.endpoints();

@@ -25,4 +25,9 @@ bool OpenBrowser(const std::string& url, const ProgramStarter& starter) {
   return starter({"xdg-open", url});
 }
 
+bool OpenLocalPath(const std::string& path, const ProgramStarter& starter) {
+  if (path.empty() || path.front() != '/' || !starter) return false;
+  return starter({"xdg-open", path});
+}
+
 }  // namespace dovel::ui

@@ -21,4 +21,8 @@ bool openable_page_address(std::string_view url);
 // that is refused or an opener that could not be started.
 bool OpenBrowser(const std::string& url, const ProgramStarter& starter = desktop_opener());
 
+// Opens a local folder or file with the desktop's opener. Only absolute paths
+// are handed over, so that nothing can be taken for one of the opener's options.
+bool OpenLocalPath(const std::string& path, const ProgramStarter& starter = desktop_opener());
+
 }  // namespace dovel::ui

@@ -9,7 +9,7 @@
 
 #include <filesystem>
 
-#include "platform/spawn.h"
+#include "ui/controls/open_browser.h"
 #include "ui/mainframe/app_icon.h"
 #include "ui/mainframe/window_placement.h"
 
@@ -262,7 +262,7 @@ void CMainFrameWindow::open_download_folder() {
   const std::string folder = core_.download_folder();
   std::error_code error;
   if (folder.empty() || !std::filesystem::is_directory(folder, error)) return;
-  platform::spawn_detached({"xdg-open", folder});
+  OpenLocalPath(folder);
 }
 
 void CMainFrameWindow::tear_down() {

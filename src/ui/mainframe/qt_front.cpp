@@ -1,21 +1,18 @@
 #include "ui/mainframe/qt_front.h"
 
 #include <QApplication>
-#include <QClipboard>
-#include <QGuiApplication>
 #include <QMetaObject>
 #include <QThread>
 
 #include <algorithm>
 
-#include "platform/spawn.h"
+#include "ui/controls/clipboard.h"
+#include "ui/controls/open_browser.h"
 
 namespace dovel::ui {
 namespace {
 
 QString text_of(const std::string& text) { return QString::fromStdString(text); }
-
-bool web_address(const std::string& url) { return url.rfind("http://", 0) == 0 || url.rfind("https://", 0) == 0; }
 
 }  // namespace
 
@@ -71,11 +68,11 @@ void QtFront::show_server_lists(const service::ServerLists& lists) {
 }
 
 void QtFront::open_page_window(const std::string& url) {
-  if (web_address(url)) platform::spawn_detached({"xdg-open", url});
+  OpenBrowser(url);
 }
 
 void QtFront::show_file_link(const std::string& link) {
-  if (link.size() <= kMaxClipboardBytes) QGuiApplication::clipboard()->setText(text_of(link));
+  CopyToClipboard(link);
   tell(link);
 }
 

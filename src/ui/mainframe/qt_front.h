@@ -22,7 +22,6 @@ class QtFront final : public QObject, public mainframe::HubFront, public mainfra
   Q_OBJECT
 
  public:
-  static constexpr size_t kMaxClipboardBytes = 10240;
 
   explicit QtFront(PromptBoxes& boxes, QObject* parent = nullptr);
   ~QtFront() override;

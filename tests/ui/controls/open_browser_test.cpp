@@ -42,5 +42,16 @@ TEST(OpenBrowser, AnOpenerThatCannotStartIsAFailure) {
   EXPECT_FALSE(OpenBrowser("http://127.0.0.1/", ProgramStarter()));
 }
 
+TEST(OpenLocalPath, HandsOnlyAbsolutePathsToTheOpener) {
+  RecordingStarter opener;
+  EXPECT_TRUE(OpenLocalPath("/home/u/Download/", opener.starter()));
+  ASSERT_EQ(opener.started.size(), 1u);
+  EXPECT_EQ(opener.started[0], (std::vector<std::string>{"xdg-open", "/home/u/Download/"}));
+  for (const std::string path : {"", "-x", "--help", "Download"}) {
+    EXPECT_FALSE(OpenLocalPath(path, opener.starter())) << path;
+  }
+  EXPECT_EQ(opener.started.size(), 1u);
+}
+
 }  // namespace
 }  // namespace dovel::ui
