@@ -220,10 +220,26 @@ TEST_F(DownloadTest, StopAndResumeFetchOnlyTheMissingRanges) {
   ASSERT_TRUE(network.start_and_register(bob));
 
   Pacer slow(*alice.doveld);
-  get_file(bob, "alice");
-  ASSERT_TRUE(received_at_least(bob, kFileSize / 3)) << downloads(bob);
   const std::string hash = file_hash();
-  ASSERT_NE(ctl(bob, {"stop", hash}).find("\"ok\":true"), std::string::npos);
+  get_file(bob, "alice");
+  // On a loaded machine the pacer may oversleep and let the server send the
+  // whole file before the stop lands; such a try is deleted and made again.
+  int64_t sent_before = 0;
+  bool stopped = false;
+  for (int attempt = 0; attempt < 3 && !stopped; ++attempt) {
+    if (attempt > 0) {
+      ASSERT_NE(ctl(bob, {"get", "big.bin"}).find("\"ok\":true"), std::string::npos);
+    }
+    ASSERT_TRUE(received_at_least(bob, kFileSize / 3)) << downloads(bob);
+    stopped = ctl(bob, {"stop", hash}).find("\"ok\":true") != std::string::npos;
+    if (stopped) break;
+    ASSERT_TRUE(finished(bob)) << downloads(bob);
+    ASSERT_TRUE(eventually([&] { return bytes_uploaded(alice, "big.bin") >= sent_before + static_cast<int64_t>(kFileSize); }));
+    sent_before = bytes_uploaded(alice, "big.bin");
+    ASSERT_NE(ctl(bob, {"delete", hash}).find("\"ok\":true"), std::string::npos);
+    std::filesystem::remove(bob.home / "Download" / "big.bin");
+  }
+  ASSERT_TRUE(stopped) << "every try finished before its stop";
   ASSERT_TRUE(eventually([&] { return number_field(downloads(bob), "state") == 3; }));
   const int64_t stopped_at = number_field(downloads(bob), "received");
   EXPECT_LT(stopped_at, static_cast<int64_t>(kFileSize));
@@ -232,7 +248,7 @@ TEST_F(DownloadTest, StopAndResumeFetchOnlyTheMissingRanges) {
   ASSERT_TRUE(finished(bob)) << downloads(bob) << network.log(bob);
   EXPECT_EQ(test::read_file(bob.home / "Download" / "big.bin"), content);
   // What was received stays received: the server sent the file about once.
-  EXPECT_LT(bytes_uploaded(alice, "big.bin"), static_cast<int64_t>(kFileSize) + 4 * kMiB);
+  EXPECT_LT(bytes_uploaded(alice, "big.bin") - sent_before, static_cast<int64_t>(kFileSize) + 4 * kMiB);
 }
 
 TEST_F(DownloadTest, AKilledDownloaderResumesFromWhatItKept) {
