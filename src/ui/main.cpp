@@ -28,10 +28,10 @@
 #include "ui/app/splash_screen.h"
 #include "ui/app/stop_signals.h"
 #include "ui/app/stored_share_port.h"
-#include "ui/app/unattended_prompt_boxes.h"
+#include "ui/app/unattended_message_sink.h"
 #include "ui/app/window_shots.h"
+#include "ui/controls/message_sink.h"
 #include "ui/mainframe/main_frame_window.h"
-#include "ui/mainframe/prompt_boxes.h"
 #include "ui/mainframe/qt_front.h"
 
 namespace {
@@ -69,9 +69,9 @@ int main(int argc, char** argv) {
   }
 
   const QString screenshots = qEnvironmentVariable(ui::kScreenshotsVariable);
-  ui::ModalPromptBoxes modal_boxes;
-  ui::UnattendedPromptBoxes unattended_boxes;
-  ui::PromptBoxes& boxes = screenshots.isEmpty() ? static_cast<ui::PromptBoxes&>(modal_boxes) : unattended_boxes;
+  ui::BoxMessageSink desktop_boxes;
+  ui::UnattendedMessageSink unattended_boxes;
+  ui::MessageSink& boxes = screenshots.isEmpty() ? static_cast<ui::MessageSink&>(desktop_boxes) : unattended_boxes;
 
   ui::QtMessageLoop loop;
   ui::StopSignals stop_signals(loop);
@@ -104,9 +104,7 @@ int main(int argc, char** argv) {
   ui::CMainFrameWindow::Options window_options;
   window_options.profile = &profile;
   mainframe::CMainFrame& hub = application.main_frame();
-  ui::BoxMessageSink window_boxes;
-  ui::settings::MessageBoxSink settings_boxes;
-  ui::DesktopWindows windows(application, home->root, setup.executable, window_boxes, settings_boxes);
+  ui::DesktopWindows windows(application, home->root, setup.executable, boxes);
   ui::CMainFrameWindow window(ui::make_window_core(application, status_log, loop), windows.openers(), window_options);
   front.attach_window(&window);
   loop.attach(&windows.message_handler());

@@ -6,6 +6,6 @@ target_sources(dovel-ui PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/splash_screen.cpp
   ${CMAKE_CURRENT_LIST_DIR}/stop_signals.cpp
   ${CMAKE_CURRENT_LIST_DIR}/stored_share_port.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/unattended_prompt_boxes.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/unattended_message_sink.cpp
   ${CMAKE_CURRENT_LIST_DIR}/window_shots.cpp
 )

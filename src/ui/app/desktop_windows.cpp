@@ -31,13 +31,12 @@ settings::FolderPicker folder_picker() {
 }  // namespace
 
 DesktopWindows::DesktopWindows(app::CDovelApp& application, std::filesystem::path program_folder, std::filesystem::path executable,
-                               MessageSink& messages, settings::MessageSink& settings_messages)
+                               MessageSink& messages)
     : application_(application),
       hub_(application.main_frame()),
       program_folder_(std::move(program_folder)),
       executable_(std::move(executable)),
       messages_(messages),
-      settings_messages_(settings_messages),
       relay_(hub_, [this](const std::string& user_id, const std::string& password, bool auto_login) {
         hub_.log_in(user_id, password, auto_login);
       }) {}
@@ -62,7 +61,7 @@ WindowOpeners DesktopWindows::openers() {
 }
 
 std::unique_ptr<settings::CSettingsSheet> DesktopWindows::make_settings_sheet(QWidget* parent) {
-  auto sheet = std::make_unique<settings::CSettingsSheet>(application_.settings(), settings_messages_, settings_hooks(), parent);
+  auto sheet = std::make_unique<settings::CSettingsSheet>(application_.settings(), messages_, settings_hooks(), parent);
   // Room for the shared folders' paths without cutting them at once.
   sheet->resize(sheet->sizeHint().expandedTo(kSettingsSheetSize));
   return sheet;

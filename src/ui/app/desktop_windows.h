@@ -11,7 +11,6 @@
 #include "ui/server/server_status_dialog.h"
 #include "ui/service/login_dialog.h"
 #include "ui/service/sign_in_relay.h"
-#include "ui/settings/message_sink.h"
 #include "ui/settings/settings_sheet.h"
 #include "ui/settings/settings_sheet_hooks.h"
 
@@ -37,10 +36,9 @@ namespace dovel::ui {
 class DesktopWindows {
  public:
   // `program_folder` is the data home; `executable` is what the autostart entry
-  // starts. The windows' boxes go to `messages` and `settings_messages`, which
-  // outlive this.
+  // starts. The windows' boxes go to `messages`, which outlives this.
   DesktopWindows(app::CDovelApp& application, std::filesystem::path program_folder, std::filesystem::path executable,
-                 MessageSink& messages, settings::MessageSink& settings_messages);
+                 MessageSink& messages);
   ~DesktopWindows();
   DesktopWindows(const DesktopWindows&) = delete;
   DesktopWindows& operator=(const DesktopWindows&) = delete;
@@ -63,6 +61,8 @@ class DesktopWindows {
   CServerStatusDialog* upload_pane() const { return upload_pane_; }
 
   settings::SettingsSheetHooks settings_hooks();
+  // Where the windows made here show their boxes.
+  MessageSink& messages() const { return messages_; }
   UploadPaneCommands upload_commands();
 
  private:
@@ -73,7 +73,6 @@ class DesktopWindows {
   const std::filesystem::path program_folder_;
   const std::filesystem::path executable_;
   MessageSink& messages_;
-  settings::MessageSink& settings_messages_;
   SignInRelay relay_;
   QPointer<CLoginDialog> login_;
   QPointer<CServerStatusDialog> upload_pane_;

@@ -51,12 +51,11 @@ void add_window_shots(ScreenshotRun& run, CMainFrameWindow& window, DesktopWindo
                   delete_widget, {}});
   }
 
-  auto share_messages = std::make_shared<settings::MessageBoxSink>();
   run.add_shot({QStringLiteral("share-folder.png"),
-                [&window, &windows, &application, share_messages]() -> QWidget* {
+                [&window, &windows, &application]() -> QWidget* {
                   const std::vector<share::SharedFolder> rows = application.settings().shared_folders();
                   if (rows.empty()) return nullptr;
-                  auto* dialog = new settings::CShareFolderDialog(*share_messages, windows.settings_hooks().pick_folder,
+                  auto* dialog = new settings::CShareFolderDialog(windows.messages(), windows.settings_hooks().pick_folder,
                                                                   share::EntryMode::Modify, rows, rows.front(), &window);
                   dialog->show();
                   return dialog;

@@ -27,7 +27,7 @@ bool ChooseDownloadFolder(app::Settings& settings, MessageSink& messages, QWidge
   const std::string folder = chosen->toStdString();
   std::error_code error;
   if (!std::filesystem::is_directory(folder, error)) {
-    messages.inform(QString::fromUtf8(kMissingFolderText));
+    messages.inform(parent, QString::fromUtf8(kMissingFolderText));
     return false;
   }
   bool valid = false;
@@ -43,7 +43,7 @@ bool ChooseDownloadFolder(app::Settings& settings, MessageSink& messages, QWidge
     }
   }
   if (!valid) {
-    messages.inform(QString::fromStdString(refusal));
+    messages.inform(parent, QString::fromStdString(refusal));
     return false;
   }
   settings.Save();

@@ -1,13 +1,14 @@
 #include "ui/controls/message_sink.h"
 
 #include <QMessageBox>
+#include <QPushButton>
 
 #include "ui/service/notice_dialog.h"
 
 namespace dovel::ui {
 namespace {
 
-constexpr const char* kBoxTitle = "Dovel";
+QString box_title() { return QStringLiteral("Dovel"); }
 
 }  // namespace
 
@@ -17,17 +18,24 @@ QString box_text(const QString& text) {
   return shown;
 }
 
-void BoxMessageSink::inform(const QString& text) {
-  QMessageBox::information(parent_, QString::fromUtf8(kBoxTitle), box_text(text));
+void BoxMessageSink::inform(QWidget* parent, const QString& text) {
+  QMessageBox box(QMessageBox::Information, box_title(), box_text(text), QMessageBox::NoButton, parent);
+  box.addButton(QStringLiteral("확인"), QMessageBox::AcceptRole);
+  box.exec();
 }
 
-bool BoxMessageSink::ask(const QString& text) {
-  return QMessageBox::question(parent_, QString::fromUtf8(kBoxTitle), box_text(text), QMessageBox::Yes | QMessageBox::No,
-                               QMessageBox::No) == QMessageBox::Yes;
+bool BoxMessageSink::ask(QWidget* parent, const QString& text) {
+  QMessageBox box(QMessageBox::Question, box_title(), box_text(text), QMessageBox::NoButton, parent);
+  QPushButton* yes = box.addButton(QStringLiteral("예(&Y)"), QMessageBox::YesRole);
+  QPushButton* no = box.addButton(QStringLiteral("아니오(&N)"), QMessageBox::NoRole);
+  box.setDefaultButton(no);
+  box.setEscapeButton(no);
+  box.exec();
+  return box.clickedButton() == static_cast<QAbstractButton*>(yes);
 }
 
-void BoxMessageSink::notice(const QString& text) {
-  CNoticeDialog dialog(text, parent_);
+void BoxMessageSink::notice(QWidget* parent, const QString& text) {
+  CNoticeDialog dialog(text, parent);
   dialog.exec();
 }
 

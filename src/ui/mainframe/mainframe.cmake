@@ -4,7 +4,6 @@ target_sources(dovel-ui PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/main_menu_bar.cpp
   ${CMAKE_CURRENT_LIST_DIR}/main_views.cpp
   ${CMAKE_CURRENT_LIST_DIR}/point_charge_dialog.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/prompt_boxes.cpp
   ${CMAKE_CURRENT_LIST_DIR}/qt_front.cpp
   ${CMAKE_CURRENT_LIST_DIR}/status_panel.cpp
   ${CMAKE_CURRENT_LIST_DIR}/system_tray.cpp

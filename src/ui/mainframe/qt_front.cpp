@@ -24,7 +24,7 @@ void QtFront::PendingAnswer::give(bool answer) {
   answered.notify_all();
 }
 
-QtFront::QtFront(PromptBoxes& boxes, QObject* parent) : QObject(parent), boxes_(boxes) {}
+QtFront::QtFront(MessageSink& boxes, QObject* parent) : QObject(parent), boxes_(boxes) {}
 
 QtFront::~QtFront() { cancel_questions(); }
 
@@ -108,7 +108,7 @@ void QtFront::tear_down() {
 }
 
 bool QtFront::ask(Question, const std::string& text) {
-  if (QThread::currentThread() == thread()) return boxes_.ask_yes_no(window_, text_of(text));
+  if (QThread::currentThread() == thread()) return boxes_.ask(window_, text_of(text));
   auto pending = std::make_shared<PendingAnswer>();
   {
     std::lock_guard guard(questions_lock_);
@@ -116,7 +116,7 @@ bool QtFront::ask(Question, const std::string& text) {
     questions_.push_back(pending);
   }
   QMetaObject::invokeMethod(
-      this, [this, pending, question = text_of(text)] { pending->give(boxes_.ask_yes_no(window_, question)); },
+      this, [this, pending, question = text_of(text)] { pending->give(boxes_.ask(window_, question)); },
       Qt::QueuedConnection);
   {
     std::unique_lock wait(pending->lock);
@@ -129,10 +129,10 @@ bool QtFront::ask(Question, const std::string& text) {
 
 void QtFront::tell(const std::string& text) {
   if (QThread::currentThread() == thread()) {
-    boxes_.tell(window_, text_of(text));
+    boxes_.inform(window_, text_of(text));
     return;
   }
-  QMetaObject::invokeMethod(this, [this, shown = text_of(text)] { boxes_.tell(window_, shown); }, Qt::QueuedConnection);
+  QMetaObject::invokeMethod(this, [this, shown = text_of(text)] { boxes_.inform(window_, shown); }, Qt::QueuedConnection);
 }
 
 // Whoever still waits for an answer gets "no": the GUI thread may be about to

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "mainframe/hub_front.h"
+#include "ui/controls/message_sink.h"
 #include "ui/mainframe/main_frame_window.h"
-#include "ui/mainframe/prompt_boxes.h"
 
 namespace dovel::ui {
 
@@ -23,7 +23,7 @@ class QtFront final : public QObject, public mainframe::HubFront, public mainfra
 
  public:
 
-  explicit QtFront(PromptBoxes& boxes, QObject* parent = nullptr);
+  explicit QtFront(MessageSink& boxes, QObject* parent = nullptr);
   ~QtFront() override;
 
   // The window, once made; the title set before it is applied then.
@@ -62,7 +62,7 @@ class QtFront final : public QObject, public mainframe::HubFront, public mainfra
   };
   void cancel_questions();
 
-  PromptBoxes& boxes_;
+  MessageSink& boxes_;
   CMainFrameWindow* window_ = nullptr;
   QString title_ = QStringLiteral("Dovel");
   std::mutex questions_lock_;

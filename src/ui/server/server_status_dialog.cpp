@@ -222,7 +222,7 @@ void CServerStatusDialog::run(Command command, const std::optional<Target>& targ
       if (!target->user_id.empty()) commands_.chat(target->user_id);
       break;
     case Command::Block:
-      if (!target->user_id.empty() && messages_.ask(QString::fromUtf8(kBlockQuestion))) commands_.block(target->user_id);
+      if (!target->user_id.empty() && messages_.ask(this, QString::fromUtf8(kBlockQuestion))) commands_.block(target->user_id);
       break;
     case Command::MessageUploaders: break;
   }

@@ -93,7 +93,7 @@ void CLoginDialog::fill_from_settings() {
 
 void CLoginDialog::auto_login_toggled(bool checked) {
   if (checked) {
-    if (setup_.messages != nullptr) setup_.messages->inform(QString::fromUtf8(kAutoLoginWarning));
+    if (setup_.messages != nullptr) setup_.messages->inform(this, QString::fromUtf8(kAutoLoginWarning));
   } else if (setup_.registry != nullptr) {
     setup_.registry->write_text(app::kSettingSection, "data2", "");
   }
@@ -131,7 +131,7 @@ void CLoginDialog::press_connect() {
 void CLoginDialog::finish(const service::SignIn& outcome) {
   set_busy(false);
   if (outcome.result == service::kLoginOk) {
-    if (!outcome.warning_notice.empty() && setup_.messages != nullptr) setup_.messages->notice(qt_text(outcome.warning_notice));
+    if (!outcome.warning_notice.empty() && setup_.messages != nullptr) setup_.messages->notice(this, qt_text(outcome.warning_notice));
     if (outcome.warning_result == 2) {
       reject();
     } else {
@@ -139,7 +139,7 @@ void CLoginDialog::finish(const service::SignIn& outcome) {
     }
     return;
   }
-  if (!outcome.message.empty() && setup_.messages != nullptr) setup_.messages->inform(qt_text(outcome.message));
+  if (!outcome.message.empty() && setup_.messages != nullptr) setup_.messages->inform(this, qt_text(outcome.message));
   if (outcome.reason % 10 == kWrongPasswordReason) {
     password_->clear();
     password_->setFocus();

@@ -172,7 +172,7 @@ void CPropFolder::delete_folders() {
   const QList<QTreeWidgetItem*> selected = folder_list_->selectedItems();
   if (selected.isEmpty()) return;
   if (folder_list_->topLevelItemCount() == 1) {
-    messages_.show(window(), QStringLiteral("삭제할 수 없습니다. 최소 하나이상이 설정되어야 합니다."));
+    messages_.inform(window(), QStringLiteral("삭제할 수 없습니다. 최소 하나이상이 설정되어야 합니다."));
     return;
   }
   if (!messages_.ask(window(), QStringLiteral("선택한 항목을 삭제하시겠습니까?"))) return;
@@ -184,7 +184,7 @@ void CPropFolder::delete_folders() {
   }
   list_changed_ = true;
   if (every_row) {
-    messages_.show(window(), QStringLiteral("최소 하나 이상이 설정이 되어야 하므로 선택된것이 모두 지워지지 않았습니다."));
+    messages_.inform(window(), QStringLiteral("최소 하나 이상이 설정이 되어야 하므로 선택된것이 모두 지워지지 않았습니다."));
   }
 }
 
@@ -206,7 +206,7 @@ void CPropFolder::move_selected(share::MoveDirection direction) {
   std::vector<share::SharedFolder> all = rows();
   const bool hashing = hooks_.hashing_active && hooks_.hashing_active();
   share::MoveResult result = share::move_shared_folder(all, static_cast<size_t>(index), direction, *hooks_.share_database, hashing);
-  if (result.message) messages_.show(window(), QString::fromStdString(*result.message));
+  if (result.message) messages_.inform(window(), QString::fromStdString(*result.message));
   if (!result.moved) return;
   fill_rows(all);
   const int moved_to = direction == share::MoveDirection::Up ? index - 1 : index + 1;
@@ -226,7 +226,7 @@ bool CPropFolder::apply() {
   const std::string folder_pass = password_edit_->text().toStdString();
   if (std::optional<std::string> refusal = share::check_shared_folder_list(all, down_path, folder_pass)) {
     emit activation_requested();
-    messages_.show(window(), QString::fromStdString(*refusal));
+    messages_.inform(window(), QString::fromStdString(*refusal));
     // Only the missing password can be the reason when any password would let the list pass.
     if (!share::check_shared_folder_list(all, down_path, "*")) password_edit_->setFocus();
     return false;
@@ -238,7 +238,7 @@ bool CPropFolder::apply() {
   });
   if (!stored) {
     emit activation_requested();
-    messages_.show(window(), QStringLiteral("공유이름과 공유폴더에는 ';'를 쓸 수 없습니다."));
+    messages_.inform(window(), QStringLiteral("공유이름과 공유폴더에는 ';'를 쓸 수 없습니다."));
     return false;
   }
   settings_.Save();

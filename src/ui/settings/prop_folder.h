@@ -5,7 +5,7 @@
 #include "app/settings.h"
 #include "share/shared_folder.h"
 #include "share/shared_folder_move.h"
-#include "ui/settings/message_sink.h"
+#include "ui/controls/message_sink.h"
 #include "ui/settings/settings_page.h"
 #include "ui/settings/settings_sheet_hooks.h"
 

@@ -83,14 +83,14 @@ bool CPropGeneral::apply() {
   const std::string title(util::trim(title_edit_->text().toStdString()));
   if (std::optional<std::string> refusal = app::server_subject_refusal(title)) {
     emit activation_requested();
-    messages_.show(window(), QString::fromStdString(*refusal));
+    messages_.inform(window(), QString::fromStdString(*refusal));
     title_edit_->setFocus();
     return false;
   }
   const std::string intro_url(util::trim(intro_url_edit_->text().toStdString()));
   if (service::mentions_service_domain(intro_url, hooks_.web_base)) {
     emit activation_requested();
-    messages_.show(window(), QStringLiteral("소개페이지 주소에는 %1 주소를 쓸 수 없습니다.")
+    messages_.inform(window(), QStringLiteral("소개페이지 주소에는 %1 주소를 쓸 수 없습니다.")
                                  .arg(QString::fromStdString(service::service_domain(hooks_.web_base))));
     intro_url_edit_->setFocus();
     return false;

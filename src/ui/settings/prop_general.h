@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/settings.h"
-#include "ui/settings/message_sink.h"
+#include "ui/controls/message_sink.h"
 #include "ui/settings/settings_page.h"
 #include "ui/settings/settings_sheet_hooks.h"
 

@@ -101,7 +101,7 @@ void CPropOther::apply_autostart() {
   if (hooks_.autostart_entry.empty()) return;
   const bool done = autostart_box_->isChecked() ? write_autostart_entry(hooks_.autostart_entry, hooks_.executable)
                                                 : remove_autostart_entry(hooks_.autostart_entry);
-  if (!done) messages_.show(window(), QStringLiteral("자동 실행 설정을 바꾸지 못했습니다."));
+  if (!done) messages_.inform(window(), QStringLiteral("자동 실행 설정을 바꾸지 못했습니다."));
 }
 
 bool CPropOther::apply() {
@@ -110,7 +110,7 @@ bool CPropOther::apply() {
   const auto start_hour = static_cast<uint32_t>(reserve_start_list_->currentIndex());
   const auto end_hour = static_cast<uint32_t>(reserve_end_list_->currentIndex());
   if (std::optional<std::string> refusal = app::server_reserve_refusal(use_server_reserve, start_hour, end_hour)) {
-    messages_.show(window(), QString::fromStdString(*refusal) + QStringLiteral("\r\n\r\n예약기능을 취소합니다."));
+    messages_.inform(window(), QString::fromStdString(*refusal) + QStringLiteral("\r\n\r\n예약기능을 취소합니다."));
     use_server_reserve = false;
     server_reserve_box_->setChecked(false);
   }

@@ -75,7 +75,7 @@ void CPropServerPort::step_port(int delta) {
 }
 
 void CPropServerPort::refuse_port_range() {
-  messages_.show(window(), QString::fromUtf8(app::kSharePortRangeMessage.data(), static_cast<qsizetype>(app::kSharePortRangeMessage.size())));
+  messages_.inform(window(), QString::fromUtf8(app::kSharePortRangeMessage.data(), static_cast<qsizetype>(app::kSharePortRangeMessage.size())));
   port_edit_->setFocus();
 }
 
@@ -109,7 +109,7 @@ bool CPropServerPort::apply() {
   settings_.update([&](app::StoredSettings& v) { v.share_port = *port; });
   if (*port != port_at_open_) {
     port_at_open_ = *port;
-    messages_.show(window(), QString::fromUtf8(app::kSharePortChangedNotice.data(), static_cast<qsizetype>(app::kSharePortChangedNotice.size())));
+    messages_.inform(window(), QString::fromUtf8(app::kSharePortChangedNotice.data(), static_cast<qsizetype>(app::kSharePortChangedNotice.size())));
   }
   settings_.Save();
   return true;

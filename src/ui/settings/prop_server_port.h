@@ -3,7 +3,7 @@
 #include <QObject>
 
 #include "app/settings.h"
-#include "ui/settings/message_sink.h"
+#include "ui/controls/message_sink.h"
 #include "ui/settings/settings_page.h"
 #include "ui/settings/settings_sheet_hooks.h"
 

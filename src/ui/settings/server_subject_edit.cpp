@@ -30,7 +30,7 @@ void ServerSubjectEdit::on_text_changed(const QString& text) {
     setText(accepted_text_);
   }
   setCursorPosition(cursor);
-  messages_.show(window(), QString::fromStdString(*refusal));
+  messages_.inform(window(), QString::fromStdString(*refusal));
 }
 
 }  // namespace dovel::ui::settings

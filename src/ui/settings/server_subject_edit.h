@@ -2,7 +2,7 @@
 
 #include <QLineEdit>
 
-#include "ui/settings/message_sink.h"
+#include "ui/controls/message_sink.h"
 
 namespace dovel::ui::settings {
 

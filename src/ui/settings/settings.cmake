@@ -1,6 +1,5 @@
 target_sources(dovel-ui PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/autostart_entry.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/message_sink.cpp
   ${CMAKE_CURRENT_LIST_DIR}/prop_folder.cpp
   ${CMAKE_CURRENT_LIST_DIR}/prop_general.cpp
   ${CMAKE_CURRENT_LIST_DIR}/prop_other.cpp

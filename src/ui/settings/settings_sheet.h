@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "app/settings.h"
-#include "ui/settings/message_sink.h"
+#include "ui/controls/message_sink.h"
 #include "ui/settings/settings_sheet_hooks.h"
 
 class QTabWidget;

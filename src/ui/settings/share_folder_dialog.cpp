@@ -114,12 +114,12 @@ void CShareFolderDialog::choose_folder() {
                    folder_edit_->text().toStdString());
   if (!chosen) return;
   if (!util::FolderExists(*chosen)) {
-    messages_.show(this, QStringLiteral("선택한 폴더가 존재하지 않습니다."));
+    messages_.inform(this, QStringLiteral("선택한 폴더가 존재하지 않습니다."));
     return;
   }
   // The root folder would share the whole system.
   if (util::SameFolder(*chosen, "/")) {
-    messages_.show(this, QStringLiteral("윈도우 루트폴더는 사용하실 수 없습니다."));
+    messages_.inform(this, QStringLiteral("윈도우 루트폴더는 사용하실 수 없습니다."));
     return;
   }
   folder_edit_->setText(QString::fromStdString(*chosen));
@@ -127,7 +127,7 @@ void CShareFolderDialog::choose_folder() {
 
 void CShareFolderDialog::on_adult_toggled(bool on) {
   if (on) return;
-  messages_.show(this, QStringLiteral("성인물과 음란물을 필히 구분해주시기 바랍니다.\r\n\r\n음란물을 공유할 경우는 성인체크유무와 상관없이 "
+  messages_.inform(this, QStringLiteral("성인물과 음란물을 필히 구분해주시기 바랍니다.\r\n\r\n음란물을 공유할 경우는 성인체크유무와 상관없이 "
                                       "민/형사상 처벌을 받을수 있습니다.\r\n\r\n이점 필히 유의하시고 건전한 통신문화에 적극 협조해주시기 바랍니다."));
 }
 
@@ -142,7 +142,7 @@ void CShareFolderDialog::on_secret_toggled(bool on) {
 void CShareFolderDialog::agree() {
   const share::SharedFolder chosen = entry();
   if (std::optional<std::string> refusal = share::check_shared_folder_entry(chosen, rows_, mode_)) {
-    messages_.show(this, QString::fromStdString(*refusal));
+    messages_.inform(this, QString::fromStdString(*refusal));
     if (chosen.name.empty() || chosen.name == ".." || chosen.name.find(';') != std::string::npos) name_edit_->setFocus();
     return;
   }

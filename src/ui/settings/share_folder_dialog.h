@@ -6,7 +6,7 @@
 
 #include "share/shared_folder.h"
 #include "share/shared_folder_rules.h"
-#include "ui/settings/message_sink.h"
+#include "ui/controls/message_sink.h"
 #include "ui/settings/settings_sheet_hooks.h"
 
 class QCheckBox;

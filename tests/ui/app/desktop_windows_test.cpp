@@ -14,8 +14,7 @@
 #include "ui/app/qt_message_loop.h"
 #include "ui/mainframe/gui_wait.h"
 #include "ui/mainframe/qt_front.h"
-#include "ui/controls/recording_sink.h"
-#include "ui/mainframe/recording_prompt_boxes.h"
+#include "ui/recording_message_sink.h"
 
 namespace dovel::ui {
 namespace {
@@ -30,14 +29,6 @@ server::PortTestTiming short_port_test() {
   timing.reply_total_ms = 400;
   return timing;
 }
-
-class RecordingSettingsSink final : public settings::MessageSink {
- public:
-  void show(QWidget*, const QString& text) override { shown << text; }
-  bool ask(QWidget*, const QString&) override { return false; }
-
-  QStringList shown;
-};
 
 // A running application on a fresh data home whose service is not there: the
 // windows are made over it as the program makes them.
@@ -59,7 +50,7 @@ class DesktopWindowsTest : public ::testing::Test {
 
   void SetUp() override {
     ASSERT_EQ(application->InitInstance(), app::StartOutcome::Running);
-    windows = std::make_unique<DesktopWindows>(*application, folder.path(), "/usr/bin/dovel", messages, settings_messages);
+    windows = std::make_unique<DesktopWindows>(*application, folder.path(), "/usr/bin/dovel", messages);
     loop.attach(&windows->message_handler());
   }
 
@@ -69,9 +60,8 @@ class DesktopWindowsTest : public ::testing::Test {
   }
 
   dovel::test::TempFolder folder;
-  test::RecordingPromptBoxes boxes;
-  test::RecordingSink messages;
-  RecordingSettingsSink settings_messages;
+  test::RecordingMessageSink boxes;
+  test::RecordingMessageSink messages;
   QtMessageLoop loop;
   QtFront front;
   mainframe::StatusLog status_log;
@@ -102,7 +92,7 @@ TEST_F(DesktopWindowsTest, SettingsHooksReachTheRunningApplication) {
 TEST_F(DesktopWindowsTest, TheSettingsSheetWorksOnTheApplicationsOwnSettings) {
   application->settings().update([](app::StoredSettings& values) { values.max_upload = 5; });
   std::unique_ptr<settings::CSettingsSheet> sheet = windows->make_settings_sheet(nullptr);
-  ASSERT_TRUE(sheet->apply_all()) << settings_messages.shown.join(QStringLiteral(" | ")).toStdString();
+  ASSERT_TRUE(sheet->apply_all()) << messages.informed.join(QStringLiteral(" | ")).toStdString();
   EXPECT_EQ(application->settings().values().max_upload, 5u);
 }
 
@@ -132,8 +122,8 @@ TEST_F(DesktopWindowsTest, TheLoginWindowLearnsHowTheHubsLoginEnded) {
   EXPECT_TRUE(dialog->connecting());
   // The service is not there: the window, not the hub, tells why the login failed.
   ASSERT_TRUE(test::process_until([&] { return !dialog->connecting(); }));
-  EXPECT_EQ(messages.informed.size(), 1u);
-  EXPECT_TRUE(boxes.told.isEmpty()) << boxes.told.join(QStringLiteral(" | ")).toStdString();
+  EXPECT_EQ(messages.informed.size(), 1);
+  EXPECT_TRUE(boxes.informed.isEmpty()) << boxes.informed.join(QStringLiteral(" | ")).toStdString();
   EXPECT_TRUE(dialog->isVisible());
 }
 

@@ -6,8 +6,8 @@
 
 #include "app/settings.h"
 #include "platform/registry_store.h"
-#include "ui/controls/recording_sink.h"
 #include "support/temp_folder.h"
+#include "ui/recording_message_sink.h"
 
 namespace dovel::ui {
 namespace {
@@ -39,7 +39,7 @@ class DownloadFolderPickerTest : public ::testing::Test {
   dovel::test::TempFolder temp;
   platform::RegistryStore store{temp / "config"};
   app::Settings settings{store, temp.path()};
-  test::RecordingSink messages;
+  test::RecordingMessageSink messages;
   std::string previous;
   std::string asked_title;
   std::string asked_start;
@@ -61,7 +61,7 @@ TEST_F(DownloadFolderPickerTest, CancellingOrAMissingFolderKeepsTheOldOne) {
   EXPECT_TRUE(messages.informed.empty());
 
   EXPECT_FALSE(ChooseDownloadFolder(settings, messages, nullptr, answering((temp / "없는폴더").string())));
-  EXPECT_EQ(messages.informed, std::vector<std::string>{"선택한 폴더가 존재하지 않습니다."});
+  EXPECT_EQ(messages.informed, QStringList{QString::fromUtf8("선택한 폴더가 존재하지 않습니다.")});
   EXPECT_EQ(settings.values().down_path, previous);
 }
 
@@ -69,7 +69,7 @@ TEST_F(DownloadFolderPickerTest, AFolderTheCheckRefusesShowsWhyAndTheOldOneStays
   settings.server_usable = true;
   const std::string shared = settings.shared_folders().at(0).path;
   EXPECT_FALSE(ChooseDownloadFolder(settings, messages, nullptr, answering(shared)));
-  EXPECT_EQ(messages.informed, std::vector<std::string>{"1번째 공유폴더와 다운로드폴더가 같습니다. 공유폴더와 다운폴더는 틀려야 합니다."});
+  EXPECT_EQ(messages.informed, QStringList{QString::fromUtf8("1번째 공유폴더와 다운로드폴더가 같습니다. 공유폴더와 다운폴더는 틀려야 합니다.")});
   EXPECT_EQ(settings.values().down_path, previous);
   EXPECT_EQ(stored_down_path(), previous);
 }

@@ -6,7 +6,7 @@
 #include <thread>
 
 #include "ui/mainframe/gui_wait.h"
-#include "ui/mainframe/recording_prompt_boxes.h"
+#include "ui/recording_message_sink.h"
 
 namespace dovel::ui {
 namespace {
@@ -20,7 +20,7 @@ CMainFrameWindow::Options without_tray() {
 }
 
 TEST(QtFront, ShowViewSwitchesTheWindowsView) {
-  test::RecordingPromptBoxes boxes;
+  test::RecordingMessageSink boxes;
   QtFront front(boxes);
   CMainFrameWindow window({}, {}, without_tray());
   front.attach_window(&window);
@@ -34,7 +34,7 @@ TEST(QtFront, ShowViewSwitchesTheWindowsView) {
 }
 
 TEST(QtFront, TitleSetBeforeTheWindowExistsIsAppliedToIt) {
-  test::RecordingPromptBoxes boxes;
+  test::RecordingMessageSink boxes;
   QtFront front(boxes);
   front.set_title("Dovel Build 11672");
   CMainFrameWindow window({}, {}, without_tray());
@@ -45,30 +45,30 @@ TEST(QtFront, TitleSetBeforeTheWindowExistsIsAppliedToIt) {
 }
 
 TEST(QtFront, AsksOnTheGuiThreadWithTheHubsText) {
-  test::RecordingPromptBoxes boxes;
+  test::RecordingMessageSink boxes;
   QtFront front(boxes);
   boxes.answer = false;
   EXPECT_FALSE(front.ask(Question::EndSession, "접속을 종료하시겠습니까?"));
   boxes.answer = true;
   EXPECT_TRUE(front.ask(Question::EndSession, "접속을 종료하시겠습니까?"));
-  EXPECT_EQ(boxes.questions, QStringList(2, QString::fromUtf8("접속을 종료하시겠습니까?")));
+  EXPECT_EQ(boxes.asked, QStringList(2, QString::fromUtf8("접속을 종료하시겠습니까?")));
   front.tell("설정에러: ");
-  EXPECT_EQ(boxes.told, QStringList(QString::fromUtf8("설정에러: ")));
+  EXPECT_EQ(boxes.informed, QStringList(QString::fromUtf8("설정에러: ")));
 }
 
 TEST(QtFront, QuestionFromAnotherThreadIsAskedOnTheGuiThreadAndAnswered) {
-  test::RecordingPromptBoxes boxes;
+  test::RecordingMessageSink boxes;
   QtFront front(boxes);
   std::atomic<int> answer{-1};
   std::thread asker([&] { answer = front.ask(Question::TakeOverSession, "take over?") ? 1 : 0; });
   EXPECT_TRUE(test::process_until([&] { return answer != -1; }));
   asker.join();
   EXPECT_EQ(answer, 1);
-  EXPECT_EQ(boxes.questions, QStringList(QStringLiteral("take over?")));
+  EXPECT_EQ(boxes.asked, QStringList(QStringLiteral("take over?")));
 }
 
 TEST(QtFront, QuestionFromAnotherThreadGetsNoOnceTheFrontIsTornDown) {
-  test::RecordingPromptBoxes boxes;
+  test::RecordingMessageSink boxes;
   QtFront front(boxes);
   std::atomic<int> answer{-1};
   // The GUI thread never runs its events here: tear-down must free the asker.
@@ -82,15 +82,15 @@ TEST(QtFront, QuestionFromAnotherThreadGetsNoOnceTheFrontIsTornDown) {
 }
 
 TEST(QtFront, TellFromAnotherThreadReachesTheBoxesOnTheGuiThread) {
-  test::RecordingPromptBoxes boxes;
+  test::RecordingMessageSink boxes;
   QtFront front(boxes);
   std::thread teller([&] { front.tell("note"); });
   teller.join();
-  EXPECT_TRUE(test::process_until([&] { return boxes.told.size() == 1; }));
+  EXPECT_TRUE(test::process_until([&] { return boxes.informed.size() == 1; }));
 }
 
 TEST(QtFront, LoginAndSessionEndSwitchTheSessionCommands) {
-  test::RecordingPromptBoxes boxes;
+  test::RecordingMessageSink boxes;
   QtFront front(boxes);
   WindowCore core;
   core.log_out = [] {};
@@ -107,10 +107,10 @@ TEST(QtFront, LoginAndSessionEndSwitchTheSessionCommands) {
 }
 
 TEST(QtFront, FileLinkGoesToTheClipboardAndABox) {
-  test::RecordingPromptBoxes boxes;
+  test::RecordingMessageSink boxes;
   QtFront front(boxes);
   front.show_file_link("dovel://file/a/b:c:d");
-  EXPECT_EQ(boxes.told, QStringList(QStringLiteral("dovel://file/a/b:c:d")));
+  EXPECT_EQ(boxes.informed, QStringList(QStringLiteral("dovel://file/a/b:c:d")));
 }
 
 }  // namespace

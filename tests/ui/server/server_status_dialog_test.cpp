@@ -14,7 +14,7 @@
 #include "platform/registry_store.h"
 #include "support/fake_clock.h"
 #include "support/temp_folder.h"
-#include "ui/controls/recording_sink.h"
+#include "ui/recording_message_sink.h"
 #include "util/letter_pair.h"
 
 namespace dovel::ui {
@@ -90,7 +90,7 @@ class ServerStatusPaneTest : public ::testing::Test {
   app::Settings settings{store, temp.path()};
   dovel::test::FakeClock clock;
   server::UploadMonitor monitor{settings, clock};
-  test::RecordingSink messages;
+  test::RecordingMessageSink messages;
   std::vector<uint64_t> disconnected_peers;
   std::vector<uint64_t> closed_uploads;
   std::vector<Explored> explored;
@@ -164,7 +164,7 @@ TEST_F(ServerStatusPaneTest, ContextCommandsReachTheSelectedUploadOrConnection) 
 
   messages.answer = false;
   pane.run_on_peers(CServerStatusDialog::Command::Block);
-  EXPECT_EQ(messages.asked, std::vector<std::string>{"차단시키겠습니까?"});
+  EXPECT_EQ(messages.asked, QStringList{QString::fromUtf8("차단시키겠습니까?")});
   EXPECT_TRUE(blocked.empty());
   messages.answer = true;
   pane.run_on_peers(CServerStatusDialog::Command::Block);

@@ -18,7 +18,7 @@
 #include "service/auth_messages.h"
 #include "support/loopback_address.h"
 #include "support/temp_folder.h"
-#include "ui/controls/recording_sink.h"
+#include "ui/recording_message_sink.h"
 #include "service_login_connector.h"
 #include "util/current_user.h"
 #include "util/letter_pair.h"
@@ -88,7 +88,7 @@ class LoginDialogTest : public ::testing::Test {
   std::unique_ptr<service::AuthClient> auth;
   platform::RegistryStore store{temp / "config"};
   app::SettingsRegistry registry{store};
-  test::RecordingSink messages;
+  test::RecordingMessageSink messages;
   std::unique_ptr<test::ServiceLoginConnector> connector;
   std::vector<std::string> opened_pages;
 };
@@ -110,7 +110,7 @@ TEST_F(LoginDialogTest, AFailedLoginShowsItsTextAndTheWindowStaysOpen) {
   for (const Case& c : cases) {
     messages.informed.clear();
     ASSERT_TRUE(connect_with(*dialog, QString::fromUtf8(c.user_id), QString::fromUtf8(c.password))) << c.user_id;
-    EXPECT_EQ(messages.informed, std::vector<std::string>{c.text}) << c.user_id;
+    EXPECT_EQ(messages.informed, QStringList{QString::fromUtf8(c.text)}) << c.user_id;
     EXPECT_EQ(dialog->password_box()->text().isEmpty(), c.password_cleared) << c.user_id;
     EXPECT_TRUE(dialog->isVisible()) << c.user_id;
     EXPECT_EQ(dialog->result(), QDialog::Rejected) << c.user_id;
@@ -144,7 +144,7 @@ TEST_F(LoginDialogTest, AutomaticLoginKeepsThePasswordAndConnectsAtOnceNextTime)
   {
     auto dialog = open_dialog();
     dialog->auto_login_box()->setChecked(true);
-    EXPECT_EQ(messages.informed, std::vector<std::string>{CLoginDialog::kAutoLoginWarning});
+    EXPECT_EQ(messages.informed, QStringList{QString::fromUtf8(CLoginDialog::kAutoLoginWarning)});
     ASSERT_TRUE(connect_with(*dialog, QStringLiteral("alice"), QStringLiteral("secret")));
     ASSERT_EQ(dialog->result(), QDialog::Accepted);
     EXPECT_EQ(util::Decode(registry.read_text(app::kSettingSection, "data2")), "secret");
@@ -183,7 +183,7 @@ TEST_F(LoginDialogTest, DecliningTheDuplicateLoginQuestionShowsNoBox) {
   auto dialog = open_dialog();
   messages.answer = false;
   ASSERT_TRUE(connect_with(*dialog, QStringLiteral("alice"), QStringLiteral("secret")));
-  EXPECT_EQ(messages.asked, std::vector<std::string>{"'alice'님은 이미 접속상태입니다.\r\n\r\n기존 연결을 종료하시고 접속하시겠습니까?"});
+  EXPECT_EQ(messages.asked, QStringList{QString::fromUtf8("'alice'님은 이미 접속상태입니다.\r\n\r\n기존 연결을 종료하시고 접속하시겠습니까?")});
   EXPECT_TRUE(messages.informed.empty());
   EXPECT_EQ(dialog->result(), QDialog::Rejected);
   EXPECT_TRUE(first.connected());
@@ -215,7 +215,7 @@ TEST_F(LoginDialogTest, ASuspendedAccountShowsTheNoticeAndClosesCancelled) {
   auto dialog = open_dialog();
   dialog->show();
   ASSERT_TRUE(connect_with(*dialog, QStringLiteral("alice"), QStringLiteral("secret")));
-  EXPECT_EQ(messages.notices, std::vector<std::string>{"사용중지 내역이 있습니다.\r\n\r\n\r\n불법 자료 공유"});
+  EXPECT_EQ(messages.notices, QStringList{QString::fromUtf8("사용중지 내역이 있습니다.\r\n\r\n\r\n불법 자료 공유")});
   EXPECT_EQ(dialog->result(), QDialog::Rejected);
   EXPECT_FALSE(dialog->isVisible());
 }

@@ -52,7 +52,7 @@ bool ServiceLoginConnector::ask_takeover(const std::string& user_id) {
   const QString question = QString::fromStdString(
       util::string_printf("'%s'님은 이미 접속상태입니다.\r\n\r\n기존 연결을 종료하시고 접속하시겠습니까?", user_id.c_str()));
   MessageSink* messages = setup_.messages;
-  QMetaObject::invokeMethod(this, [answer, messages, question] { answer->set_value(messages->ask(question)); }, Qt::QueuedConnection);
+  QMetaObject::invokeMethod(this, [answer, messages, question] { answer->set_value(messages->ask(nullptr, question)); }, Qt::QueuedConnection);
   while (answered.wait_for(kAnswerPoll) != std::future_status::ready) {
     if (closing_) return false;
   }

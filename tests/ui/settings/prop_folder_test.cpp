@@ -56,7 +56,7 @@ TEST_F(PropFolderTest, DeletingEveryRowKeepsTheFirstSelectedRowAndSaysSo) {
   select_rows(*page, {2, 0, 1});
   page->delete_folders();
   EXPECT_EQ(messages.asked, QStringList{QStringLiteral("선택한 항목을 삭제하시겠습니까?")});
-  EXPECT_EQ(messages.shown, QStringList{QStringLiteral("최소 하나 이상이 설정이 되어야 하므로 선택된것이 모두 지워지지 않았습니다.")});
+  EXPECT_EQ(messages.informed, QStringList{QStringLiteral("최소 하나 이상이 설정이 되어야 하므로 선택된것이 모두 지워지지 않았습니다.")});
   EXPECT_EQ(names(page->rows()), std::vector<std::string>{"하나"});
   EXPECT_TRUE(page->list_changed());
 }
@@ -72,7 +72,7 @@ TEST_F(PropFolderTest, DeletingSomeRowsRemovesExactlyThoseAndNoAnswerRemovesNoth
   messages.answer = true;
   page->delete_folders();
   EXPECT_EQ(names(page->rows()), std::vector<std::string>{"둘"});
-  EXPECT_TRUE(messages.shown.isEmpty());
+  EXPECT_TRUE(messages.informed.isEmpty());
 }
 
 TEST_F(PropFolderTest, TheLastRowCannotBeDeletedAndNothingSelectedDoesNothing) {
@@ -80,14 +80,14 @@ TEST_F(PropFolderTest, TheLastRowCannotBeDeletedAndNothingSelectedDoesNothing) {
   select_rows(*page, {});
   page->delete_folders();
   EXPECT_TRUE(messages.asked.isEmpty());
-  EXPECT_TRUE(messages.shown.isEmpty());
+  EXPECT_TRUE(messages.informed.isEmpty());
 
   page->delete_all_but_first();
   EXPECT_EQ(messages.asked, QStringList{QStringLiteral("첫번째 공유폴더를 제외하고 모두 삭제하시겠습니까?")});
   EXPECT_EQ(names(page->rows()), std::vector<std::string>{"하나"});
   select_rows(*page, {0});
   page->delete_folders();
-  EXPECT_EQ(messages.shown, QStringList{QStringLiteral("삭제할 수 없습니다. 최소 하나이상이 설정되어야 합니다.")});
+  EXPECT_EQ(messages.informed, QStringList{QStringLiteral("삭제할 수 없습니다. 최소 하나이상이 설정되어야 합니다.")});
   EXPECT_EQ(page->rows().size(), 1u);
 }
 
@@ -97,7 +97,7 @@ TEST_F(PropFolderTest, ApplyRefusesADownloadFolderEqualToAShareNamingItsPlace) {
   QObject::connect(page.get(), &SettingsPage::activation_requested, [&] { ++activations; });
   page->down_path_edit()->setText(QString::fromStdString(shares[2].path + "/"));
   EXPECT_FALSE(page->apply());
-  EXPECT_EQ(messages.shown, QStringList{QStringLiteral("다운폴더와 공유폴더 3번째 폴더와 같습니다.\r\n\r\n다운폴더와 공유폴더는 "
+  EXPECT_EQ(messages.informed, QStringList{QStringLiteral("다운폴더와 공유폴더 3번째 폴더와 같습니다.\r\n\r\n다운폴더와 공유폴더는 "
                                                        "같아서는 안됩니다. 다르게 설정해주십시요.")});
   EXPECT_EQ(activations, 1);
   EXPECT_EQ(settings.values().down_path, (home / "Download").string()) << "nothing stored";
@@ -108,7 +108,7 @@ TEST_F(PropFolderTest, ApplyRefusesASecretFolderWithoutPassword) {
   auto page = open_page();
   page->password_edit()->clear();
   EXPECT_FALSE(page->apply());
-  EXPECT_EQ(messages.shown, QStringList{QStringLiteral("비밀폴더가 있습니다. 비밀폴더를 위한 암호를 설정해 주세요.")});
+  EXPECT_EQ(messages.informed, QStringList{QStringLiteral("비밀폴더가 있습니다. 비밀폴더를 위한 암호를 설정해 주세요.")});
 
   page->password_edit()->setText(QStringLiteral("열쇠"));
   EXPECT_TRUE(page->apply());
@@ -175,7 +175,7 @@ TEST_F(PropFolderMoveTest, MovingIsRefusedWhileHashingAndAtTheEnds) {
   auto page = open_page();
   select_rows(*page, {1});
   page->move_selected(share::MoveDirection::Down);
-  EXPECT_EQ(messages.shown, QStringList{QStringLiteral("해싱중에는 위치를 이동할 수 없습니다.")});
+  EXPECT_EQ(messages.informed, QStringList{QStringLiteral("해싱중에는 위치를 이동할 수 없습니다.")});
   EXPECT_EQ(page->rows(), shares);
 
   hashing = false;
@@ -185,7 +185,7 @@ TEST_F(PropFolderMoveTest, MovingIsRefusedWhileHashingAndAtTheEnds) {
   page->move_selected(share::MoveDirection::Up);
   EXPECT_EQ(page->rows(), shares);
   EXPECT_EQ(index_of("f0"), 0);
-  EXPECT_EQ(messages.shown.size(), 1);
+  EXPECT_EQ(messages.informed.size(), 1);
 }
 
 }  // namespace

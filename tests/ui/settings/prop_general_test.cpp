@@ -46,13 +46,13 @@ TEST_F(PropGeneralTest, ApplyRefusesAnEmptyTitleAndAnAddressOfTheService) {
   auto page = open_page();
   page->title_edit()->setText(QStringLiteral("   "));
   EXPECT_FALSE(page->apply());
-  EXPECT_EQ(messages.shown, QStringList{QStringLiteral("내서버제목이 없습니다.")});
+  EXPECT_EQ(messages.informed, QStringList{QStringLiteral("내서버제목이 없습니다.")});
 
   page->title_edit()->setText(QStringLiteral("내 서버"));
   page->intro_url_edit()->setText(QStringLiteral("http://WWW.Dovel.Test/intro"));
   EXPECT_FALSE(page->apply());
-  ASSERT_EQ(messages.shown.size(), 2);
-  EXPECT_TRUE(messages.shown[1].contains(QStringLiteral("www.dovel.test")));
+  ASSERT_EQ(messages.informed.size(), 2);
+  EXPECT_TRUE(messages.informed[1].contains(QStringLiteral("www.dovel.test")));
   EXPECT_EQ(settings.values().server_subject, title) << "a refused page stores nothing";
   EXPECT_TRUE(sent_titles.empty());
 }

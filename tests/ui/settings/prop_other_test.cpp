@@ -26,7 +26,7 @@ TEST_F(PropOtherTest, EqualReservationHoursSwitchTheReservationOffAndTheRestIsSt
   page->reserve_end_list()->setCurrentIndex(9);
   page->auto_hash_box()->setChecked(false);
   EXPECT_TRUE(page->apply());
-  EXPECT_EQ(messages.shown,
+  EXPECT_EQ(messages.informed,
             QStringList{QStringLiteral("예약설정 에러: 시작시간과 종료시간이 같으면 안됩니다.\r\n\r\n예약기능을 취소합니다.")});
   EXPECT_FALSE(page->server_reserve_box()->isChecked());
   app::Settings reloaded(store, home.path());
@@ -43,7 +43,7 @@ TEST_F(PropOtherTest, DifferentReservationHoursAreStored) {
   page->reserve_end_list()->setCurrentIndex(23);
   page->server_reserve_repeat_box()->setChecked(true);
   EXPECT_TRUE(page->apply());
-  EXPECT_TRUE(messages.shown.isEmpty());
+  EXPECT_TRUE(messages.informed.isEmpty());
   app::StoredSettings v = settings.values();
   EXPECT_TRUE(v.use_server_reserve && v.use_server_reserve_repeat);
   EXPECT_EQ(v.server_reserve_start_time, 1u);
@@ -71,7 +71,7 @@ TEST_F(PropOtherTest, TheAutostartBoxWritesAndRemovesTheDesktopEntry) {
   page->autostart_box()->setChecked(false);
   ASSERT_TRUE(page->apply());
   EXPECT_FALSE(std::filesystem::exists(hooks.autostart_entry));
-  EXPECT_TRUE(messages.shown.isEmpty());
+  EXPECT_TRUE(messages.informed.isEmpty());
 }
 
 TEST_F(PropOtherTest, AnOutOfRangeDownloadChoiceShowsRowOne) {

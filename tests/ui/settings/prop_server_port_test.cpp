@@ -28,12 +28,12 @@ TEST_F(PropServerPortTest, PortsOutsideTheRangeAreRefusedByTestAndApply) {
   EXPECT_EQ(page->port_edit()->text(), QStringLiteral("9910"));
   EXPECT_FALSE(page->firewall_button()->isEnabled());
   for (const QString& typed : {QStringLiteral("0"), QStringLiteral("70000"), QString(), QStringLiteral("9x")}) {
-    messages.shown.clear();
+    messages.informed.clear();
     page->port_edit()->setText(typed);
     EXPECT_FALSE(page->apply()) << typed.toStdString();
     page->start_test();
     EXPECT_FALSE(page->test_running());
-    EXPECT_EQ(messages.shown, (QStringList{kRange, kRange})) << typed.toStdString();
+    EXPECT_EQ(messages.informed, (QStringList{kRange, kRange})) << typed.toStdString();
   }
   EXPECT_EQ(settings.values().share_port, 9910u) << "nothing stored";
 }
@@ -41,10 +41,10 @@ TEST_F(PropServerPortTest, PortsOutsideTheRangeAreRefusedByTestAndApply) {
 TEST_F(PropServerPortTest, ApplyStoresThePortAndSaysWhenItChanged) {
   auto page = open_page();
   ASSERT_TRUE(page->apply());
-  EXPECT_TRUE(messages.shown.isEmpty()) << "the same port is no change";
+  EXPECT_TRUE(messages.informed.isEmpty()) << "the same port is no change";
   page->port_edit()->setText(QStringLiteral("65535"));
   ASSERT_TRUE(page->apply());
-  EXPECT_EQ(messages.shown, QStringList{QStringLiteral("공유포트가 변경되었습니다. 프로그램을 종료후 다시 시작해주시기 바랍니다.")});
+  EXPECT_EQ(messages.informed, QStringList{QStringLiteral("공유포트가 변경되었습니다. 프로그램을 종료후 다시 시작해주시기 바랍니다.")});
   app::Settings reloaded(store, home.path());
   reloaded.Load();
   EXPECT_EQ(reloaded.values().share_port, 65535u);
@@ -86,7 +86,7 @@ TEST_F(PropServerPortTest, TheTestRunsOnAWorkerAndWritesItsLines) {
                          QStringLiteral("UDP를 검사합니다."), QStringLiteral("UDP %1포트: 서버접속불가").arg(port)})
                 .join('\n'));
   EXPECT_TRUE(page->test_button()->isEnabled());
-  EXPECT_TRUE(messages.shown.isEmpty());
+  EXPECT_TRUE(messages.informed.isEmpty());
 }
 
 }  // namespace

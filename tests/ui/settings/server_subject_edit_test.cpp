@@ -8,7 +8,7 @@ namespace dovel::ui::settings {
 namespace {
 
 using test_support::commit_text;
-using test_support::RecordingSink;
+using ui::test::RecordingMessageSink;
 
 const QString kTooLong = QStringLiteral("제목이 50바이트(한글25자, 영문 50자)가 넘으면 안됩니다.");
 
@@ -23,17 +23,17 @@ class ServerSubjectTyping : public ::testing::TestWithParam<TypingCase> {};
 
 TEST_P(ServerSubjectTyping, RefusesTheByteAfterTheFiftiethAndPutsTheTextBack) {
   const TypingCase& c = GetParam();
-  RecordingSink messages;
+  RecordingMessageSink messages;
   ServerSubjectEdit edit(messages);
   edit.set_initial_text(c.start);
   edit.setCursorPosition(static_cast<int>(c.start.size()));
   commit_text(&edit, c.typed);
   if (c.accepted) {
     EXPECT_EQ(edit.text(), c.start + c.typed);
-    EXPECT_TRUE(messages.shown.isEmpty());
+    EXPECT_TRUE(messages.informed.isEmpty());
   } else {
     EXPECT_EQ(edit.text(), c.start);
-    EXPECT_EQ(messages.shown, QStringList{kTooLong});
+    EXPECT_EQ(messages.informed, QStringList{kTooLong});
   }
 }
 
@@ -48,17 +48,17 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<TypingCase>& info) { return "Case" + std::to_string(info.index); });
 
 TEST(ServerSubjectEdit, TypingGoesOnAfterARefusalAndEmptyingTheBoxIsAllowed) {
-  RecordingSink messages;
+  RecordingMessageSink messages;
   ServerSubjectEdit edit(messages);
   edit.set_initial_text(QString(25, QChar(0xAC00)));
   commit_text(&edit, QStringLiteral("나"));
-  ASSERT_EQ(messages.shown.size(), 1);
+  ASSERT_EQ(messages.informed.size(), 1);
   edit.backspace();
   commit_text(&edit, QStringLiteral("나"));
   EXPECT_EQ(edit.text(), QString(24, QChar(0xAC00)) + QStringLiteral("나"));
   edit.clear();
   EXPECT_TRUE(edit.text().isEmpty());
-  EXPECT_EQ(messages.shown.size(), 1) << "an empty box while typing is no refusal";
+  EXPECT_EQ(messages.informed.size(), 1) << "an empty box while typing is no refusal";
 }
 
 }  // namespace

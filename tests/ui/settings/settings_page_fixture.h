@@ -15,24 +15,10 @@
 #include "app/settings.h"
 #include "platform/registry_store.h"
 #include "support/temp_folder.h"
-#include "ui/settings/message_sink.h"
+#include "ui/recording_message_sink.h"
 #include "ui/settings/settings_sheet_hooks.h"
 
 namespace dovel::ui::settings::test_support {
-
-// Keeps every message and question instead of showing a box; questions get `answer`.
-class RecordingSink final : public MessageSink {
- public:
-  void show(QWidget*, const QString& text) override { shown.append(text); }
-  bool ask(QWidget*, const QString& question) override {
-    asked.append(question);
-    return answer;
-  }
-
-  QStringList shown;
-  QStringList asked;
-  bool answer = true;
-};
 
 // Settings in a temporary store, loaded with their defaults, and hooks that touch nothing.
 class SettingsPageTest : public ::testing::Test {
@@ -48,7 +34,7 @@ class SettingsPageTest : public ::testing::Test {
   dovel::test::TempFolder home;
   platform::RegistryStore store{home / "config"};
   app::Settings settings{store, home.path()};
-  RecordingSink messages;
+  ui::test::RecordingMessageSink messages;
   SettingsSheetHooks hooks;
 };
 

@@ -34,8 +34,8 @@ TEST_F(SettingsSheetTest, ARefusingPageBecomesTheVisibleOneAndLaterPagesWait) {
   sheet.general_page()->title_edit()->setText(QStringLiteral("새 제목"));
   EXPECT_FALSE(sheet.apply_all());
   EXPECT_EQ(sheet.tabs()->currentWidget(), sheet.folder_page());
-  ASSERT_EQ(messages.shown.size(), 1);
-  EXPECT_TRUE(messages.shown[0].startsWith(QStringLiteral("다운폴더와 공유폴더 1번째 폴더와 같습니다.")));
+  ASSERT_EQ(messages.informed.size(), 1);
+  EXPECT_TRUE(messages.informed[0].startsWith(QStringLiteral("다운폴더와 공유폴더 1번째 폴더와 같습니다.")));
   EXPECT_EQ(settings.values().server_subject, "새 제목") << "the page before it applied";
 
   sheet.folder_page()->down_path_edit()->setText(QString::fromStdString(folder("받기")));

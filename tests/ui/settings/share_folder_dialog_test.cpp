@@ -13,7 +13,7 @@ namespace dovel::ui::settings {
 namespace {
 
 using share::EntryMode;
-using test_support::RecordingSink;
+using ui::test::RecordingMessageSink;
 
 enum class Folder { None, Root, Missing, Existing, ExistingWithSlash, Other };
 
@@ -49,17 +49,17 @@ class ShareFolderDialogChecks : public ::testing::TestWithParam<CheckCase> {
 // Each case would also fail the checks after its own, so the first failing check must be the one that speaks.
 TEST_P(ShareFolderDialogChecks, TheFirstFailingCheckSpeaksAndKeepsTheDialogOpen) {
   const CheckCase& c = GetParam();
-  RecordingSink messages;
+  RecordingMessageSink messages;
   const std::vector<share::SharedFolder> rows = {{"음악", path_of(Folder::Existing), 5}};
   CShareFolderDialog dialog(messages, nullptr, c.mode, rows, {"", "", 5});
   dialog.name_edit()->setText(c.name);
   dialog.folder_edit()->setText(QString::fromStdString(path_of(c.folder)));
   dialog.agree_button()->click();
   if (c.message.isEmpty()) {
-    EXPECT_TRUE(messages.shown.isEmpty()) << messages.shown.join('|').toStdString();
+    EXPECT_TRUE(messages.informed.isEmpty()) << messages.informed.join('|').toStdString();
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
   } else {
-    EXPECT_EQ(messages.shown, QStringList{c.message});
+    EXPECT_EQ(messages.informed, QStringList{c.message});
     EXPECT_NE(dialog.result(), QDialog::Accepted);
   }
 }
@@ -81,7 +81,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<CheckCase>& info) { return "Check" + std::to_string(info.index); });
 
 TEST(ShareFolderDialog, FriendAndSecretExcludeEachOtherAndTheFlagsFollowTheBoxes) {
-  RecordingSink messages;
+  RecordingMessageSink messages;
   CShareFolderDialog dialog(messages, nullptr, EntryMode::Add, {}, {"", "", share::SHARE_READ | share::SHARE_ADULT});
   EXPECT_EQ(dialog.entry().flags, uint32_t{share::SHARE_READ | share::SHARE_ADULT});
   dialog.friend_box()->click();
@@ -91,17 +91,17 @@ TEST(ShareFolderDialog, FriendAndSecretExcludeEachOtherAndTheFlagsFollowTheBoxes
   EXPECT_EQ(dialog.entry().flags, uint32_t{share::SHARE_READ | share::SHARE_ADULT | share::SHARE_SECRET});
   dialog.friend_box()->click();
   EXPECT_FALSE(dialog.secret_box()->isChecked());
-  EXPECT_TRUE(messages.shown.isEmpty());
+  EXPECT_TRUE(messages.informed.isEmpty());
   dialog.adult_box()->click();
-  ASSERT_EQ(messages.shown.size(), 1) << "clearing the adult box warns";
-  EXPECT_TRUE(messages.shown[0].startsWith(QStringLiteral("성인물과 음란물을 필히 구분해주시기 바랍니다.\r\n\r\n")));
+  ASSERT_EQ(messages.informed.size(), 1) << "clearing the adult box warns";
+  EXPECT_TRUE(messages.informed[0].startsWith(QStringLiteral("성인물과 음란물을 필히 구분해주시기 바랍니다.\r\n\r\n")));
   EXPECT_EQ(dialog.entry().flags, uint32_t{share::SHARE_READ | share::SHARE_FRIEND});
 }
 
 TEST(ShareFolderDialog, ThePickedFolderMustExistAndNotBeTheRoot) {
   dovel::test::TempFolder temp;
   std::filesystem::create_directories(temp / "pictures");
-  RecordingSink messages;
+  RecordingMessageSink messages;
   std::string offered;
   QString picker_title;
   FolderPicker picker = [&](QWidget*, const QString& title, const std::string&) -> std::optional<std::string> {
@@ -114,7 +114,7 @@ TEST(ShareFolderDialog, ThePickedFolderMustExistAndNotBeTheRoot) {
   dialog.choose_folder_button()->click();
   offered = "/";
   dialog.choose_folder_button()->click();
-  EXPECT_EQ(messages.shown, (QStringList{QStringLiteral("선택한 폴더가 존재하지 않습니다."), QStringLiteral("윈도우 루트폴더는 사용하실 수 없습니다.")}));
+  EXPECT_EQ(messages.informed, (QStringList{QStringLiteral("선택한 폴더가 존재하지 않습니다."), QStringLiteral("윈도우 루트폴더는 사용하실 수 없습니다.")}));
   EXPECT_TRUE(dialog.folder_edit()->text().isEmpty());
 
   offered = (temp / "pictures").string();
