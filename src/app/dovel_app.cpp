@@ -19,6 +19,15 @@
 
 namespace dovel::app {
 
+AppSetup app_setup(const ProgramOptions& options, const platform::DataHome& home) {
+  AppSetup setup;
+  setup.home = home;
+  setup.bind_address = options.bind_address;
+  setup.service_host = options.service_host;
+  setup.request_text = options.request;
+  return setup;
+}
+
 CDovelApp::CDovelApp(AppSetup setup) : setup_(std::move(setup)) {}
 
 CDovelApp::~CDovelApp() {

@@ -5,9 +5,10 @@
 #include <string>
 
 #include "app/download_system.h"
-#include "app/search_system.h"
 #include "app/launcher_channel.h"
 #include "app/local_databases.h"
+#include "app/program_options.h"
+#include "app/search_system.h"
 #include "app/settings.h"
 #include "app/single_instance.h"
 #include "mainframe/hub_front.h"
@@ -41,6 +42,10 @@ struct AppSetup {
   std::filesystem::path executable;
   server::PortTestTiming port_test_timing;
 };
+
+// The setup of a client started with these options on this data home; the
+// loop, the front, the prompt and the status log are the caller's to add.
+AppSetup app_setup(const ProgramOptions& options, const platform::DataHome& home);
 
 enum class StartOutcome {
   Running,     // the main frame runs: drive the loop

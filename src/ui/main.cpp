@@ -78,11 +78,7 @@ int main(int argc, char** argv) {
   mainframe::StatusLog status_log;
   ui::QtFront front(boxes);
 
-  app::AppSetup setup;
-  setup.home = *home;
-  setup.bind_address = options->bind_address;
-  setup.service_host = options->service_host;
-  setup.request_text = options->request;
+  app::AppSetup setup = app::app_setup(*options, *home);
   setup.loop = &loop;
   setup.front = &front;
   setup.prompt = &front;
