@@ -12,27 +12,10 @@
 #include "mainframe/message_ids.h"
 #include "share_peer.h"
 #include "support/loopback_address.h"
+#include "support/refusing_port.h"
 
 namespace dovel::download {
 namespace {
-
-// A port on a loopback address of its own that refuses every connection:
-// bound, never listening.
-class RefusingPort {
- public:
-  RefusingPort() : socket_(platform::create_tcp_socket()) {
-    sockaddr_in local{};
-    local.sin_family = AF_INET;
-    local.sin_addr.s_addr = address;
-    EXPECT_EQ(::bind(socket_.get(), reinterpret_cast<const sockaddr*>(&local), sizeof local), 0);
-    port = platform::local_port(socket_.get());
-  }
-  const platform::Ipv4 address = dovel::test::unique_loopback_address();
-  uint16_t port = 0;
-
- private:
-  platform::UniqueFd socket_;
-};
 
 class FixedLocator final : public PeerLocator {
  public:
@@ -57,7 +40,7 @@ class ConnectWorkerTest : public ::testing::Test {
   const platform::Ipv4 client_address = dovel::test::unique_loopback_address();
   test::SharePeer server{dovel::test::unique_loopback_address(), "owner"};
   FixedLocator locator;
-  RefusingPort refusing;
+  dovel::test::RefusingPort refusing;
 };
 
 TEST_F(ConnectWorkerTest, AShareServerAsksForTheRequestAndSeesTheClientsAddress) {

@@ -25,6 +25,7 @@
 #include "service/service_socket.h"
 #include "share_peer.h"
 #include "support/loopback_address.h"
+#include "support/refusing_port.h"
 #include "support/temp_folder.h"
 #include "util/log_files.h"
 
@@ -58,24 +59,6 @@ class FreeContent final : public PaidContent {
   bool charge_paid_download(const service::SessionIdentity&, const std::string&) override { return true; }
   bool paid_download_confirmed(const std::string&) override { return true; }
   std::atomic<int64_t> asked_megabytes{0};
-};
-
-// A port on a loopback address of its own that refuses every connection:
-// bound, never listening.
-class RefusingPort {
- public:
-  RefusingPort() : socket_(platform::create_tcp_socket()) {
-    sockaddr_in local{};
-    local.sin_family = AF_INET;
-    local.sin_addr.s_addr = address;
-    EXPECT_EQ(::bind(socket_.get(), reinterpret_cast<const sockaddr*>(&local), sizeof local), 0);
-    port = platform::local_port(socket_.get());
-  }
-  const platform::Ipv4 address = dovel::test::unique_loopback_address();
-  uint16_t port = 0;
-
- private:
-  platform::UniqueFd socket_;
 };
 
 // One server of the service: reads a frame on each connection and answers it.
@@ -240,7 +223,7 @@ class TransferFixture : public ::testing::Test {
     return dovel::test::read_file(file);
   }
 
-  RefusingPort nowhere;
+  dovel::test::RefusingPort nowhere;
   SharePeer client{dovel::test::unique_loopback_address(), "downloader"};
   std::vector<std::unique_ptr<SharePeer>> servers;
   mainframe::TransferMeter meter;
