@@ -1,7 +1,5 @@
 #include "download/queue_restore.h"
 
-#include <fcntl.h>
-
 #include <mutex>
 #include <set>
 
@@ -10,8 +8,6 @@
 #include "download/download_paths.h"
 #include "download/download_records.h"
 #include "download/source_list.h"
-#include "platform/safe_path.h"
-#include "platform/socket.h"
 #include "share/file_hash.h"
 #include "util/text.h"
 
@@ -38,10 +34,7 @@ bool is_well_formed(const QueuedRow& row) {
 bool finished_in_place(const QueuedRow& row, const std::filesystem::path& download_folder) {
   std::optional<std::filesystem::path> folder = target_folder_path(download_folder, row.sub_folder);
   if (!folder) return false;
-  platform::UniqueFd file(platform::open_regular_file(*folder / row.file_name, O_RDONLY));
-  if (!file.valid()) return false;
-  share::FileSampleSource source(file.get());
-  std::optional<share::FileHash> hash = share::sampled_md5(source);
+  std::optional<share::FileHash> hash = share::sampled_md5_of_file(*folder / row.file_name);
   return hash && util::iequals_ascii(*hash, row.hash);
 }
 
