@@ -28,7 +28,7 @@ AppSetup app_setup(const ProgramOptions& options, const platform::DataHome& home
   return setup;
 }
 
-CDovelApp::CDovelApp(AppSetup setup) : setup_(std::move(setup)) {}
+CDovelApp::CDovelApp(AppSetup setup) : setup_(std::move(setup)), profile_(setup_.home.profile_file()) {}
 
 CDovelApp::~CDovelApp() {
   // Nothing may post to the hub once it goes; the hub joins its own threads
@@ -102,7 +102,8 @@ StartOutcome CDovelApp::InitInstance() {
   hub.search_results = &search_results_;
   main_frame_ = std::make_unique<mainframe::CMainFrame>(std::move(hub));
   main_frame_->set_subtitle_switch(ServiceSwitches::psub());
-  downloads_ = std::make_unique<DownloadSystem>(*settings_, databases_.info, *main_frame_, *setup_.loop, endpoints_);
+  downloads_ = std::make_unique<DownloadSystem>(*settings_, databases_.info, *main_frame_, *setup_.loop, endpoints_,
+                                                BrowseFrontParts{setup_.browser_front, &profile_});
   search_ = std::make_unique<SearchSystem>(*settings_, *main_frame_, *setup_.loop, endpoints_,
                                            [front = setup_.front] { front->ask_for_login(); });
   search_results_.attach(&search_->client());

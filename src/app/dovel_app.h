@@ -17,6 +17,7 @@
 #include "mainframe/message_loop.h"
 #include "mainframe/status_log.h"
 #include "platform/data_home.h"
+#include "platform/profile_ini.h"
 #include "platform/registry_store.h"
 #include "server/port_check.h"
 
@@ -36,6 +37,8 @@ struct AppSetup {
   mainframe::HubFront* front = nullptr;
   mainframe::UserPrompt* prompt = nullptr;
   mainframe::StatusLog* status_log = nullptr;
+  // The browse window's side: password prompts and tab switches (none: never prompts).
+  browse::BrowserFront* browser_front = nullptr;
   mainframe::HubParts parts;
   // The desktop client registers itself as the dovel:// handler; the headless one does not.
   bool register_url_protocol = false;
@@ -70,6 +73,8 @@ class CDovelApp {
   Settings& settings() { return *settings_; }
   SearchSystem& search() { return *search_; }
   const service::ServiceEndpoints& endpoints() const { return endpoints_; }
+  // The data home's profile file: window placement and the views' choices.
+  platform::ProfileIni& profile() { return profile_; }
 
  private:
   bool end_start(const std::string& message);
@@ -78,6 +83,7 @@ class CDovelApp {
   void open_channels();
 
   AppSetup setup_;
+  platform::ProfileIni profile_;
   util::CLaunchRequest request_;
   service::ServiceEndpoints endpoints_;
   std::unique_ptr<FirstInstance> instance_;

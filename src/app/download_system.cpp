@@ -56,7 +56,8 @@ download::TransferContext transfer_context(Settings& settings, db::InfoDatabase&
 }
 
 browse::BrowseContext browse_context(Settings& settings, mainframe::CMainFrame& hub, mainframe::MessageTarget& loop,
-                                     const service::ServiceEndpoints& endpoints, browse::DownloadAdder& adder) {
+                                     const service::ServiceEndpoints& endpoints, browse::DownloadAdder& adder,
+                                     const BrowseFrontParts& front) {
   browse::BrowseContext context;
   context.settings = &settings;
   context.session = &hub.session();
@@ -65,13 +66,15 @@ browse::BrowseContext browse_context(Settings& settings, mainframe::CMainFrame& 
   context.scratch = &hub.scratch_store();
   context.hub = &loop;
   context.own_server_address = endpoints.bind_address;
+  context.front = front.front;
+  context.profile = front.profile;
   return context;
 }
 
 }  // namespace
 
 DownloadSystem::DownloadSystem(Settings& settings, db::InfoDatabase& info, mainframe::CMainFrame& hub, mainframe::MessageTarget& loop,
-                               const service::ServiceEndpoints& endpoints)
+                               const service::ServiceEndpoints& endpoints, BrowseFrontParts browse_front)
     : hub_(hub),
       paid_(endpoints, hub.session(), settings),
       locator_(endpoints),
@@ -80,7 +83,7 @@ DownloadSystem::DownloadSystem(Settings& settings, db::InfoDatabase& info, mainf
       queue_host_(settings, hub, loop),
       manager_(info, runner_, queue_host_, platform::system_clock()),
       adder_(manager_),
-      browser_(browse_context(settings, hub, loop, endpoints, adder_)),
+      browser_(browse_context(settings, hub, loop, endpoints, adder_, browse_front)),
       downloads_part_(manager_, loop,
                       [endpoints](const std::string& user_id) {
                         // The look-up servers are asked from a random one on, as every look-up does.

@@ -35,13 +35,21 @@ class ServicePaidContent final : public download::PaidContent, public download::
   Settings& settings_;
 };
 
+// What the front gives the remote browser: the window that asks for folder
+// passwords and switches tabs (none: the headless program, which never prompts)
+// and the profile its sort choice is kept in (none: not kept).
+struct BrowseFrontParts {
+  browse::BrowserFront* front = nullptr;
+  platform::ProfileIni* profile = nullptr;
+};
+
 // The downloading side of the program, made once the hub exists: the transfer
 // runs, the download queue (restored from the info database), the remote
 // browser, and the parts the hub and the control socket drive.
 class DownloadSystem {
  public:
   DownloadSystem(Settings& settings, db::InfoDatabase& info, mainframe::CMainFrame& hub, mainframe::MessageTarget& loop,
-                 const service::ServiceEndpoints& endpoints);
+                 const service::ServiceEndpoints& endpoints, BrowseFrontParts browse_front = {});
   ~DownloadSystem();
   DownloadSystem(const DownloadSystem&) = delete;
   DownloadSystem& operator=(const DownloadSystem&) = delete;

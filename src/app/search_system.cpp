@@ -22,9 +22,38 @@ search::SearchSettings stored_search_settings(SettingsRegistry& registry) {
   return settings;
 }
 
-void HubSearchObserver::search_stopped(uint32_t number) { hub_.post({mainframe::UM_SEARCH_STOPPED, number, 0, nullptr}); }
+void HubSearchObserver::attach_window(search::SearchObserver* window) {
+  std::lock_guard guard(window_lock_);
+  window_ = window;
+}
 
-void HubSearchObserver::user_message(const std::string& text) { util::LogSystem("%s", text.c_str()); }
+template <typename Call>
+void HubSearchObserver::tell_window(Call call) {
+  std::lock_guard guard(window_lock_);
+  if (window_ != nullptr) call(*window_);
+}
+
+void HubSearchObserver::search_started(uint32_t number) {
+  tell_window([number](search::SearchObserver& window) { window.search_started(number); });
+}
+
+void HubSearchObserver::sending_done(uint32_t number) {
+  tell_window([number](search::SearchObserver& window) { window.sending_done(number); });
+}
+
+void HubSearchObserver::results_changed(uint32_t number) {
+  tell_window([number](search::SearchObserver& window) { window.results_changed(number); });
+}
+
+void HubSearchObserver::search_stopped(uint32_t number) {
+  hub_.post({mainframe::UM_SEARCH_STOPPED, number, 0, nullptr});
+  tell_window([number](search::SearchObserver& window) { window.search_stopped(number); });
+}
+
+void HubSearchObserver::user_message(const std::string& text) {
+  util::LogSystem("%s", text.c_str());
+  tell_window([&text](search::SearchObserver& window) { window.user_message(text); });
+}
 
 void SearchPart::search_words(const std::string& words) {
   search::SearchRequest request;
@@ -45,13 +74,15 @@ void SearchPart::search_hashes(const util::CLaunchRequest& launch) {
   start(request);
 }
 
-void SearchPart::start(const search::SearchRequest& request) {
-  if (!client_.start(request).needs_login) return;
+search::StartOutcome SearchPart::start(const search::SearchRequest& request) {
+  search::StartOutcome outcome = client_.start(request);
+  if (!outcome.needs_login) return outcome;
   {
     std::lock_guard guard(lock_);
     waiting_ = request;
   }
   if (ask_for_login_) ask_for_login_();
+  return outcome;
 }
 
 void SearchPart::login_done() {

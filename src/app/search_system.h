@@ -32,15 +32,26 @@ class ResultSinkSlot final : public server::SearchResultSink {
 search::SearchSettings stored_search_settings(SettingsRegistry& registry);
 
 // What a search tells the program: the hub hears of its end (an exit waits for
-// it), the user of a refused input.
+// it), the user of a refused input; a search window, once attached, hears all.
 class HubSearchObserver final : public search::SearchObserver {
  public:
   explicit HubSearchObserver(mainframe::MessageTarget& hub) : hub_(hub) {}
+  // The window's observer (null detaches it); it must outlive its attachment.
+  void attach_window(search::SearchObserver* window);
+
+  void search_started(uint32_t number) override;
+  void sending_done(uint32_t number) override;
+  void results_changed(uint32_t number) override;
   void search_stopped(uint32_t number) override;
   void user_message(const std::string& text) override;
 
  private:
+  template <typename Call>
+  void tell_window(Call call);
+
   mainframe::MessageTarget& hub_;
+  std::mutex window_lock_;
+  search::SearchObserver* window_ = nullptr;
 };
 
 // The search as the hub drives it for dovel:// requests and the exit. A search
@@ -56,9 +67,11 @@ class SearchPart final : public mainframe::SearchControl {
   void search_text(const util::CLaunchRequest& request) override;
   void search_hashes(const util::CLaunchRequest& request) override;
   void login_done() override;
+  // Starts the search; one that needs a login first waits for it (and the
+  // login window is asked for).
+  search::StartOutcome start(const search::SearchRequest& request);
 
  private:
-  void start(const search::SearchRequest& request);
 
   search::SearchClient& client_;
   std::function<void()> ask_for_login_;
@@ -73,7 +86,10 @@ class SearchSystem {
                std::function<void()> ask_for_login);
 
   search::SearchClient& client() { return client_; }
+  // The search window's observer, told everything the search tells; null detaches.
+  void attach_window(search::SearchObserver* window) { observer_.attach_window(window); }
   mainframe::SearchControl* part() { return &part_; }
+  SearchPart& starter() { return part_; }
 
  private:
   HubSearchObserver observer_;

@@ -79,6 +79,8 @@ class Settings {
   bool set_shared_folders(std::vector<share::SharedFolder> folders);
 
   SettingsRegistry& registry() { return registry_; }
+  // The data home: the databases and the log folders are below it.
+  const std::filesystem::path& program_folder() const { return program_folder_; }
 
   // Run-time values, not stored.
   std::atomic<bool> server_usable{false};

@@ -86,6 +86,17 @@ bool RemoteBrowser::is_privileged() const {
   return record.privilege_a != 0 || record.privilege_b != 0;
 }
 
+void RemoteBrowser::set_change_listener(std::function<void()> listener) {
+  std::lock_guard guard(listener_lock_);
+  listener_ = std::move(listener);
+}
+
+void RemoteBrowser::changed_locked() {
+  changed_.notify_all();
+  std::lock_guard guard(listener_lock_);
+  if (listener_) listener_();
+}
+
 void RemoteBrowser::say(const std::string& text) {
   std::lock_guard guard(state_lock_);
   say_locked(text);
@@ -95,7 +106,7 @@ void RemoteBrowser::say_locked(const std::string& text) {
   util::LogSystem("%s", text.c_str());
   messages_.push_back(text);
   while (messages_.size() > kKeptMessages) messages_.pop_front();
-  changed_.notify_all();
+  changed_locked();
 }
 
 void RemoteBrowser::tell_no_server(const std::string& user_id) {
@@ -271,7 +282,7 @@ void RemoteBrowser::on_connected(uint64_t generation, const ClientControlSession
     if (!current_generation(generation)) return;
     view_.connected = true;
     copy_session_flags_locked(session);
-    changed_.notify_all();
+    changed_locked();
   }
   if (context_.front != nullptr) context_.front->show_browse_tab();
 }
@@ -296,7 +307,7 @@ void RemoteBrowser::on_listing(uint64_t generation, const ClientControlSession& 
   view_.up_enabled = !view_.current_path.empty() || view_.origin >= 0;
   ++counters_.listings;
   view_.listings = counters_.listings;
-  changed_.notify_all();
+  changed_locked();
 }
 
 void RemoteBrowser::on_status(uint64_t generation, const ClientControlSession& session, const ServerStatusLines& lines) {
@@ -305,7 +316,7 @@ void RemoteBrowser::on_status(uint64_t generation, const ClientControlSession& s
   copy_session_flags_locked(session);
   view_.speed_line = lines.speed;
   view_.transfers_line = lines.transfers;
-  changed_.notify_all();
+  changed_locked();
 }
 
 void RemoteBrowser::on_identity(uint64_t generation, const ClientControlSession& session, const PeerIdentity& identity) {
@@ -324,7 +335,7 @@ void RemoteBrowser::on_identity(uint64_t generation, const ClientControlSession&
   }
   view_.home_page_url = home_page_url(context_.endpoints.web_base, identity.user_id);
   if (session.own_server()) folder_password_ = own_password;
-  changed_.notify_all();
+  changed_locked();
 }
 
 void RemoteBrowser::on_intro(uint64_t generation, const PeerIntroReply& intro) {
@@ -334,7 +345,7 @@ void RemoteBrowser::on_intro(uint64_t generation, const PeerIntroReply& intro) {
   std::lock_guard guard(state_lock_);
   if (!current_generation(generation)) return;
   view_.intro = std::move(kept);
-  changed_.notify_all();
+  changed_locked();
 }
 
 void RemoteBrowser::on_message(uint64_t generation, const std::string& text) {
@@ -352,14 +363,14 @@ void RemoteBrowser::on_password_refused(uint64_t generation) {
   if (!current_generation(generation)) return;
   folder_password_.clear();
   ++counters_.refusals;
-  changed_.notify_all();
+  changed_locked();
 }
 
 void RemoteBrowser::on_access_refused(uint64_t generation) {
   std::lock_guard guard(state_lock_);
   if (!current_generation(generation)) return;
   ++counters_.refusals;
-  changed_.notify_all();
+  changed_locked();
 }
 
 bool RemoteBrowser::on_file_hash(uint64_t generation, const ClientControlSession& session, const FileHashReply& reply) {
@@ -395,7 +406,7 @@ void RemoteBrowser::on_ended(uint64_t generation) {
   view_.listings = listings;
   idle_armed_ = false;
   ++counters_.ends;
-  changed_.notify_all();
+  changed_locked();
 }
 
 // --- Requests --------------------------------------------------------------------
@@ -593,7 +604,7 @@ void RemoteBrowser::set_sort(int column_index, bool ascending) {
     view_.sort_column = static_cast<int>(column);
     view_.sort_ascending = ascending;
     sort_rows(view_.rows, column, ascending);
-    changed_.notify_all();
+    changed_locked();
   }
   if (context_.profile != nullptr) context_.profile->write_int(kProfileSection, kSortProfileValue, static_cast<int>(column));
 }

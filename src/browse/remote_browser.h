@@ -4,6 +4,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -106,6 +107,10 @@ class RemoteBrowser {
   bool save_history();
 
   BrowserSnapshot snapshot() const;
+  // Called whenever the snapshot changed, from whichever thread changed it and
+  // with the browser's state locked: it may only hand the news on (post), never
+  // call back into the browser.
+  void set_change_listener(std::function<void()> listener);
   ListingMark mark() const;
   // Waits until a listing arrived, the folder request was refused or the
   // session ended, after `since`.
@@ -148,6 +153,8 @@ class RemoteBrowser {
   size_t send_locked(const std::string& payload);
   std::optional<ListingRow> find_row(const std::string& name) const;
   void stop_locked();
+  // The snapshot changed: wakes the waiters and tells the listener.
+  void changed_locked();
 
   BrowseContext context_;
   util::ScratchStore own_scratch_;
@@ -172,6 +179,10 @@ class RemoteBrowser {
   ListingMark counters_;
   bool idle_armed_ = false;
   platform::Tick last_action_ = 0;
+
+  // Taken after state_lock_.
+  std::mutex listener_lock_;
+  std::function<void()> listener_;
 };
 
 }  // namespace dovel::browse

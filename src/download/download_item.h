@@ -56,6 +56,10 @@ struct ItemSnapshot {
   std::vector<ConnectionView> connections;
   std::string target_folder;
   std::string sub_folder;
+  std::string download_folder;
+  int paid_state = 255;  // 255 = not yet asked
+  int64_t price = 0;
+  std::string copyright_text;
 };
 
 // One queued file. The manager creates it and owns it; a run (the transfer of

@@ -50,6 +50,10 @@ ItemSnapshot take_snapshot(DownloadItem& item, int64_t now_ms, int64_t& current_
   shown.sources = item.sources;
   shown.connections = item.connections;
   shown.sub_folder = item.sub_folder;
+  shown.download_folder = item.download_folder;
+  shown.paid_state = item.paid_state;
+  shown.price = item.price;
+  shown.copyright_text = item.copyright_text;
   shown.target_folder = target_folder_text(item.download_folder, item.sub_folder);
   if (shown.state == ItemState::Transferring) {
     measure_speeds(item, now_ms, current_speed, shown);

@@ -18,7 +18,9 @@ struct TransferStatus {
 // most of it out, since the status log already says what happened. Called on
 // the hub's thread.
 // The main window's views, shown one at a time.
+inline constexpr int kViewServerList = 1;
 inline constexpr int kViewSearch = 2;
+inline constexpr int kViewBrowse = 3;
 inline constexpr int kViewTransfers = 4;
 
 class HubFront {

@@ -159,6 +159,11 @@ class CMainFrame final : public MessageHandler {
   // connection makes, in the background; the registration follows as after
   // the relogin timer. Any thread.
   void reconnect_in_background() { relogin_and_register(); }
+  // The server-list window's refresh: every channel's list is fetched in the
+  // background and comes to the front.
+  void refresh_server_lists();
+  // The service's file-information page of a file, in a small browser window.
+  void open_file_info_page(const std::string& hash, const std::string& size, const std::string& name);
   // Hands a completed download to the subtitle upload when the service asks for them.
   bool QueueSubtitleUpload(const std::string& path);
   void set_subtitle_uploader(MessageTarget* uploader) { subtitle_uploader_ = uploader; }
@@ -192,7 +197,6 @@ class CMainFrame final : public MessageHandler {
   void refresh_registration(bool reset, bool reconnect);
   void register_server();
   void reopen_file_index();
-  void refresh_server_lists();
   void relogin_and_register();
   void on_relogin_done(bool connected);
   void check_warnings();

@@ -113,10 +113,13 @@ void CMainFrame::carry_out_pending_request() {
 void CMainFrame::file_info_reply(const std::string& text) {
   const std::vector<std::string> fields = util::split(text, '|');
   if (fields.size() < 3) return;
-  front_.open_page_window(setup_.endpoints.web_base +
-                          util::string_printf("/client/srh_fileid.html?q_id_fid=%s&q_no_fsize=%s&q_nm_fid=%s",
-                                              util::EncodeWire(fields[0]).c_str(), util::EncodeWire(fields[1]).c_str(),
-                                              util::EncodeWire(fields[2]).c_str()));
+  open_file_info_page(fields[0], fields[1], fields[2]);
+}
+
+void CMainFrame::open_file_info_page(const std::string& hash, const std::string& size, const std::string& name) {
+  front_.open_page_window(setup_.endpoints.web_base + util::string_printf("/client/srh_fileid.html?q_id_fid=%s&q_no_fsize=%s&q_nm_fid=%s",
+                                                                          util::EncodeWire(hash).c_str(), util::EncodeWire(size).c_str(),
+                                                                          util::EncodeWire(name).c_str()));
 }
 
 void CMainFrame::file_link_reply(const std::string& text) {

@@ -6,7 +6,9 @@
 
 #include "app/search_commands.h"
 #include "app/search_system.h"
+#include "mainframe/message_ids.h"
 #include "support/loopback_address.h"
+#include "support/recording_target.h"
 
 namespace dovel::app {
 namespace {
@@ -80,6 +82,37 @@ TEST_F(SearchPartTest, ControlCommandsCheckTheirWordsAndAnswerTheSearch) {
   EXPECT_NE(command("results", "12x").find("results takes a search number"), std::string::npos);
   EXPECT_NE(command("stop-search", "").find("\"ok\":true"), std::string::npos);
   EXPECT_NE(command("stop-search", "now").find("\"ok\":false"), std::string::npos);
+}
+
+// The window's observer: everything the search tells, only while attached.
+class CountingObserver final : public search::SearchObserver {
+ public:
+  void search_started(uint32_t) override { ++told; }
+  void sending_done(uint32_t) override { ++told; }
+  void results_changed(uint32_t) override { ++told; }
+  void search_stopped(uint32_t) override { ++told; }
+  void user_message(const std::string&) override { ++told; }
+  int told = 0;
+};
+
+TEST(HubSearchObserverTest, TheHubHearsOfEveryEndAndTheWindowOfAllWhileAttached) {
+  test::RecordingTarget hub;
+  HubSearchObserver observer(hub);
+  CountingObserver window;
+  observer.attach_window(&window);
+  observer.search_started(7);
+  observer.results_changed(7);
+  observer.sending_done(7);
+  observer.user_message("검색어를 입력하세요.");
+  observer.search_stopped(7);
+  EXPECT_EQ(window.told, 5);
+  observer.attach_window(nullptr);
+  observer.results_changed(8);
+  observer.search_stopped(8);
+  EXPECT_EQ(window.told, 5);
+  ASSERT_EQ(hub.seen().size(), 2U);
+  EXPECT_EQ(hub.seen()[0].id, mainframe::UM_SEARCH_STOPPED);
+  EXPECT_EQ(hub.seen()[1].wparam, 8U);
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 // loopback address of its own.
 #include <gtest/gtest.h>
 
+#include <atomic>
+
 #include "browse/browse_fixture.h"
 #include "browse/remote_browser.h"
 #include "mainframe/message_ids.h"
@@ -129,6 +131,22 @@ TEST_F(RemoteBrowserTest, BrowsesTheTopLevelAndWalksThroughAShare) {
   EXPECT_EQ(browser.snapshot().current_path, "");
   EXPECT_FALSE(browser.open_entry("..")) << "the back row without an origin does nothing";
   EXPECT_FALSE(browser.open_entry("no such entry"));
+}
+
+TEST_F(RemoteBrowserTest, TheChangeListenerHearsOfEveryChangeUntilItIsDetached) {
+  RemoteBrowser browser(browse_context());
+  std::atomic<int> changes{0};
+  browser.set_change_listener([&changes] { ++changes; });
+  open(browser);
+  const int after_listing = changes;
+  EXPECT_GT(after_listing, 0) << "the session's start and its listing change the snapshot";
+  browser.set_sort(1, false);
+  EXPECT_GT(changes, after_listing);
+  browser.set_change_listener({});
+  const int detached = changes;
+  browser.set_sort(0, true);
+  browser.stop_session();
+  EXPECT_EQ(changes, detached);
 }
 
 TEST_F(RemoteBrowserTest, TheBackRowReturnsToTheOriginTab) {

@@ -1,0 +1,165 @@
+// The status question of the server list's "서버정보": against the real share
+// server, and against servers that answer wrongly, slowly or not at all.
+#include "browse/server_info_query.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+#include "platform/cp949.h"
+#include "server/server_fixture.h"
+#include "service/frame.h"
+#include "support/loopback_address.h"
+#include "util/little_endian.h"
+
+namespace dovel::browse {
+namespace {
+
+constexpr int kWaitMs = 10000;
+// Short enough that the silent cases end quickly, long enough for a loaded machine to connect.
+constexpr int kShortTimeoutMs = 1500;
+
+std::string frame(std::string_view payload) { return service::build_keyed_length_frame(payload); }
+
+std::string length_word(uint32_t length) {
+  std::string word;
+  util::append_u32(word, length ^ service::kScrambleKey);
+  return word;
+}
+
+std::string with_zero(std::string text) {
+  text += '\0';
+  return text;
+}
+
+// Accepts one connection on a loopback address of its own, reads the kind
+// byte, writes its script and waits for the client to go.
+class ScriptedServer {
+ public:
+  explicit ScriptedServer(std::vector<std::string> script) : address_(test::unique_loopback_address()), script_(std::move(script)) {
+    listener_.reset(platform::make_tcp_listener(address_, 0, 1));
+    port_ = platform::local_port(listener_.get());
+    thread_ = std::thread([this] { serve(); });
+  }
+  ~ScriptedServer() {
+    platform::shutdown_socket(listener_.get());
+    if (const int connection = connection_; connection >= 0) platform::shutdown_socket(connection);
+    thread_.join();
+  }
+
+  platform::Ipv4 address() const { return address_; }
+  uint16_t port() const { return port_; }
+  char kind() const { return kind_; }
+
+ private:
+  void serve() {
+    if (platform::wait_readable(listener_.get(), kWaitMs) != platform::WaitResult::Ready) return;
+    client_.reset(::accept(listener_.get(), nullptr, nullptr));
+    if (!client_.valid()) return;
+    connection_ = client_.get();
+    char byte = 0;
+    if (platform::receive_some(client_.get(), &byte, 1, kWaitMs) != 1) return;
+    kind_ = byte;
+    for (const std::string& piece : script_) {
+      if (platform::send_all(client_.get(), piece.data(), piece.size()) < 0) return;
+    }
+    char sink[1024];
+    while (platform::receive_some(client_.get(), sink, sizeof sink, kWaitMs) > 0) {
+    }
+  }
+
+  platform::Ipv4 address_;
+  platform::UniqueFd listener_;
+  platform::UniqueFd client_;  // closed only after the thread ended
+  uint16_t port_ = 0;
+  std::vector<std::string> script_;
+  std::atomic<int> connection_{-1};
+  std::atomic<char> kind_{0};
+  std::thread thread_;
+};
+
+class ServerInfoFromShareServerTest : public server::ShareServerFixture {
+ protected:
+  void SetUp() override {
+    ShareServerFixture::SetUp();
+    context.bind_address = test::unique_loopback_address();
+    start_server();
+  }
+};
+
+TEST_F(ServerInfoFromShareServerTest, OwnerLimitRunningUploadsAndSpeed) {
+  meter.running_uploads = 2;
+  meter.upload_speed = 5120 + 512;
+  const std::optional<ServerInfo> info = query_server_info(context.bind_address, server->port());
+  ASSERT_TRUE(info);
+  EXPECT_EQ(*info, (ServerInfo{"owner", static_cast<int64_t>(settings.values().max_upload), 2, "5.50"}));
+}
+
+TEST_F(ServerInfoFromShareServerTest, RunningUploadsNeverAboveTheLimit) {
+  meter.running_uploads = 1000;
+  const std::optional<ServerInfo> info = query_server_info(context.bind_address, server->port());
+  ASSERT_TRUE(info);
+  EXPECT_EQ(info->current_uploads, info->max_uploads);
+}
+
+TEST_F(ServerInfoFromShareServerTest, NoServerNoAnswer) {
+  const uint16_t port = server->port();
+  server.reset();
+  EXPECT_FALSE(query_server_info(context.bind_address, port, kShortTimeoutMs));
+}
+
+TEST(ServerInfoQueryTest, AnswersThatAreNotAStatus) {
+  const std::string keep_alive = length_word(0);
+  const std::string valid = with_zero("Ipeer\a5\a1\a2.25");
+  std::string many_keep_alives;
+  for (int i = 0; i < 40; ++i) many_keep_alives += keep_alive;
+  struct Case {
+    const char* why;
+    std::vector<std::string> script;
+    bool answered;
+  } cases[] = {
+      {"a plain answer", {"OKKK", frame(valid)}, true},
+      {"without its terminating zero", {"OKKK", frame("Ipeer\a5\a1\a2.25")}, true},
+      {"keep-alives before the answer are skipped", {"OKKK", keep_alive, keep_alive, frame(valid)}, true},
+      {"a busy server", {"OVER"}, false},
+      {"no status word", {}, false},
+      {"five fields", {"OKKK", frame(with_zero("Ipeer\a5\a1\a2.25\aextra"))}, false},
+      {"three fields", {"OKKK", frame(with_zero("Ipeer\a5\a1"))}, false},
+      {"another letter", {"OKKK", frame(with_zero("Hpeer\a5\a1\a2.25"))}, false},
+      {"a count that is no number", {"OKKK", frame(with_zero("Ipeer\afive\a1\a2.25"))}, false},
+      {"a negative count", {"OKKK", frame(with_zero("Ipeer\a5\a-1\a2.25"))}, false},
+      {"a speed that is no number", {"OKKK", frame(with_zero("Ipeer\a5\a1\a2.2.5"))}, false},
+      {"an ID that is not CP949", {"OKKK", frame(with_zero("I\xff\xff\a5\a1\a2.25"))}, false},
+      {"an ID longer than any ID", {"OKKK", frame(with_zero("Iabcdefghijklmnop\a5\a1\a2.25"))}, false},
+      {"a length beyond any status", {"OKKK", length_word(10 * 1024 * 1024), "I"}, false},
+      {"a frame cut short", {"OKKK", length_word(40), "Ipeer"}, false},
+      {"keep-alives without end", {"OKKK", many_keep_alives}, false},
+      {"silence after the status word", {"OKKK"}, false},
+  };
+  for (const Case& c : cases) {
+    ScriptedServer server(c.script);
+    const std::optional<ServerInfo> info = query_server_info(server.address(), server.port(), kShortTimeoutMs);
+    EXPECT_EQ(info.has_value(), c.answered) << c.why;
+    if (info) {
+      EXPECT_EQ(*info, (ServerInfo{"peer", 5, 1, "2.25"})) << c.why;
+      EXPECT_EQ(server.kind(), '&') << "the side channel's kind byte";
+    }
+  }
+}
+
+TEST(ServerInfoQueryTest, HangulIdComesBackAsUtf8) {
+  const std::string answer = "I" + *platform::utf8_to_cp949("주인장") + "\a3\a0\a0.00";
+  ScriptedServer server({"OKKK", frame(with_zero(answer))});
+  const std::optional<ServerInfo> info = query_server_info(server.address(), server.port(), kShortTimeoutMs);
+  ASSERT_TRUE(info);
+  EXPECT_EQ(info->user_id, "주인장");
+}
+
+TEST(ServerInfoQueryTest, NothingAskedOfNoAddress) {
+  EXPECT_FALSE(query_server_info(0, 9910));
+  EXPECT_FALSE(query_server_info(test::unique_loopback_address(), 0));
+}
+
+}  // namespace
+}  // namespace dovel::browse
