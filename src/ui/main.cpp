@@ -19,9 +19,10 @@
 
 #include "mainframe/message_ids.h"
 #include "platform/data_home.h"
-#include "platform/profile_ini.h"
 #include "server/startup_port_check.h"
+#include "ui/app/desktop_browser_front.h"
 #include "ui/app/desktop_core.h"
+#include "ui/app/desktop_views.h"
 #include "ui/app/desktop_windows.h"
 #include "ui/app/qt_message_loop.h"
 #include "ui/app/screenshot_run.h"
@@ -77,12 +78,14 @@ int main(int argc, char** argv) {
   ui::StopSignals stop_signals(loop);
   mainframe::StatusLog status_log;
   ui::QtFront front(boxes);
+  ui::DesktopBrowserFront browser_front(loop, boxes);
 
   app::AppSetup setup = app::app_setup(*options, *home);
   setup.loop = &loop;
   setup.front = &front;
   setup.prompt = &front;
   setup.status_log = &status_log;
+  setup.browser_front = &browser_front;
   setup.register_url_protocol = true;
   setup.executable = own_executable();
   app::CDovelApp application(setup);
@@ -96,12 +99,14 @@ int main(int argc, char** argv) {
   if (outcome == app::StartOutcome::HandedOver) return 0;
   if (outcome == app::StartOutcome::Ended) return 1;
 
-  platform::ProfileIni profile(home->profile_file());
   ui::CMainFrameWindow::Options window_options;
-  window_options.profile = &profile;
+  window_options.profile = &application.profile();
   mainframe::CMainFrame& hub = application.main_frame();
   ui::DesktopWindows windows(application, home->root, setup.executable, boxes);
-  ui::CMainFrameWindow window(ui::make_window_core(application, status_log, loop), windows.openers(), window_options);
+  ui::DesktopViews views(application, windows, browser_front, loop);
+  ui::WindowOpeners openers = windows.openers();
+  views.add_to(openers);
+  ui::CMainFrameWindow window(ui::make_window_core(application, status_log, loop), std::move(openers), window_options);
   front.attach_window(&window);
   loop.attach(&windows.message_handler());
 
@@ -110,7 +115,7 @@ int main(int argc, char** argv) {
     screenshot_run = std::make_unique<ui::ScreenshotRun>(
         QDir(screenshots), window, [&hub] { return hub.status(); },
         [&loop] { loop.post({mainframe::UM_EXIT_COMMAND, 0, 0, nullptr}); });
-    ui::add_window_shots(*screenshot_run, window, windows, application);
+    ui::add_window_shots(*screenshot_run, window, windows, views, application);
     screenshot_run->start();
   }
 

@@ -1,5 +1,8 @@
 target_sources(dovel-ui PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/desktop_browser_front.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/core_change_signals.cpp
   ${CMAKE_CURRENT_LIST_DIR}/desktop_core.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/desktop_views.cpp
   ${CMAKE_CURRENT_LIST_DIR}/desktop_windows.cpp
   ${CMAKE_CURRENT_LIST_DIR}/qt_message_loop.cpp
   ${CMAKE_CURRENT_LIST_DIR}/screenshot_run.cpp

@@ -14,12 +14,6 @@ WindowCore make_window_core(app::CDovelApp& application, mainframe::StatusLog& s
   WindowCore core;
   core.hub_status = [&hub] { return hub.status(); };
   core.status_log = &status_log;
-  download::DownloadManager& downloads = application.downloads().manager();
-  core.download_rows = [&downloads] { return downloads.snapshot(); };
-  search::SearchClient& search = application.search().client();
-  core.search_results = [&search] { return search.results(); };
-  browse::RemoteBrowser& browser = application.downloads().browser();
-  core.browser_snapshot = [&browser] { return browser.snapshot(); };
   core.log_out = [&hub] { hub.log_out(); };
   core.start_share_server = [&hub] { hub.start_share_server_by_hand(); };
   core.request_exit = [&loop] { loop.post({mainframe::UM_EXIT_COMMAND, 0, 0, nullptr}); };

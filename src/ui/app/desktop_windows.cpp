@@ -53,11 +53,12 @@ WindowOpeners DesktopWindows::openers() {
   openers.open_hash_dialog = [this](QWidget* parent) {
     new CHashDialog([this] { return hub_.status(); }, [this] { hub_.hashing().cancel(); }, parent);
   };
-  openers.upload_monitor_widget = [this](QWidget* parent) -> QWidget* {
-    upload_pane_ = new CServerStatusDialog(hub_.upload_monitor(), upload_commands(), messages_, parent);
-    return upload_pane_.data();
-  };
   return openers;
+}
+
+CServerStatusDialog* DesktopWindows::make_upload_pane(QWidget* parent) {
+  upload_pane_ = new CServerStatusDialog(hub_.upload_monitor(), upload_commands(), messages_, parent);
+  return upload_pane_.data();
 }
 
 std::unique_ptr<settings::CSettingsSheet> DesktopWindows::make_settings_sheet(QWidget* parent) {

@@ -57,7 +57,9 @@ class DesktopWindows {
   // With `connects` false its "connect" does nothing (the window is only to be
   // looked at), so a stored automatic login is not started from it either.
   std::unique_ptr<CLoginDialog> make_login_dialog(QWidget* parent, bool connects = true);
-  // The upload monitor pane the main window shows, once made.
+  // The upload monitor pane of the transfers view; its parent owns it.
+  CServerStatusDialog* make_upload_pane(QWidget* parent);
+  // The upload monitor pane, once made.
   CServerStatusDialog* upload_pane() const { return upload_pane_; }
 
   settings::SettingsSheetHooks settings_hooks();

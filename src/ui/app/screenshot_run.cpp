@@ -67,8 +67,12 @@ void ScreenshotRun::take_views() {
 }
 
 bool ScreenshotRun::take_ready_shots() {
-  for (; next_shot_ < extra_.size(); ++next_shot_, waited_ms_ = 0) {
+  for (; next_shot_ < extra_.size(); ++next_shot_, waited_ms_ = 0, prepared_ = false) {
     const ExtraShot& shot = extra_[next_shot_];
+    if (!prepared_) {
+      prepared_ = true;
+      if (shot.prepare) shot.prepare();
+    }
     if (shot.ready && !shot.ready()) {
       if (waited_ms_ < kShotWaitMs) return false;
       std::fprintf(stderr, "dovel: %s: still not ready after the wait, taken as it is\n", qPrintable(shot.file));

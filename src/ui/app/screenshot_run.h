@@ -27,6 +27,9 @@ struct ExtraShot {
   std::function<QWidget*()> open;
   std::function<void(QWidget*)> close;
   std::function<bool()> ready;
+  // Sets the scene once, when the shot's turn comes and before its wait: a
+  // search to run, a server to browse.
+  std::function<void()> prepare;
 };
 
 // Waits until the client is logged in (at most a while), grabs the main window
@@ -62,6 +65,7 @@ class ScreenshotRun final : public QObject {
   int waited_ms_ = 0;
   bool views_taken_ = false;
   size_t next_shot_ = 0;
+  bool prepared_ = false;
 };
 
 }  // namespace dovel::ui

@@ -52,15 +52,10 @@ CMainFrameWindow::CMainFrameWindow(WindowCore core, WindowOpeners openers, Optio
   status_panel_->setMinimumWidth(kStatusPanelWidth);
   views_ = new QStackedWidget(upper);
   views_->addWidget(new HomeView(views_));
-  server_view_ = new ServerListView(views_);
-  views_->addWidget(server_view_);
-  search_view_ = new SearchView(core_.search_results, views_);
-  views_->addWidget(search_view_);
-  browse_view_ = new BrowseView(core_.browser_snapshot, views_);
-  views_->addWidget(browse_view_);
-  QWidget* upload_monitor = openers_.upload_monitor_widget ? openers_.upload_monitor_widget(views_) : nullptr;
-  transfers_view_ = new TransfersView(core_.download_rows, core_.hub_status, upload_monitor, views_);
-  views_->addWidget(transfers_view_);
+  for (const auto& make_view : {openers_.server_list_view, openers_.search_view, openers_.browse_view, openers_.transfers_view}) {
+    QWidget* view = make_view ? make_view(views_) : nullptr;
+    views_->addWidget(view != nullptr ? view : new QWidget(views_));
+  }
   upper->setStretchFactor(1, 1);
   status_log_view_ = new StatusLogView(core_.status_log, body);
   status_log_view_->setMinimumHeight(kStatusLogHeight / 2);
@@ -178,7 +173,7 @@ void CMainFrameWindow::show_logged_in(bool logged_in) {
 }
 
 void CMainFrameWindow::show_server_lists(const service::ServerLists& lists) {
-  server_view_->show_lists(lists);
+  if (openers_.show_server_lists) openers_.show_server_lists(lists);
   if (lists.online_users) status_panel_->show_online_count(*lists.online_users);
 }
 
@@ -188,7 +183,10 @@ void CMainFrameWindow::show_point_balance(const QString& lines) { status_panel_-
 
 void CMainFrameWindow::show_point_shortage() { point_charge_->show_shortage(); }
 
-void CMainFrameWindow::show_online_count(uint32_t users) { status_panel_->show_online_count(users); }
+void CMainFrameWindow::show_online_count(uint32_t users) {
+  status_panel_->show_online_count(users);
+  if (openers_.show_online_count) openers_.show_online_count(users);
+}
 
 void CMainFrameWindow::notify(const QString& kind, const QString& data, const QString& text, bool clickable) {
   if (core_.notify_window_on && !core_.notify_window_on()) return;
@@ -199,12 +197,13 @@ void CMainFrameWindow::notify_download_finished(const QString& data, const QStri
   notify(QString::fromUtf8(kDownloadsEnded), data, text, true);
 }
 
-// The transfer view keeps files and folders in one list until its own window is
-// built, so the pop-up's data (file or folder) picks nothing more yet.
+// Folder downloads have no list of their own yet, so the pop-up's data (file
+// or folder) always brings the download list to the front.
 void CMainFrameWindow::on_notifier_click(const QString& kind) {
   if (kind != QString::fromUtf8(kDownloadsEnded)) return;
   bring_to_front();
   show_view(kViewTransferLists);
+  if (openers_.show_download_list) openers_.show_download_list();
 }
 
 void CMainFrameWindow::refresh() {
@@ -212,12 +211,6 @@ void CMainFrameWindow::refresh() {
     const mainframe::HubStatus status = core_.hub_status();
     status_panel_->show_status(status);
     logged_in_ = status.logged_in;
-  }
-  switch (views_->currentIndex()) {
-    case kViewSearchResults: search_view_->refresh(); break;
-    case kViewBrowse: browse_view_->refresh(); break;
-    case kViewTransferLists: transfers_view_->refresh(); break;
-    default: break;
   }
   status_log_view_->refresh();
   update_commands();

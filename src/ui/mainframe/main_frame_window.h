@@ -59,7 +59,8 @@ class CMainFrameWindow final : public QMainWindow {
   void notify(const QString& kind, const QString& data, const QString& text, bool clickable);
   // A download ended: "… 파일다운이 완료되었습니다." (data "file") or the folder's text (data "folder").
   void notify_download_finished(const QString& data, const QString& text);
-  // Brings the status panel, the current view, the log view and the commands up to date.
+  // Brings the status panel, the log view and the commands up to date (the
+  // views follow the core by themselves).
   void refresh();
   // The window's last moments: the placement is saved, the tray icon goes, and
   // closing the window closes it for good.
@@ -102,10 +103,6 @@ class CMainFrameWindow final : public QMainWindow {
   StatusPanel* status_panel_;
   StatusLogView* status_log_view_;
   QStackedWidget* views_;
-  ServerListView* server_view_;
-  SearchView* search_view_;
-  BrowseView* browse_view_;
-  TransfersView* transfers_view_;
   CPointChargeDialog* point_charge_;
   std::unique_ptr<CTaskbarNotifier> notifier_;
   std::unique_ptr<CSystemTray> tray_;

@@ -3,15 +3,11 @@
 #include <QWidget>
 
 #include <functional>
-#include <optional>
 #include <string>
-#include <vector>
 
-#include "browse/browser_snapshot.h"
-#include "download/download_manager.h"
 #include "mainframe/main_frame.h"
 #include "mainframe/status_log.h"
-#include "search/result_tabs.h"
+#include "service/server_directory.h"
 
 namespace dovel::ui {
 
@@ -25,9 +21,18 @@ struct WindowOpeners {
   // The hashing window, made once with the main window as its parent: it shows
   // itself while a hashing run is under way.
   std::function<void(QWidget* parent)> open_hash_dialog;
-  // The upload monitor pane shown in the transfer view in place of its plain
-  // upload list; the main window takes ownership of what it returns.
-  std::function<QWidget*(QWidget* parent)> upload_monitor_widget;
+  // The views 1 to 4 (server list, search, remote browsing, transfers), made
+  // with the view stack as their parent; one left empty shows an empty page.
+  std::function<QWidget*(QWidget* parent)> server_list_view;
+  std::function<QWidget*(QWidget* parent)> search_view;
+  std::function<QWidget*(QWidget* parent)> browse_view;
+  std::function<QWidget*(QWidget* parent)> transfers_view;
+  // New lists of the service's channels, for the server-list view.
+  std::function<void(const service::ServerLists& lists)> show_server_lists;
+  // The service's count of users online, for the server list's header.
+  std::function<void(uint32_t users)> show_online_count;
+  // The transfers view with its download list in front (a finished download's pop-up was clicked).
+  std::function<void()> show_download_list;
 };
 
 // What the main window reads of the core and asks of it. Every member may be
@@ -36,9 +41,6 @@ struct WindowOpeners {
 struct WindowCore {
   std::function<mainframe::HubStatus()> hub_status;
   mainframe::StatusLog* status_log = nullptr;
-  std::function<std::vector<download::ListRow>()> download_rows;
-  std::function<std::optional<search::ResultSnapshot>()> search_results;
-  std::function<browse::BrowserSnapshot()> browser_snapshot;
 
   // The menu's logout and the menu bar's "end session" (with their questions).
   std::function<void()> log_out;

@@ -24,7 +24,7 @@ mainframe::HubStatus logged_in() {
 
 ExtraShot label_shot(const QString& file, std::function<bool()> ready = {}) {
   return {file, [] { return static_cast<QWidget*>(new QLabel(QStringLiteral("shot"))); }, [](QWidget* shown) { delete shown; },
-          std::move(ready)};
+          std::move(ready), {}};
 }
 
 TEST(ScreenshotRun, TakesTheViewsAndWaitsForAShotUntilItIsReady) {
@@ -35,7 +35,10 @@ TEST(ScreenshotRun, TakesTheViewsAndWaitsForAShotUntilItIsReady) {
   bool upload_running = false;
   ScreenshotRun run(QDir(folder.path()), window, logged_in, [&exits] { ++exits; });
   run.add_shot(label_shot(QStringLiteral("first.png")));
-  run.add_shot(label_shot(QStringLiteral("waiting.png"), [&upload_running] { return upload_running; }));
+  int prepared = 0;
+  ExtraShot waiting = label_shot(QStringLiteral("waiting.png"), [&upload_running] { return upload_running; });
+  waiting.prepare = [&prepared] { ++prepared; };
+  run.add_shot(std::move(waiting));
   run.add_shot(label_shot(QStringLiteral("last.png")));
   run.start();
 
@@ -49,12 +52,14 @@ TEST(ScreenshotRun, TakesTheViewsAndWaitsForAShotUntilItIsReady) {
   EXPECT_FALSE(shots.exists(QStringLiteral("waiting.png")));
   EXPECT_FALSE(shots.exists(QStringLiteral("last.png")));
   EXPECT_EQ(exits, 0);
+  EXPECT_EQ(prepared, 1) << "the scene is set once, before the wait";
 
   upload_running = true;
   ASSERT_TRUE(test::process_until([&] { return exits > 0; }));
   EXPECT_TRUE(shots.exists(QStringLiteral("waiting.png")));
   EXPECT_TRUE(shots.exists(QStringLiteral("last.png")));
   EXPECT_EQ(exits, 1);
+  EXPECT_EQ(prepared, 1);
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include "mainframe/status_texts.h"
 #include "ui/mainframe/gui_wait.h"
 
@@ -172,25 +174,37 @@ TEST(CMainFrameWindow, WithoutATrayTheMainMenuOpensTheSettings) {
   EXPECT_FALSE(without_settings.settings_action()->isEnabled());
 }
 
-TEST(CMainFrameWindow, MakesItsHashingWindowOnceAndTheUploadPaneGoesIntoTheTransferView) {
+TEST(CMainFrameWindow, MakesItsHashingWindowOnceAndEachViewInItsPlace) {
   int hash_windows = 0;
-  QWidget* pane = nullptr;
+  std::array<QWidget*, kViewCount> made{};
   WindowOpeners openers;
   openers.open_hash_dialog = [&](QWidget* parent) {
     ++hash_windows;
     EXPECT_NE(parent, nullptr);
   };
-  openers.upload_monitor_widget = [&](QWidget* parent) {
-    pane = new QWidget(parent);
-    return pane;
+  auto maker = [&made](int view) {
+    return [&made, view](QWidget* parent) { return made[static_cast<size_t>(view)] = new QWidget(parent); };
   };
+  openers.server_list_view = maker(kViewServers);
+  openers.search_view = maker(kViewSearchResults);
+  openers.browse_view = maker(kViewBrowse);
+  openers.transfers_view = maker(kViewTransferLists);
   CMainFrameWindow window({}, std::move(openers), without_tray());
   EXPECT_EQ(hash_windows, 1);
+  for (int view = kViewServers; view < kViewCount; ++view) EXPECT_EQ(window.view(view), made[static_cast<size_t>(view)]) << view;
   window.show_view(kViewTransferLists);
   window.refresh();
-  ASSERT_NE(pane, nullptr);
-  EXPECT_TRUE(window.view(kViewTransferLists)->isAncestorOf(pane));
   EXPECT_EQ(hash_windows, 1);
+}
+
+TEST(CMainFrameWindow, ViewsWithoutAWindowAreEmptyPagesAndTheListsReachTheServerView) {
+  int lists_shown = 0;
+  WindowOpeners openers;
+  openers.show_server_lists = [&](const service::ServerLists&) { ++lists_shown; };
+  CMainFrameWindow window({}, std::move(openers), without_tray());
+  ASSERT_EQ(window.view(kViewBrowse)->children().size(), 0U);
+  window.show_server_lists(service::ServerLists{});
+  EXPECT_EQ(lists_shown, 1);
 }
 
 TEST(CMainFrameWindow, AutomaticLoginItemFollowsTheStoredSwitch) {
@@ -214,20 +228,6 @@ TEST(CMainFrameWindow, PointShortageWindowCountsDownInItsTitle) {
   EXPECT_TRUE(test::process_until([&] { return window.point_charge_dialog().seconds_left() == 19; }));
   EXPECT_EQ(window.point_charge_dialog().windowTitle(), QString::fromUtf8("포인트부족 - 19초후 자동으로 닫힙니다."));
   window.point_charge_dialog().hide();
-}
-
-TEST(FillRows, ChangesItemsInPlace) {
-  QTreeWidget list;
-  list.setColumnCount(2);
-  fill_rows(list, {{"a", "1"}, {"b", "2"}, {"c", "3"}});
-  QTreeWidgetItem* first = list.topLevelItem(0);
-  fill_rows(list, {{"a", "10"}, {"d", "4"}});
-  ASSERT_EQ(list.topLevelItemCount(), 2);
-  EXPECT_EQ(list.topLevelItem(0), first);
-  EXPECT_EQ(list.topLevelItem(0)->text(1), QStringLiteral("10"));
-  EXPECT_EQ(list.topLevelItem(1)->text(0), QStringLiteral("d"));
-  fill_rows(list, {});
-  EXPECT_EQ(list.topLevelItemCount(), 0);
 }
 
 }  // namespace
