@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "browse/browse_fixture.h"
+#include "browse/scripted_server.h"
 #include "platform/cp949.h"
 #include "service/frame.h"
 #include "support/loopback_address.h"
@@ -20,75 +21,15 @@ using namespace test_support;
 
 std::string cp949(const std::string& utf8) { return *platform::utf8_to_cp949(utf8); }
 
-std::string frame(std::string_view payload) { return service::build_keyed_length_frame(payload); }
-
-// A length word as the server sends it, whatever follows.
-std::string length_word(uint32_t length) {
-  std::string word;
-  util::append_u32(word, length ^ service::kScrambleKey);
-  return word;
-}
-
 const std::string kAccepted = std::string("OKKK") + '\x0b';
 const std::string kHash = "0123456789abcdef0123456789abcdef";
 
-// Accepts one connection on a loopback address of its own, reads the kind
-// byte, writes its script and then waits for the client to go (or closes
-// first when asked).
-class ScriptedServer {
- public:
-  explicit ScriptedServer(std::vector<std::string> script, bool close_after = false)
-      : address_(test::unique_loopback_address()), script_(std::move(script)), close_after_(close_after) {
-    listener_.reset(platform::make_tcp_listener(address_, 0, 1));
-    port_ = platform::local_port(listener_.get());
-    thread_ = std::thread([this] { serve(); });
-  }
-  ~ScriptedServer() {
-    platform::shutdown_socket(listener_.get());
-    if (const int connection = connection_; connection >= 0) platform::shutdown_socket(connection);
-    thread_.join();
-  }
-
-  SessionRequest target() const {
-    SessionRequest request;
-    request.address = address_;
-    request.port = port_;
-    return request;
-  }
-  char kind() const { return kind_; }
-
- private:
-  void serve() {
-    if (platform::wait_readable(listener_.get(), static_cast<int>(kWait.count())) != platform::WaitResult::Ready) return;
-    client_.reset(::accept(listener_.get(), nullptr, nullptr));
-    if (!client_.valid()) return;
-    const platform::UniqueFd& client = client_;
-    connection_ = client.get();
-    char byte = 0;
-    if (platform::receive_some(client.get(), &byte, 1, static_cast<int>(kWait.count())) != 1) return;
-    kind_ = byte;
-    for (const std::string& piece : script_) {
-      if (platform::send_all(client.get(), piece.data(), piece.size()) < 0) return;
-    }
-    if (close_after_) {
-      platform::shutdown_socket(client.get());
-      return;
-    }
-    char sink[4096];
-    while (platform::receive_some(client.get(), sink, sizeof sink, static_cast<int>(kWait.count())) > 0) {
-    }
-  }
-
-  platform::Ipv4 address_;
-  platform::UniqueFd listener_;
-  platform::UniqueFd client_;  // closed only after the thread ended
-  uint16_t port_ = 0;
-  std::vector<std::string> script_;
-  bool close_after_;
-  std::atomic<int> connection_{-1};
-  std::atomic<char> kind_{0};
-  std::thread thread_;
-};
+SessionRequest target(const ScriptedServer& server) {
+  SessionRequest request;
+  request.address = server.address();
+  request.port = server.port();
+  return request;
+}
 
 class HostileServerTest : public ::testing::Test {
  protected:
@@ -128,7 +69,7 @@ TEST_F(HostileServerTest, SessionsThatEndAtOnce) {
   for (const Case& c : cases) {
     ScriptedServer server(c.script, c.close_after);
     RemoteBrowser browser(browse_context());
-    EXPECT_EQ(answer_of(browser, [&] { browser.start_session(server.target()); }), ListingWait::Ended) << c.why;
+    EXPECT_EQ(answer_of(browser, [&] { browser.start_session(target(server)); }), ListingWait::Ended) << c.why;
     EXPECT_EQ(server.kind(), '"') << c.why;
     if (!c.message.empty()) {
       EXPECT_TRUE(has_message(browser.snapshot(), c.message)) << c.why;
@@ -140,7 +81,7 @@ TEST_F(HostileServerTest, SessionsThatEndAtOnce) {
 TEST_F(HostileServerTest, AFrameCutShortEndsTheSession) {
   ScriptedServer server({kAccepted, length_word(5 * 1024 * 1024), std::string(10, 'L')}, true);
   RemoteBrowser browser(browse_context());
-  EXPECT_EQ(answer_of(browser, [&] { browser.start_session(server.target()); }), ListingWait::Ended);
+  EXPECT_EQ(answer_of(browser, [&] { browser.start_session(target(server)); }), ListingWait::Ended);
 }
 
 TEST_F(HostileServerTest, KeepAlivesAndOddRepliesAreSkipped) {
@@ -150,7 +91,7 @@ TEST_F(HostileServerTest, KeepAlivesAndOddRepliesAreSkipped) {
   ScriptedServer server({kAccepted, length_word(0), frame("Dx"), frame("I"), frame("2\xff\a\xff\a\xff"), length_word(0), frame("5"),
                          frame(listing)});
   RemoteBrowser browser(browse_context());
-  ASSERT_EQ(answer_of(browser, [&] { browser.start_session(server.target()); }), ListingWait::Listing);
+  ASSERT_EQ(answer_of(browser, [&] { browser.start_session(target(server)); }), ListingWait::Listing);
   const BrowserSnapshot snapshot = browser.snapshot();
   EXPECT_TRUE(snapshot.session_running);
   EXPECT_EQ(snapshot.current_path, "\\Share");
@@ -161,7 +102,7 @@ TEST_F(HostileServerTest, KeepAlivesAndOddRepliesAreSkipped) {
 TEST_F(HostileServerTest, AGoodFileAnswerIsQueuedAfterAllThat) {
   ScriptedServer server({kAccepted, frame(cp949("Lroot\\Share*F|정상.txt|3|0|1|*")), frame("H" + kHash + "|" + cp949("정상.txt") + "|3")});
   RemoteBrowser browser(browse_context());
-  ASSERT_EQ(answer_of(browser, [&] { browser.start_session(server.target()); }), ListingWait::Listing);
+  ASSERT_EQ(answer_of(browser, [&] { browser.start_session(target(server)); }), ListingWait::Listing);
   ASSERT_TRUE(adder.wait_for(1));
   EXPECT_EQ(adder.requests()[0].file_name, "정상.txt");
   EXPECT_EQ(adder.requests()[0].hash, kHash);
@@ -172,7 +113,7 @@ TEST_F(HostileServerTest, AServerThatSaysNothingIsStoppedAtOnce) {
   ScriptedServer server({});
   RemoteBrowser browser(browse_context());
   const ListingMark mark = browser.mark();
-  browser.start_session(server.target());
+  browser.start_session(target(server));
   browser.stop_session();
   EXPECT_FALSE(browser.snapshot().session_running);
   EXPECT_EQ(browser.wait_for_listing(mark, std::chrono::milliseconds(0)), ListingWait::Ended);

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <thread>
 
+#include "browse/scripted_server.h"
 #include "platform/cp949.h"
 #include "server/server_fixture.h"
 #include "service/frame.h"
@@ -16,68 +17,17 @@
 namespace dovel::browse {
 namespace {
 
-constexpr int kWaitMs = 10000;
+using test_support::frame;
+using test_support::length_word;
+using test_support::ScriptedServer;
+
 // Short enough that the silent cases end quickly, long enough for a loaded machine to connect.
 constexpr int kShortTimeoutMs = 1500;
-
-std::string frame(std::string_view payload) { return service::build_keyed_length_frame(payload); }
-
-std::string length_word(uint32_t length) {
-  std::string word;
-  util::append_u32(word, length ^ service::kScrambleKey);
-  return word;
-}
 
 std::string with_zero(std::string text) {
   text += '\0';
   return text;
 }
-
-// Accepts one connection on a loopback address of its own, reads the kind
-// byte, writes its script and waits for the client to go.
-class ScriptedServer {
- public:
-  explicit ScriptedServer(std::vector<std::string> script) : address_(test::unique_loopback_address()), script_(std::move(script)) {
-    listener_.reset(platform::make_tcp_listener(address_, 0, 1));
-    port_ = platform::local_port(listener_.get());
-    thread_ = std::thread([this] { serve(); });
-  }
-  ~ScriptedServer() {
-    platform::shutdown_socket(listener_.get());
-    if (const int connection = connection_; connection >= 0) platform::shutdown_socket(connection);
-    thread_.join();
-  }
-
-  platform::Ipv4 address() const { return address_; }
-  uint16_t port() const { return port_; }
-  char kind() const { return kind_; }
-
- private:
-  void serve() {
-    if (platform::wait_readable(listener_.get(), kWaitMs) != platform::WaitResult::Ready) return;
-    client_.reset(::accept(listener_.get(), nullptr, nullptr));
-    if (!client_.valid()) return;
-    connection_ = client_.get();
-    char byte = 0;
-    if (platform::receive_some(client_.get(), &byte, 1, kWaitMs) != 1) return;
-    kind_ = byte;
-    for (const std::string& piece : script_) {
-      if (platform::send_all(client_.get(), piece.data(), piece.size()) < 0) return;
-    }
-    char sink[1024];
-    while (platform::receive_some(client_.get(), sink, sizeof sink, kWaitMs) > 0) {
-    }
-  }
-
-  platform::Ipv4 address_;
-  platform::UniqueFd listener_;
-  platform::UniqueFd client_;  // closed only after the thread ended
-  uint16_t port_ = 0;
-  std::vector<std::string> script_;
-  std::atomic<int> connection_{-1};
-  std::atomic<char> kind_{0};
-  std::thread thread_;
-};
 
 class ServerInfoFromShareServerTest : public server::ShareServerFixture {
  protected:

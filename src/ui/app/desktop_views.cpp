@@ -49,6 +49,19 @@ download::AddRequest add_request_of(const search::ResultRow& row) {
   return request;
 }
 
+// A server from one of the lists, with the list to go back to.
+void explore_listed_server(browse::RemoteBrowser& browser, const std::string& address, uint16_t port, const std::string& peer_id,
+                           int origin) {
+  const std::optional<platform::Ipv4> parsed = platform::parse_ipv4(address);
+  if (!parsed) return;
+  browse::SessionRequest request;
+  request.address = *parsed;
+  request.port = port;
+  request.peer_id = peer_id;
+  request.origin = origin;
+  browser.start_session(request);
+}
+
 }  // namespace
 
 DesktopViews::DesktopViews(app::CDovelApp& application, DesktopWindows& windows, DesktopBrowserFront& browser_front,
@@ -200,14 +213,7 @@ SearchCommands DesktopViews::search_commands() {
   commands.clear_latest = [&client] { client.clear_latest(); };
   commands.download = [&manager](const search::ResultRow& row) { return manager.add(add_request_of(row)); };
   commands.explore = [&browser](const std::string& address, uint16_t port, const std::string& peer_id) {
-    const std::optional<platform::Ipv4> parsed = platform::parse_ipv4(address);
-    if (!parsed) return;
-    browse::SessionRequest request;
-    request.address = *parsed;
-    request.port = port;
-    request.peer_id = peer_id;
-    request.origin = browse::kSearchResultsOrigin;
-    browser.start_session(request);
+    explore_listed_server(browser, address, port, peer_id, browse::kSearchResultsOrigin);
   };
   commands.read_number = [&settings](const std::string& name, uint32_t fallback) {
     return settings.registry().read_dword(app::kSettingSection, name, fallback);
@@ -235,14 +241,7 @@ ServerListCommands DesktopViews::server_list_commands() {
   ServerListCommands commands;
   commands.refresh = [&hub] { hub.refresh_server_lists(); };
   commands.explore = [&browser](const std::string& address, uint16_t port, const std::string& owner_id) {
-    const std::optional<platform::Ipv4> parsed = platform::parse_ipv4(address);
-    if (!parsed) return;
-    browse::SessionRequest request;
-    request.address = *parsed;
-    request.port = port;
-    request.peer_id = owner_id;
-    request.origin = browse::kServerListOrigin;
-    browser.start_session(request);
+    explore_listed_server(browser, address, port, owner_id, browse::kServerListOrigin);
   };
   commands.server_info = [bind = application_.endpoints().bind_address](const std::string& address, uint16_t port) {
     const std::optional<platform::Ipv4> parsed = platform::parse_ipv4(address);
