@@ -63,7 +63,7 @@ CSearchDialog::CSearchDialog(SearchCommands commands, MessageSink& messages, QWi
   connect(stop_, &QPushButton::clicked, this, &CSearchDialog::stop_search);
   connect(tabs_, &QTabWidget::currentChanged, this, &CSearchDialog::refresh);
   connect(side_pane_, &CDummyDialog::layout_requested, this, &CSearchDialog::lay_out_panes);
-  connect(&after_sending_timer_, &QTimer::timeout, this, &CSearchDialog::refresh);
+  connect(&running_timer_, &QTimer::timeout, this, &CSearchDialog::refresh);
   refresh();
 }
 
@@ -216,11 +216,13 @@ void CSearchDialog::update_running_state() {
   progress_->setValue(static_cast<int>(std::min<uint64_t>(sent, INT32_MAX)));
   stop_->setEnabled(running && !stopping_ && static_cast<bool>(commands_.stop));
 
-  // Once the sending is done, answers may still come until the stop.
-  if (running && !sending_) {
-    if (!after_sending_timer_.isActive()) after_sending_timer_.start(kAfterSendingRefreshMs);
+  // While the queries go out the progress bar follows them; once the sending
+  // is done, answers may still come until the stop.
+  if (running) {
+    const int period = sending_ ? kSendingRefreshMs : kAfterSendingRefreshMs;
+    if (!running_timer_.isActive() || running_timer_.interval() != period) running_timer_.start(period);
   } else {
-    after_sending_timer_.stop();
+    running_timer_.stop();
   }
   if (busy() != was_busy_) {
     was_busy_ = busy();

@@ -38,6 +38,7 @@ class CSearchDialog final : public QWidget {
   static constexpr const char* kCloseRefusedText = "검색중에는 검색창을 닫을 수 없습니다.";
   static constexpr const char* kUnnamedTabText = "검색결과";
   // How often the rows are read again once the sending is done and answers may still come.
+  static constexpr int kSendingRefreshMs = 250;
   static constexpr int kAfterSendingRefreshMs = 2000;
 
   // `messages` outlives the window. Works without a core: the commands may be
@@ -99,7 +100,7 @@ class CSearchDialog final : public QWidget {
   QProgressBar* progress_;
   QLabel* state_;
   QPushButton* stop_;
-  QTimer after_sending_timer_;
+  QTimer running_timer_;
   std::map<uint32_t, QString> keywords_;  // tab texts of the searches started here
   bool stopping_ = false;
   bool sending_ = false;

@@ -13,6 +13,7 @@
 #include <memory>
 
 #include "search_test_core.h"
+#include "ui/mainframe/gui_wait.h"
 #include "ui/recording_message_sink.h"
 #include "ui/search/dummy_dialog.h"
 #include "ui/search/search_list_ctrl.h"
@@ -87,6 +88,10 @@ TEST_F(SearchDialogTest, ProgressShowsTheDatagramsSent) {
   EXPECT_EQ(window->progress_bar()->value(), 30);
   EXPECT_TRUE(window->busy());
   EXPECT_TRUE(window->stop_button()->isEnabled());
+
+  // The queries go out without any news from the core: the bar follows them by itself.
+  core.progress.sent = 90;
+  EXPECT_TRUE(test::process_until([&] { return window->progress_bar()->value() == 90; }, 5000));
 
   core.progress.state = search::SearchState::SendingDone;
   core.progress.sent = 120;
