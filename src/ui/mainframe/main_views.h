@@ -2,14 +2,17 @@
 
 #include <QWidget>
 
+#include "mainframe/hub_front.h"
+
 namespace dovel::ui {
 
-// The five views of the main window, shown one at a time.
+// The five views of the main window, shown one at a time; the hub names the
+// ones it switches to.
 inline constexpr int kViewHome = 0;
-inline constexpr int kViewServers = 1;
-inline constexpr int kViewSearchResults = 2;
-inline constexpr int kViewBrowse = 3;
-inline constexpr int kViewTransferLists = 4;
+inline constexpr int kViewServers = mainframe::kViewServerList;
+inline constexpr int kViewSearchResults = mainframe::kViewSearch;
+inline constexpr int kViewBrowse = mainframe::kViewBrowse;
+inline constexpr int kViewTransferLists = mainframe::kViewTransfers;
 inline constexpr int kViewCount = 5;
 
 // View 0 until the home page is built.
