@@ -57,12 +57,14 @@ void download_search_results(CTotalSearchDialog& search) {
   list->run(CSearchListCtrl::Command::Download);
 }
 
-bool downloads_running_with_connections(download::DownloadManager& downloads) {
-  size_t running = 0;
+// The scene's downloads all transfer over their connections, past their first second.
+bool downloads_flowing(download::DownloadManager& downloads) {
+  size_t flowing = 0;
   for (const download::ListRow& row : downloads.snapshot()) {
-    if (row.item.state == download::ItemState::Transferring && !row.item.connections.empty()) ++running;
+    const download::ItemSnapshot& item = row.item;
+    if (item.state == download::ItemState::Transferring && !item.connections.empty() && item.current_speed > 0) ++flowing;
   }
-  return running >= kSceneDownloads;
+  return flowing >= kSceneDownloads;
 }
 
 // Walks into the scene's share once the top level is shown; true when its files are listed.
@@ -192,7 +194,7 @@ void add_window_shots(ScreenshotRun& run, CMainFrameWindow& window, DesktopWindo
                   return &window;
                 },
                 {},
-                [&downloads] { return downloads_running_with_connections(downloads); },
+                [&downloads] { return downloads_flowing(downloads); },
                 [&views] {
                   if (CTotalSearchDialog* search = views.search()) download_search_results(*search);
                 }});
