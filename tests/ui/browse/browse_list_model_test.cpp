@@ -1,5 +1,6 @@
 #include "ui/browse/browse_list_model.h"
 
+#include <QAbstractItemModelTester>
 #include <QItemSelectionModel>
 #include <QSignalSpy>
 
@@ -105,6 +106,7 @@ TEST(BrowseListModelTest, EveryColumnShowsItsValueOfTheRow) {
 
 TEST(BrowseListModelTest, TheSelectionFollowsItsEntryThroughResortsAndRefreshes) {
   BrowseListModel model;
+  QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
   QItemSelectionModel selection(&model);
   model.set_rows({file_row("a", 1), file_row("b", 2), file_row("c", 3)});
   selection.select(model.index(1, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
@@ -140,6 +142,7 @@ TEST(BrowseListModelTest, TheSelectionFollowsItsEntryThroughResortsAndRefreshes)
 
 TEST(BrowseListModelTest, KeepsEveryRowOfAListingThatRepeatsANameInTheGivenOrder) {
   BrowseListModel model;
+  QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
   model.set_rows({file_row("same", 1), file_row("other", 2), file_row("same", 3)});
   ASSERT_EQ(model.rowCount(), 3);
   model.set_rows({file_row("same", 3), file_row("same", 1), file_row("other", 2), file_row("last", 4)});

@@ -1,5 +1,6 @@
 #include "ui/search/search_result_model.h"
 
+#include <QAbstractItemModelTester>
 #include <QItemSelectionModel>
 #include <QPersistentModelIndex>
 
@@ -86,6 +87,7 @@ TEST(SearchResultModel, TheSelectionFollowsItsRowThroughUpdates) {
   core.add(1, "b.avi", 200, hash_of('b'), "kim", 1, 10);
   core.add(1, "a.avi", 100, hash_of('a'), "kim", 1, 10);
   SearchResultModel model;
+  QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
   model.set_snapshot(*core.tabs.snapshot(1));
   QItemSelectionModel selection(&model);
   selection.select(model.index(1, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
@@ -130,6 +132,7 @@ TEST(SearchResultModel, RefiningShowsOnlyRowsWithEveryWordAndTheExtension) {
   core.add(1, "winter holiday.AVI", 10, hash_of('3'), "kim", 1, 10);
   core.add(1, "여름 휴가.avi", 10, hash_of('4'), "kim", 1, 10);
   SearchResultModel model;
+  QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
   model.set_snapshot(*core.tabs.snapshot(1));
 
   struct Case {

@@ -1,5 +1,6 @@
 #include "ui/serverlist/server_list_model.h"
 
+#include <QAbstractItemModelTester>
 #include <QFont>
 #include <QIcon>
 #include <QPersistentModelIndex>
@@ -132,6 +133,7 @@ TEST(ServerListModelTest, TiesKeepTheirOrder) {
 
 TEST(ServerListModelTest, NewListKeepsRowsByIdentity) {
   ServerListModel model;
+  QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
   model.sort_by(Key::Shared);
   model.set_servers(listed(std::vector<ServerSpec>{{.user_id = "keep", .title = "kept", .address = "10.0.0.1", .shared_mib = 10},
                                                    {.user_id = "gone", .title = "gone", .address = "10.0.0.2", .shared_mib = 20}}));
