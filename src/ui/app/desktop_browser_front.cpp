@@ -1,8 +1,6 @@
 #include "ui/app/desktop_browser_front.h"
 
 #include <QMetaObject>
-#include <QPointer>
-#include <QWidget>
 
 #include "mainframe/hub_front.h"
 #include "mainframe/message_ids.h"
@@ -22,7 +20,7 @@ void DesktopBrowserFront::show_origin_tab(int origin) {
 void DesktopBrowserFront::tell(const std::string& text) {
   QMetaObject::invokeMethod(
       &gui_thread_,
-      [this, text = QString::fromStdString(text), parent = QPointer<QWidget>(box_parent_)] { messages_.inform(parent, text); },
+      [this, text = QString::fromStdString(text)] { messages_.inform(box_parent_, text); },
       Qt::QueuedConnection);
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QObject>
+#include <QPointer>
+#include <QWidget>
 
 #include <functional>
 #include <optional>
@@ -39,7 +41,7 @@ class DesktopBrowserFront final : public browse::BrowserFront {
   mainframe::MessageTarget& loop_;
   MessageSink& messages_;
   PasswordPrompt prompt_;
-  QWidget* box_parent_ = nullptr;
+  QPointer<QWidget> box_parent_;
   // Lives on the GUI thread: the posted boxes run there.
   QObject gui_thread_;
 };

@@ -72,7 +72,10 @@ DesktopViews::DesktopViews(app::CDovelApp& application, DesktopWindows& windows,
       loop_(loop),
       changes_(application.downloads().manager(), application.downloads().browser(), application.search()) {}
 
-DesktopViews::~DesktopViews() { browser_front_.set_password_prompt({}); }
+DesktopViews::~DesktopViews() {
+  browser_front_.set_password_prompt({});
+  browser_front_.set_box_parent(nullptr);
+}
 
 void DesktopViews::add_to(WindowOpeners& openers) {
   openers.server_list_view = [this](QWidget* parent) -> QWidget* {
