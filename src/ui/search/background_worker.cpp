@@ -4,17 +4,9 @@
 
 namespace dovel::ui {
 
-BackgroundWorker::BackgroundWorker(QObject* receiver) : receiver_(receiver), thread_([this] { loop(); }) {}
+BackgroundWorker::BackgroundWorker(QObject* receiver) : receiver_(receiver) {}
 
-BackgroundWorker::~BackgroundWorker() {
-  {
-    std::lock_guard guard(lock_);
-    closing_ = true;
-    jobs_.clear();
-  }
-  wake_.notify_one();
-  thread_.join();
-}
+BackgroundWorker::~BackgroundWorker() { tasks_.stop(); }
 
 void BackgroundWorker::run(std::function<void()> work, std::function<void()> done) {
   post([this, work = std::move(work), done = std::move(done)]() mutable {
@@ -23,33 +15,10 @@ void BackgroundWorker::run(std::function<void()> work, std::function<void()> don
   });
 }
 
-void BackgroundWorker::post(std::function<void()> job) {
-  {
-    std::lock_guard guard(lock_);
-    if (closing_) return;
-    jobs_.push_back(std::move(job));
-  }
-  wake_.notify_one();
-}
-
 void BackgroundWorker::deliver(std::function<void()> answer) {
-  // The receiver outlives this thread (it owns the worker, which joins the
-  // thread first); Qt drops a queued call whose receiver went meanwhile.
+  // The receiver outlives the worker's thread (it owns the worker, which joins
+  // the thread first); Qt drops a queued call whose receiver went meanwhile.
   QMetaObject::invokeMethod(receiver_, std::move(answer), Qt::QueuedConnection);
-}
-
-void BackgroundWorker::loop() {
-  for (;;) {
-    std::function<void()> job;
-    {
-      std::unique_lock guard(lock_);
-      wake_.wait(guard, [this] { return closing_ || !jobs_.empty(); });
-      if (closing_) return;
-      job = std::move(jobs_.front());
-      jobs_.pop_front();
-    }
-    job();
-  }
 }
 
 }  // namespace dovel::ui

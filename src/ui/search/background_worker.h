@@ -2,11 +2,9 @@
 
 #include <QObject>
 
-#include <condition_variable>
-#include <deque>
 #include <functional>
-#include <mutex>
-#include <thread>
+
+#include "mainframe/task_worker.h"
 
 namespace dovel::ui {
 
@@ -34,16 +32,11 @@ class BackgroundWorker {
   void run(std::function<void()> work, std::function<void()> done);
 
  private:
-  void post(std::function<void()> job);
+  void post(std::function<void()> job) { tasks_.run(std::move(job)); }
   void deliver(std::function<void()> answer);
-  void loop();
 
   QObject* receiver_;
-  std::mutex lock_;
-  std::condition_variable wake_;
-  std::deque<std::function<void()>> jobs_;
-  bool closing_ = false;
-  std::thread thread_;
+  mainframe::TaskWorker tasks_;
 };
 
 }  // namespace dovel::ui
