@@ -13,8 +13,7 @@
 #include <vector>
 
 #include "app/local_databases.h"
-#include "app/settings.h"
-#include "mainframe/transfer_meter.h"
+#include "core/transfer_meter.h"
 #include "platform/deadline.h"
 #include "platform/registry_store.h"
 #include "server/local_server.h"
@@ -22,6 +21,7 @@
 #include "service/frame.h"
 #include "service/service_session.h"
 #include "service/user_list_store.h"
+#include "settings/settings.h"
 #include "share/archive_check.h"
 #include "share/hash_runner.h"
 #include "util/little_endian.h"
@@ -74,9 +74,9 @@ int main(int argc, char** argv) {
   }
   util::ConfigureLogFiles(home, platform::system_clock());
   platform::RegistryStore store(home / "config");
-  app::Settings settings(store, home);
+  settings::Settings settings(store, home);
   settings.Load();
-  settings.set_shared_folders({{"Bench", (home / "share").string(), share::SHARE_READ}});
+  settings.set_shared_folders({{"Bench", (home / "share").string(), settings::SHARE_READ}});
   settings.server_usable = true;
   app::LocalDatabases databases;
   app::open_local_databases(home, databases);
@@ -86,7 +86,7 @@ int main(int argc, char** argv) {
   service::UserListStore blocks("black");
   share::HashRunner hashing({&settings, home / "DovelData.dat", &platform::system_clock(), nullptr, nullptr, {}});
   share::NoArchiveCheck archive;
-  mainframe::TransferMeter meter;
+  core::TransferMeter meter;
   server::UploadMonitor monitor(settings);
   server::ShareServerContext context{&settings, home,    home / "DovelData.dat", &session, &friends, &blocks, &hashing, &archive,
                                      &meter,    &monitor, &platform::system_clock(), *platform::parse_ipv4("127.0.0.1")};

@@ -18,8 +18,8 @@
 #include <vector>
 
 #include "app/local_databases.h"
-#include "app/settings.h"
 #include "platform/registry_store.h"
+#include "settings/settings.h"
 #include "share/file_hash.h"
 #include "share/hash_on_demand.h"
 #include "share/hash_run.h"
@@ -105,9 +105,9 @@ int main(int argc, char** argv) {
   util::SetProgramFolder(home);
   util::ConfigureLogFiles(home, platform::system_clock());
   platform::RegistryStore store(home / "config");
-  app::Settings settings(store, home);
+  settings::Settings settings(store, home);
   settings.Load();
-  settings.set_shared_folders({{"bench", share.string(), share::SHARE_READ}});
+  settings.set_shared_folders({{"bench", share.string(), settings::SHARE_READ}});
   settings.server_usable = true;
   app::LocalDatabases databases;
   if (auto failure = app::open_local_databases(home, databases)) {

@@ -25,7 +25,6 @@
 #include <vector>
 
 #include "app/local_databases.h"
-#include "app/settings.h"
 #include "db/database_lock.h"
 #include "db/name_index.h"
 #include "platform/cp949.h"
@@ -37,6 +36,7 @@
 #include "server/search_responder.h"
 #include "service/frame.h"
 #include "service/service_session.h"
+#include "settings/settings.h"
 #include "util/little_endian.h"
 #include "util/log_files.h"
 
@@ -232,7 +232,7 @@ void print_timings(const char* title, const Timings& timings, double seconds) {
 
 // The responder's own path without the network: parse, query, page, build.
 size_t answer_directly(db::Sqlite3Connection& data, server::SearchTermPlanner& planner, const std::string& datagram,
-                       const std::vector<share::ShareIndex>& shares) {
+                       const std::vector<settings::ShareIndex>& shares) {
   std::optional<server::SearchQuery> query = server::parse_search_query(datagram);
   if (!query) return 0;
   std::lock_guard guard(db::database_lock());
@@ -261,12 +261,12 @@ int main(int argc, char** argv) {
   fs::create_directories(home);
   util::ConfigureLogFiles(home, platform::system_clock());
   platform::RegistryStore store(home / "config");
-  app::Settings settings(store, home);
+  settings::Settings settings(store, home);
   settings.Load();
   for (const char* share : {"a", "b", "c"}) fs::create_directories(work / share);
-  settings.set_shared_folders({{"공유", (work / "a").string(), share::SHARE_READ},
-                               {"성인", (work / "b").string(), share::SHARE_READ | share::SHARE_ADULT},
-                               {"친구", (work / "c").string(), share::SHARE_FRIEND}});
+  settings.set_shared_folders({{"공유", (work / "a").string(), settings::SHARE_READ},
+                               {"성인", (work / "b").string(), settings::SHARE_READ | settings::SHARE_ADULT},
+                               {"친구", (work / "c").string(), settings::SHARE_FRIEND}});
   app::LocalDatabases databases;
   if (auto failure = app::open_local_databases(home, databases)) {
     std::fprintf(stderr, "%s\n", failure->c_str());
@@ -294,7 +294,7 @@ int main(int argc, char** argv) {
                   static_cast<double>(fs::file_size(home / "DovelData.dat")) / 1048576.0);
     }
   }
-  const std::vector<share::ShareIndex> shares = server::searchable_shares(settings.shared_folders(), false);
+  const std::vector<settings::ShareIndex> shares = server::searchable_shares(settings.shared_folders(), false);
 
   // (b)
   db::Sqlite3Connection data;

@@ -22,8 +22,7 @@
 #include <vector>
 
 #include "app/local_databases.h"
-#include "app/settings.h"
-#include "mainframe/transfer_meter.h"
+#include "core/transfer_meter.h"
 #include "platform/cp949.h"
 #include "platform/registry_store.h"
 #include "platform/socket.h"
@@ -37,6 +36,7 @@
 #include "service/frame.h"
 #include "service/service_session.h"
 #include "service/user_list_store.h"
+#include "settings/settings.h"
 #include "share/archive_check.h"
 #include "share/hash_runner.h"
 #include "util/log_files.h"
@@ -156,9 +156,9 @@ int main(int argc, char** argv) {
 
   util::ConfigureLogFiles(work, platform::system_clock());
   platform::RegistryStore store(work / "config");
-  app::Settings settings(store, work);
+  settings::Settings settings(store, work);
   settings.Load();
-  settings.set_shared_folders({{"bench", (work / "share").string(), share::SHARE_READ}});
+  settings.set_shared_folders({{"bench", (work / "share").string(), settings::SHARE_READ}});
   app::LocalDatabases databases;
   if (auto failure = app::open_local_databases(work, databases)) {
     std::fprintf(stderr, "%s\n", failure->c_str());
@@ -171,7 +171,7 @@ int main(int argc, char** argv) {
   service::UserListStore friends("buddy");
   service::UserListStore blocks("black");
   share::NoArchiveCheck archive;
-  mainframe::TransferMeter meter;
+  core::TransferMeter meter;
   server::UploadMonitor monitor(settings);
   server::ShareServerContext context{&settings, work, work / "DovelData.dat", &session, &friends, &blocks, &hashing, &archive, &meter,
                                      &monitor};
@@ -181,7 +181,7 @@ int main(int argc, char** argv) {
 
   std::printf("upload of %.0f MiB over loopback, one data connection, %d runs each\n", static_cast<double>(size) / kMiB, runs);
   for (bool ultra_turbo : {false, true}) {
-    settings.update([&](app::StoredSettings& values) { values.ultra_turbo = ultra_turbo; });
+    settings.update([&](settings::StoredSettings& values) { values.ultra_turbo = ultra_turbo; });
     std::vector<double> speeds;
     for (int run = 0; run < runs; ++run) {
       if (const std::optional<double> speed = download_once(context, list, request, size)) speeds.push_back(*speed);

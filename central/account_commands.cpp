@@ -2,11 +2,11 @@
 
 #include <filesystem>
 
+#include "base/text.h"
 #include "central/central_database.h"
 #include "central/false_report_store.h"
 #include "central/report_store.h"
 #include "db/sqlite_error.h"
-#include "util/text.h"
 
 namespace dovel::central {
 namespace {
@@ -34,7 +34,7 @@ void list_accounts(AccountStore& accounts, std::ostream& out) {
 void list_reports(ReportStore& reports, std::ostream& out) {
   out << "reported_at\treporter\tserial\towners\tfile\tsize\treceived\n";
   for (const StoredReport& r : reports.list()) {
-    out << r.reported_at << '\t' << r.reporter << '\t' << r.report.account_serial << '\t' << util::join(r.report.owners, ",") << '\t'
+    out << r.reported_at << '\t' << r.reporter << '\t' << r.report.account_serial << '\t' << base::join(r.report.owners, ",") << '\t'
         << r.report.file_name << '\t' << r.report.size << '\t' << r.report.received << '\n';
   }
 }
@@ -55,7 +55,7 @@ int run_account_command(const Command& command, std::ostream& out, std::ostream&
     switch (command.kind) {
       case Command::Kind::UserAdd: {
         AccountStore::Change change = accounts.add(command.new_account, &problem);
-        return report_change(change, util::ascii_lower(command.new_account.user_id), problem, "added", out, errors);
+        return report_change(change, base::ascii_lower(command.new_account.user_id), problem, "added", out, errors);
       }
       case Command::Kind::UserSet:
         return report_change(accounts.update(command.user_id, command.changes, &problem), command.user_id, problem, "changed", out, errors);

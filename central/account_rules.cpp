@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
+#include "base/text.h"
 #include "platform/cp949.h"
-#include "util/text.h"
 
 namespace dovel::central {
 namespace {
@@ -39,7 +39,7 @@ std::optional<std::string> normalized_user_id(std::string_view id, std::string* 
     return std::nullopt;
   }
   if (!fits(id, kMaxIdBytes, false, "the ID", problem)) return std::nullopt;
-  return util::ascii_lower(id);
+  return base::ascii_lower(id);
 }
 
 bool valid_password(std::string_view password, std::string* problem) {

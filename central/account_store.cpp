@@ -3,9 +3,9 @@
 #include <ctime>
 #include <variant>
 
+#include "base/text.h"
 #include "central/account_rules.h"
 #include "central/password_hash.h"
-#include "util/text.h"
 
 namespace dovel::central {
 namespace {
@@ -93,7 +93,7 @@ AccountStore::Change AccountStore::add(const NewAccount& account, std::string* p
 AccountStore::Change AccountStore::update(std::string_view user_id, const AccountChanges& changes, std::string* problem) {
   if (!changes_are_valid(changes, problem)) return Change::Invalid;
   std::vector<Assignment> assignments = assignments_of(changes);
-  std::string id = util::ascii_lower(user_id);
+  std::string id = base::ascii_lower(user_id);
   return database_.with([&](db::Sqlite3Connection& connection) {
     std::string sql = "UPDATE accounts SET serial = serial";
     for (const Assignment& assignment : assignments) sql += ", " + assignment.column + " = ?";
@@ -109,7 +109,7 @@ AccountStore::Change AccountStore::update(std::string_view user_id, const Accoun
 }
 
 AccountStore::Change AccountStore::remove(std::string_view user_id) {
-  std::string id = util::ascii_lower(user_id);
+  std::string id = base::ascii_lower(user_id);
   return database_.with([&](db::Sqlite3Connection& connection) {
     auto statement = connection.Prepare("DELETE FROM accounts WHERE user_id = ?");
     statement.Bind(0, id);
@@ -118,7 +118,7 @@ AccountStore::Change AccountStore::remove(std::string_view user_id) {
 }
 
 std::optional<Account> AccountStore::find(std::string_view user_id) {
-  std::string id = util::ascii_lower(user_id);
+  std::string id = base::ascii_lower(user_id);
   return database_.with([&](db::Sqlite3Connection& connection) -> std::optional<Account> {
     auto statement = connection.Prepare(std::string("SELECT ") + kAccountColumns + " FROM accounts WHERE user_id = ?");
     statement.Bind(0, id);
@@ -140,7 +140,7 @@ std::vector<Account> AccountStore::list() {
 }
 
 AccountStore::Verdict AccountStore::verify(std::string_view user_id, std::string_view password) {
-  std::string id = util::ascii_lower(user_id);
+  std::string id = base::ascii_lower(user_id);
   std::optional<PasswordHash> stored = database_.with([&](db::Sqlite3Connection& connection) -> std::optional<PasswordHash> {
     auto statement = connection.Prepare("SELECT password_salt, password_hash FROM accounts WHERE user_id = ?");
     statement.Bind(0, id);

@@ -3,8 +3,8 @@
 #include <map>
 #include <set>
 
+#include "base/text.h"
 #include "service/point_messages.h"
-#include "util/text.h"
 
 namespace dovel::central {
 namespace {
@@ -46,7 +46,7 @@ template <typename Number>
 bool number_option(const Split& split, const std::string& name, int64_t low, int64_t high, std::optional<Number>& target, std::string& error) {
   auto found = split.options.find(name);
   if (found == split.options.end()) return true;
-  std::optional<int64_t> value = util::parse_int64(found->second);
+  std::optional<int64_t> value = base::parse_int64(found->second);
   if (!value || *value < low || *value > high) {
     error = name + " takes a number from " + std::to_string(low) + " to " + std::to_string(high);
     return false;
@@ -190,7 +190,7 @@ bool parse_false_reports(const Split& split, Command& command, std::string& erro
     return false;
   }
   std::optional<std::string> hash = service::normalized_file_hash(split.words[2]);
-  std::optional<int64_t> count = util::parse_int64(split.words[3]);
+  std::optional<int64_t> count = base::parse_int64(split.words[3]);
   if (!hash || !count || *count < 0 || *count > UINT16_MAX) {
     error = "false-reports set takes a hash of 32 hex digits and a count from 0 to 65535";
     return false;

@@ -1,6 +1,6 @@
 #include "central/memo_relay.h"
 
-#include "util/string_printf.h"
+#include "base/string_printf.h"
 
 namespace dovel::central {
 namespace {
@@ -19,7 +19,7 @@ RelayOutcome relay_memo(const SessionRegistry& sessions, const Session& sender, 
     auto text = service::build_relayed_memo(service::kMemoMarker, sender.user_id(), sender.label() + '\x07' + memo.text);
     if (text && target->push(service::kMemoPush, *text)) return RelayOutcome::Delivered;
   }
-  auto notice = service_notice(util::string_printf("'%s'님은 접속중이 아니거나 쪽지를 받지 않습니다.", memo.target.c_str()));
+  auto notice = service_notice(base::string_printf("'%s'님은 접속중이 아니거나 쪽지를 받지 않습니다.", memo.target.c_str()));
   if (notice && sender.push(service::kMemoPush, *notice)) return RelayOutcome::SenderNotified;
   return RelayOutcome::Dropped;
 }

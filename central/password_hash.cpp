@@ -7,7 +7,7 @@
 #include <array>
 #include <stdexcept>
 
-#include "util/string_printf.h"
+#include "base/string_printf.h"
 
 namespace dovel::central {
 namespace {
@@ -18,7 +18,7 @@ constexpr size_t kHashBytes = 32;
 
 std::string hex(const unsigned char* bytes, size_t count) {
   std::string text;
-  for (size_t i = 0; i < count; ++i) text += util::string_printf("%02x", bytes[i]);
+  for (size_t i = 0; i < count; ++i) text += base::string_printf("%02x", bytes[i]);
   return text;
 }
 

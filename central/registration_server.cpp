@@ -2,10 +2,10 @@
 
 #include <functional>
 
+#include "base/text.h"
 #include "central/reply_prefix.h"
 #include "service/auth_messages.h"
 #include "service/registration_messages.h"
-#include "util/text.h"
 
 namespace dovel::central {
 namespace {
@@ -59,7 +59,7 @@ void RegistrationHandler::register_server(Connection& connection, std::string_vi
   std::optional<service::RegistrationRecord> record = service::parse_registration_record(payload);
   if (!record || record->port == 0) return answer(service::kRegisterDatabaseError, "malformed record");
   Registration registration;
-  registration.user_id = util::ascii_lower(record->user_id);
+  registration.user_id = base::ascii_lower(record->user_id);
   if (!context_.sessions.find(registration.user_id)) return answer(service::kRegisterDatabaseError, registration.user_id + " has no session");
   registration.address = connection.peer().address;
   registration.port = record->port;

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "util/text.h"
+#include "base/text.h"
 
 namespace dovel::central {
 
@@ -35,7 +35,7 @@ std::vector<Registration> RegistrationTable::channel(size_t channel) const {
 }
 
 std::optional<Registration> RegistrationTable::find(std::string_view user_id) const {
-  std::string id = util::ascii_lower(user_id);
+  std::string id = base::ascii_lower(user_id);
   std::lock_guard guard(lock_);
   for (const auto& registrations : channels_) {
     auto found = registrations.find(id);

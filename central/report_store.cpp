@@ -1,6 +1,6 @@
 #include "central/report_store.h"
 
-#include "util/text.h"
+#include "base/text.h"
 
 namespace dovel::central {
 
@@ -11,7 +11,7 @@ void ReportStore::add(const StoredReport& stored) {
     statement.Bind(0, stored.reported_at);
     statement.Bind(1, stored.reporter);
     statement.Bind(2, stored.report.account_serial);
-    statement.Bind(3, util::join(stored.report.owners, ","));
+    statement.Bind(3, base::join(stored.report.owners, ","));
     statement.Bind(4, stored.report.file_name);
     statement.Bind(5, stored.report.size);
     statement.Bind(6, stored.report.received);
@@ -29,7 +29,7 @@ std::vector<StoredReport> ReportStore::list() {
       stored.reported_at = row.Int64(0);
       stored.reporter = row.Text(1);
       stored.report.account_serial = row.Int64(2);
-      for (std::string& owner : util::split(row.Text(3), ',')) {
+      for (std::string& owner : base::split(row.Text(3), ',')) {
         if (!owner.empty()) stored.report.owners.push_back(std::move(owner));
       }
       stored.report.file_name = row.Text(4);

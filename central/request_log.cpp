@@ -3,8 +3,8 @@
 #include <chrono>
 #include <ctime>
 
-#include "util/string_printf.h"
-#include "util/text.h"
+#include "base/string_printf.h"
+#include "base/text.h"
 
 namespace dovel::central {
 namespace {
@@ -15,13 +15,13 @@ std::string timestamp() {
   const auto millis = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
   std::tm local{};
   ::localtime_r(&seconds, &local);
-  return util::string_printf("%04d-%02d-%02d %02d:%02d:%02d.%03d", local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
+  return base::string_printf("%04d-%02d-%02d %02d:%02d:%02d.%03d", local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
                              local.tm_min, local.tm_sec, static_cast<int>(millis));
 }
 
 // A field never breaks the line or the columns, whatever a client sent.
 std::string field(std::string_view text) {
-  std::string clean(util::utf8_truncate(text, 300));
+  std::string clean(base::utf8_truncate(text, 300));
   for (char& c : clean) {
     if (c == '\t' || c == '\n' || c == '\r') c = ' ';
   }

@@ -2,20 +2,20 @@
 
 #include <system_error>
 
+#include "base/text.h"
 #include "platform/atomic_file.h"
-#include "util/text.h"
 
 namespace dovel::central {
 
 std::optional<service::Endpoint> web_host_endpoint(const service::ServiceConfig& config) {
   constexpr std::string_view kScheme = "http://";
-  if (!util::starts_with_ascii_nocase(config.web_base, kScheme)) return std::nullopt;
+  if (!base::starts_with_ascii_nocase(config.web_base, kScheme)) return std::nullopt;
   std::string_view authority = std::string_view(config.web_base).substr(kScheme.size());
   authority = authority.substr(0, authority.find('/'));
   const size_t colon = authority.find(':');
   uint16_t port = 80;
   if (colon != std::string_view::npos) {
-    std::optional<uint32_t> parsed = util::parse_uint32(authority.substr(colon + 1));
+    std::optional<uint32_t> parsed = base::parse_uint32(authority.substr(colon + 1));
     if (!parsed || *parsed == 0 || *parsed > 65535) return std::nullopt;
     port = static_cast<uint16_t>(*parsed);
   }

@@ -1,8 +1,8 @@
 #include "central/session_registry.h"
 
+#include "base/text.h"
 #include "service/auth_messages.h"
 #include "util/little_endian.h"
-#include "util/text.h"
 
 namespace dovel::central {
 
@@ -39,7 +39,7 @@ void SessionRegistry::remove(const std::shared_ptr<Session>& session) {
 
 std::shared_ptr<Session> SessionRegistry::find(std::string_view user_id) const {
   std::lock_guard guard(lock_);
-  auto existing = sessions_.find(util::ascii_lower(user_id));
+  auto existing = sessions_.find(base::ascii_lower(user_id));
   return existing == sessions_.end() ? nullptr : existing->second;
 }
 

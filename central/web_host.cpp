@@ -6,11 +6,11 @@
 #include <future>
 #include <thread>
 
+#include "base/text.h"
 #include "central/web_pages.h"
 #include "platform/cp949.h"
 #include "service/auth_messages.h"
 #include "util/letter_pair.h"
-#include "util/text.h"
 
 namespace dovel::central {
 namespace {
@@ -25,7 +25,7 @@ void answer(httplib::Response& response, std::string_view utf8, const char* type
   response.set_content(platform::utf8_to_cp949(utf8).value_or(std::string()), type);
 }
 
-bool from_this_machine(const httplib::Request& request) { return util::starts_with_ascii_nocase(request.remote_addr, "127."); }
+bool from_this_machine(const httplib::Request& request) { return base::starts_with_ascii_nocase(request.remote_addr, "127."); }
 
 void refuse(httplib::Response& response, int status, const std::string& reason) {
   response.status = status;

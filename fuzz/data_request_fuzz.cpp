@@ -6,7 +6,7 @@
 #include "server/data_access.h"
 #include "server/data_request.h"
 #include "server/info_block.h"
-#include "share/shared_folder.h"
+#include "settings/shared_folder.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace dovel::server;
@@ -18,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (has_valid_range(*request) && (request->start < 0 || request->end > request->size)) __builtin_trap();
   names_plain_file(*request);
   is_file_hash(request->hash);
-  check_folder_access(dovel::share::SHARE_ADULT | dovel::share::SHARE_FRIEND | dovel::share::SHARE_SECRET, request->adult, false,
+  check_folder_access(dovel::settings::SHARE_ADULT | dovel::settings::SHARE_FRIEND | dovel::settings::SHARE_SECRET, request->adult, false,
                       request->password, "password");
   // The peer's texts stand in for everything the block carries: it must stay its size.
   const dovel::service::SessionIdentity owner{request->user_id, request->level, request->nickname, request->password, request->address};

@@ -8,8 +8,8 @@
 #include <string_view>
 
 #include "search/search_content_lists.h"
+#include "base/text.h"
 #include "search/search_input.h"
-#include "util/text.h"
 
 // The input is "keyword \n extension"; the first byte sets the flags (hash
 // queries allowed, transfer flag, privilege A) and whether a hash list is read
@@ -21,7 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data + 1), size - 1);
   search::SearchRequest request;
   if ((flags & 8) != 0) {
-    request.hashes = util::split(text, ',');
+    request.hashes = base::split(text, ',');
   } else {
     const size_t newline = text.find('\n');
     request.keyword = std::string(text.substr(0, newline));

@@ -12,13 +12,13 @@
 #include <string>
 
 #include "app/local_databases.h"
-#include "app/settings.h"
-#include "mainframe/transfer_meter.h"
+#include "core/transfer_meter.h"
 #include "platform/registry_store.h"
 #include "server/share_server_context.h"
 #include "server/upload_monitor.h"
 #include "service/service_session.h"
 #include "service/user_list_store.h"
+#include "settings/settings.h"
 #include "share/archive_check.h"
 #include "share/hash_service.h"
 
@@ -28,7 +28,7 @@ namespace dovel::fuzz {
 class IdleHashing final : public share::HashService {
  public:
   bool active() const override { return false; }
-  share::FileHash hash_on_demand(std::string_view, std::string_view, share::ShareIndex) override { return {}; }
+  share::FileHash hash_on_demand(std::string_view, std::string_view, settings::ShareIndex) override { return {}; }
 };
 
 struct ShareServerHome {
@@ -45,13 +45,13 @@ struct ShareServerHome {
     write("shares/Friends/f.txt", "f");
     write("shares/Secret/s.txt", "s");
     store = std::make_unique<platform::RegistryStore>(folder / "config");
-    settings = std::make_unique<app::Settings>(*store, folder);
+    settings = std::make_unique<settings::Settings>(*store, folder);
     settings->Load();
-    settings->set_shared_folders({{"Public", (folder / "shares/Public").string(), share::SHARE_READ},
-                                  {"Adult", (folder / "shares/Adult").string(), share::SHARE_READ | share::SHARE_ADULT},
-                                  {"Friends", (folder / "shares/Friends").string(), share::SHARE_READ | share::SHARE_FRIEND},
-                                  {"Secret", (folder / "shares/Secret").string(), share::SHARE_READ | share::SHARE_SECRET}});
-    settings->update([](app::StoredSettings& values) { values.folder_pass = "pw"; });
+    settings->set_shared_folders({{"Public", (folder / "shares/Public").string(), settings::SHARE_READ},
+                                  {"Adult", (folder / "shares/Adult").string(), settings::SHARE_READ | settings::SHARE_ADULT},
+                                  {"Friends", (folder / "shares/Friends").string(), settings::SHARE_READ | settings::SHARE_FRIEND},
+                                  {"Secret", (folder / "shares/Secret").string(), settings::SHARE_READ | settings::SHARE_SECRET}});
+    settings->update([](settings::StoredSettings& values) { values.folder_pass = "pw"; });
     settings->server_usable = true;
     app::open_local_databases(folder, databases);
     session.set_identity({"owner", 5, "label", "tokenA", "tokenB"});
@@ -78,14 +78,14 @@ struct ShareServerHome {
 
   std::filesystem::path folder;
   std::unique_ptr<platform::RegistryStore> store;
-  std::unique_ptr<app::Settings> settings;
+  std::unique_ptr<settings::Settings> settings;
   app::LocalDatabases databases;
   service::ServiceSession session;
   service::UserListStore friends{"buddy"};
   service::UserListStore blocks{"black"};
   IdleHashing hashing;
   share::NoArchiveCheck archive;
-  mainframe::TransferMeter meter;
+  core::TransferMeter meter;
   std::unique_ptr<server::UploadMonitor> monitor;
   server::ShareServerContext context;
 };

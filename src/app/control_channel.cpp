@@ -6,12 +6,12 @@
 
 #include <vector>
 
-#include "mainframe/message_ids.h"
+#include "base/text.h"
+#include "core/message_ids.h"
 #include "platform/deadline.h"
 #include "platform/unix_socket.h"
 #include "util/json_text.h"
 #include "util/launch_request.h"
-#include "util/text.h"
 
 namespace dovel::app {
 namespace {
@@ -94,15 +94,15 @@ bool answer(int fd, const std::string& json) {
 std::string control_failure(std::string_view error) { return util::JsonObject().add("ok", false).add("error", error).text(); }
 
 std::string control_answer(std::string_view line, const ControlTarget& target) {
-  const std::string_view trimmed = util::trim(line);
+  const std::string_view trimmed = base::trim(line);
   const size_t blank = trimmed.find(' ');
   const std::string_view command = trimmed.substr(0, blank);
-  const std::string_view argument = blank == std::string_view::npos ? std::string_view() : util::trim(trimmed.substr(blank + 1));
+  const std::string_view argument = blank == std::string_view::npos ? std::string_view() : base::trim(trimmed.substr(blank + 1));
   if (command == "status" && argument.empty()) return status_json(target.status());
   if (command == "log") {
     uint64_t position = 0;
     if (!argument.empty()) {
-      std::optional<uint64_t> parsed = util::parse_uint64(argument);
+      std::optional<uint64_t> parsed = base::parse_uint64(argument);
       if (!parsed) return control_failure("log takes a position: log [POSITION]");
       position = *parsed;
     }
@@ -111,11 +111,11 @@ std::string control_answer(std::string_view line, const ControlTarget& target) {
   if (command == "request") {
     util::CLaunchRequest request;
     if (argument.empty() || !request.Parse(argument)) return control_failure("잘못된 요청입니다.");
-    target.hub->post({mainframe::UM_CARRY_OUT_REQUEST, 0, 0, std::make_unique<mainframe::TextPayload>(std::string(argument))});
+    target.hub->post({core::UM_CARRY_OUT_REQUEST, 0, 0, std::make_unique<core::TextPayload>(std::string(argument))});
     return util::JsonObject().add("ok", true).add("kind", static_cast<int64_t>(request.kind)).text();
   }
   if (command == "exit" && argument.empty()) {
-    target.hub->post({mainframe::UM_EXIT_COMMAND, 0, 0, nullptr});
+    target.hub->post({core::UM_EXIT_COMMAND, 0, 0, nullptr});
     return util::JsonObject().add("ok", true).text();
   }
   if (auto further = target.commands.find(command); further != target.commands.end()) return further->second(argument);

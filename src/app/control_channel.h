@@ -7,8 +7,8 @@
 #include <string_view>
 
 #include "app/listener_thread.h"
+#include "core/message.h"
 #include "mainframe/main_frame.h"
-#include "mainframe/message.h"
 #include "mainframe/status_log.h"
 #include "platform/socket.h"
 
@@ -32,7 +32,7 @@ using ControlCommand = std::function<std::string(std::string_view argument)>;
 struct ControlTarget {
   std::function<mainframe::HubStatus()> status;
   const mainframe::StatusLog* log = nullptr;
-  mainframe::MessageTarget* hub = nullptr;
+  core::MessageTarget* hub = nullptr;
   std::map<std::string, ControlCommand, std::less<>> commands;
 };
 

@@ -5,16 +5,16 @@
 #include <system_error>
 
 #include "app/service_status.h"
-#include "app/service_switches.h"
 #include "app/update_host.h"
 #include "app/update_step.h"
+#include "base/string_printf.h"
+#include "base/text.h"
+#include "core/message_ids.h"
 #include "download/download_speed_limit.h"
-#include "mainframe/message_ids.h"
 #include "server/startup_port_check.h"
+#include "settings/service_switches.h"
 #include "util/current_user.h"
 #include "util/log_files.h"
-#include "util/string_printf.h"
-#include "util/text.h"
 #include "util/url_protocol.h"
 
 namespace dovel::app {
@@ -51,13 +51,13 @@ bool CDovelApp::end_start(const std::string& message) {
 StartOutcome CDovelApp::InitInstance() {
   platform::ignore_sigpipe();
   if (!platform::create_data_home(setup_.home)) {
-    end_start(util::string_printf("데이터 폴더(%s)를 만들 수 없습니다.", setup_.home.root.string().c_str()));
+    end_start(base::string_printf("데이터 폴더(%s)를 만들 수 없습니다.", setup_.home.root.string().c_str()));
     return StartOutcome::Ended;
   }
   util::ConfigureLogFiles(setup_.home.root, platform::system_clock());
   if (setup_.status_log != nullptr) {
     mainframe::StatusLog* log = setup_.status_log;
-    util::ProcessLog()->SetStatusSink([log](const std::string& line) { log->append(std::string(util::trim(line))); });
+    util::ProcessLog()->SetStatusSink([log](const std::string& line) { log->append(std::string(base::trim(line))); });
   }
   if (!setup_.request_text.empty() && !request_.Parse(setup_.request_text)) request_.Reset();
 
@@ -88,7 +88,7 @@ StartOutcome CDovelApp::InitInstance() {
     std::filesystem::create_directories(setup_.home.root / "Log" / kind, ignored);
   }
   store_ = std::make_unique<platform::RegistryStore>(setup_.home.registry_folder());
-  settings_ = std::make_unique<Settings>(*store_, setup_.home.root);
+  settings_ = std::make_unique<settings::Settings>(*store_, setup_.home.root);
   settings_->Load();
 
   mainframe::MainFrameSetup hub;
@@ -101,7 +101,7 @@ StartOutcome CDovelApp::InitInstance() {
   hub.parts = setup_.parts;
   hub.search_results = &search_results_;
   main_frame_ = std::make_unique<mainframe::CMainFrame>(std::move(hub));
-  main_frame_->set_subtitle_switch(ServiceSwitches::psub());
+  main_frame_->set_subtitle_switch(settings::ServiceSwitches::psub());
   downloads_ = std::make_unique<DownloadSystem>(*settings_, databases_.info, *main_frame_, *setup_.loop, endpoints_,
                                                 BrowseFrontParts{setup_.browser_front, &profile_});
   search_ = std::make_unique<SearchSystem>(*settings_, *main_frame_, *setup_.loop, endpoints_,
@@ -126,7 +126,7 @@ StartOutcome CDovelApp::InitInstance() {
   main_frame_->create();
   open_channels();
   main_frame_->set_pending_request(request_);
-  setup_.loop->post({mainframe::UM_START, 0, 0, nullptr});
+  setup_.loop->post({core::UM_START, 0, 0, nullptr});
   return StartOutcome::Running;
 }
 

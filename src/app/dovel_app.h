@@ -9,17 +9,17 @@
 #include "app/local_databases.h"
 #include "app/program_options.h"
 #include "app/search_system.h"
-#include "app/settings.h"
 #include "app/single_instance.h"
+#include "core/message_loop.h"
 #include "mainframe/hub_front.h"
 #include "mainframe/hub_parts.h"
 #include "mainframe/main_frame.h"
-#include "mainframe/message_loop.h"
 #include "mainframe/status_log.h"
 #include "platform/data_home.h"
 #include "platform/profile_ini.h"
 #include "platform/registry_store.h"
 #include "server/port_check.h"
+#include "settings/settings.h"
 
 namespace dovel::app {
 
@@ -33,7 +33,7 @@ struct AppSetup {
   std::optional<platform::Ipv4> service_host;
   // The dovel:// request of the command line ("" for none).
   std::string request_text;
-  mainframe::MessageLoop* loop = nullptr;
+  core::MessageLoop* loop = nullptr;
   mainframe::HubFront* front = nullptr;
   mainframe::UserPrompt* prompt = nullptr;
   mainframe::StatusLog* status_log = nullptr;
@@ -70,7 +70,7 @@ class CDovelApp {
   // Valid once InitInstance said Running.
   mainframe::CMainFrame& main_frame() { return *main_frame_; }
   DownloadSystem& downloads() { return *downloads_; }
-  Settings& settings() { return *settings_; }
+  settings::Settings& settings() { return *settings_; }
   SearchSystem& search() { return *search_; }
   const service::ServiceEndpoints& endpoints() const { return endpoints_; }
   // The data home's profile file: window placement and the views' choices.
@@ -89,7 +89,7 @@ class CDovelApp {
   std::unique_ptr<FirstInstance> instance_;
   LocalDatabases databases_;
   std::unique_ptr<platform::RegistryStore> store_;
-  std::unique_ptr<Settings> settings_;
+  std::unique_ptr<settings::Settings> settings_;
   // Outlives the hub, whose search responder hands results to it.
   ResultSinkSlot search_results_;
   std::unique_ptr<mainframe::CMainFrame> main_frame_;

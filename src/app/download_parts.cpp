@@ -1,7 +1,7 @@
 #include "app/download_parts.h"
 
+#include "core/message_ids.h"
 #include "mainframe/hub_front.h"
-#include "mainframe/message_ids.h"
 
 namespace dovel::app {
 
@@ -21,7 +21,7 @@ bool HubQueueHost::retry_allowed() const {
   return !settings_.server_usable || hub_.registration().registered();
 }
 
-void HubQueueHost::show_downloads() { loop_.post({mainframe::UM_SHOW_VIEW, mainframe::kViewTransfers, 0, nullptr}); }
+void HubQueueHost::show_downloads() { loop_.post({core::UM_SHOW_VIEW, mainframe::kViewTransfers, 0, nullptr}); }
 
 bool QueueAdder::add(const browse::DownloadRequest& request) {
   download::AddRequest queued;
@@ -37,9 +37,9 @@ bool QueueAdder::add(const browse::DownloadRequest& request) {
   return manager_.add(queued);
 }
 
-DownloadsPart::DownloadsPart(download::DownloadManager& manager, mainframe::MessageTarget& loop, AddressLookup lookup)
+DownloadsPart::DownloadsPart(download::DownloadManager& manager, core::MessageTarget& loop, AddressLookup lookup)
     : manager_(manager), loop_(loop), lookup_(std::move(lookup)) {
-  manager_.set_exit_listener([this] { loop_.post({mainframe::UM_DOWNLOADS_STOPPED, 0, 0, nullptr}); });
+  manager_.set_exit_listener([this] { loop_.post({core::UM_DOWNLOADS_STOPPED, 0, 0, nullptr}); });
 }
 
 bool DownloadsPart::stop_all_for_exit() { return manager_.stop_all_for_exit() > 0; }

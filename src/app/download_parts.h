@@ -4,21 +4,21 @@
 #include <optional>
 #include <string>
 
-#include "app/settings.h"
 #include "browse/download_adder.h"
 #include "browse/remote_browser.h"
+#include "core/task_worker.h"
 #include "download/download_manager.h"
 #include "download/queue_host.h"
 #include "mainframe/hub_parts.h"
 #include "mainframe/main_frame.h"
-#include "mainframe/task_worker.h"
+#include "settings/settings.h"
 
 namespace dovel::app {
 
 // What the download queue asks of the program, answered from the hub's state.
 class HubQueueHost final : public download::QueueHost {
  public:
-  HubQueueHost(Settings& settings, mainframe::CMainFrame& hub, mainframe::MessageTarget& loop)
+  HubQueueHost(settings::Settings& settings, mainframe::CMainFrame& hub, core::MessageTarget& loop)
       : settings_(settings), hub_(hub), loop_(loop) {}
 
   std::string download_folder() const override;
@@ -28,9 +28,9 @@ class HubQueueHost final : public download::QueueHost {
   void show_downloads() override;
 
  private:
-  Settings& settings_;
+  settings::Settings& settings_;
   mainframe::CMainFrame& hub_;
-  mainframe::MessageTarget& loop_;
+  core::MessageTarget& loop_;
 };
 
 // The browse sessions' files go to the download queue.
@@ -50,7 +50,7 @@ class DownloadsPart final : public mainframe::DownloadsControl {
  public:
   using AddressLookup = std::function<std::optional<service::ServerAddress>(const std::string& user_id)>;
 
-  DownloadsPart(download::DownloadManager& manager, mainframe::MessageTarget& loop, AddressLookup lookup);
+  DownloadsPart(download::DownloadManager& manager, core::MessageTarget& loop, AddressLookup lookup);
   ~DownloadsPart() override { resolver_.stop(); }
 
   int running_downloads() const override { return manager_.running_count(); }
@@ -62,9 +62,9 @@ class DownloadsPart final : public mainframe::DownloadsControl {
 
  private:
   download::DownloadManager& manager_;
-  mainframe::MessageTarget& loop_;
+  core::MessageTarget& loop_;
   AddressLookup lookup_;
-  mainframe::TaskWorker resolver_;
+  core::TaskWorker resolver_;
 };
 
 // The remote view as the hub opens it for dovel://server requests.

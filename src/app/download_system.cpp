@@ -2,13 +2,13 @@
 
 #include <random>
 
-#include "app/settings_registry.h"
+#include "core/message_ids.h"
 #include "download/connect_worker.h"
 #include "mainframe/hub_front.h"
-#include "mainframe/message_ids.h"
 #include "service/paid_content_queries.h"
 #include "service/point_queries.h"
 #include "service/server_directory.h"
+#include "settings/settings_registry.h"
 #include "util/log_files.h"
 
 namespace dovel::app {
@@ -24,14 +24,14 @@ int ServicePaidContent::check_allowance(int64_t megabytes) {
 }
 
 bool ServicePaidContent::stop_for_false_reports(const std::string& hash) {
-  if (settings_.registry().read_dword(kSettingSection, "AutoStopReported", 0) == 0) return false;
+  if (settings_.registry().read_dword(settings::kSettingSection, "AutoStopReported", 0) == 0) return false;
   return service::count_false_reports(endpoints_, hash) > 0;
 }
 
 namespace {
 
-download::TransferContext transfer_context(Settings& settings, db::InfoDatabase& info, mainframe::CMainFrame& hub,
-                                           mainframe::MessageTarget& loop, const service::ServiceEndpoints& endpoints,
+download::TransferContext transfer_context(settings::Settings& settings, db::InfoDatabase& info, mainframe::CMainFrame& hub,
+                                           core::MessageTarget& loop, const service::ServiceEndpoints& endpoints,
                                            share::ArchiveChecker& archive, download::ContentFilter& filter,
                                            ServicePaidContent& paid, download::PeerLocator& locator) {
   download::TransferContext context;
@@ -47,15 +47,15 @@ download::TransferContext transfer_context(Settings& settings, db::InfoDatabase&
   context.false_reports = &paid;
   context.locator = &locator;
   context.hooks.notify_finished = [&loop](const std::string& text) {
-    loop.post({mainframe::UM_DOWNLOAD_FINISHED, 0, 0, std::make_unique<mainframe::TextPayload>(text)});
+    loop.post({core::UM_DOWNLOAD_FINISHED, 0, 0, std::make_unique<core::TextPayload>(text)});
   };
   context.hooks.queue_subtitle_upload = [&hub](const std::filesystem::path& path) { hub.QueueSubtitleUpload(path.string()); };
-  context.hooks.point_shortage = [&loop] { loop.post({mainframe::UM_POINT_SHORTAGE, 0, 0, nullptr}); };
-  context.hooks.show_download_tab = [&loop] { loop.post({mainframe::UM_SHOW_VIEW, mainframe::kViewTransfers, 0, nullptr}); };
+  context.hooks.point_shortage = [&loop] { loop.post({core::UM_POINT_SHORTAGE, 0, 0, nullptr}); };
+  context.hooks.show_download_tab = [&loop] { loop.post({core::UM_SHOW_VIEW, mainframe::kViewTransfers, 0, nullptr}); };
   return context;
 }
 
-browse::BrowseContext browse_context(Settings& settings, mainframe::CMainFrame& hub, mainframe::MessageTarget& loop,
+browse::BrowseContext browse_context(settings::Settings& settings, mainframe::CMainFrame& hub, core::MessageTarget& loop,
                                      const service::ServiceEndpoints& endpoints, browse::DownloadAdder& adder,
                                      const BrowseFrontParts& front) {
   browse::BrowseContext context;
@@ -73,7 +73,7 @@ browse::BrowseContext browse_context(Settings& settings, mainframe::CMainFrame& 
 
 }  // namespace
 
-DownloadSystem::DownloadSystem(Settings& settings, db::InfoDatabase& info, mainframe::CMainFrame& hub, mainframe::MessageTarget& loop,
+DownloadSystem::DownloadSystem(settings::Settings& settings, db::InfoDatabase& info, mainframe::CMainFrame& hub, core::MessageTarget& loop,
                                const service::ServiceEndpoints& endpoints, BrowseFrontParts browse_front)
     : hub_(hub),
       paid_(endpoints, hub.session(), settings),
@@ -90,7 +90,7 @@ DownloadSystem::DownloadSystem(Settings& settings, db::InfoDatabase& info, mainf
                         return service::lookup_address(endpoints, user_id, static_cast<int>(std::random_device{}() % 3));
                       }),
       remote_part_(browser_) {
-  hub_.local_server().set_connect_handler([](mainframe::Message& message) { download::handle_connect_request(message); });
+  hub_.local_server().set_connect_handler([](core::Message& message) { download::handle_connect_request(message); });
 }
 
 DownloadSystem::~DownloadSystem() { shut_down(); }

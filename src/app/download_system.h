@@ -1,7 +1,6 @@
 #pragma once
 
 #include "app/download_parts.h"
-#include "app/settings.h"
 #include "browse/remote_browser.h"
 #include "db/info_database.h"
 #include "download/content_filter.h"
@@ -11,6 +10,7 @@
 #include "download/paid_content.h"
 #include "download/peer_locator.h"
 #include "mainframe/main_frame.h"
+#include "settings/settings.h"
 #include "share/archive_check.h"
 
 namespace dovel::app {
@@ -19,7 +19,7 @@ namespace dovel::app {
 // service's point servers.
 class ServicePaidContent final : public download::PaidContent, public download::FalseReports {
  public:
-  ServicePaidContent(service::ServiceEndpoints endpoints, service::ServiceSession& session, Settings& settings)
+  ServicePaidContent(service::ServiceEndpoints endpoints, service::ServiceSession& session, settings::Settings& settings)
       : endpoints_(std::move(endpoints)), session_(session), settings_(settings) {}
 
   std::optional<int> paid_state(const service::SessionIdentity& identity, const std::string& hash) override;
@@ -32,7 +32,7 @@ class ServicePaidContent final : public download::PaidContent, public download::
  private:
   const service::ServiceEndpoints endpoints_;
   service::ServiceSession& session_;
-  Settings& settings_;
+  settings::Settings& settings_;
 };
 
 // What the front gives the remote browser: the window that asks for folder
@@ -48,7 +48,7 @@ struct BrowseFrontParts {
 // browser, and the parts the hub and the control socket drive.
 class DownloadSystem {
  public:
-  DownloadSystem(Settings& settings, db::InfoDatabase& info, mainframe::CMainFrame& hub, mainframe::MessageTarget& loop,
+  DownloadSystem(settings::Settings& settings, db::InfoDatabase& info, mainframe::CMainFrame& hub, core::MessageTarget& loop,
                  const service::ServiceEndpoints& endpoints, BrowseFrontParts browse_front = {});
   ~DownloadSystem();
   DownloadSystem(const DownloadSystem&) = delete;

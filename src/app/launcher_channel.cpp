@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "mainframe/message_ids.h"
+#include "core/message_ids.h"
 #include "platform/deadline.h"
 
 namespace dovel::app {
@@ -24,7 +24,7 @@ struct Incoming {
 // Takes in what the connection has sent so far. True while it is still sending;
 // false once it is done with: its text carried out at the end of the stream, or
 // dropped when too long or broken.
-bool read_available(Incoming& incoming, mainframe::MessageTarget& hub) {
+bool read_available(Incoming& incoming, core::MessageTarget& hub) {
   char buffer[kMaxLauncherRequest];
   while (true) {
     const ssize_t got = ::recv(incoming.fd.get(), buffer, sizeof buffer, MSG_DONTWAIT);
@@ -35,7 +35,7 @@ bool read_available(Incoming& incoming, mainframe::MessageTarget& hub) {
     }
     if (got == 0) {
       if (!incoming.text.empty()) {
-        hub.post({mainframe::UM_CARRY_OUT_REQUEST, 0, 0, std::make_unique<mainframe::TextPayload>(std::move(incoming.text))});
+        hub.post({core::UM_CARRY_OUT_REQUEST, 0, 0, std::make_unique<core::TextPayload>(std::move(incoming.text))});
       }
       return false;
     }

@@ -3,7 +3,7 @@
 #include <cstdint>
 
 #include "app/listener_thread.h"
-#include "mainframe/message.h"
+#include "core/message.h"
 #include "platform/socket.h"
 
 namespace dovel::app {
@@ -18,7 +18,7 @@ inline constexpr int kLauncherReadMs = 2000;
 // answered. Any local process can connect, so the hub parses the text strictly.
 class LauncherChannel {
  public:
-  explicit LauncherChannel(mainframe::MessageTarget& hub) : hub_(hub) {}
+  explicit LauncherChannel(core::MessageTarget& hub) : hub_(hub) {}
   ~LauncherChannel();
   LauncherChannel(const LauncherChannel&) = delete;
   LauncherChannel& operator=(const LauncherChannel&) = delete;
@@ -31,7 +31,7 @@ class LauncherChannel {
  private:
   void run(int listener, int wake);
 
-  mainframe::MessageTarget& hub_;
+  core::MessageTarget& hub_;
   uint16_t port_ = 0;
   ListenerThread thread_;
 };

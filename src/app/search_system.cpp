@@ -1,6 +1,6 @@
 #include "app/search_system.h"
 
-#include "mainframe/message_ids.h"
+#include "core/message_ids.h"
 #include "util/log_files.h"
 
 namespace dovel::app {
@@ -15,10 +15,10 @@ void ResultSinkSlot::search_result_received(std::string datagram, service::Endpo
   if (target_ != nullptr) target_->search_result_received(std::move(datagram), source);
 }
 
-search::SearchSettings stored_search_settings(SettingsRegistry& registry) {
+search::SearchSettings stored_search_settings(settings::SettingsRegistry& registry) {
   search::SearchSettings settings;
-  settings.send_delay_index = static_cast<int>(registry.read_dword(kSettingSection, "SendtoDelay", search::kDefaultSendDelayIndex));
-  settings.auto_sort_index = static_cast<int>(registry.read_dword(kSettingSection, "AutoSort", search::kDefaultAutoSortIndex));
+  settings.send_delay_index = static_cast<int>(registry.read_dword(settings::kSettingSection, "SendtoDelay", search::kDefaultSendDelayIndex));
+  settings.auto_sort_index = static_cast<int>(registry.read_dword(settings::kSettingSection, "AutoSort", search::kDefaultAutoSortIndex));
   return settings;
 }
 
@@ -46,7 +46,7 @@ void HubSearchObserver::results_changed(uint32_t number) {
 }
 
 void HubSearchObserver::search_stopped(uint32_t number) {
-  hub_.post({mainframe::UM_SEARCH_STOPPED, number, 0, nullptr});
+  hub_.post({core::UM_SEARCH_STOPPED, number, 0, nullptr});
   tell_window([number](search::SearchObserver& window) { window.search_stopped(number); });
 }
 
@@ -97,7 +97,7 @@ void SearchPart::login_done() {
 
 namespace {
 
-search::SearchContext search_context(Settings& settings, mainframe::CMainFrame& hub, const service::ServiceEndpoints& endpoints,
+search::SearchContext search_context(settings::Settings& settings, mainframe::CMainFrame& hub, const service::ServiceEndpoints& endpoints,
                                      search::SearchObserver& observer) {
   search::SearchContext context;
   context.endpoints = endpoints;
@@ -112,7 +112,7 @@ search::SearchContext search_context(Settings& settings, mainframe::CMainFrame& 
 
 }  // namespace
 
-SearchSystem::SearchSystem(Settings& settings, mainframe::CMainFrame& hub, mainframe::MessageTarget& loop,
+SearchSystem::SearchSystem(settings::Settings& settings, mainframe::CMainFrame& hub, core::MessageTarget& loop,
                            const service::ServiceEndpoints& endpoints, std::function<void()> ask_for_login)
     : observer_(loop), client_(search_context(settings, hub, endpoints, observer_)), part_(client_, std::move(ask_for_login)) {}
 

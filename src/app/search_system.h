@@ -5,13 +5,13 @@
 #include <optional>
 #include <string>
 
-#include "app/settings.h"
+#include "core/message.h"
 #include "mainframe/hub_parts.h"
 #include "mainframe/main_frame.h"
-#include "mainframe/message.h"
 #include "search/search_client.h"
 #include "server/search_responder.h"
 #include "service/service_session.h"
+#include "settings/settings.h"
 
 namespace dovel::app {
 
@@ -29,13 +29,13 @@ class ResultSinkSlot final : public server::SearchResultSink {
 };
 
 // The search settings of the search window's boxes, as stored ("SendtoDelay", "AutoSort").
-search::SearchSettings stored_search_settings(SettingsRegistry& registry);
+search::SearchSettings stored_search_settings(settings::SettingsRegistry& registry);
 
 // What a search tells the program: the hub hears of its end (an exit waits for
 // it), the user of a refused input; a search window, once attached, hears all.
 class HubSearchObserver final : public search::SearchObserver {
  public:
-  explicit HubSearchObserver(mainframe::MessageTarget& hub) : hub_(hub) {}
+  explicit HubSearchObserver(core::MessageTarget& hub) : hub_(hub) {}
   // The window's observer (null detaches it); it must outlive its attachment.
   void attach_window(search::SearchObserver* window);
 
@@ -49,7 +49,7 @@ class HubSearchObserver final : public search::SearchObserver {
   template <typename Call>
   void tell_window(Call call);
 
-  mainframe::MessageTarget& hub_;
+  core::MessageTarget& hub_;
   std::mutex window_lock_;
   search::SearchObserver* window_ = nullptr;
 };
@@ -82,7 +82,7 @@ class SearchPart final : public mainframe::SearchControl {
 // The search side of the program, made once the hub exists.
 class SearchSystem {
  public:
-  SearchSystem(Settings& settings, mainframe::CMainFrame& hub, mainframe::MessageTarget& loop, const service::ServiceEndpoints& endpoints,
+  SearchSystem(settings::Settings& settings, mainframe::CMainFrame& hub, core::MessageTarget& loop, const service::ServiceEndpoints& endpoints,
                std::function<void()> ask_for_login);
 
   search::SearchClient& client() { return client_; }

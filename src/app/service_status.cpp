@@ -1,9 +1,9 @@
 #include "app/service_status.h"
 
-#include "app/service_switches.h"
 #include "app/xml_document.h"
-#include "util/string_printf.h"
-#include "util/text.h"
+#include "base/string_printf.h"
+#include "base/text.h"
+#include "settings/service_switches.h"
 
 namespace dovel::app {
 
@@ -11,16 +11,16 @@ namespace dovel::app {
 class ServiceStatusCheck {
  public:
   static void apply(const StatusFile& file) {
-    if (file.switches) ServiceSwitches::set(file.switches->magic, file.switches->psub);
+    if (file.switches) settings::ServiceSwitches::set(file.switches->magic, file.switches->psub);
   }
 };
 
 namespace {
 
-bool switch_is_on(const std::string& text) { return text == "1" || util::iequals_ascii(text, "true"); }
+bool switch_is_on(const std::string& text) { return text == "1" || base::iequals_ascii(text, "true"); }
 
 std::string maintenance_notice(const std::string& message, const std::string& end_time) {
-  return util::string_printf("서비스 점검중입니다.\r\n\r\n<<내용>>\r\n\r\n%s\r\n\r\n<<일시>>\r\n\r\n%s", message.c_str(), end_time.c_str());
+  return base::string_printf("서비스 점검중입니다.\r\n\r\n<<내용>>\r\n\r\n%s\r\n\r\n<<일시>>\r\n\r\n%s", message.c_str(), end_time.c_str());
 }
 
 }  // namespace

@@ -7,7 +7,7 @@
 #include <chrono>
 #include <thread>
 
-#include "mainframe/message_ids.h"
+#include "core/message_ids.h"
 #include "platform/deadline.h"
 #include "platform/unix_socket.h"
 #include "util/little_endian.h"
@@ -51,7 +51,7 @@ FirstInstance::FirstInstance(InstanceFiles files, platform::FileLock lock) : fil
 
 FirstInstance::~FirstInstance() { stop(); }
 
-bool FirstInstance::serve(mainframe::MessageTarget& hub) {
+bool FirstInstance::serve(core::MessageTarget& hub) {
   platform::UniqueFd listener = platform::listen_unix(files_.mailbox, 5);
   if (!listener.valid()) return false;
   return thread_.start(std::move(listener), [this, &hub](int fd, int wake) { run(fd, wake, hub); });
@@ -61,7 +61,7 @@ void FirstInstance::stop() {
   if (thread_.stop()) ::unlink(files_.mailbox.c_str());
 }
 
-void FirstInstance::run(int listener, int wake, mainframe::MessageTarget& hub) {
+void FirstInstance::run(int listener, int wake, core::MessageTarget& hub) {
   const uid_t me = ::getuid();
   while (true) {
     pollfd watched[2] = {{wake, POLLIN, 0}, {listener, POLLIN, 0}};
@@ -71,7 +71,7 @@ void FirstInstance::run(int listener, int wake, mainframe::MessageTarget& hub) {
     platform::UniqueFd connection(::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC));
     if (!connection.valid() || platform::peer_user(connection.get()) != me) continue;
     if (auto handover = read_handover(connection.get())) {
-      hub.post({mainframe::UM_HANDOVER, handover->first, 0, std::make_unique<mainframe::TextPayload>(std::move(handover->second))});
+      hub.post({core::UM_HANDOVER, handover->first, 0, std::make_unique<core::TextPayload>(std::move(handover->second))});
     }
   }
 }

@@ -9,7 +9,7 @@
 #include <string_view>
 
 #include "app/listener_thread.h"
-#include "mainframe/message.h"
+#include "core/message.h"
 #include "platform/file_lock.h"
 #include "platform/socket.h"
 
@@ -41,11 +41,11 @@ class FirstInstance {
   FirstInstance& operator=(const FirstInstance&) = delete;
 
   // Serves the mailbox until stopped; false (errno) when the socket cannot be made.
-  bool serve(mainframe::MessageTarget& hub);
+  bool serve(core::MessageTarget& hub);
   void stop();
 
  private:
-  void run(int listener, int wake, mainframe::MessageTarget& hub);
+  void run(int listener, int wake, core::MessageTarget& hub);
 
   InstanceFiles files_;
   platform::FileLock lock_;

@@ -1,7 +1,6 @@
 target_sources(dovel-core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/listed_file_path.cpp
   ${CMAKE_CURRENT_LIST_DIR}/service_status.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/service_switches.cpp
   ${CMAKE_CURRENT_LIST_DIR}/update_check.cpp
   ${CMAKE_CURRENT_LIST_DIR}/update_host.cpp
   ${CMAKE_CURRENT_LIST_DIR}/update_list.cpp

@@ -1,7 +1,7 @@
 #include "app/update_host.h"
 
+#include "base/string_printf.h"
 #include "util/http_get.h"
-#include "util/string_printf.h"
 
 namespace dovel::app {
 namespace {
@@ -32,7 +32,7 @@ std::string UpdateListUrl(std::string_view update_base_url) {
 std::string StatusFileUrl(std::string_view host_base, platform::Tick tick) {
   // The tick is written as the signed number it always was ("%d").
   const std::string file_url = std::string(without_trailing_slashes(host_base)) + "/dovel/server.xml";
-  return util::string_printf("%s?d=%d", file_url.c_str(), static_cast<int>(tick));
+  return base::string_printf("%s?d=%d", file_url.c_str(), static_cast<int>(tick));
 }
 
 }  // namespace dovel::app

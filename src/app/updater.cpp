@@ -6,15 +6,15 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "base/text.h"
 #include "platform/spawn.h"
-#include "util/text.h"
 
 namespace dovel::app {
 
 std::filesystem::path ConfiguredUpdater(const platform::EnvironmentLookup& environment) {
   const char* configured = environment(kUpdaterCommandVariable);
   if (configured == nullptr) return {};
-  std::filesystem::path updater{std::string(util::trim(configured))};
+  std::filesystem::path updater{std::string(base::trim(configured))};
   if (!updater.is_absolute() || !updater.has_filename()) return {};
   return updater;
 }

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <array>
 
+#include "base/text.h"
 #include "platform/cp949.h"
-#include "util/text.h"
 
 namespace dovel::app {
 namespace {
@@ -41,7 +41,7 @@ std::string declared_encoding(std::string_view text) {
   rest.remove_prefix(1);
   size_t close = rest.find(quote);
   if (close == std::string_view::npos) return "";
-  return util::ascii_lower(rest.substr(0, close));
+  return base::ascii_lower(rest.substr(0, close));
 }
 
 // Visits the elements named `name` below `root` in document order until `visit`

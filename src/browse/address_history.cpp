@@ -2,14 +2,14 @@
 
 #include <algorithm>
 
-#include "util/text.h"
+#include "base/text.h"
 
 namespace dovel::browse {
 
 void AddressHistory::add(std::string_view user_id) {
   if (user_id.empty() || user_id == kClearHistoryEntry) return;
   std::lock_guard guard(lock_);
-  std::erase_if(ids_, [user_id](const std::string& id) { return util::iequals_ascii(id, user_id); });
+  std::erase_if(ids_, [user_id](const std::string& id) { return base::iequals_ascii(id, user_id); });
   ids_.insert(ids_.begin(), std::string(user_id));
   if (ids_.size() > kMaxHistoryIds) ids_.resize(kMaxHistoryIds);
 }
@@ -30,13 +30,13 @@ std::vector<std::string> AddressHistory::entries() const {
   return shown;
 }
 
-std::string AddressHistory::stored_text() const { return util::join(ids(), std::string_view(&kHistorySeparator, 1)); }
+std::string AddressHistory::stored_text() const { return base::join(ids(), std::string_view(&kHistorySeparator, 1)); }
 
 void AddressHistory::load_text(std::string_view text) {
   std::vector<std::string> loaded;
-  for (std::string& id : util::split(text, kHistorySeparator)) {
+  for (std::string& id : base::split(text, kHistorySeparator)) {
     if (id.empty() || id == kClearHistoryEntry) continue;
-    if (std::any_of(loaded.begin(), loaded.end(), [&id](const std::string& seen) { return util::iequals_ascii(seen, id); })) continue;
+    if (std::any_of(loaded.begin(), loaded.end(), [&id](const std::string& seen) { return base::iequals_ascii(seen, id); })) continue;
     loaded.push_back(std::move(id));
     if (loaded.size() == kMaxHistoryIds) break;
   }
@@ -44,10 +44,10 @@ void AddressHistory::load_text(std::string_view text) {
   ids_ = std::move(loaded);
 }
 
-void AddressHistory::load(const app::SettingsRegistry& registry) { load_text(registry.read_text(app::kSettingSection, kHistoryValue)); }
+void AddressHistory::load(const settings::SettingsRegistry& registry) { load_text(registry.read_text(settings::kSettingSection, kHistoryValue)); }
 
-bool AddressHistory::save(app::SettingsRegistry& registry) const {
-  return registry.write_text(app::kSettingSection, kHistoryValue, stored_text());
+bool AddressHistory::save(settings::SettingsRegistry& registry) const {
+  return registry.write_text(settings::kSettingSection, kHistoryValue, stored_text());
 }
 
 }  // namespace dovel::browse

@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/settings_registry.h"
+#include "settings/settings_registry.h"
 
 namespace dovel::browse {
 
@@ -32,8 +32,8 @@ class AddressHistory {
   std::string stored_text() const;
   void load_text(std::string_view text);
   // The setting "UserList" of section "Setting".
-  void load(const app::SettingsRegistry& registry);
-  bool save(app::SettingsRegistry& registry) const;
+  void load(const settings::SettingsRegistry& registry);
+  bool save(settings::SettingsRegistry& registry) const;
 
  private:
   mutable std::mutex lock_;

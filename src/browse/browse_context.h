@@ -2,17 +2,17 @@
 
 #include <functional>
 
-#include "app/settings.h"
 #include "browse/address_resolver.h"
 #include "browse/browser_front.h"
 #include "browse/content_lists.h"
 #include "browse/download_adder.h"
 #include "browse/session_events.h"
-#include "mainframe/message.h"
+#include "core/message.h"
 #include "platform/clock.h"
 #include "platform/profile_ini.h"
 #include "service/endpoints.h"
 #include "service/service_session.h"
+#include "settings/settings.h"
 #include "util/scratch_store.h"
 
 namespace dovel::browse {
@@ -29,7 +29,7 @@ class ServiceLink {
 // What the remote browser needs from the rest of the program. Every pointer
 // outlives the browser; optional ones may be null.
 struct BrowseContext {
-  app::Settings* settings = nullptr;          // own port and address, own share password, registry values
+  settings::Settings* settings = nullptr;          // own port and address, own share password, registry values
   service::ServiceSession* session = nullptr; // the user's identity and privileges
   service::ServiceEndpoints endpoints;        // web host, bind address, address look-up servers
   ServiceLink* service_link = nullptr;        // optional: taken as connected
@@ -38,7 +38,7 @@ struct BrowseContext {
   std::function<int()> random;                // picks the first look-up server; empty: always the first
   DownloadAdder* downloads = nullptr;         // optional: files cannot be queued without it
   util::ScratchStore* scratch = nullptr;      // optional: the browser keeps its own
-  mainframe::MessageTarget* hub = nullptr;    // optional: file information and link replies
+  core::MessageTarget* hub = nullptr;    // optional: file information and link replies
   FolderListSink* folder_lists = nullptr;     // optional
   const ContentLists* content_lists = nullptr;  // optional: everything passes
   BrowserFront* front = nullptr;              // optional: headless

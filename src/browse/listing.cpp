@@ -1,10 +1,10 @@
 #include "browse/listing.h"
 
+#include "base/text.h"
 #include "browse/leading_fields.h"
 #include "platform/cp949.h"
 #include "share/shareable_name.h"
 #include "util/letter_pair.h"
-#include "util/text.h"
 
 namespace dovel::browse {
 namespace {
@@ -52,7 +52,7 @@ std::optional<std::string> shown_name(const RecordRow& record, const ListingRule
   if (checked && lists.forbidden_name(row.name)) return std::nullopt;
   if (row.is_file()) {
     if (checked && !mask_only && !record.hash.empty() && lists.forbidden_file(record.hash)) return std::nullopt;
-    if (checked && lists.forbidden_extension(util::ascii_lower(extension_of(row.name)))) return std::nullopt;
+    if (checked && lists.forbidden_extension(base::ascii_lower(extension_of(row.name)))) return std::nullopt;
     if (checked && !mask_only && lists.restricted_file_name(stem_of(row.name))) return std::nullopt;
   } else if (checked && !mask_only && lists.restricted_folder_name(row.name)) {
     return std::nullopt;
@@ -74,9 +74,9 @@ std::optional<RecordRow> row_of_record(std::string_view record) {
   const std::vector<std::string_view> fields = leading_fields(record, '|', 6);
   if (fields.size() < 5) return std::nullopt;
   auto name = platform::cp949_to_utf8(fields[1]);
-  auto size = util::parse_int64(fields[2]);
-  auto time = util::parse_uint64(fields[3]);
-  auto attributes = util::parse_uint32(fields[4]);
+  auto size = base::parse_int64(fields[2]);
+  auto time = base::parse_uint64(fields[3]);
+  auto attributes = base::parse_uint32(fields[4]);
   if (!name || !size || *size < 0 || !time || !attributes) return std::nullopt;
   ListingRow row;
   if (fields[0] == "R") {
@@ -87,7 +87,7 @@ std::optional<RecordRow> row_of_record(std::string_view record) {
     row.kind = kFileKind;
   }
   if (row.kind != kParentKind && !acceptable_name(row.kind, *name)) return std::nullopt;
-  if (row.is_file() && util::iequals_ascii(*name, "Thumbs.db")) return std::nullopt;
+  if (row.is_file() && base::iequals_ascii(*name, "Thumbs.db")) return std::nullopt;
   row.name = std::move(*name);
   row.size = row.is_file() ? *size : 0;
   row.time = *time;
@@ -96,7 +96,7 @@ std::optional<RecordRow> row_of_record(std::string_view record) {
   row.time_text = time_column_text(row.time);
   row.attribute_text = attribute_column_text(row.attributes);
   row.encoded_name = util::Encode(row.name);
-  return RecordRow{std::move(row), fields.size() > 5 ? util::ascii_lower(fields[5]) : std::string()};
+  return RecordRow{std::move(row), fields.size() > 5 ? base::ascii_lower(fields[5]) : std::string()};
 }
 
 // The "*"-ended records of a listing one at a time, empty ones skipped.

@@ -1,8 +1,8 @@
 #include "browse/peer_pages.h"
 
+#include "base/text.h"
 #include "service/service_domain.h"
 #include "util/letter_pair.h"
-#include "util/text.h"
 
 namespace dovel::browse {
 namespace {
@@ -50,7 +50,7 @@ std::string home_page_url(std::string_view web_base, std::string_view peer_id) {
 }
 
 std::string neutralised_intro(std::string_view page) {
-  std::string text = util::ascii_lower(page);
+  std::string text = base::ascii_lower(page);
   for (const char* tag : kActiveTags) {
     text = replaced(text, std::string("<") + tag, std::string("&lt") + tag);
     text = replaced(text, std::string("</") + tag, std::string("&lt/") + tag);

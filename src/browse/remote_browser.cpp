@@ -1,13 +1,13 @@
 #include "browse/remote_browser.h"
 
-#include "app/service_switches.h"
+#include "base/string_printf.h"
+#include "base/text.h"
 #include "browse/row_sorting.h"
 #include "browse/sub_folder_name.h"
 #include "platform/cp949.h"
+#include "settings/service_switches.h"
 #include "util/letter_pair.h"
 #include "util/log_files.h"
-#include "util/string_printf.h"
-#include "util/text.h"
 
 namespace dovel::browse {
 namespace {
@@ -69,7 +69,7 @@ RemoteBrowser::RemoteBrowser(BrowseContext context)
                 context_.lookup ? context_.lookup : service_address_lookup(context_.endpoints, context_.random)) {
   if (context_.settings != nullptr) {
     history_.load(context_.settings->registry());
-    view_.move_to_download_tab = context_.settings->registry().read_dword(app::kSettingSection, kAutoMoveDownloadValue, 0) != 0;
+    view_.move_to_download_tab = context_.settings->registry().read_dword(settings::kSettingSection, kAutoMoveDownloadValue, 0) != 0;
   }
   if (context_.profile != nullptr) view_.sort_column = static_cast<int>(sort_column_of(context_.profile->read_int(kProfileSection, kSortProfileValue, 0)));
   view_.up_text = kUpToOrigin;
@@ -111,7 +111,7 @@ void RemoteBrowser::say_locked(const std::string& text) {
 
 void RemoteBrowser::tell_no_server(const std::string& user_id) {
   if (is_privileged()) {
-    say(util::string_printf("'%s'님의 서버가 없습니다.", user_id.c_str()));
+    say(base::string_printf("'%s'님의 서버가 없습니다.", user_id.c_str()));
   } else if (context_.front != nullptr) {
     context_.front->tell("서버가 존재하지 않습니다.");
   } else {
@@ -159,7 +159,7 @@ StartOutcome RemoteBrowser::start_session(const SessionRequest& request) {
   const std::string own_id = context_.session != nullptr ? context_.session->identity().user_id : std::string();
   SessionSetup setup;
   setup.target = {request.address, request.port, peer_id, request.start_path, request.share_index, request.focus_file,
-                  request.skip_service_checks || (!peer_id.empty() && util::iequals_ascii(peer_id, own_id))};
+                  request.skip_service_checks || (!peer_id.empty() && base::iequals_ascii(peer_id, own_id))};
   setup.session = context_.session;
   setup.own_server_address = context_.own_server_address;
   setup.bind_address = context_.endpoints.bind_address;
@@ -205,7 +205,7 @@ StartOutcome RemoteBrowser::explore_user(const std::string& user_id, int origin)
     {
       std::lock_guard session_guard(session_lock_);
       const ClientControlSession* session = session_locked();
-      if (session != nullptr && !session->ended() && util::iequals_ascii(active_.requested_id, user_id)) return StartOutcome::AlreadyOpen;
+      if (session != nullptr && !session->ended() && base::iequals_ascii(active_.requested_id, user_id)) return StartOutcome::AlreadyOpen;
     }
     request.address = recent->address;
     request.port = recent->port;
@@ -290,7 +290,7 @@ void RemoteBrowser::on_connected(uint64_t generation, const ClientControlSession
 void RemoteBrowser::on_listing(uint64_t generation, const ClientControlSession& session, std::string_view wire_body) {
   if (wire_body.empty()) return;
   ListingRules rules;
-  rules.magic = app::ServiceSwitches::magic();
+  rules.magic = settings::ServiceSwitches::magic();
   rules.transfer_flag = context_.session != nullptr && context_.session->record().transfer_flag != 0;
   rules.lists = context_.content_lists != nullptr ? context_.content_lists : &pass_everything_;
   std::optional<ListingPage> page = parse_listing(wire_body, rules);
@@ -340,7 +340,7 @@ void RemoteBrowser::on_identity(uint64_t generation, const ClientControlSession&
 
 void RemoteBrowser::on_intro(uint64_t generation, const PeerIntroReply& intro) {
   const bool no_script =
-      context_.settings == nullptr || context_.settings->registry().read_dword(app::kSettingSection, kIntroNoScriptValue, 1) != 0;
+      context_.settings == nullptr || context_.settings->registry().read_dword(settings::kSettingSection, kIntroNoScriptValue, 1) != 0;
   PeerIntro kept = peer_intro_of(intro, context_.endpoints.web_base, no_script);
   std::lock_guard guard(state_lock_);
   if (!current_generation(generation)) return;
@@ -584,7 +584,7 @@ bool RemoteBrowser::request_folder_download(const std::string& folder_name) {
     while (!parent.empty() && parent.back() == '\\') parent.pop_back();
     path = parent + "\\" + row->name;
   } else {
-    path = std::string(util::trim_backslashes(relative_path));
+    path = std::string(base::trim_backslashes(relative_path));
     if (path.empty()) {
       say("루트폴더는 폴더다운이 안됩니다.");
       return false;
@@ -614,7 +614,7 @@ void RemoteBrowser::set_move_to_download_tab(bool move) {
     std::lock_guard guard(state_lock_);
     view_.move_to_download_tab = move;
   }
-  if (context_.settings != nullptr) context_.settings->registry().write_dword(app::kSettingSection, kAutoMoveDownloadValue, move ? 1 : 0);
+  if (context_.settings != nullptr) context_.settings->registry().write_dword(settings::kSettingSection, kAutoMoveDownloadValue, move ? 1 : 0);
 }
 
 void RemoteBrowser::set_folder_password(const std::string& password) {

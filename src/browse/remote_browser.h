@@ -15,7 +15,7 @@
 #include "browse/address_resolver.h"
 #include "browse/browse_context.h"
 #include "browse/browser_snapshot.h"
-#include "browse/control_session.h"
+#include "browse/client_control_session.h"
 #include "browse/listing.h"
 
 namespace dovel::browse {

@@ -6,13 +6,13 @@
 #include <cctype>
 #include <vector>
 
+#include "base/text.h"
 #include "platform/cp949.h"
 #include "platform/deadline.h"
 #include "server/local_server.h"
 #include "service/frame.h"
 #include "service/service_socket.h"
 #include "util/little_endian.h"
-#include "util/text.h"
 
 namespace dovel::browse {
 namespace {
@@ -41,7 +41,7 @@ bool is_speed_text(std::string_view text) {
 }
 
 std::optional<int64_t> count_of(std::string_view text) {
-  std::optional<int64_t> value = util::parse_int64(text);
+  std::optional<int64_t> value = base::parse_int64(text);
   if (!value || *value < 0) return std::nullopt;
   return value;
 }
@@ -82,7 +82,7 @@ std::optional<std::string> read_answer_frame(int fd, int timeout_ms, const platf
 
 std::optional<ServerInfo> parse_server_info(std::string_view answer) {
   answer = answer.substr(0, answer.find('\0'));
-  std::vector<std::string> fields = util::split(answer, kFieldSeparator);
+  std::vector<std::string> fields = base::split(answer, kFieldSeparator);
   if (fields.size() != 4 || fields[0].size() > kMaxUserIdBytes) return std::nullopt;
   std::optional<std::string> user_id = platform::cp949_to_utf8(fields[0]);
   std::optional<int64_t> most = count_of(fields[1]);

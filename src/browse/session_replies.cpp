@@ -2,10 +2,10 @@
 
 #include <algorithm>
 
+#include "base/text.h"
+#include "browse/leading_fields.h"
 #include "platform/cp949.h"
 #include "share/shareable_name.h"
-#include "browse/leading_fields.h"
-#include "util/text.h"
 
 namespace dovel::browse {
 namespace {
@@ -67,7 +67,7 @@ std::optional<PeerIdentity> parse_peer_identity(std::string_view body) {
   PeerIdentity identity;
   identity.user_id = std::move(*user_id);
   identity.label = std::move(*label);
-  const auto level = util::parse_int64(fields[1]);
+  const auto level = base::parse_int64(fields[1]);
   identity.level = level && *level >= 1 && *level <= 9 ? static_cast<int>(*level) : 9;
   return identity;
 }
@@ -83,7 +83,7 @@ std::optional<FileHashReply> parse_file_hash_reply(std::string_view body) {
   const std::vector<std::string_view> fields = leading_fields(body, '|', 3);
   if (fields.size() < 3 || !is_hex_hash(fields[0])) return std::nullopt;
   auto name = platform::cp949_to_utf8(fields[1]);
-  auto size = util::parse_int64(fields[2]);
+  auto size = base::parse_int64(fields[2]);
   // The name becomes a file on this machine: one plain name, nothing else.
   if (!name || !share::is_shareable_name(*name) || *name == "." || *name == ".." || !size || *size < 0) return std::nullopt;
   return FileHashReply{std::string(fields[0]), std::move(*name), std::string(fields[2]), *size};

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cli/tool_control_command.h"
+#include "base/text.h"
 #include "cli/tool_local_commands.h"
 #include "cli/tool_login_command.h"
 #include "cli/tool_settings_commands.h"
@@ -15,7 +16,6 @@
 #include "share/file_hash.h"
 #include "util/launch_request.h"
 #include "util/letter_pair.h"
-#include "util/text.h"
 
 namespace {
 
@@ -65,12 +65,12 @@ int hash_command(const std::string& file) {
 }
 
 int folder_hash_command(const std::string& walk_path, const std::string& name, const std::string& index_text) {
-  auto index = util::parse_int64(index_text);
+  auto index = base::parse_int64(index_text);
   if (!index || *index < 0 || *index > 0x7fffffff) {
     std::fprintf(stderr, "dovel-tool: the share index must be a number from 0\n");
     return 2;
   }
-  auto hash = share::folder_hash(walk_path, name, static_cast<share::ShareIndex>(*index));
+  auto hash = share::folder_hash(walk_path, name, static_cast<settings::ShareIndex>(*index));
   if (!hash) {
     std::fprintf(stderr, "dovel-tool: the path or name cannot be written in CP949\n");
     return 1;
@@ -111,7 +111,7 @@ int parse_command(const std::string& url) {
   std::printf("name=%s\n", request.name.c_str());
   std::printf("size=%lld\n", static_cast<long long>(request.size));
   std::printf("search_text=%s\n", request.search_text.c_str());
-  std::printf("hash_list=%s\n", util::join(request.hash_list, ",").c_str());
+  std::printf("hash_list=%s\n", base::join(request.hash_list, ",").c_str());
   std::printf("login_id=%s\n", request.login_id.c_str());
   std::printf("password=%s\n", request.password.c_str());
   return 0;

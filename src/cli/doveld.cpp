@@ -13,14 +13,14 @@
 #include <thread>
 #include <vector>
 
-#include "app/browse_commands.h"
+#include "app/browse_control_commands.h"
 #include "app/control_channel.h"
-#include "app/download_commands.h"
 #include "app/dovel_app.h"
+#include "app/download_control_commands.h"
 #include "app/program_options.h"
-#include "app/search_commands.h"
+#include "app/search_control_commands.h"
 #include "cli/headless_front.h"
-#include "mainframe/message_ids.h"
+#include "core/message_ids.h"
 #include "platform/data_home.h"
 #include "util/log_files.h"
 
@@ -40,7 +40,7 @@ std::string usage() { return app::program_usage("doveld") + kControlUsage; }
 // Turns SIGTERM and SIGINT into the orderly exit; SIGUSR1 ends the watcher.
 class StopSignals {
  public:
-  explicit StopSignals(mainframe::MessageTarget& hub) {
+  explicit StopSignals(core::MessageTarget& hub) {
     sigemptyset(&signals_);
     for (int signal : {SIGTERM, SIGINT, SIGUSR1}) sigaddset(&signals_, signal);
     // Blocked before any other thread starts, so every thread inherits the mask
@@ -49,7 +49,7 @@ class StopSignals {
     thread_ = std::thread([this, &hub] {
       int received = 0;
       while (sigwait(&signals_, &received) == 0 && received != SIGUSR1) {
-        hub.post({mainframe::UM_EXIT_COMMAND, 0, 0, nullptr});
+        hub.post({core::UM_EXIT_COMMAND, 0, 0, nullptr});
       }
     });
   }
@@ -82,7 +82,7 @@ int main(int argc, char** argv) {
     return 2;
   }
 
-  mainframe::PlainMessageLoop loop;
+  core::PlainMessageLoop loop;
   StopSignals stop_signals(loop);
   mainframe::StatusLog status_log;
   cli::HeadlessFront front;
@@ -102,9 +102,9 @@ int main(int argc, char** argv) {
 
   mainframe::CMainFrame& hub = application.main_frame();
   app::ControlTarget commands{[&hub] { return hub.status(); }, &status_log, &loop, {}};
-  app::add_browse_commands(commands, application.downloads().browser());
-  app::add_download_commands(commands, application.downloads().manager());
-  app::add_search_commands(commands, application.search().client());
+  app::add_browse_control_commands(commands, application.downloads().browser());
+  app::add_download_control_commands(commands, application.downloads().manager());
+  app::add_search_control_commands(commands, application.search().client());
   app::ControlChannel control(std::move(commands));
   const std::filesystem::path control_socket = app::control_socket_path(home->root);
   if (!control.start(control_socket)) {

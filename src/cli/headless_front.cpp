@@ -1,14 +1,14 @@
 #include "cli/headless_front.h"
 
+#include "base/text.h"
 #include "util/log_files.h"
-#include "util/text.h"
 
 namespace dovel::cli {
 namespace {
 
 void log_text(const std::string& text) {
-  for (const std::string& line : util::split(text, '\n')) {
-    const std::string_view trimmed = util::trim(line);
+  for (const std::string& line : base::split(text, '\n')) {
+    const std::string_view trimmed = base::trim(line);
     if (!trimmed.empty()) util::LogSystem("%.*s", static_cast<int>(trimmed.size()), trimmed.data());
   }
 }

@@ -4,25 +4,25 @@
 #include <filesystem>
 #include <functional>
 
-#include "app/settings_page_rules.h"
-#include "app/settings_registry.h"
+#include "base/string_printf.h"
+#include "base/text.h"
 #include "platform/cp949.h"
 #include "search/search_settings.h"
 #include "service/service_domain.h"
 #include "service/stored_login.h"
+#include "settings/settings_page_rules.h"
+#include "settings/settings_registry.h"
 #include "share/shared_folder_rules.h"
 #include "util/file_utils.h"
 #include "util/letter_pair.h"
-#include "util/string_printf.h"
-#include "util/text.h"
 
 namespace dovel::cli {
 namespace {
 
-using StoredFlag = bool app::StoredSettings::*;
-using StoredNumber = uint32_t app::StoredSettings::*;
+using StoredFlag = bool settings::StoredSettings::*;
+using StoredNumber = uint32_t settings::StoredSettings::*;
 // A rule over the whole set of stored values after a change; the refusal or nullopt.
-using StoredCheck = std::function<std::optional<std::string>(const app::StoredSettings&)>;
+using StoredCheck = std::function<std::optional<std::string>(const settings::StoredSettings&)>;
 
 struct NumberRange {
   uint32_t low = 0;
@@ -31,8 +31,8 @@ struct NumberRange {
 
 struct SettingValue {
   std::string_view name;
-  std::function<std::string(app::Settings&)> read;
-  std::function<SettingChange(app::Settings&, std::string_view text, const SettingContext&)> write;
+  std::function<std::string(settings::Settings&)> read;
+  std::function<SettingChange(settings::Settings&, std::string_view text, const SettingContext&)> write;
 };
 
 SettingChange refused(std::string message) { return {std::move(message), {}}; }
@@ -50,13 +50,13 @@ std::optional<bool> parse_flag(std::string_view text) {
 std::string flag_refusal(std::string_view name) { return std::string(name) + " 값은 0 또는 1이어야 합니다."; }
 
 std::optional<uint32_t> parse_in_range(std::string_view text, NumberRange range) {
-  std::optional<uint32_t> number = util::parse_uint32(text);
+  std::optional<uint32_t> number = base::parse_uint32(text);
   if (!number || *number < range.low || *number > range.high) return std::nullopt;
   return number;
 }
 
 std::string range_refusal(std::string_view name, NumberRange range) {
-  return std::string(name) + util::string_printf(" 값은 %u ~ %u 사이의 숫자이어야 합니다.", range.low, range.high);
+  return std::string(name) + base::string_printf(" 값은 %u ~ %u 사이의 숫자이어야 합니다.", range.low, range.high);
 }
 
 // A text the settings store can keep as typed into a one-line box: UTF-8 without
@@ -70,7 +70,7 @@ std::optional<std::string> text_refusal(std::string_view name, std::string_view 
   if (!platform::is_valid_utf8(text) || has_control) {
     return std::string(name) + " 값에 쓸 수 없는 글자가 있습니다.";
   }
-  if (util::utf8_length(stored_form) > app::kMaxRegistryTextCharacters) {
+  if (base::utf8_length(stored_form) > settings::kMaxRegistryTextCharacters) {
     return std::string(name) + " 값이 너무 깁니다.";
   }
   return std::nullopt;
@@ -78,138 +78,138 @@ std::optional<std::string> text_refusal(std::string_view name, std::string_view 
 
 // Applies a change to a copy of the stored values, checks the copy, and only
 // then stores it with the rest of the settings, as a page's apply does.
-SettingChange store_checked(app::Settings& settings, const std::function<void(app::StoredSettings&)>& change,
+SettingChange store_checked(settings::Settings& settings, const std::function<void(settings::StoredSettings&)>& change,
                             const StoredCheck& check = {}) {
-  app::StoredSettings changed = settings.values();
+  settings::StoredSettings changed = settings.values();
   change(changed);
   if (check) {
     if (std::optional<std::string> refusal = check(changed)) return refused(*refusal);
   }
-  if (!settings.update([&changed](app::StoredSettings& values) { values = changed; }) || !settings.Save()) {
+  if (!settings.update([&changed](settings::StoredSettings& values) { values = changed; }) || !settings.Save()) {
     return refused(std::string(kNotSaved));
   }
   return {};
 }
 
-std::optional<std::string> reserve_check(const app::StoredSettings& values) {
-  return app::server_reserve_refusal(values.use_server_reserve, values.server_reserve_start_time, values.server_reserve_end_time);
+std::optional<std::string> reserve_check(const settings::StoredSettings& values) {
+  return settings::server_reserve_refusal(values.use_server_reserve, values.server_reserve_start_time, values.server_reserve_end_time);
 }
 
 // The rules of the folder page's apply: no shared folder may be the download
 // folder, and a secret folder needs the password.
-std::optional<std::string> folder_page_check(const app::StoredSettings& values) {
+std::optional<std::string> folder_page_check(const settings::StoredSettings& values) {
   return share::check_shared_folder_list(values.shared_folders, values.down_path, values.folder_pass);
 }
 
 SettingValue stored_flag(std::string_view name, StoredFlag field, StoredCheck check = {}) {
-  return {name, [field](app::Settings& settings) { return flag_text(settings.values().*field); },
-          [name, field, check](app::Settings& settings, std::string_view text, const SettingContext&) {
+  return {name, [field](settings::Settings& settings) { return flag_text(settings.values().*field); },
+          [name, field, check](settings::Settings& settings, std::string_view text, const SettingContext&) {
             std::optional<bool> on = parse_flag(text);
             if (!on) return refused(flag_refusal(name));
-            return store_checked(settings, [&](app::StoredSettings& values) { values.*field = *on; }, check);
+            return store_checked(settings, [&](settings::StoredSettings& values) { values.*field = *on; }, check);
           }};
 }
 
 SettingValue stored_number(std::string_view name, StoredNumber field, NumberRange range, StoredCheck check = {}) {
-  return {name, [field](app::Settings& settings) { return std::to_string(settings.values().*field); },
-          [name, field, range, check](app::Settings& settings, std::string_view text, const SettingContext&) {
+  return {name, [field](settings::Settings& settings) { return std::to_string(settings.values().*field); },
+          [name, field, range, check](settings::Settings& settings, std::string_view text, const SettingContext&) {
             std::optional<uint32_t> number = parse_in_range(text, range);
             if (!number) return refused(range_refusal(name, range));
-            return store_checked(settings, [&](app::StoredSettings& values) { values.*field = *number; }, check);
+            return store_checked(settings, [&](settings::StoredSettings& values) { values.*field = *number; }, check);
           }};
 }
 
 SettingValue share_port() {
-  return {"SharePort", [](app::Settings& settings) { return std::to_string(settings.values().share_port); },
-          [](app::Settings& settings, std::string_view text, const SettingContext&) {
-            std::optional<uint32_t> port = app::parse_share_port(text);
-            if (!port) return refused(std::string(app::kSharePortRangeMessage));
+  return {"SharePort", [](settings::Settings& settings) { return std::to_string(settings.values().share_port); },
+          [](settings::Settings& settings, std::string_view text, const SettingContext&) {
+            std::optional<uint32_t> port = settings::parse_share_port(text);
+            if (!port) return refused(std::string(settings::kSharePortRangeMessage));
             const bool changed = settings.values().share_port != *port;
-            SettingChange stored = store_checked(settings, [&](app::StoredSettings& values) { values.share_port = *port; });
-            if (!stored.refusal && changed) stored.notice = app::kSharePortChangedNotice;
+            SettingChange stored = store_checked(settings, [&](settings::StoredSettings& values) { values.share_port = *port; });
+            if (!stored.refusal && changed) stored.notice = settings::kSharePortChangedNotice;
             return stored;
           }};
 }
 
 SettingValue server_subject() {
-  return {"ServerSubject", [](app::Settings& settings) { return settings.values().server_subject; },
-          [](app::Settings& settings, std::string_view text, const SettingContext&) {
-            const std::string title(util::trim(text));
+  return {"ServerSubject", [](settings::Settings& settings) { return settings.values().server_subject; },
+          [](settings::Settings& settings, std::string_view text, const SettingContext&) {
+            const std::string title(base::trim(text));
             if (auto refusal = text_refusal("ServerSubject", title, title)) return refused(*refusal);
-            if (auto refusal = app::server_subject_refusal(title)) return refused(*refusal);
-            return store_checked(settings, [&](app::StoredSettings& values) { values.server_subject = title; });
+            if (auto refusal = settings::server_subject_refusal(title)) return refused(*refusal);
+            return store_checked(settings, [&](settings::StoredSettings& values) { values.server_subject = title; });
           }};
 }
 
 SettingValue intro_url() {
-  return {"IntroURL", [](app::Settings& settings) { return settings.values().intro_url; },
-          [](app::Settings& settings, std::string_view text, const SettingContext& context) {
-            const std::string address(util::trim(text));
+  return {"IntroURL", [](settings::Settings& settings) { return settings.values().intro_url; },
+          [](settings::Settings& settings, std::string_view text, const SettingContext& context) {
+            const std::string address(base::trim(text));
             if (auto refusal = text_refusal("IntroURL", address, address)) return refused(*refusal);
             // Peers receive the address in the greeting, so it must have a CP949 form.
             if (!platform::utf8_to_cp949(address)) return refused("소개페이지 주소에 쓸 수 없는 글자가 있습니다.");
             if (service::mentions_service_domain(address, context.web_base)) {
-              return refused(util::string_printf("소개페이지 주소에는 서비스의 도메인(%s)을 넣을 수 없습니다.",
+              return refused(base::string_printf("소개페이지 주소에는 서비스의 도메인(%s)을 넣을 수 없습니다.",
                                                  service::service_domain(context.web_base).c_str()));
             }
-            return store_checked(settings, [&](app::StoredSettings& values) { values.intro_url = address; });
+            return store_checked(settings, [&](settings::StoredSettings& values) { values.intro_url = address; });
           }};
 }
 
 SettingValue down_path() {
-  return {"DownPath", [](app::Settings& settings) { return settings.values().down_path; },
-          [](app::Settings& settings, std::string_view text, const SettingContext&) {
+  return {"DownPath", [](settings::Settings& settings) { return settings.values().down_path; },
+          [](settings::Settings& settings, std::string_view text, const SettingContext&) {
             if (text.empty()) return refused("다운로드폴더가 없습니다.");
             std::error_code error;
             std::filesystem::path absolute = std::filesystem::absolute(std::filesystem::path(std::string(text)), error);
             const std::string folder = error ? std::string(text) : absolute.lexically_normal().string();
             if (auto refusal = text_refusal("DownPath", folder, folder)) return refused(*refusal);
-            if (!util::FolderExists(folder)) return refused(util::string_printf("다운로드폴더(%s)가 존재하지 않습니다.", folder.c_str()));
-            return store_checked(settings, [&](app::StoredSettings& values) { values.down_path = folder; }, folder_page_check);
+            if (!util::FolderExists(folder)) return refused(base::string_printf("다운로드폴더(%s)가 존재하지 않습니다.", folder.c_str()));
+            return store_checked(settings, [&](settings::StoredSettings& values) { values.down_path = folder; }, folder_page_check);
           }};
 }
 
 SettingValue folder_pass() {
-  return {"FolderPass", [](app::Settings& settings) { return settings.values().folder_pass; },
-          [](app::Settings& settings, std::string_view text, const SettingContext&) {
+  return {"FolderPass", [](settings::Settings& settings) { return settings.values().folder_pass; },
+          [](settings::Settings& settings, std::string_view text, const SettingContext&) {
             if (auto refusal = text_refusal("FolderPass", text, util::Encode(text))) return refused(*refusal);
             // Peers send the password in CP949; one without that form could never match.
             if (!platform::utf8_to_cp949(text)) return refused("비밀폴더 암호에 쓸 수 없는 글자가 있습니다.");
-            return store_checked(settings, [&](app::StoredSettings& values) { values.folder_pass = std::string(text); }, folder_page_check);
+            return store_checked(settings, [&](settings::StoredSettings& values) { values.folder_pass = std::string(text); }, folder_page_check);
           }};
 }
 
 // Values one window keeps for itself, read and written on their own.
 SettingValue window_flag(std::string_view name) {
-  return {name, [name](app::Settings& settings) { return flag_text(settings.registry().read_dword(app::kSettingSection, name, 0) != 0); },
-          [name](app::Settings& settings, std::string_view text, const SettingContext&) {
+  return {name, [name](settings::Settings& settings) { return flag_text(settings.registry().read_dword(settings::kSettingSection, name, 0) != 0); },
+          [name](settings::Settings& settings, std::string_view text, const SettingContext&) {
             std::optional<bool> on = parse_flag(text);
             if (!on) return refused(flag_refusal(name));
-            if (!settings.registry().write_dword(app::kSettingSection, name, *on ? 1 : 0)) return refused(std::string(kNotSaved));
+            if (!settings.registry().write_dword(settings::kSettingSection, name, *on ? 1 : 0)) return refused(std::string(kNotSaved));
             return SettingChange{};
           }};
 }
 
 SettingValue window_number(std::string_view name, NumberRange range, uint32_t fallback = 0) {
   return {name,
-          [name, fallback](app::Settings& settings) {
-            return std::to_string(settings.registry().read_dword(app::kSettingSection, name, fallback));
+          [name, fallback](settings::Settings& settings) {
+            return std::to_string(settings.registry().read_dword(settings::kSettingSection, name, fallback));
           },
-          [name, range](app::Settings& settings, std::string_view text, const SettingContext&) {
+          [name, range](settings::Settings& settings, std::string_view text, const SettingContext&) {
             std::optional<uint32_t> number = parse_in_range(text, range);
             if (!number) return refused(range_refusal(name, range));
-            if (!settings.registry().write_dword(app::kSettingSection, name, *number)) return refused(std::string(kNotSaved));
+            if (!settings.registry().write_dword(settings::kSettingSection, name, *number)) return refused(std::string(kNotSaved));
             return SettingChange{};
           }};
 }
 
 SettingValue auto_login() {
   return {"AutoLogin",
-          [](app::Settings& settings) { return flag_text(service::read_stored_login(settings.registry().reader()).auto_login); },
-          [](app::Settings& settings, std::string_view text, const SettingContext&) {
+          [](settings::Settings& settings) { return flag_text(service::read_stored_login(settings.registry().reader()).auto_login); },
+          [](settings::Settings& settings, std::string_view text, const SettingContext&) {
             std::optional<bool> on = parse_flag(text);
             if (!on) return refused(flag_refusal("AutoLogin"));
-            if (!settings.registry().edit([&](app::SettingsRegistry::Writer& writer) { service::set_auto_login(writer, *on); })) {
+            if (!settings.registry().edit([&](settings::SettingsRegistry::Writer& writer) { service::set_auto_login(writer, *on); })) {
               return refused(std::string(kNotSaved));
             }
             return SettingChange{};
@@ -218,26 +218,26 @@ SettingValue auto_login() {
 
 const std::vector<SettingValue>& setting_values() {
   static const std::vector<SettingValue> values = {
-      stored_flag("ShowServer", &app::StoredSettings::show_server),
+      stored_flag("ShowServer", &settings::StoredSettings::show_server),
       server_subject(),
       intro_url(),
       down_path(),
       share_port(),
-      stored_number("MaxUpload", &app::StoredSettings::max_upload, {1, 100}),
-      stored_flag("UseIntroURL", &app::StoredSettings::use_intro_url),
-      stored_flag("UseMultiDown", &app::StoredSettings::use_multi_down),
-      stored_flag("AllowMemo", &app::StoredSettings::allow_memo),
-      stored_flag("UltraTurbo", &app::StoredSettings::ultra_turbo),
-      stored_flag("AutoHash", &app::StoredSettings::auto_hash),
-      stored_flag("AutoRetryStopDown", &app::StoredSettings::auto_retry_stop_down),
-      stored_number("SelLimitDownSameTime", &app::StoredSettings::sel_limit_down_same_time, {0, 3}),
-      stored_flag("UseNotifyWindow", &app::StoredSettings::use_notify_window),
-      stored_flag("UseServerReserve", &app::StoredSettings::use_server_reserve, reserve_check),
-      stored_flag("UseServerReserveRepeat", &app::StoredSettings::use_server_reserve_repeat),
-      stored_number("ServerReserveStartTime", &app::StoredSettings::server_reserve_start_time, {0, 23}, reserve_check),
-      stored_number("ServerReserveEndTime", &app::StoredSettings::server_reserve_end_time, {0, 23}, reserve_check),
+      stored_number("MaxUpload", &settings::StoredSettings::max_upload, {1, 100}),
+      stored_flag("UseIntroURL", &settings::StoredSettings::use_intro_url),
+      stored_flag("UseMultiDown", &settings::StoredSettings::use_multi_down),
+      stored_flag("AllowMemo", &settings::StoredSettings::allow_memo),
+      stored_flag("UltraTurbo", &settings::StoredSettings::ultra_turbo),
+      stored_flag("AutoHash", &settings::StoredSettings::auto_hash),
+      stored_flag("AutoRetryStopDown", &settings::StoredSettings::auto_retry_stop_down),
+      stored_number("SelLimitDownSameTime", &settings::StoredSettings::sel_limit_down_same_time, {0, 3}),
+      stored_flag("UseNotifyWindow", &settings::StoredSettings::use_notify_window),
+      stored_flag("UseServerReserve", &settings::StoredSettings::use_server_reserve, reserve_check),
+      stored_flag("UseServerReserveRepeat", &settings::StoredSettings::use_server_reserve_repeat),
+      stored_number("ServerReserveStartTime", &settings::StoredSettings::server_reserve_start_time, {0, 23}, reserve_check),
+      stored_number("ServerReserveEndTime", &settings::StoredSettings::server_reserve_end_time, {0, 23}, reserve_check),
       folder_pass(),
-      stored_number("MaxForFolderDown", &app::StoredSettings::max_for_folder_down, {0, 6}),
+      stored_number("MaxForFolderDown", &settings::StoredSettings::max_for_folder_down, {0, 6}),
       window_flag("AutoTray"),
       auto_login(),
       window_number("LimitDownloadSpeed", {0, 9}),
@@ -250,7 +250,7 @@ const std::vector<SettingValue>& setting_values() {
 
 const SettingValue* value_named(std::string_view name) {
   const std::vector<SettingValue>& values = setting_values();
-  auto same_name = [name](const SettingValue& value) { return util::iequals_ascii(value.name, name); };
+  auto same_name = [name](const SettingValue& value) { return base::iequals_ascii(value.name, name); };
   auto found = std::find_if(values.begin(), values.end(), same_name);
   return found == values.end() ? nullptr : &*found;
 }
@@ -272,12 +272,12 @@ std::optional<std::string_view> find_setting_value(std::string_view name) {
   return value->name;
 }
 
-std::string read_setting_value(app::Settings& settings, std::string_view name) {
+std::string read_setting_value(settings::Settings& settings, std::string_view name) {
   const SettingValue* value = value_named(name);
   return value == nullptr ? std::string() : value->read(settings);
 }
 
-SettingChange write_setting_value(app::Settings& settings, std::string_view name, std::string_view text, const SettingContext& context) {
+SettingChange write_setting_value(settings::Settings& settings, std::string_view name, std::string_view text, const SettingContext& context) {
   const SettingValue* value = value_named(name);
   if (value == nullptr) return refused("알 수 없는 설정값입니다.");
   return value->write(settings, text, context);

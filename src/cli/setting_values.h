@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/settings.h"
+#include "settings/settings.h"
 
 namespace dovel::cli {
 
@@ -32,9 +32,9 @@ std::optional<std::string_view> find_setting_value(std::string_view name);
 
 // The value as the client uses it (after the load's repairs), as text: flags 0
 // or 1, numbers in decimal, FolderPass as plain text. `settings` is loaded.
-std::string read_setting_value(app::Settings& settings, std::string_view name);
+std::string read_setting_value(settings::Settings& settings, std::string_view name);
 
 // Checks `text` for the value and, when it passes, stores it at once.
-SettingChange write_setting_value(app::Settings& settings, std::string_view name, std::string_view text, const SettingContext& context);
+SettingChange write_setting_value(settings::Settings& settings, std::string_view name, std::string_view text, const SettingContext& context);
 
 }  // namespace dovel::cli

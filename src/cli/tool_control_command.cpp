@@ -8,12 +8,12 @@
 #include <optional>
 
 #include "app/control_channel.h"
+#include "base/text.h"
 #include "cli/tool_arguments.h"
 #include "platform/data_home.h"
 #include "platform/deadline.h"
 #include "platform/socket.h"
 #include "platform/unix_socket.h"
-#include "util/text.h"
 
 namespace dovel::cli {
 namespace {
@@ -58,7 +58,7 @@ int control_command(const std::vector<std::string>& words) {
     std::fprintf(stderr, "usage: dovel-tool ctl [--home DIR] COMMAND [WORDS...]\n");
     return 2;
   }
-  const std::string line = util::join(arguments->operands, " ");
+  const std::string line = base::join(arguments->operands, " ");
   if (line.size() >= app::kMaxControlLine || line.find('\n') != std::string::npos) {
     std::fprintf(stderr, "dovel-tool: a command is one line of less than %zu bytes\n", app::kMaxControlLine);
     return 2;

@@ -4,12 +4,12 @@
 #include <cstdio>
 #include <optional>
 
-#include "app/settings.h"
 #include "cli/tool_arguments.h"
 #include "cli/tool_data_home.h"
 #include "db/database_lock.h"
 #include "platform/data_home.h"
 #include "platform/registry_store.h"
+#include "settings/settings.h"
 #include "share/hash_run.h"
 
 namespace dovel::cli {
@@ -43,7 +43,7 @@ int index_command(const std::vector<std::string>& options) {
   if (!open_tool_databases(*home, databases)) return 1;
 
   platform::RegistryStore store(home->registry_folder());
-  app::Settings settings(store, home->root);
+  settings::Settings settings(store, home->root);
   settings.Load();
   // No port check runs here: index as a reachable server would.
   settings.server_usable = true;

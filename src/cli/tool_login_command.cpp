@@ -3,13 +3,13 @@
 #include <cstdio>
 #include <optional>
 
-#include "app/settings_registry.h"
+#include "base/text.h"
 #include "cli/tool_arguments.h"
 #include "cli/tool_data_home.h"
 #include "platform/registry_store.h"
 #include "service/login_credentials.h"
 #include "service/stored_login.h"
-#include "util/text.h"
+#include "settings/settings_registry.h"
 
 namespace dovel::cli {
 
@@ -19,7 +19,7 @@ int login_command(const std::vector<std::string>& words) {
     std::fprintf(stderr, "usage: dovel-tool login [--home DIR] ID PASSWORD\n");
     return 2;
   }
-  const std::string user_id = util::ascii_lower(arguments->operands[0]);
+  const std::string user_id = base::ascii_lower(arguments->operands[0]);
   const std::string& password = arguments->operands[1];
   if (std::optional<std::string> refusal = service::login_credentials_refusal(user_id, password)) {
     std::fprintf(stderr, "%s\n", refusal->c_str());
@@ -31,8 +31,8 @@ int login_command(const std::vector<std::string>& words) {
   if (!held) return 1;
 
   platform::RegistryStore store(home->registry_folder());
-  app::SettingsRegistry registry(store);
-  const bool stored = registry.edit([&](app::SettingsRegistry::Writer& writer) {
+  settings::SettingsRegistry registry(store);
+  const bool stored = registry.edit([&](settings::SettingsRegistry::Writer& writer) {
     service::keep_login(writer, user_id, password, true);
     service::set_auto_login(writer, true);
   });

@@ -3,12 +3,12 @@
 #include <cstdio>
 #include <optional>
 
-#include "app/settings.h"
 #include "cli/setting_values.h"
 #include "cli/tool_arguments.h"
 #include "cli/tool_data_home.h"
 #include "platform/registry_store.h"
 #include "service/endpoints.h"
+#include "settings/settings.h"
 
 namespace dovel::cli {
 namespace {
@@ -38,7 +38,7 @@ int set_command(const std::vector<std::string>& words) {
   if (!held) return 1;
 
   platform::RegistryStore store(home->registry_folder());
-  app::Settings settings(store, home->root);
+  settings::Settings settings(store, home->root);
   settings.Load();
   const SettingContext context{service::load_service_config(home->root).config.web_base};
   SettingChange change = write_setting_value(settings, *name, arguments->operands[1], context);
@@ -63,7 +63,7 @@ int get_command(const std::vector<std::string>& words) {
   if (!home) return 1;
 
   platform::RegistryStore store(home->registry_folder());
-  app::Settings settings(store, home->root);
+  settings::Settings settings(store, home->root);
   settings.Load();
   if (name) {
     std::printf("%s\n", read_setting_value(settings, *name).c_str());

@@ -7,10 +7,10 @@
 #include <optional>
 
 #include "app/local_databases.h"
-#include "app/settings.h"
 #include "cli/tool_arguments.h"
 #include "cli/tool_data_home.h"
 #include "platform/registry_store.h"
+#include "settings/settings.h"
 #include "share/share_index_rows.h"
 #include "share/shared_folder_rules.h"
 
@@ -32,7 +32,7 @@ int refuse(const std::string& message) {
   return 1;
 }
 
-void print_share(size_t index, const share::SharedFolder& folder) {
+void print_share(size_t index, const settings::SharedFolder& folder) {
   std::printf("%zu\t%s\t%s\t%s\n", index, folder.name.c_str(), folder.path.c_str(), share::ShareFlagsText(folder.flags).c_str());
 }
 
@@ -51,7 +51,7 @@ std::string absolute_folder(const std::string& typed) {
 struct OpenedSettings {
   platform::DataHome home;
   platform::RegistryStore store;
-  app::Settings settings;
+  settings::Settings settings;
 
   explicit OpenedSettings(platform::DataHome opened)
       : home(std::move(opened)), store(home.registry_folder()), settings(store, home.root) {
@@ -61,7 +61,7 @@ struct OpenedSettings {
 
 // Replaces the list, after `keep_table_in_step` brought the shared-files table
 // in line with it; nothing is stored when the table cannot follow.
-int store_list(OpenedSettings& opened, std::vector<share::SharedFolder> rows,
+int store_list(OpenedSettings& opened, std::vector<settings::SharedFolder> rows,
                const std::function<bool(db::Sqlite3Connection&)>& keep_table_in_step) {
   app::LocalDatabases databases;
   if (!open_tool_databases(opened.home, databases)) return 1;
@@ -79,14 +79,14 @@ int add_share(const std::vector<std::string>& words) {
   if (!held) return 1;
   OpenedSettings opened(std::move(*home));
 
-  uint32_t flags = share::SHARE_READ;
-  if (arguments->has("--adult")) flags |= share::SHARE_ADULT;
-  if (arguments->has("--friend")) flags |= share::SHARE_FRIEND;
-  if (arguments->has("--secret")) flags |= share::SHARE_SECRET;
-  const share::SharedFolder entry{arguments->operands[0], absolute_folder(arguments->operands[1]), flags};
+  uint32_t flags = settings::SHARE_READ;
+  if (arguments->has("--adult")) flags |= settings::SHARE_ADULT;
+  if (arguments->has("--friend")) flags |= settings::SHARE_FRIEND;
+  if (arguments->has("--secret")) flags |= settings::SHARE_SECRET;
+  const settings::SharedFolder entry{arguments->operands[0], absolute_folder(arguments->operands[1]), flags};
 
-  const app::StoredSettings values = opened.settings.values();
-  std::vector<share::SharedFolder> rows = values.shared_folders;
+  const settings::StoredSettings values = opened.settings.values();
+  std::vector<settings::SharedFolder> rows = values.shared_folders;
   if (auto refusal = share::check_shared_folder_entry(entry, rows, share::EntryMode::Add)) return refuse(*refusal);
   rows.push_back(entry);
   if (auto refusal = share::check_shared_folder_list(rows, values.down_path, values.folder_pass)) return refuse(*refusal);
@@ -103,7 +103,7 @@ int list_shares(const std::vector<std::string>& words) {
   std::optional<platform::DataHome> home = open_tool_data_home(arguments->home);
   if (!home) return 1;
   OpenedSettings opened(std::move(*home));
-  const std::vector<share::SharedFolder> rows = opened.settings.shared_folders();
+  const std::vector<settings::SharedFolder> rows = opened.settings.shared_folders();
   for (size_t index = 0; index < rows.size(); ++index) print_share(index, rows[index]);
   return 0;
 }
@@ -118,12 +118,12 @@ int remove_share(const std::vector<std::string>& words) {
   OpenedSettings opened(std::move(*home));
 
   const std::string& name = arguments->operands[0];
-  const app::StoredSettings values = opened.settings.values();
-  std::vector<share::SharedFolder> rows = values.shared_folders;
-  auto found = std::find_if(rows.begin(), rows.end(), [&name](const share::SharedFolder& row) { return row.name == name; });
+  const settings::StoredSettings values = opened.settings.values();
+  std::vector<settings::SharedFolder> rows = values.shared_folders;
+  auto found = std::find_if(rows.begin(), rows.end(), [&name](const settings::SharedFolder& row) { return row.name == name; });
   if (found == rows.end()) return refuse("'" + name + "' 공유폴더가 없습니다.");
   if (rows.size() == 1) return refuse("삭제할 수 없습니다. 최소 하나이상이 설정되어야 합니다.");
-  const auto removed = static_cast<share::ShareIndex>(found - rows.begin());
+  const auto removed = static_cast<settings::ShareIndex>(found - rows.begin());
   rows.erase(found);
   if (auto refusal = share::check_shared_folder_list(rows, values.down_path, values.folder_pass)) return refuse(*refusal);
 

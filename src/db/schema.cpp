@@ -4,9 +4,9 @@
 #include <mutex>
 #include <string>
 
+#include "base/string_printf.h"
 #include "db/database_lock.h"
 #include "db/name_index.h"
-#include "util/string_printf.h"
 
 namespace dovel::db {
 namespace {
@@ -127,7 +127,7 @@ bool create_shared_files(Sqlite3Connection& data) {
   std::lock_guard guard(database_lock());
   bool exists = false;
   try {
-    exists = data.QueryScalar(util::string_printf("select count(*) from sqlite_master where type='table' and name='%s'", "shared_files")) >= 1;
+    exists = data.QueryScalar(base::string_printf("select count(*) from sqlite_master where type='table' and name='%s'", "shared_files")) >= 1;
   } catch (const CppSQLite3Exception&) {
   }
   try {
@@ -174,7 +174,7 @@ bool CreateTables(Sqlite3Connection& data, InfoDatabase& info) {
 
 void PurgeStaleHashVersions(Sqlite3Connection& data) {
   std::lock_guard guard(database_lock());
-  data.Execute(util::string_printf("Delete From [shared_files] Where [hash_version]<>%d", kHashVersion));
+  data.Execute(base::string_printf("Delete From [shared_files] Where [hash_version]<>%d", kHashVersion));
 }
 
 }  // namespace dovel::db

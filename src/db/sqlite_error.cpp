@@ -1,6 +1,6 @@
 #include "db/sqlite_error.h"
 
-#include "util/string_printf.h"
+#include "base/string_printf.h"
 
 namespace dovel::db {
 
@@ -18,6 +18,6 @@ const char* sqlite_code_name(int code) {
 }
 
 SqliteError::SqliteError(int code, std::string_view text)
-    : code_(code), message_(util::string_printf("%s[%d]: %s", sqlite_code_name(code), code, std::string(text).c_str())) {}
+    : code_(code), message_(base::string_printf("%s[%d]: %s", sqlite_code_name(code), code, std::string(text).c_str())) {}
 
 }  // namespace dovel::db

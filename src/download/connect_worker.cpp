@@ -3,8 +3,8 @@
 #include <netinet/in.h>
 #include <sys/socket.h>
 
+#include "core/message_ids.h"
 #include "download/download_records.h"
-#include "mainframe/message_ids.h"
 #include "platform/deadline.h"
 #include "service/service_socket.h"
 #include "util/little_endian.h"
@@ -72,8 +72,8 @@ void connect_attempt(ConnectAttempt& attempt, const ConnectEnvironment& environm
   attempt.socket = std::move(socket);
 }
 
-void handle_connect_request(mainframe::Message& message) {
-  if (message.id != mainframe::TM_CONNECT_REQUEST) return;
+void handle_connect_request(core::Message& message) {
+  if (message.id != core::TM_CONNECT_REQUEST) return;
   auto* request = dynamic_cast<ConnectRequest*>(message.payload.get());
   if (request == nullptr || !request->run || !request->attempt) return;
   if (request->run->closed()) return;

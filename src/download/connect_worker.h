@@ -2,11 +2,11 @@
 
 #include <memory>
 
+#include "core/message.h"
 #include "db/info_database.h"
 #include "download/peer_locator.h"
 #include "download/run_signals.h"
 #include "download/status_codes.h"
-#include "mainframe/message.h"
 
 namespace dovel::download {
 
@@ -32,7 +32,7 @@ struct ConnectEnvironment {
 };
 
 // The payload of TM_CONNECT_REQUEST.
-struct ConnectRequest : mainframe::MessagePayload {
+struct ConnectRequest : core::MessagePayload {
   std::shared_ptr<RunSignals> run;
   std::unique_ptr<ConnectAttempt> attempt;
   ConnectEnvironment environment;
@@ -47,6 +47,6 @@ void connect_attempt(ConnectAttempt& attempt, const ConnectEnvironment& environm
 // The connect worker's handler (LocalServer::set_connect_handler): carries out
 // a TM_CONNECT_REQUEST and hands the attempt to its run; a run that has ended
 // is skipped.
-void handle_connect_request(mainframe::Message& message);
+void handle_connect_request(core::Message& message);
 
 }  // namespace dovel::download

@@ -3,8 +3,8 @@
 #include <string_view>
 #include <vector>
 
+#include "base/text.h"
 #include "platform/cp949.h"
-#include "util/text.h"
 
 namespace dovel::download {
 namespace {
@@ -44,7 +44,7 @@ std::optional<std::string> build_data_request_text(const DataRequestFields& fiel
   if (!text(fields.member_label)) return std::nullopt;
   wire.emplace_back(kClientTag);
   number(fields.skips_archive_check ? 1 : 0);
-  return util::join(wire, "|");
+  return base::join(wire, "|");
 }
 
 }  // namespace dovel::download

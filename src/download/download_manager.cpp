@@ -4,18 +4,18 @@
 #include <set>
 #include <utility>
 
+#include "base/text.h"
+#include "core/message_ids.h"
 #include "download/download_names.h"
 #include "download/download_paths.h"
 #include "download/download_records.h"
 #include "download/item_snapshot.h"
 #include "download/scheduling.h"
-#include "download/status_codes.h"
 #include "download/source_list.h"
-#include "mainframe/message_ids.h"
+#include "download/status_codes.h"
 #include "util/format.h"
 #include "util/links.h"
 #include "util/log_files.h"
-#include "util/text.h"
 
 namespace dovel::download {
 namespace {
@@ -23,7 +23,7 @@ namespace {
 constexpr size_t kMaxMovedRows = 1000;
 
 // The run of an item ended; travels to the manager's event thread.
-struct RunEndedPayload : mainframe::MessagePayload {
+struct RunEndedPayload : core::MessagePayload {
   explicit RunEndedPayload(std::shared_ptr<DownloadItem> ended) : item(std::move(ended)) {}
   std::shared_ptr<DownloadItem> item;
 };
@@ -74,7 +74,7 @@ void delete_temporary_file(const std::string& download_folder, const std::string
 template <typename Entries>
 auto find_entry(Entries& entries, const std::string& hash) -> decltype(&entries.front()) {
   for (auto& entry : entries) {
-    if (util::iequals_ascii(entry.item->hash, hash)) return &entry;
+    if (base::iequals_ascii(entry.item->hash, hash)) return &entry;
   }
   return nullptr;
 }
@@ -91,8 +91,8 @@ void report_leftovers(const std::vector<LeftoverFile>& leftovers) {
 }  // namespace
 
 DownloadManager::DownloadManager(db::InfoDatabase& info, TransferRunner& runner, QueueHost& host, const platform::Clock& clock)
-    : info_(info), runner_(runner), host_(host), clock_(clock), events_([this](mainframe::Message& message) {
-        if (message.id != mainframe::UM_DOWNLOAD_STATUS) return;
+    : info_(info), runner_(runner), host_(host), clock_(clock), events_([this](core::Message& message) {
+        if (message.id != core::UM_DOWNLOAD_STATUS) return;
         if (auto* ended = dynamic_cast<RunEndedPayload*>(message.payload.get())) handle_run_end(ended->item);
       }) {}
 
@@ -164,7 +164,7 @@ std::shared_ptr<DownloadItem> DownloadManager::create_item_locked(const AddReque
   item->folder_password = request.folder_password;
   item->listing_attributes = request.listing_attributes;
   item->download_folder = download_folder;
-  item->sub_folder = std::string(util::trim_backslashes(request.sub_folder));
+  item->sub_folder = std::string(base::trim_backslashes(request.sub_folder));
   item->sources = merged_sources({}, request.sources);
   item->set_state(ItemState::Waiting);
   return item;
@@ -526,8 +526,8 @@ void DownloadManager::save_order_locked() {
 
 void DownloadManager::run_ended(const std::shared_ptr<DownloadItem>& item) {
   if (!item) return;
-  mainframe::Message message;
-  message.id = mainframe::UM_DOWNLOAD_STATUS;
+  core::Message message;
+  message.id = core::UM_DOWNLOAD_STATUS;
   message.lparam = item->status_code.load();
   message.payload = std::make_unique<RunEndedPayload>(item);
   events_.post(std::move(message));

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "core/worker_thread.h"
 #include "db/info_database.h"
 #include "download/add_request.h"
 #include "download/download_item.h"
@@ -15,7 +16,6 @@
 #include "download/queue_host.h"
 #include "download/queue_restore.h"
 #include "download/transfer_runner.h"
-#include "mainframe/worker_thread.h"
 #include "platform/clock.h"
 
 namespace dovel::download {
@@ -143,7 +143,7 @@ class DownloadManager {
   std::function<void()> change_listener_;
   std::function<void()> exit_listener_;
 
-  mainframe::WorkerThread events_;  // last: its thread starts once everything else exists
+  core::WorkerThread events_;  // last: its thread starts once everything else exists
 };
 
 }  // namespace dovel::download

@@ -1,7 +1,7 @@
 #include "download/download_names.h"
 
+#include "base/text.h"
 #include "platform/cp949.h"
-#include "util/text.h"
 
 namespace dovel::download {
 namespace {
@@ -34,16 +34,16 @@ bool is_safe_file_name(std::string_view name) { return is_plain_component(name, 
 
 bool is_safe_sub_folder(std::string_view sub_folder) {
   if (sub_folder.size() > kMaxSubFolderBytes) return false;
-  sub_folder = util::trim_backslashes(sub_folder);
+  sub_folder = base::trim_backslashes(sub_folder);
   if (sub_folder.empty()) return true;
-  for (const std::string& component : util::split(sub_folder, '\\')) {
+  for (const std::string& component : base::split(sub_folder, '\\')) {
     if (!is_plain_component(component, kMaxComponentBytes)) return false;
   }
   return true;
 }
 
 std::string printable_name(std::string_view name) {
-  std::string shown(util::utf8_truncate(name, kMaxComponentBytes));
+  std::string shown(base::utf8_truncate(name, kMaxComponentBytes));
   for (char& c : shown) {
     if (is_control_byte(static_cast<unsigned char>(c))) c = '?';
   }

@@ -2,9 +2,9 @@
 
 #include <string>
 
+#include "base/text.h"
 #include "download/download_names.h"
 #include "platform/safe_path.h"
-#include "util/text.h"
 
 namespace dovel::download {
 namespace {
@@ -20,7 +20,7 @@ std::optional<std::filesystem::path> below_download_folder(const std::filesystem
   std::error_code error;
   if (std::filesystem::exists(std::filesystem::symlink_status(download_folder, error))) return std::nullopt;
   std::filesystem::path joined = download_folder;
-  for (const std::string& component : util::split(util::trim_backslashes(wire_path), '\\')) {
+  for (const std::string& component : base::split(base::trim_backslashes(wire_path), '\\')) {
     if (!component.empty()) joined /= component;
   }
   return joined;

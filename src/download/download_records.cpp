@@ -2,9 +2,9 @@
 
 #include <mutex>
 
+#include "base/text.h"
 #include "db/sqlite_error.h"
 #include "util/letter_pair.h"
-#include "util/text.h"
 
 namespace dovel::download {
 namespace {
@@ -15,7 +15,7 @@ using Lock = std::lock_guard<std::recursive_mutex>;
 int64_t stored_address(platform::Ipv4 address) { return static_cast<int32_t>(address); }
 platform::Ipv4 address_from_stored(int64_t value) { return static_cast<platform::Ipv4>(static_cast<uint32_t>(value)); }
 
-int64_t number_or_zero(const std::string& text) { return util::parse_int64(text).value_or(0); }
+int64_t number_or_zero(const std::string& text) { return base::parse_int64(text).value_or(0); }
 
 // Groups several statements so that they land together or not at all, whether
 // or not a transaction of the info database is open around them (a savepoint
@@ -199,7 +199,7 @@ std::vector<Source> load_sources(db::InfoDatabase& info, const std::string& hash
     db::Sqlite2Statement select = info.connection().Prepare("Select [ip],[port],[id] From [addr_info] Where [hash]=?");
     select.Bind(0, hash);
     for (db::Sqlite2Query query = select.Query(); !query.AtEnd(); query.Next()) {
-      std::optional<uint32_t> port = util::parse_uint32(query.Text(1));
+      std::optional<uint32_t> port = base::parse_uint32(query.Text(1));
       if (!port || *port == 0 || *port > 0xFFFF) continue;
       Source source;
       source.address = address_from_stored(number_or_zero(query.Text(0)));

@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "app/settings_registry.h"
+#include "settings/settings_registry.h"
 
 namespace dovel::download {
 namespace {
@@ -14,8 +14,8 @@ constexpr std::array<uint32_t, 10> kDownloadLimitRows = {0x40000000u, 3000u * 10
 
 uint32_t download_limit_of_row(uint32_t row) { return kDownloadLimitRows[row < kDownloadLimitRows.size() ? row : 0]; }
 
-void load_download_limit_row(app::Settings& settings) {
-  settings.download_speed_limit = download_limit_of_row(settings.registry().read_dword(app::kSettingSection, "LimitDownloadSpeed", 0));
+void load_download_limit_row(settings::Settings& settings) {
+  settings.download_speed_limit = download_limit_of_row(settings.registry().read_dword(settings::kSettingSection, "LimitDownloadSpeed", 0));
 }
 
 }  // namespace dovel::download

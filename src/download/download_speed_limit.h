@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "app/settings.h"
+#include "settings/settings.h"
 
 namespace dovel::download {
 
@@ -11,6 +11,6 @@ uint32_t download_limit_of_row(uint32_t row);
 
 // Applies the row stored as "LimitDownloadSpeed" (a row outside the box: none)
 // to the throttle, as the download list does when it opens.
-void load_download_limit_row(app::Settings& settings);
+void load_download_limit_row(settings::Settings& settings);
 
 }  // namespace dovel::download

@@ -3,10 +3,10 @@
 #include <array>
 #include <utility>
 
+#include "base/string_printf.h"
 #include "util/format.h"
 #include "util/links.h"
 #include "util/media_files.h"
-#include "util/string_printf.h"
 
 namespace dovel::download {
 namespace {
@@ -84,24 +84,24 @@ int64_t bytes_per_second(int64_t bytes, int64_t elapsed_ms) {
 
 std::string speed_text(int64_t bytes_per_second) {
   if (bytes_per_second < 0) return "";
-  return util::string_printf("%lld K", static_cast<long long>(bytes_per_second / kKilobyte));
+  return base::string_printf("%lld K", static_cast<long long>(bytes_per_second / kKilobyte));
 }
 
 std::string remaining_time_text(int64_t missing_bytes, int64_t bytes_per_second) {
   if (bytes_per_second <= 0) return "";
   int64_t seconds = missing_bytes > 0 ? missing_bytes / bytes_per_second : 0;
-  return util::string_printf("%02lld:%02lld:%02lld", static_cast<long long>(seconds / 3600), static_cast<long long>(seconds / 60 % 60),
+  return base::string_printf("%02lld:%02lld:%02lld", static_cast<long long>(seconds / 3600), static_cast<long long>(seconds / 60 % 60),
                              static_cast<long long>(seconds % 60));
 }
 
 ItemTexts item_texts(const ItemSnapshot& item) {
   ItemTexts texts;
   texts.state = state_text(item.state);
-  texts.connections = util::string_printf("%d/%d", item.active_connections, item.pending_connections);
+  texts.connections = base::string_printf("%d/%d", item.active_connections, item.pending_connections);
   texts.size = kilobytes_text(item.size);
   texts.received = kilobytes_text(item.received);
   texts.percent = percent_of(item.received, item.size);
-  texts.percent_text = util::string_printf("%d%%", texts.percent);
+  texts.percent_text = base::string_printf("%d%%", texts.percent);
   if (item.state == ItemState::Transferring) {
     texts.average_speed = speed_text(item.average_speed);
     texts.current_speed = speed_text(item.current_speed);

@@ -8,11 +8,11 @@
 #include <cerrno>
 #include <optional>
 
+#include "base/text.h"
 #include "download/download_names.h"
 #include "download/download_paths.h"
 #include "platform/safe_path.h"
 #include "platform/socket.h"
-#include "util/text.h"
 
 namespace dovel::download {
 namespace {
@@ -61,7 +61,7 @@ std::optional<std::filesystem::path> target_file_path(const std::filesystem::pat
   std::filesystem::create_directories(*folder, error);
   if (error) return std::nullopt;
   // Resolved again now that the folders exist, so that a link among them cannot lead outside.
-  std::string relative(util::trim_backslashes(sub_folder));
+  std::string relative(base::trim_backslashes(sub_folder));
   if (!relative.empty()) relative += '\\';
   relative += name;
   platform::ResolvedPath resolved = platform::resolve_below(download_folder, relative);

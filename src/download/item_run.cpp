@@ -9,6 +9,7 @@
 #include <mutex>
 #include <random>
 
+#include "base/string_printf.h"
 #include "download/download_names.h"
 #include "download/download_paths.h"
 #include "download/download_records.h"
@@ -19,7 +20,6 @@
 #include "download/status_codes.h"
 #include "platform/safe_path.h"
 #include "util/log_files.h"
-#include "util/string_printf.h"
 
 namespace dovel::download {
 namespace {
@@ -27,7 +27,7 @@ namespace {
 // Counts the run among the program's running downloads while it transfers.
 class RunningDownload {
  public:
-  explicit RunningDownload(mainframe::TransferMeter* meter) : meter_(meter) {
+  explicit RunningDownload(core::TransferMeter* meter) : meter_(meter) {
     if (meter_ != nullptr) ++meter_->running_downloads;
   }
   ~RunningDownload() {
@@ -37,7 +37,7 @@ class RunningDownload {
   RunningDownload& operator=(const RunningDownload&) = delete;
 
  private:
-  mainframe::TransferMeter* meter_;
+  core::TransferMeter* meter_;
 };
 
 bool final_name_taken(const std::filesystem::path& download_folder, const std::string& sub_folder, const std::string& name) {
@@ -49,8 +49,8 @@ bool final_name_taken(const std::filesystem::path& download_folder, const std::s
 
 }  // namespace
 
-ItemRun::ItemRun(const TransferContext& context, std::shared_ptr<DownloadItem> item, std::shared_ptr<RunSignals> signals, RunShared shared)
-    : context_(context), item_(std::move(item)), signals_(std::move(signals)), shared_(std::move(shared)) {
+ItemRun::ItemRun(const TransferContext& context, std::shared_ptr<DownloadItem> item, std::shared_ptr<RunSignals> run_signals, RunShared shared)
+    : context_(context), item_(std::move(item)), signals_(std::move(run_signals)), shared_(std::move(shared)) {
   hash_ = item_->hash;
   std::lock_guard guard(item_->lock);
   name_ = item_->file_name;
@@ -339,7 +339,7 @@ void ItemRun::complete() {
   if (moved.first_choice && context_.hooks.queue_subtitle_upload) context_.hooks.queue_subtitle_upload(moved.final_path);
   item_->set_state(ItemState::Finished);
   if (context_.hooks.notify_finished) {
-    context_.hooks.notify_finished(util::string_printf("%s 파일다운이 완료되었습니다.", moved.final_name.c_str()));
+    context_.hooks.notify_finished(base::string_printf("%s 파일다운이 완료되었습니다.", moved.final_name.c_str()));
   }
   platform::UniqueFd finished(platform::open_regular_file(moved.final_path, O_RDONLY));
   if (finished.valid()) ::fdatasync(finished.get());

@@ -30,7 +30,7 @@ struct RunShared {
 // folder and the report. Ends with the item in state 3 (and a status code) or 5.
 class ItemRun {
  public:
-  ItemRun(const TransferContext& context, std::shared_ptr<DownloadItem> item, std::shared_ptr<RunSignals> signals, RunShared shared);
+  ItemRun(const TransferContext& context, std::shared_ptr<DownloadItem> item, std::shared_ptr<RunSignals> run_signals, RunShared shared);
   ItemRun(const ItemRun&) = delete;
   ItemRun& operator=(const ItemRun&) = delete;
 

@@ -2,8 +2,8 @@
 
 #include <mutex>
 
+#include "base/text.h"
 #include "download/download_texts.h"
-#include "util/text.h"
 
 namespace dovel::download {
 namespace {
@@ -11,11 +11,11 @@ namespace {
 // The target folder as a local path: the download folder, then the sub-folder's components.
 std::string target_folder_text(const std::string& download_folder, const std::string& sub_folder) {
   std::string folder = download_folder;
-  std::string_view below = util::trim_backslashes(sub_folder);
+  std::string_view below = base::trim_backslashes(sub_folder);
   if (below.empty()) return folder;
   if (folder.empty() || folder.back() != '/') folder += '/';
   std::string relative(below);
-  util::replace_all(relative, "\\", "/");
+  base::replace_all(relative, "\\", "/");
   return folder + relative;
 }
 

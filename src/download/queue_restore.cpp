@@ -3,13 +3,13 @@
 #include <mutex>
 #include <set>
 
+#include "base/text.h"
 #include "download/add_request.h"
 #include "download/download_names.h"
 #include "download/download_paths.h"
 #include "download/download_records.h"
 #include "download/source_list.h"
 #include "share/file_hash.h"
-#include "util/text.h"
 
 namespace dovel::download {
 namespace {
@@ -35,7 +35,7 @@ bool finished_in_place(const QueuedRow& row, const std::filesystem::path& downlo
   std::optional<std::filesystem::path> folder = target_folder_path(download_folder, row.sub_folder);
   if (!folder) return false;
   std::optional<share::FileHash> hash = share::sampled_md5_of_file(*folder / row.file_name);
-  return hash && util::iequals_ascii(*hash, row.hash);
+  return hash && base::iequals_ascii(*hash, row.hash);
 }
 
 // Without the download folder (a drive not mounted) the temporary files cannot
@@ -93,7 +93,7 @@ RestoredQueue restore_queue(db::InfoDatabase& info, const std::filesystem::path&
   std::set<std::string> known_hashes;
   for (const ListedFile& file : listed) {
     kept_names.insert(temporary_name(file.file_name));
-    known_hashes.insert(util::ascii_lower(file.hash));
+    known_hashes.insert(base::ascii_lower(file.hash));
   }
   std::error_code error;
   const bool folder_present = !download_folder.empty() && std::filesystem::is_directory(download_folder, error);
@@ -102,7 +102,7 @@ RestoredQueue restore_queue(db::InfoDatabase& info, const std::filesystem::path&
     std::set<std::string> restored_hashes;
     std::set<std::string> restored_names;
     for (const QueuedRow& row : load_queued_rows(info)) {
-      const std::string hash_key = util::ascii_lower(row.hash);
+      const std::string hash_key = base::ascii_lower(row.hash);
       if (known_hashes.count(hash_key) != 0) continue;
       const bool keep = is_well_formed(row) && restored_hashes.count(hash_key) == 0 && restored_names.count(row.file_name) == 0 &&
                         has_its_data(info, row, download_folder, folder_present);

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <mutex>
 
+#include "base/text.h"
 #include "db/sqlite_error.h"
-#include "util/text.h"
 
 namespace dovel::download {
 
@@ -133,8 +133,8 @@ std::vector<ByteRange> load_ranges(db::InfoDatabase& info, const std::string& ha
     db::Sqlite2Statement select = info.connection().Prepare("Select [start_pos],[end_pos] From [down_file_info] Where [hash]=?");
     select.Bind(0, hash);
     for (db::Sqlite2Query query = select.Query(); !query.AtEnd(); query.Next()) {
-      std::optional<int64_t> start = util::parse_int64(query.Text(0));
-      std::optional<int64_t> end = util::parse_int64(query.Text(1));
+      std::optional<int64_t> start = base::parse_int64(query.Text(0));
+      std::optional<int64_t> end = base::parse_int64(query.Text(1));
       if (!start || !end || *end <= 0) continue;
       ranges.push_back({*start, *end});
     }

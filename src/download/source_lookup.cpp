@@ -2,8 +2,8 @@
 
 #include <optional>
 
+#include "base/text.h"
 #include "service/file_index_client.h"
-#include "util/text.h"
 
 namespace dovel::download {
 
@@ -38,7 +38,7 @@ size_t append_new_sources(std::vector<Source>& sources, const std::vector<Source
 
 bool SourceLookupSchedule::take(const std::string& hash, int64_t now_ms) {
   std::lock_guard guard(lock_);
-  const std::string key = util::ascii_lower(hash);
+  const std::string key = base::ascii_lower(hash);
   auto last = last_ms_.find(key);
   if (last != last_ms_.end() && now_ms - last->second < period_ms_) return false;
   last_ms_[key] = now_ms;

@@ -5,18 +5,18 @@
 #include <functional>
 #include <string>
 
-#include "app/settings.h"
+#include "core/message.h"
+#include "core/transfer_meter.h"
 #include "db/info_database.h"
 #include "download/content_filter.h"
 #include "download/download_item.h"
 #include "download/false_reports.h"
 #include "download/paid_content.h"
 #include "download/peer_locator.h"
-#include "mainframe/message.h"
-#include "mainframe/transfer_meter.h"
 #include "platform/clock.h"
 #include "service/endpoints.h"
 #include "service/service_session.h"
+#include "settings/settings.h"
 #include "share/archive_check.h"
 
 namespace dovel::download {
@@ -57,15 +57,15 @@ struct TransferHooks {
 // Everything the runs of the downloads use. Every pointer outlives the runner
 // and, for the connect worker's queue, the share server.
 struct TransferContext {
-  app::Settings* settings = nullptr;
+  settings::Settings* settings = nullptr;
   service::ServiceSession* session = nullptr;
   db::InfoDatabase* info = nullptr;
-  mainframe::TransferMeter* meter = nullptr;
+  core::TransferMeter* meter = nullptr;
   // The service's servers (file sources, address lookups, download reports)
   // and the address this client's connections leave from.
   service::ServiceEndpoints endpoints;
   // The share server's connect worker (LocalServer::connect_worker()); none: no download can start.
-  mainframe::MessageTarget* connect_worker = nullptr;
+  core::MessageTarget* connect_worker = nullptr;
   share::ArchiveChecker* archive = nullptr;
   ContentFilter* filter = nullptr;
   PaidContent* paid = nullptr;

@@ -7,16 +7,16 @@
 #include <cerrno>
 #include <mutex>
 
+#include "base/text.h"
+#include "core/message_ids.h"
 #include "download/connect_worker.h"
 #include "download/download_names.h"
 #include "download/run_log.h"
-#include "mainframe/message_ids.h"
 #include "server/data_request.h"
 #include "server/info_block.h"
 #include "service/frame.h"
 #include "share/file_hash.h"
 #include "util/log_files.h"
-#include "util/text.h"
 
 namespace dovel::download {
 namespace {
@@ -58,10 +58,10 @@ struct TransferLoop::Connection {
   Clock::time_point deadline;
 };
 
-TransferLoop::TransferLoop(const TransferContext& context, DownloadItem& item, std::shared_ptr<RunSignals> signals, LoopSetup setup)
+TransferLoop::TransferLoop(const TransferContext& context, DownloadItem& item, std::shared_ptr<RunSignals> run_signals, LoopSetup setup)
     : context_(context),
       item_(item),
-      signals_(std::move(signals)),
+      signals_(std::move(run_signals)),
       setup_(std::move(setup)),
       ranges_(*setup_.ranges),
       buffer_(kReceiveSize * kReceivesPerTurn),
@@ -149,7 +149,7 @@ bool TransferLoop::request_connection(const Source& source, bool follow_up) {
   request->attempt = std::move(attempt);
   request->environment = {context_.endpoints.bind_address, context_.timings.connect_ms, context_.timings.answer_ms, context_.locator,
                           context_.info};
-  context_.connect_worker->post({mainframe::TM_CONNECT_REQUEST, 0, 0, std::move(request)});
+  context_.connect_worker->post({core::TM_CONNECT_REQUEST, 0, 0, std::move(request)});
   return true;
 }
 
@@ -485,7 +485,7 @@ void TransferLoop::last_connection_ended() {
 bool TransferLoop::content_matches_hash() {
   share::FileSampleSource source(setup_.file);
   std::optional<share::FileHash> hash = share::sampled_md5(source);
-  return hash && util::iequals_ascii(*hash, hash_);
+  return hash && base::iequals_ascii(*hash, hash_);
 }
 
 void TransferLoop::hand_over_charges() {

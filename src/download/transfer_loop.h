@@ -60,7 +60,7 @@ enum class LoopResult {
 // item's sockets and its control event; everything runs on the calling thread.
 class TransferLoop {
  public:
-  TransferLoop(const TransferContext& context, DownloadItem& item, std::shared_ptr<RunSignals> signals, LoopSetup setup);
+  TransferLoop(const TransferContext& context, DownloadItem& item, std::shared_ptr<RunSignals> run_signals, LoopSetup setup);
   ~TransferLoop();
   TransferLoop(const TransferLoop&) = delete;
   TransferLoop& operator=(const TransferLoop&) = delete;

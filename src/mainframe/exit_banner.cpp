@@ -1,15 +1,15 @@
 #include "mainframe/exit_banner.h"
 
+#include "base/text.h"
 #include "platform/spawn.h"
 #include "util/http_get.h"
-#include "util/text.h"
 
 namespace dovel::mainframe {
 
 std::optional<std::string> exit_banner_address(std::string_view answer) {
-  const std::string_view address = util::trim(answer);
+  const std::string_view address = base::trim(answer);
   if (address.empty() || address.size() > kMaxExitBannerAddress) return std::nullopt;
-  if (!util::starts_with_ascii_nocase(address, "http://") && !util::starts_with_ascii_nocase(address, "https://")) return std::nullopt;
+  if (!base::starts_with_ascii_nocase(address, "http://") && !base::starts_with_ascii_nocase(address, "https://")) return std::nullopt;
   for (char c : address) {
     const auto byte = static_cast<unsigned char>(c);
     if (byte <= 0x20 || byte == 0x7F) return std::nullopt;

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "mainframe/message.h"
+#include "core/message.h"
 #include "util/launch_request.h"
 
 namespace dovel::mainframe {
@@ -63,7 +63,7 @@ class PointService {
 };
 
 // The balance the point thread reports with UM_POINT_BALANCE.
-struct PointBalancePayload : MessagePayload {
+struct PointBalancePayload : core::MessagePayload {
   int64_t points = 0;
   int64_t currency = 0;
   int64_t income_today = 0;

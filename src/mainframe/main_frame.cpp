@@ -2,15 +2,15 @@
 
 #include <cstdlib>
 
-#include "mainframe/message_ids.h"
+#include "base/string_printf.h"
+#include "base/text.h"
+#include "core/message_ids.h"
 #include "mainframe/status_texts.h"
 #include "server/data_thread.h"
 #include "service/auth_messages.h"
 #include "util/current_user.h"
 #include "util/format.h"
 #include "util/log_files.h"
-#include "util/string_printf.h"
-#include "util/text.h"
 
 namespace dovel::mainframe {
 namespace {
@@ -34,7 +34,7 @@ class NoListSync final : public server::ListSyncHandler {
 
 server::ShareServerContext share_context_for(MainFrameSetup& setup, service::ServiceSession& session, service::UserListStore& friends,
                                              service::UserListStore& blocks, share::HashService& hashing,
-                                             share::ArchiveChecker& archive, TransferMeter& meter, server::UploadMonitor& monitor) {
+                                             share::ArchiveChecker& archive, core::TransferMeter& meter, server::UploadMonitor& monitor) {
   server::ShareServerContext context;
   context.settings = setup.settings;
   context.program_folder = setup.program_folder;
@@ -86,7 +86,7 @@ CMainFrame::CMainFrame(MainFrameSetup setup)
       throttle_download_(meter_.downloaded_bytes, clock_, SpeedReader::WhenNoTimePassed::Zero),
       throttle_upload_(meter_.uploaded_bytes, clock_, SpeedReader::WhenNoTimePassed::Zero) {
   local_server_.set_search_responder(&responder_);
-  if (!setup_.run_service_task) service_worker_ = std::make_unique<TaskWorker>();
+  if (!setup_.run_service_task) service_worker_ = std::make_unique<core::TaskWorker>();
 }
 
 CMainFrame::~CMainFrame() { tear_down(); }
@@ -95,130 +95,130 @@ void CMainFrame::create() {
   ready_ = false;
   ping_ = std::make_unique<CPingThread>([this] { keep_alive(); }, setup_.ping_period);
   front_.set_title(window_title());
-  for (const auto& [id, period] : {std::pair{kKeepAliveTimer, kKeepAliveMs}, std::pair{kStatusTimer, kStatusMs},
-                                   std::pair{kThrottleTimer, kThrottleMs}, std::pair{kReloginTimer, kReloginMs},
-                                   std::pair{kWarningTimer, kWarningMs}, std::pair{kBalanceTimer, kBalanceMs},
-                                   std::pair{kRegistrationRefreshTimer, kRegistrationRefreshMs}}) {
+  for (const auto& [id, period] : {std::pair{core::kKeepAliveTimer, kKeepAliveMs}, std::pair{core::kStatusTimer, kStatusMs},
+                                   std::pair{core::kThrottleTimer, kThrottleMs}, std::pair{core::kReloginTimer, kReloginMs},
+                                   std::pair{core::kWarningTimer, kWarningMs}, std::pair{core::kBalanceTimer, kBalanceMs},
+                                   std::pair{core::kRegistrationRefreshTimer, kRegistrationRefreshMs}}) {
     loop_.set_timer(id, period);
   }
   ready_ = true;
 }
 
-void CMainFrame::on_message(Message& message) {
+void CMainFrame::on_message(core::Message& message) {
   if (torn_down_) return;
   auto text = [&message]() -> std::string {
-    auto* payload = dynamic_cast<TextPayload*>(message.payload.get());
+    auto* payload = dynamic_cast<core::TextPayload*>(message.payload.get());
     return payload != nullptr ? payload->text : std::string();
   };
   switch (message.id) {
-    case UM_START: start_sequence(); break;
-    case UM_HANDOVER: on_handover(message.wparam, text()); break;
-    case UM_CARRY_OUT_REQUEST:
+    case core::UM_START: start_sequence(); break;
+    case core::UM_HANDOVER: on_handover(message.wparam, text()); break;
+    case core::UM_CARRY_OUT_REQUEST:
       if (ready_) carry_out(text());
       break;
-    case UM_EXIT_COMMAND: request_exit(); break;
-    case UM_SHOW_VIEW: front_.show_view(static_cast<int>(message.wparam)); break;
-    case UM_SEARCH_STOPPED:
+    case core::UM_EXIT_COMMAND: request_exit(); break;
+    case core::UM_SHOW_VIEW: front_.show_view(static_cast<int>(message.wparam)); break;
+    case core::UM_SEARCH_STOPPED:
       if (exit_pending_) continue_exit();
       break;
-    case UM_DOWNLOADS_STOPPED:
+    case core::UM_DOWNLOADS_STOPPED:
       if (closing_) close_frame();
       break;
-    case UM_LOGIN_DONE:
+    case core::UM_LOGIN_DONE:
       front_.login_done(session_.record(), settings_.server_usable);
-      if (setup_.list_sync != nullptr) loop_.set_timer(kListFetchTimer, kListFetchFirstMs);
+      if (setup_.list_sync != nullptr) loop_.set_timer(core::kListFetchTimer, kListFetchFirstMs);
       if (setup_.parts.downloads != nullptr) setup_.parts.downloads->refresh();
       if (setup_.parts.search != nullptr) setup_.parts.search->login_done();
       break;
-    case UM_SIGN_IN_DONE:
+    case core::UM_SIGN_IN_DONE:
       if (auto* payload = dynamic_cast<SignInPayload*>(message.payload.get())) on_signed_in(*payload);
       break;
-    case UM_AUTH_CLOSED: on_auth_closed(static_cast<int>(message.wparam)); break;
-    case UM_FILE_INDEX_CLOSED: break;
-    case UM_REGISTRATION_CLOSED:
+    case core::UM_AUTH_CLOSED: on_auth_closed(static_cast<int>(message.wparam)); break;
+    case core::UM_FILE_INDEX_CLOSED: break;
+    case core::UM_REGISTRATION_CLOSED:
       last_registration_close_ = static_cast<int>(message.wparam);
       if (message.wparam == 0) util::LogSystem("등록서버에서 강제종료되었습니다.");
       break;
     // A registration or announcement that finished after the session ended does not outlive it.
-    case UM_REGISTRATION_DONE:
+    case core::UM_REGISTRATION_DONE:
       registering_ = false;
       if (!session_.logged_in()) registration_.close();
       break;
-    case UM_FILE_INDEX_DONE:
+    case core::UM_FILE_INDEX_DONE:
       announcing_ = false;
       if (!session_.logged_in()) file_index_.close();
       break;
-    case UM_RELOGIN_DONE: on_relogin_done(message.wparam == 1); break;
-    case UM_HASH_DONE: on_hash_done(message.wparam == 1, message.lparam == 1); break;
-    case UM_SERVER_LISTS_FETCHED:
+    case core::UM_RELOGIN_DONE: on_relogin_done(message.wparam == 1); break;
+    case core::UM_HASH_DONE: on_hash_done(message.wparam == 1, message.lparam == 1); break;
+    case core::UM_SERVER_LISTS_FETCHED:
       if (auto* payload = dynamic_cast<ServerListsPayload*>(message.payload.get())) front_.show_server_lists(payload->lists);
       break;
-    case UM_WARNINGS_CHECKED:
+    case core::UM_WARNINGS_CHECKED:
       if (auto* payload = dynamic_cast<WarningsPayload*>(message.payload.get())) apply_warnings(payload->check);
       break;
-    case UM_USER_LISTS_FETCHED:
+    case core::UM_USER_LISTS_FETCHED:
       if (message.payload != nullptr) {
-        loop_.set_timer(kListFetchTimer, kListFetchRetryMs);
+        loop_.set_timer(core::kListFetchTimer, kListFetchRetryMs);
       } else {
         util::LogSystem("친구/차단 목록 받아오기 성공");
-        loop_.kill_timer(kListFetchTimer);
+        loop_.kill_timer(core::kListFetchTimer);
       }
       break;
-    case UM_SERVICE_NOTICE: front_.show_service_notice(text()); break;
-    case UM_DOWNLOAD_FINISHED: front_.notify_download_finished(text()); break;
-    case UM_SERVICE_LINE: front_.service_line_arrived(); break;
-    case UM_SERVICE_MEMO:
+    case core::UM_SERVICE_NOTICE: front_.show_service_notice(text()); break;
+    case core::UM_DOWNLOAD_FINISHED: front_.notify_download_finished(text()); break;
+    case core::UM_SERVICE_LINE: front_.service_line_arrived(); break;
+    case core::UM_SERVICE_MEMO:
       if (auto* memo = dynamic_cast<service::MemoPayload*>(message.payload.get());
-          memo != nullptr && util::iequals_ascii(memo->marker, service::kServiceNoticeMarker)) {
+          memo != nullptr && base::iequals_ascii(memo->marker, service::kServiceNoticeMarker)) {
         prompt_.tell(memo->sender);
       }
       break;
-    case UM_ONLINE_COUNT: front_.show_online_count(static_cast<uint32_t>(message.wparam)); break;
-    case UM_POINT_BALANCE:
+    case core::UM_ONLINE_COUNT: front_.show_online_count(static_cast<uint32_t>(message.wparam)); break;
+    case core::UM_POINT_BALANCE:
       if (auto* balance = dynamic_cast<PointBalancePayload*>(message.payload.get())) {
         points_text_ = util::FormatNumber(balance->points);
         front_.show_point_balance(point_balance_lines(*balance));
       }
       break;
-    case UM_POINT_SHORTAGE: front_.show_point_shortage(); break;
-    case UM_FILE_INFO_REPLY: file_info_reply(text()); break;
-    case UM_FILE_LINK_REPLY: file_link_reply(text()); break;
+    case core::UM_POINT_SHORTAGE: front_.show_point_shortage(); break;
+    case core::UM_FILE_INFO_REPLY: file_info_reply(text()); break;
+    case core::UM_FILE_LINK_REPLY: file_link_reply(text()); break;
     default: break;
   }
 }
 
-void CMainFrame::on_timer(TimerId id) {
+void CMainFrame::on_timer(core::TimerId id) {
   if (torn_down_) return;
   switch (id) {
-    case kListFetchTimer: fetch_user_lists(); break;
-    case kKeepAliveTimer:
+    case core::kListFetchTimer: fetch_user_lists(); break;
+    case core::kKeepAliveTimer:
       run_service_task([this] { keep_alive(); });
       if (setup_.parts.downloads != nullptr && settings_.values().auto_retry_stop_down) setup_.parts.downloads->retry_stopped_downloads();
       break;
-    case kStatusTimer:
+    case core::kStatusTimer:
       update_transfer_status();
       scratch_.Expire();
       if (setup_.parts.remote != nullptr) setup_.parts.remote->check_idle();
       break;
-    case kThrottleTimer: throttle(); break;
-    case kReloginTimer:
+    case core::kThrottleTimer: throttle(); break;
+    case core::kReloginTimer:
       if (last_auth_close_ != 0) relogin_and_register();
       break;
-    case kWarningTimer:
+    case core::kWarningTimer:
       if (!warnings_stopped_) check_warnings();
       break;
-    case kBalanceTimer:
+    case core::kBalanceTimer:
       if (setup_.parts.points != nullptr && setup_.parts.points->running() && session_.logged_in() && !util::IsGuest()) {
         setup_.parts.points->query_balance();
       }
       break;
-    case kRegistrationRefreshTimer: refresh_registration(false, false); break;
-    case kServerButtonTimer:
-      loop_.kill_timer(kServerButtonTimer);
+    case core::kRegistrationRefreshTimer: refresh_registration(false, false); break;
+    case core::kServerButtonTimer:
+      loop_.kill_timer(core::kServerButtonTimer);
       if (session_.logged_in()) front_.show_server_start_button(true);
       break;
-    case kExitWaitTimer:
-      loop_.kill_timer(kExitWaitTimer);
+    case core::kExitWaitTimer:
+      loop_.kill_timer(core::kExitWaitTimer);
       close_frame();
       break;
     default: break;
@@ -251,13 +251,13 @@ void CMainFrame::throttle() {
   const double upload_speed = throttle_upload_.read();
   const int downloads = setup_.parts.downloads != nullptr ? setup_.parts.downloads->running_downloads() : 0;
   if (downloads > 0) {
-    meter_.download_delay_ms = next_throttle_delay(meter_.download_delay_ms, download_speed, settings_.download_speed_limit, downloads);
+    meter_.download_delay_ms = core::next_throttle_delay(meter_.download_delay_ms, download_speed, settings_.download_speed_limit, downloads);
   }
   const int uploads = meter_.running_uploads;
   if (uploads > 0) {
     if (upload_speed > meter_.highest_upload_speed) meter_.highest_upload_speed = static_cast<uint32_t>(upload_speed);
     meter_.upload_speed = upload_speed;
-    meter_.upload_delay_ms = next_throttle_delay(meter_.upload_delay_ms, upload_speed, settings_.upload_speed_limit, uploads);
+    meter_.upload_delay_ms = core::next_throttle_delay(meter_.upload_delay_ms, upload_speed, settings_.upload_speed_limit, uploads);
   }
 }
 
@@ -266,18 +266,18 @@ void CMainFrame::fetch_user_lists() {
   util::LogSystem("친구/차단 목록 받아오기 시작");
   server::ListSyncHandler* lists = setup_.list_sync;
   run_service_task([this, lists] {
-    std::unique_ptr<MessagePayload> failure;
+    std::unique_ptr<core::MessagePayload> failure;
     if (std::optional<std::string> error = lists->refresh_friends()) {
       util::LogSystem("친구목록 받아오기 에러: %s", error->c_str());
-      failure = std::make_unique<TextPayload>(*error);
+      failure = std::make_unique<core::TextPayload>(*error);
     } else if (std::optional<std::string> error = lists->refresh_blocks()) {
       util::LogSystem("차단목록 받아오기 에러: %s", error->c_str());
-      failure = std::make_unique<TextPayload>(*error);
+      failure = std::make_unique<core::TextPayload>(*error);
     }
-    post(UM_USER_LISTS_FETCHED, 0, 0, std::move(failure));
+    post(core::UM_USER_LISTS_FETCHED, 0, 0, std::move(failure));
   });
   // The next try is set when this one reports; until then the timer must not tick again.
-  loop_.kill_timer(kListFetchTimer);
+  loop_.kill_timer(core::kListFetchTimer);
 }
 
 HubStatus CMainFrame::status() const {
@@ -317,7 +317,7 @@ void CMainFrame::run_service_task(std::function<void()> task) {
   }
 }
 
-void CMainFrame::post(MessageId id, uint64_t wparam, int64_t lparam, std::unique_ptr<MessagePayload> payload) {
+void CMainFrame::post(core::MessageId id, uint64_t wparam, int64_t lparam, std::unique_ptr<core::MessagePayload> payload) {
   loop_.post({id, wparam, lparam, std::move(payload)});
 }
 
@@ -328,8 +328,8 @@ int CMainFrame::capped_running_uploads() const {
 }
 
 std::string CMainFrame::window_title() const {
-  if (!session_.logged_in()) return util::string_printf("Dovel %s", kBuildName);
-  return util::string_printf("Dovel %s - %s", kBuildName, session_.identity().user_id.c_str());
+  if (!session_.logged_in()) return base::string_printf("Dovel %s", kBuildName);
+  return base::string_printf("Dovel %s - %s", kBuildName, session_.identity().user_id.c_str());
 }
 
 }  // namespace dovel::mainframe

@@ -8,15 +8,14 @@
 #include <optional>
 #include <string>
 
-#include "app/settings.h"
+#include "core/message_loop.h"
+#include "core/task_worker.h"
+#include "core/transfer_meter.h"
 #include "mainframe/hub_front.h"
 #include "mainframe/hub_parts.h"
 #include "mainframe/login_lock.h"
-#include "mainframe/message_loop.h"
 #include "mainframe/ping_thread.h"
 #include "mainframe/speed_meter.h"
-#include "mainframe/task_worker.h"
-#include "mainframe/transfer_meter.h"
 #include "platform/clock.h"
 #include "server/local_server.h"
 #include "server/search_responder.h"
@@ -30,6 +29,7 @@
 #include "service/service_session.h"
 #include "service/session_flow.h"
 #include "service/user_list_store.h"
+#include "settings/settings.h"
 #include "share/archive_check.h"
 #include "share/hash_runner.h"
 #include "share/share_totals.h"
@@ -38,18 +38,7 @@
 
 namespace dovel::mainframe {
 
-// The hub's timers: ids and periods.
-inline constexpr TimerId kListFetchTimer = 79;
-inline constexpr TimerId kKeepAliveTimer = 100;
-inline constexpr TimerId kStatusTimer = 200;
-inline constexpr TimerId kThrottleTimer = 300;
-inline constexpr TimerId kReloginTimer = 400;
-inline constexpr TimerId kWarningTimer = 500;
-inline constexpr TimerId kBalanceTimer = 600;
-inline constexpr TimerId kRegistrationRefreshTimer = 700;
-inline constexpr TimerId kServerButtonTimer = 800;
-inline constexpr TimerId kExitWaitTimer = 900;  // once, while the downloads stop for the exit
-
+// The periods of the hub's timers (their ids are in core/message_ids.h).
 inline constexpr int kListFetchFirstMs = 1000;
 inline constexpr int kListFetchRetryMs = 30000;
 inline constexpr int kKeepAliveMs = 60000;
@@ -65,23 +54,23 @@ inline constexpr int kExitWaitMs = 5000;
 inline constexpr const char* kBuildName = "Build 11672";
 
 // The results of the hub's service work, posted back to it.
-struct SignInPayload : MessagePayload {
+struct SignInPayload : core::MessagePayload {
   service::SignIn outcome;
   bool stored = false;  // with the stored ID and password
 };
-struct ServerListsPayload : MessagePayload {
+struct ServerListsPayload : core::MessagePayload {
   service::ServerLists lists;
 };
-struct WarningsPayload : MessagePayload {
+struct WarningsPayload : core::MessagePayload {
   service::WarningCheck check;
 };
 
 // What the program hands to the hub. Every pointer outlives it.
 struct MainFrameSetup {
-  app::Settings* settings = nullptr;
+  settings::Settings* settings = nullptr;
   std::filesystem::path program_folder;  // the data home
   service::ServiceEndpoints endpoints;
-  MessageLoop* loop = nullptr;
+  core::MessageLoop* loop = nullptr;
   HubFront* front = nullptr;
   UserPrompt* prompt = nullptr;
   HubParts parts;
@@ -132,7 +121,7 @@ struct HubStatus {
 // follows each event (start the server after hashing, log in again after a lost
 // connection, carry out a request). Blocking network work runs on its service
 // worker and comes back as messages.
-class CMainFrame final : public MessageHandler {
+class CMainFrame final : public core::MessageHandler {
  public:
   explicit CMainFrame(MainFrameSetup setup);
   ~CMainFrame() override;
@@ -142,8 +131,8 @@ class CMainFrame final : public MessageHandler {
   // Window creation, after the start-up port check: the ping thread, the title,
   // the timers; then the hub is ready for handed-over requests.
   void create();
-  void on_message(Message& message) override;
-  void on_timer(TimerId id) override;
+  void on_message(core::Message& message) override;
+  void on_timer(core::TimerId id) override;
 
   // The parts made after the hub, from its session and share server (before create()).
   void set_parts(const HubParts& parts) { setup_.parts = parts; }
@@ -166,7 +155,7 @@ class CMainFrame final : public MessageHandler {
   void open_file_info_page(const std::string& hash, const std::string& size, const std::string& name);
   // Hands a completed download to the subtitle upload when the service asks for them.
   bool QueueSubtitleUpload(const std::string& path);
-  void set_subtitle_uploader(MessageTarget* uploader) { subtitle_uploader_ = uploader; }
+  void set_subtitle_uploader(core::MessageTarget* uploader) { subtitle_uploader_ = uploader; }
   // The menu bar's chat program (logs in first when needed).
   bool launch_chat_program();
   // The keep-alive on every open service connection (timer 100 and the ping thread).
@@ -177,7 +166,7 @@ class CMainFrame final : public MessageHandler {
   HubStatus status() const;
   bool torn_down() const { return torn_down_; }
   service::ServiceSession& session() { return session_; }
-  mainframe::TransferMeter& meter() { return meter_; }
+  core::TransferMeter& meter() { return meter_; }
   server::UploadMonitor& upload_monitor() { return monitor_; }
   server::LocalServer& local_server() { return local_server_; }
   share::HashRunner& hashing() { return hashing_; }
@@ -220,20 +209,20 @@ class CMainFrame final : public MessageHandler {
   void file_link_reply(const std::string& text);
 
   void run_service_task(std::function<void()> task);
-  void post(MessageId id, uint64_t wparam = 0, int64_t lparam = 0, std::unique_ptr<MessagePayload> payload = nullptr);
+  void post(core::MessageId id, uint64_t wparam = 0, int64_t lparam = 0, std::unique_ptr<core::MessagePayload> payload = nullptr);
   bool settings_valid();
   bool stored_credentials(std::string& user_id, std::string& password) const;
   int capped_running_uploads() const;
   std::string window_title() const;
 
   MainFrameSetup setup_;
-  app::Settings& settings_;
-  MessageLoop& loop_;
+  settings::Settings& settings_;
+  core::MessageLoop& loop_;
   HubFront& front_;
   UserPrompt& prompt_;
   const platform::Clock& clock_;
 
-  TransferMeter meter_;
+  core::TransferMeter meter_;
   share::ShareTotals totals_;
   service::ServiceSession session_;
   service::UserListStore friends_{"buddy"};
@@ -255,7 +244,7 @@ class CMainFrame final : public MessageHandler {
   SpeedReader display_upload_;
   SpeedReader throttle_download_;
   SpeedReader throttle_upload_;
-  MessageTarget* subtitle_uploader_ = nullptr;
+  core::MessageTarget* subtitle_uploader_ = nullptr;
 
   // Hub-thread state.
   util::CLaunchRequest pending_request_;
@@ -275,7 +264,7 @@ class CMainFrame final : public MessageHandler {
   std::string points_text_ = "0";
 
   // Last: they call into everything above, so they stop first.
-  std::unique_ptr<TaskWorker> service_worker_;
+  std::unique_ptr<core::TaskWorker> service_worker_;
   std::unique_ptr<CPingThread> ping_;
 };
 

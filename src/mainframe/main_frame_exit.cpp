@@ -2,11 +2,11 @@
 // stopped first, then every service torn down in order, each thread joined
 // before what it uses goes away.
 #include "mainframe/exit_banner.h"
+#include "base/string_printf.h"
+#include "core/message_ids.h"
 #include "mainframe/main_frame.h"
-#include "mainframe/message_ids.h"
 #include "util/current_user.h"
 #include "util/log_files.h"
-#include "util/string_printf.h"
 
 namespace dovel::mainframe {
 
@@ -15,7 +15,7 @@ void CMainFrame::request_exit() {
   const int uploads = capped_running_uploads();
   const int downloads = setup_.parts.downloads != nullptr ? setup_.parts.downloads->running_downloads() : 0;
   if (uploads > 0 || downloads > 0) {
-    const std::string question = util::string_printf(
+    const std::string question = base::string_printf(
         "현재 전송중인 파일이 있습니다.\r\n\r\n업로드: %d개, 다운로드: %d개\r\n\r\n종료하시겠습니까?", uploads, downloads);
     if (!prompt_.ask(UserPrompt::Question::ExitWhileTransferring, question)) return;
   }
@@ -35,7 +35,7 @@ void CMainFrame::continue_exit() {
     util::LogSystem("다운로드를 중지중입니다.");
     if (setup_.parts.downloads->stop_all_for_exit()) {
       // The downloads report when the last one ended; the frame closes after 5 s in any case.
-      loop_.set_timer(kExitWaitTimer, kExitWaitMs);
+      loop_.set_timer(core::kExitWaitTimer, kExitWaitMs);
       return;
     }
   }
@@ -52,8 +52,8 @@ void CMainFrame::tear_down() {
   torn_down_ = true;
   ready_ = false;
   front_.tear_down();
-  for (TimerId id : {kListFetchTimer, kKeepAliveTimer, kStatusTimer, kThrottleTimer, kReloginTimer, kWarningTimer, kBalanceTimer,
-                     kRegistrationRefreshTimer, kServerButtonTimer, kExitWaitTimer}) {
+  for (core::TimerId id : {core::kListFetchTimer, core::kKeepAliveTimer, core::kStatusTimer, core::kThrottleTimer, core::kReloginTimer, core::kWarningTimer, core::kBalanceTimer,
+                     core::kRegistrationRefreshTimer, core::kServerButtonTimer, core::kExitWaitTimer}) {
     loop_.kill_timer(id);
   }
   if (setup_.parts.points != nullptr && setup_.parts.points->running()) setup_.parts.points->flush(util::CurrentUserId());

@@ -1,14 +1,14 @@
 // Requests the hub carries out (dovel:// requests from the command line, a second
 // copy, the launcher channel) and the replies and helpers it hands on.
 #include "mainframe/main_frame.h"
-#include "mainframe/message_ids.h"
+#include "base/string_printf.h"
+#include "base/text.h"
+#include "core/message_ids.h"
 #include "platform/spawn.h"
 #include "util/current_user.h"
 #include "util/letter_pair.h"
 #include "util/links.h"
 #include "util/log_files.h"
-#include "util/string_printf.h"
-#include "util/text.h"
 
 namespace dovel::mainframe {
 namespace {
@@ -16,8 +16,6 @@ namespace {
 // A second copy asks for the friend list and the block list with these kinds.
 constexpr uint64_t kFriendListHandover = 256;
 constexpr uint64_t kBlockListHandover = 257;
-
-constexpr MessageId kSubtitleUploadMessage = 34677;
 
 bool has_credentials(const util::CLaunchRequest& request) { return !request.login_id.empty() && !request.password.empty(); }
 
@@ -55,14 +53,14 @@ void CMainFrame::carry_out_pending_request() {
     // Logged in as someone else whose connection is down: another account takes
     // over only with the user's consent.
     const std::string current = session_.identity().user_id;
-    if (session_.logged_in() && !util::iequals_ascii(current, request.login_id) &&
+    if (session_.logged_in() && !base::iequals_ascii(current, request.login_id) &&
         !prompt_.ask(UserPrompt::Question::SwitchUser,
-                     util::string_printf("'%s'님의 접속을 종료하고 '%s'(으)로 접속하시겠습니까?", current.c_str(),
+                     base::string_printf("'%s'님의 접속을 종료하고 '%s'(으)로 접속하시겠습니까?", current.c_str(),
                                          request.login_id.c_str()))) {
       request.Reset();
       return;
     }
-    const bool auto_login = settings_.registry().read_dword(app::kSettingSection, "AutoLogin", 0) != 0;
+    const bool auto_login = settings_.registry().read_dword(settings::kSettingSection, "AutoLogin", 0) != 0;
     // The request waits for the login; a failed login drops it.
     sign_in(request.login_id, request.password, auto_login, false);
     return;
@@ -111,26 +109,26 @@ void CMainFrame::carry_out_pending_request() {
 }
 
 void CMainFrame::file_info_reply(const std::string& text) {
-  const std::vector<std::string> fields = util::split(text, '|');
+  const std::vector<std::string> fields = base::split(text, '|');
   if (fields.size() < 3) return;
   open_file_info_page(fields[0], fields[1], fields[2]);
 }
 
 void CMainFrame::open_file_info_page(const std::string& hash, const std::string& size, const std::string& name) {
-  front_.open_page_window(setup_.endpoints.web_base + util::string_printf("/client/srh_fileid.html?q_id_fid=%s&q_no_fsize=%s&q_nm_fid=%s",
+  front_.open_page_window(setup_.endpoints.web_base + base::string_printf("/client/srh_fileid.html?q_id_fid=%s&q_no_fsize=%s&q_nm_fid=%s",
                                                                           util::EncodeWire(hash).c_str(), util::EncodeWire(size).c_str(),
                                                                           util::EncodeWire(name).c_str()));
 }
 
 void CMainFrame::file_link_reply(const std::string& text) {
-  const std::vector<std::string> fields = util::split(text, '|');
+  const std::vector<std::string> fields = base::split(text, '|');
   if (fields.size() < 4) return;
   front_.show_file_link(util::FileLinkWithSource(fields[3], fields[1], fields[0], fields[2]));
 }
 
 bool CMainFrame::QueueSubtitleUpload(const std::string& path) {
   if (!psub_ || subtitle_uploader_ == nullptr) return false;
-  subtitle_uploader_->post({kSubtitleUploadMessage, 0, 0, std::make_unique<TextPayload>(path)});
+  subtitle_uploader_->post({core::TM_SUBTITLE_UPLOAD, 0, 0, std::make_unique<core::TextPayload>(path)});
   return true;
 }
 
@@ -141,7 +139,7 @@ bool CMainFrame::launch_chat_program() {
     return false;
   }
   const service::SessionRecord record = session_.record();
-  const std::string line = util::string_printf(
+  const std::string line = base::string_printf(
       "%s||%s||%d||%s||%d||%s||%s", record.identity.user_id.c_str(), record.identity.member_label.c_str(), record.extra_flag,
       record.identity.auth_token_b.c_str(), record.identity.member_level, record.password.c_str(), record.identity.auth_token_a.c_str());
   return platform::spawn_detached({setup_.chat_program.string(), util::EncodeWire(line)});

@@ -1,15 +1,15 @@
 // The hub's side of the session: the start sequence, logins, the share server's
 // (re)start and registration, the warning check and the end of the session.
 #include "db/sqlite3_connection.h"
+#include "base/string_printf.h"
+#include "core/message_ids.h"
 #include "mainframe/main_frame.h"
-#include "mainframe/message_ids.h"
 #include "service/auth_messages.h"
 #include "service/registration_source.h"
 #include "util/current_user.h"
 #include "util/last_error.h"
 #include "util/letter_pair.h"
 #include "util/log_files.h"
-#include "util/string_printf.h"
 
 namespace dovel::mainframe {
 namespace {
@@ -27,9 +27,9 @@ bool refused_credentials(const service::SignIn& outcome) {
 }  // namespace
 
 void CMainFrame::start_sequence() {
-  app::SettingsRegistry& registry = settings_.registry();
-  if (registry.read_dword(app::kSettingSection, "AutoTray", 0) == 0) front_.bring_to_front();
-  const bool auto_login = registry.read_dword(app::kSettingSection, "AutoLogin", 0) != 0;
+  settings::SettingsRegistry& registry = settings_.registry();
+  if (registry.read_dword(settings::kSettingSection, "AutoTray", 0) == 0) front_.bring_to_front();
+  const bool auto_login = registry.read_dword(settings::kSettingSection, "AutoLogin", 0) != 0;
   if (!pending_request_.login_id.empty() && !pending_request_.password.empty()) {
     sign_in(pending_request_.login_id, pending_request_.password, auto_login, false);
     return;
@@ -49,9 +49,9 @@ void CMainFrame::log_in(const std::string& user_id, const std::string& password,
 }
 
 bool CMainFrame::stored_credentials(std::string& user_id, std::string& password) const {
-  const app::SettingsRegistry& registry = settings_.registry();
-  user_id = util::Decode(registry.read_text(app::kSettingSection, "data1"));
-  password = util::Decode(registry.read_text(app::kSettingSection, "data2"));
+  const settings::SettingsRegistry& registry = settings_.registry();
+  user_id = util::Decode(registry.read_text(settings::kSettingSection, "data1"));
+  password = util::Decode(registry.read_text(settings::kSettingSection, "data2"));
   return !user_id.empty() && !password.empty();
 }
 
@@ -63,10 +63,10 @@ void CMainFrame::sign_in(const std::string& user_id, const std::string& password
     auto payload = std::make_unique<SignInPayload>();
     payload->outcome = service::sign_in(auth_, session_, settings_.registry(), request, [this](const std::string& user_id) {
       return prompt_.ask(UserPrompt::Question::TakeOverSession,
-                         util::string_printf("'%s'님은 이미 접속상태입니다.\r\n\r\n기존 연결을 종료하시고 접속하시겠습니까?", user_id.c_str()));
+                         base::string_printf("'%s'님은 이미 접속상태입니다.\r\n\r\n기존 연결을 종료하시고 접속하시겠습니까?", user_id.c_str()));
     });
     payload->stored = stored;
-    post(UM_SIGN_IN_DONE, 0, 0, std::move(payload));
+    post(core::UM_SIGN_IN_DONE, 0, 0, std::move(payload));
   });
 }
 
@@ -74,7 +74,7 @@ void CMainFrame::on_signed_in(const SignInPayload& signed_in) {
   signing_in_ = false;
   const service::SignIn& outcome = signed_in.outcome;
   if (outcome.result != service::kLoginOk) {
-    if (signed_in.stored && refused_credentials(outcome)) settings_.registry().write_text(app::kSettingSection, "data2", "");
+    if (signed_in.stored && refused_credentials(outcome)) settings_.registry().write_text(settings::kSettingSection, "data2", "");
     if (!outcome.message.empty()) prompt_.tell(outcome.message);
     return;
   }
@@ -134,7 +134,7 @@ void CMainFrame::end_session() {
   session_.clear();
   util::SetCurrentUserId(util::kGuestUserId);
   login_lock_.release();
-  loop_.kill_timer(kListFetchTimer);
+  loop_.kill_timer(core::kListFetchTimer);
   front_.set_title(window_title());
   front_.session_ended();
   if (was_logged_in) {
@@ -148,7 +148,7 @@ void CMainFrame::log_out() {
   const int uploads = capped_running_uploads();
   const int downloads = setup_.parts.downloads != nullptr ? setup_.parts.downloads->running_downloads() : 0;
   if (uploads > 0 || downloads > 0) {
-    const std::string question = util::string_printf(
+    const std::string question = base::string_printf(
         "현재 전송중인 파일이 있습니다.\r\n\r\n업로드: %d개, 다운로드: %d개\r\n\r\n접속을 종료하시겠습니까?", uploads, downloads);
     if (!prompt_.ask(UserPrompt::Question::LogoutWhileTransferring, question)) return;
   }
@@ -167,7 +167,7 @@ void CMainFrame::start_share_server_by_hand() {
   if (hashing_.active()) return;
   hashing_.start_hash_run(1);
   front_.show_server_start_button(false);
-  loop_.set_timer(kServerButtonTimer, kServerButtonMs);
+  loop_.set_timer(core::kServerButtonTimer, kServerButtonMs);
 }
 
 void CMainFrame::on_hash_done(bool restart, bool reopen_file_index) {
@@ -180,7 +180,7 @@ void CMainFrame::on_hash_done(bool restart, bool reopen_file_index) {
     if (!settings_.server_usable) list_channel_ = setup_.random() % 3;
     refresh_server_lists();
   }
-  loop_.set_timer(kServerButtonTimer, kServerButtonMs);
+  loop_.set_timer(core::kServerButtonTimer, kServerButtonMs);
   carry_out_pending_request();
 }
 
@@ -212,7 +212,7 @@ void CMainFrame::register_server() {
   run_service_task([this, record = *record] {
     file_index_.close();
     const bool registered = service::register_and_report(registration_, record);
-    post(UM_REGISTRATION_DONE, registered ? 1 : 0);
+    post(core::UM_REGISTRATION_DONE, registered ? 1 : 0);
   });
 }
 
@@ -231,7 +231,7 @@ void CMainFrame::reopen_file_index() {
     } catch (const db::CppSQLite3Exception&) {
     }
     const bool announced = file_index_.announce_files(port, hashes);
-    post(UM_FILE_INDEX_DONE, announced ? 1 : 0);
+    post(core::UM_FILE_INDEX_DONE, announced ? 1 : 0);
   });
 }
 
@@ -242,14 +242,14 @@ void CMainFrame::refresh_server_lists() {
       payload->lists.channels[static_cast<size_t>(channel)] = service::fetch_server_list(setup_.endpoints, channel);
     }
     payload->lists.online_users = auth_.online_count();
-    post(UM_SERVER_LISTS_FETCHED, 0, 0, std::move(payload));
+    post(core::UM_SERVER_LISTS_FETCHED, 0, 0, std::move(payload));
   });
 }
 
 void CMainFrame::relogin_and_register() {
   run_service_task([this] {
     const bool connected = auth_.connected() || auth_.relogin_silently();
-    post(UM_RELOGIN_DONE, connected ? 1 : 0);
+    post(core::UM_RELOGIN_DONE, connected ? 1 : 0);
   });
 }
 
@@ -266,7 +266,7 @@ void CMainFrame::check_warnings() {
   run_service_task([this, web_base] {
     auto payload = std::make_unique<WarningsPayload>();
     payload->check = service::check_warnings(web_base, session_);
-    post(UM_WARNINGS_CHECKED, 0, 0, std::move(payload));
+    post(core::UM_WARNINGS_CHECKED, 0, 0, std::move(payload));
   });
 }
 
@@ -274,7 +274,7 @@ void CMainFrame::apply_warnings(const service::WarningCheck& check) {
   if (!check.notice.empty()) prompt_.tell(check.notice);
   if (check.result == 2) {
     warnings_stopped_ = true;
-    loop_.kill_timer(kWarningTimer);
+    loop_.kill_timer(core::kWarningTimer);
     end_session();
   } else if (check.result == 1) {
     sharing_suspended_ = true;

@@ -1,14 +1,14 @@
 #include "mainframe/status_texts.h"
 
+#include "base/string_printf.h"
+#include "base/text.h"
 #include "util/format.h"
-#include "util/string_printf.h"
-#include "util/text.h"
 
 namespace dovel::mainframe {
 namespace {
 
 std::string speed_figure(double bytes_per_second, int running) {
-  return util::string_printf("%.1fK (%d)", bytes_per_second / 1024.0, running);
+  return base::string_printf("%.1fK (%d)", bytes_per_second / 1024.0, running);
 }
 
 // The first `count` characters of a UTF-8 text.

@@ -3,9 +3,9 @@
 #include <cstdlib>
 #include <optional>
 
+#include "base/text.h"
 #include "platform/atomic_file.h"
 #include "platform/ini_text.h"
-#include "util/text.h"
 
 namespace dovel::platform {
 namespace {
@@ -27,7 +27,7 @@ std::string ProfileIni::read_string(std::string_view section, std::string_view k
 
 int ProfileIni::read_int(std::string_view section, std::string_view key, int fallback) const {
   std::string text = read_string(section, key, "");
-  if (util::trim(text).empty()) return fallback;
+  if (base::trim(text).empty()) return fallback;
   return static_cast<int>(std::strtol(text.c_str(), nullptr, 10));
 }
 

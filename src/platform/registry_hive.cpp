@@ -1,13 +1,13 @@
 #include "platform/registry_hive.h"
 
+#include "base/string_printf.h"
+#include "base/text.h"
 #include "platform/cp949.h"
-#include "util/string_printf.h"
-#include "util/text.h"
 
 namespace dovel::platform {
 namespace {
 
-using util::ascii_lower;
+using base::ascii_lower;
 
 constexpr std::string_view kDwordPrefix = "dword:";
 
@@ -25,7 +25,7 @@ std::string quote(std::string_view text, bool escape_bracket) {
       default: break;
     }
     if (byte < 0x20 || byte == 0x7f || (escape_high && byte >= 0x80) || (escape_bracket && c == ']')) {
-      out += util::string_printf("\\x%02x", byte);
+      out += base::string_printf("\\x%02x", byte);
     } else {
       out += c;
     }
@@ -97,7 +97,7 @@ std::optional<RegistryValue> parse_value(std::string_view text) {
 
 }  // namespace
 
-std::string RegistryHive::normalize(std::string_view key) { return std::string(util::trim_backslashes(key)); }
+std::string RegistryHive::normalize(std::string_view key) { return std::string(base::trim_backslashes(key)); }
 
 bool RegistryHive::key_exists(std::string_view key) const {
   std::string wanted = ascii_lower(normalize(key));
@@ -161,7 +161,7 @@ std::string RegistryHive::serialize() const {
     for (const auto& [lowered_name, named] : key.values) {
       text += quote(named.name, false) + "=";
       if (const auto* number = std::get_if<uint32_t>(&named.value)) {
-        text += util::string_printf("dword:%08x\n", *number);
+        text += base::string_printf("dword:%08x\n", *number);
       } else {
         text += quote(std::get<std::string>(named.value), false) + "\n";
       }
@@ -173,7 +173,7 @@ std::string RegistryHive::serialize() const {
 RegistryHive RegistryHive::parse(std::string_view text) {
   RegistryHive hive;
   std::optional<std::string> current_key;
-  for (const std::string& raw_line : util::split(text, '\n')) {
+  for (const std::string& raw_line : base::split(text, '\n')) {
     std::string_view line = raw_line;
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     if (line.empty() || line.front() == ';') continue;

@@ -1,7 +1,7 @@
 #include "search/result_filter.h"
 
-#include "share/shared_folder.h"
-#include "util/text.h"
+#include "base/text.h"
+#include "settings/shared_folder.h"
 
 namespace dovel::search {
 namespace {
@@ -17,7 +17,7 @@ bool listed(const ResultRecord& record, const browse::ContentLists& lists) {
   if (lists.forbidden_name(record.name)) return true;
   if (record.is_file()) {
     const std::string_view extension = extension_of(record.name);
-    if (!extension.empty() && lists.forbidden_extension(util::ascii_lower(extension))) return true;
+    if (!extension.empty() && lists.forbidden_extension(base::ascii_lower(extension))) return true;
     if (lists.restricted_file_name(stem_of(record.name))) return true;
   } else if (lists.restricted_folder_name(record.name)) {
     return true;
@@ -28,7 +28,7 @@ bool listed(const ResultRecord& record, const browse::ContentLists& lists) {
 }  // namespace
 
 std::optional<std::string> shown_name(const ResultRecord& record, const ResultRules& rules) {
-  if ((record.right & share::SHARE_ADULT) != 0 && !rules.adult) return std::nullopt;
+  if ((record.right & settings::SHARE_ADULT) != 0 && !rules.adult) return std::nullopt;
   if (rules.transfer_flag) return record.name;
   if (listed(record, *rules.lists)) return std::nullopt;
   return rules.lists->masked(record.name);

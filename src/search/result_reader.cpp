@@ -4,13 +4,13 @@
 #include <cstring>
 #include <limits>
 
+#include "base/text.h"
 #include "platform/cp949.h"
 #include "search/search_input.h"
 #include "server/search_datagram.h"
 #include "service/frame.h"
 #include "share/shareable_name.h"
 #include "util/little_endian.h"
-#include "util/text.h"
 
 namespace dovel::search {
 namespace {
@@ -50,10 +50,10 @@ std::optional<std::string> folder_path_of(std::string_view cp949) {
   return path;
 }
 
-std::optional<share::ShareIndex> share_index_of(std::string_view text) {
-  std::optional<int64_t> index = util::parse_int64(text);
-  if (!index || *index < 0 || *index > std::numeric_limits<share::ShareIndex>::max()) return std::nullopt;
-  return static_cast<share::ShareIndex>(*index);
+std::optional<settings::ShareIndex> share_index_of(std::string_view text) {
+  std::optional<int64_t> index = base::parse_int64(text);
+  if (!index || *index < 0 || *index > std::numeric_limits<settings::ShareIndex>::max()) return std::nullopt;
+  return static_cast<settings::ShareIndex>(*index);
 }
 
 }  // namespace
@@ -75,7 +75,7 @@ std::optional<server::ResultHeader> read_result_header(std::string_view datagram
 std::optional<ResultPayload> read_result_payload(std::string_view datagram) {
   if (datagram.size() < server::kResultHeaderSize) return std::nullopt;
   const std::string payload = service::scrambled(datagram.substr(server::kResultHeaderSize));
-  const std::vector<std::string> fields = util::split(payload, kRecordEnd);
+  const std::vector<std::string> fields = base::split(payload, kRecordEnd);
   ResultPayload result;
   if (fields.front().size() > kMaxUserIdBytes) return std::nullopt;
   std::optional<std::string> responder_id = text_of(fields.front());
@@ -94,13 +94,13 @@ std::optional<ResultPayload> read_result_payload(std::string_view datagram) {
 }
 
 std::optional<ResultRecord> parse_result_record(std::string_view record) {
-  const std::vector<std::string> fields = util::split(record, kFieldSeparator);
+  const std::vector<std::string> fields = base::split(record, kFieldSeparator);
   if (fields.size() != kFieldsWithHash && fields.size() != kFieldsWithPlace) return std::nullopt;
   const bool with_hash = fields.size() == kFieldsWithHash;
   std::optional<std::string> name = file_name_of(fields[0]);
-  std::optional<int64_t> size = util::parse_int64(fields[1]);
+  std::optional<int64_t> size = base::parse_int64(fields[1]);
   std::optional<int> file_type = file_type_of(fields[3]);
-  std::optional<uint32_t> right = util::parse_uint32(fields[4]);
+  std::optional<uint32_t> right = base::parse_uint32(fields[4]);
   if (!name || !size || *size < 0 || !file_type || !right) return std::nullopt;
   ResultRecord parsed{std::move(*name), *size, {}, *file_type, *right, {}, -1};
   if (with_hash) {
@@ -111,7 +111,7 @@ std::optional<ResultRecord> parse_result_record(std::string_view record) {
   }
   if (!fields[2].empty()) return std::nullopt;
   std::optional<std::string> path = folder_path_of(fields[5]);
-  std::optional<share::ShareIndex> index = share_index_of(fields[6]);
+  std::optional<settings::ShareIndex> index = share_index_of(fields[6]);
   if (!path || !index) return std::nullopt;
   parsed.path = std::move(*path);
   parsed.share_index = *index;

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "server/result_datagram.h"
-#include "share/shared_folder.h"
+#include "settings/shared_folder.h"
 
 namespace dovel::search {
 
@@ -21,7 +21,7 @@ struct ResultRecord {
   // Records without a hash name where the row lies: the folder inside the
   // share and the share's index. Records with a hash leave them empty.
   std::string path;
-  share::ShareIndex share_index = -1;
+  settings::ShareIndex share_index = -1;
 
   bool is_file() const { return file_type == 1; }
   bool operator==(const ResultRecord&) const = default;

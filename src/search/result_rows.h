@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "service/endpoints.h"
-#include "share/shared_folder.h"
+#include "settings/shared_folder.h"
 
 namespace dovel::search {
 
@@ -18,7 +18,7 @@ struct ResultSource {
   uint32_t right = 0;
   // Rows without a hash: the folder inside the share and the share's index.
   std::string path;
-  share::ShareIndex share_index = -1;
+  settings::ShareIndex share_index = -1;
 };
 
 // A row of a result tab: one FileHash with every server that has it, or one

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "util/string_printf.h"
+#include "base/string_printf.h"
 
 namespace dovel::search {
 namespace {
@@ -11,7 +11,7 @@ namespace {
 // says, so that only the same answer from the same server meets its row again.
 std::string row_key(const ResultRecord& record, const FoundAt& at) {
   if (!record.hash.empty()) return record.hash;
-  return util::string_printf("%u:%u|%d|%lld|%d|", at.server.address, static_cast<unsigned>(at.server.port), record.file_type, static_cast<long long>(record.size),
+  return base::string_printf("%u:%u|%d|%lld|%d|", at.server.address, static_cast<unsigned>(at.server.port), record.file_type, static_cast<long long>(record.size),
                              record.share_index) +
          record.path + '|' + record.name;
 }

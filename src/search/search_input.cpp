@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
+#include "base/string_printf.h"
+#include "base/text.h"
 #include "platform/cp949.h"
-#include "util/string_printf.h"
-#include "util/text.h"
 
 namespace dovel::search {
 namespace {
@@ -38,7 +38,7 @@ bool has_control_byte(std::string_view text) {
 
 // The words of a keyword: what lies between spaces, empty ones left out.
 std::vector<std::string> words_of(std::string_view keyword) {
-  std::vector<std::string> words = util::split(keyword, ' ');
+  std::vector<std::string> words = base::split(keyword, ' ');
   std::erase_if(words, [](const std::string& word) { return word.empty(); });
   return words;
 }
@@ -66,15 +66,15 @@ std::optional<std::string> word_refusal(const std::string& word) {
   const size_t size = cp949_size(bare);
   if (size < kMinWordBytes) return kShortEnglishWord;
   const bool starts_double_byte = static_cast<unsigned char>(bare.front()) >= 0x80;
-  if (starts_double_byte && size <= kMaxShortDoubleByteWord) return util::string_printf(kShortDoubleByteWord, bare.c_str());
+  if (starts_double_byte && size <= kMaxShortDoubleByteWord) return base::string_printf(kShortDoubleByteWord, bare.c_str());
   return std::nullopt;
 }
 
 std::optional<std::string> forbidden_word_refusal(const std::string& keyword, const SearchContentLists& lists) {
-  if (lists.forbidden_search_word(util::ascii_lower(keyword))) return util::string_printf(kForbiddenWord, keyword.c_str());
+  if (lists.forbidden_search_word(base::ascii_lower(keyword))) return base::string_printf(kForbiddenWord, keyword.c_str());
   for (const std::string& word : words_of(keyword)) {
     const std::string bare = without_punctuation(word);
-    if (!bare.empty() && lists.forbidden_search_word(util::ascii_lower(bare))) return util::string_printf(kForbiddenWord, bare.c_str());
+    if (!bare.empty() && lists.forbidden_search_word(base::ascii_lower(bare))) return base::string_printf(kForbiddenWord, bare.c_str());
   }
   return std::nullopt;
 }
@@ -84,15 +84,15 @@ std::optional<std::string> rule_refusal(const std::string& keyword, const std::s
   for (const std::string& word : words_of(keyword)) {
     if (std::optional<std::string> refusal = word_refusal(word)) return refusal;
   }
-  if (!extension.empty() && lists.forbidden_extension(util::ascii_lower(extension))) {
-    return util::string_printf(kForbiddenExtension, extension.c_str());
+  if (!extension.empty() && lists.forbidden_extension(base::ascii_lower(extension))) {
+    return base::string_printf(kForbiddenExtension, extension.c_str());
   }
   if (keyword.find_first_of(kSpecialCharacters) != std::string::npos) return kSpecialCharacter;
   return forbidden_word_refusal(keyword, lists);
 }
 
 std::string extension_of(std::string_view typed) {
-  std::string extension(util::trim(typed));
+  std::string extension(base::trim(typed));
   std::erase(extension, '.');
   return extension;
 }
@@ -102,7 +102,7 @@ PreparedQuery prepare_hash_list(const std::vector<std::string>& candidates) {
   PreparedQuery prepared;
   for (const std::string& candidate : candidates) {
     if (prepared.hashes.size() == kMaxSearchHashes) break;
-    std::optional<std::string> hash = lower_case_file_hash(util::trim(candidate));
+    std::optional<std::string> hash = lower_case_file_hash(base::trim(candidate));
     if (hash && std::find(prepared.hashes.begin(), prepared.hashes.end(), *hash) == prepared.hashes.end()) {
       prepared.hashes.push_back(std::move(*hash));
     }
@@ -115,7 +115,7 @@ PreparedQuery prepare_hash_list(const std::vector<std::string>& candidates) {
 
 PreparedQuery prepare_query(const SearchRequest& input, const SearchRights& rights, const SearchContentLists& lists) {
   if (!input.hashes.empty()) return prepare_hash_list(input.hashes);
-  const std::string keyword(util::trim(input.keyword));
+  const std::string keyword(base::trim(input.keyword));
   const std::string extension = extension_of(input.extension);
   if (keyword.empty()) return refused(kEmptyKeyword);
   // Text the wire cannot carry is refused for everyone, privileged or not.
@@ -131,7 +131,7 @@ PreparedQuery prepare_query(const SearchRequest& input, const SearchRights& righ
   if (is_lower_case_hash(keyword) && (input.allow_hash_query || rights.transfer_flag || rights.privilege_a)) {
     text = std::string(2, kQueryFieldSeparator) + keyword;
   } else {
-    text = util::join(words_of(keyword), std::string(1, kQueryWordSeparator));
+    text = base::join(words_of(keyword), std::string(1, kQueryWordSeparator));
     if (!extension.empty()) text += kQueryFieldSeparator + extension;
   }
   std::string wire = platform::utf8_to_cp949(text).value_or(std::string());
@@ -140,7 +140,7 @@ PreparedQuery prepare_query(const SearchRequest& input, const SearchRights& righ
 }
 
 std::optional<std::string> lower_case_file_hash(std::string_view text) {
-  const std::string hash = util::ascii_lower(text);
+  const std::string hash = base::ascii_lower(text);
   if (!is_lower_case_hash(hash)) return std::nullopt;
   return hash;
 }

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <climits>
 
+#include "base/string_printf.h"
+#include "base/text.h"
 #include "platform/atomic_file.h"
 #include "platform/cp949.h"
 #include "server/folder_download_list.h"
@@ -11,8 +13,6 @@
 #include "server/shared_file_lookup.h"
 #include "share/hash_run.h"
 #include "util/letter_pair.h"
-#include "util/string_printf.h"
-#include "util/text.h"
 
 namespace dovel::server {
 namespace {
@@ -44,7 +44,7 @@ ControlHandler::Outcome close_connection() {
 }
 
 std::optional<int> parse_number(std::string_view text) {
-  auto value = util::parse_int64(text);
+  auto value = base::parse_int64(text);
   if (!value || *value < INT32_MIN || *value > INT32_MAX) return std::nullopt;
   return static_cast<int>(*value);
 }
@@ -56,7 +56,7 @@ ControlHandler::ControlHandler(ShareServerContext& context, db::Sqlite3Connectio
 
 std::vector<std::string> ControlHandler::greeting() const {
   const service::SessionIdentity owner = context_.session->identity();
-  const app::StoredSettings settings = context_.settings->values();
+  const settings::StoredSettings settings = context_.settings->values();
   std::string intro;
   if (settings.use_intro_url) {
     intro = "I1|" + wire(settings.intro_url);
@@ -64,7 +64,7 @@ std::vector<std::string> ControlHandler::greeting() const {
     auto page = platform::read_whole_file(context_.program_folder / "intro.html", kMaxIntroBytes);
     intro = "I0|" + wire(page.value_or(std::string()));
   }
-  return {with_zero(wire(util::string_printf("D%s|%d|%s", owner.user_id.c_str(), owner.member_level, owner.member_label.c_str()))),
+  return {with_zero(wire(base::string_printf("D%s|%d|%s", owner.user_id.c_str(), owner.member_level, owner.member_label.c_str()))),
           intro, status_message(context_), "5"};
 }
 
@@ -104,7 +104,7 @@ ControlHandler::Outcome ControlHandler::handle(std::string_view payload) {
 }
 
 ControlHandler::Outcome ControlHandler::identify(std::string_view body) {
-  std::vector<std::string> fields = util::split(body, '|');
+  std::vector<std::string> fields = base::split(body, '|');
   auto text = [&fields](size_t index) {
     return index < fields.size() ? platform::cp949_to_utf8(fields[index]).value_or(std::string()) : std::string();
   };
@@ -129,17 +129,17 @@ ControlHandler::Outcome ControlHandler::identify(std::string_view body) {
   return {};
 }
 
-ControlHandler::Access ControlHandler::check_access(share::ShareIndex index, const std::string& password) {
+ControlHandler::Access ControlHandler::check_access(settings::ShareIndex index, const std::string& password) {
   const auto shares = context_.settings->shared_folders();
   if (index < 0 || static_cast<size_t>(index) >= shares.size()) return Access::Refused;
   const uint32_t flags = shares[static_cast<size_t>(index)].flags;
-  if ((flags & share::SHARE_ADULT) && !peer_adult_) return Access::Refused;
-  if (flags & share::SHARE_FRIEND) {
+  if ((flags & settings::SHARE_ADULT) && !peer_adult_) return Access::Refused;
+  if (flags & settings::SHARE_FRIEND) {
     const std::string owner = context_.session->identity().user_id;
-    const bool is_owner = !peer_id_.empty() && util::iequals_ascii(peer_id_, owner);
+    const bool is_owner = !peer_id_.empty() && base::iequals_ascii(peer_id_, owner);
     if (!is_owner && !context_.friends->contains(peer_id_)) return Access::Refused;
   }
-  if (flags & share::SHARE_SECRET) {
+  if (flags & settings::SHARE_SECRET) {
     if (held_password_.empty()) held_password_ = password;
     const std::string folder_pass = context_.settings->values().folder_pass;
     if (held_password_.empty() || held_password_ != folder_pass) {
@@ -170,13 +170,13 @@ ControlHandler::Outcome ControlHandler::change_folder(std::string_view body) {
   const std::string_view raw_password = bar == std::string_view::npos ? std::string_view() : body.substr(bar + 1);
   if (raw_path.find("./") != std::string_view::npos || raw_path.find(".\\") != std::string_view::npos) return close_connection();
   auto path = platform::cp949_to_utf8(raw_path);
-  auto password = platform::cp949_to_utf8(util::split(raw_password, '|').front());
+  auto password = platform::cp949_to_utf8(base::split(raw_password, '|').front());
   if (!path || !password) return reply("X");
 
   const auto shares = context_.settings->shared_folders();
   SharePlace target = place_;
-  std::vector<share::ShareIndex> entered;
-  for (const std::string& component : util::split(*path, '\\')) {
+  std::vector<settings::ShareIndex> entered;
+  for (const std::string& component : base::split(*path, '\\')) {
     if (component.empty()) {
       target = SharePlace{};
     } else if (component == "..") {
@@ -189,8 +189,8 @@ ControlHandler::Outcome ControlHandler::change_folder(std::string_view body) {
       continue;
     } else if (target.at_root()) {
       for (size_t index = 0; index < shares.size(); ++index) {
-        if (util::iequals_ascii(shares[index].name, component)) {
-          target = SharePlace{static_cast<share::ShareIndex>(index), {}};
+        if (base::iequals_ascii(shares[index].name, component)) {
+          target = SharePlace{static_cast<settings::ShareIndex>(index), {}};
           entered.push_back(target.index);
           break;
         }
@@ -204,9 +204,9 @@ ControlHandler::Outcome ControlHandler::change_folder(std::string_view body) {
   return change_folder_to(std::move(target), entered, *password);
 }
 
-ControlHandler::Outcome ControlHandler::change_folder_to(SharePlace target, const std::vector<share::ShareIndex>& entered,
+ControlHandler::Outcome ControlHandler::change_folder_to(SharePlace target, const std::vector<settings::ShareIndex>& entered,
                                                          const std::string& password) {
-  for (share::ShareIndex index : entered) {
+  for (settings::ShareIndex index : entered) {
     Access access = check_access(index, password);
     if (access == Access::WrongPassword) return reply("P");
     if (access == Access::Refused) return reply("X");
@@ -229,13 +229,13 @@ ControlHandler::Outcome ControlHandler::find_by_hash(std::string_view body) {
   const auto shares = context_.settings->shared_folders();
   if (row->shared_index < 0 || static_cast<size_t>(row->shared_index) >= shares.size()) return {};
   SharePlace target{row->shared_index, {}};
-  for (const std::string& component : util::split(row->path, '\\')) {
+  for (const std::string& component : base::split(row->path, '\\')) {
     if (!component.empty()) target.components.push_back(component);
   }
   if (row->is_directory) target.components.push_back(row->name);
   if (!open_share_folder(shares[static_cast<size_t>(target.index)], target.components).valid()) return {};
   const bool same_share = !place_.at_root() && place_.index == target.index && !access_pending_;
-  std::vector<share::ShareIndex> entered;
+  std::vector<settings::ShareIndex> entered;
   if (!same_share) entered.push_back(target.index);
   return change_folder_to(std::move(target), entered, "");
 }
@@ -266,7 +266,7 @@ ControlHandler::Outcome ControlHandler::folder_download(std::string_view body) {
   if (static_cast<size_t>(place_.index) >= shares.size()) return close_connection();
   auto path = platform::cp949_to_utf8(body);
   if (!path) return {};
-  const share::SharedFolder& folder = shares[static_cast<size_t>(place_.index)];
+  const settings::SharedFolder& folder = shares[static_cast<size_t>(place_.index)];
   const int limit = folder_download_limit(context_.settings->values().max_for_folder_down);
   std::optional<FolderDownloadRequest> request = parse_folder_download_path(*path, folder, place_.index, limit);
   if (!request) return {};
@@ -277,10 +277,10 @@ ControlHandler::Outcome ControlHandler::folder_download(std::string_view body) {
 }
 
 std::optional<std::string> ControlHandler::answer_hash_job(ShareServerContext& context, db::Sqlite3Connection& connection, const HashJob& job) {
-  std::vector<std::string> fields = util::split(job.request, '|');
+  std::vector<std::string> fields = base::split(job.request, '|');
   if (fields.size() != 2) return std::nullopt;
   auto name = platform::cp949_to_utf8(fields[0]);
-  auto size = util::parse_int64(fields[1]);
+  auto size = base::parse_int64(fields[1]);
   std::string hash;
   if (name && size) {
     hash = stored_hash_of(connection, *name, *size);

@@ -18,7 +18,7 @@ struct HashJob {
   char letter = 'H';
   std::string request;        // "name|size" as received (CP949)
   std::string relative_path;  // the session's folder inside its share
-  share::ShareIndex index = -1;
+  settings::ShareIndex index = -1;
 };
 
 // The browsing protocol of one control connection, without the socket: takes
@@ -49,14 +49,14 @@ class ControlHandler {
   enum class Access { Granted, Refused, WrongPassword };
 
   Outcome change_folder(std::string_view body);
-  Outcome change_folder_to(SharePlace target, const std::vector<share::ShareIndex>& entered, const std::string& password);
+  Outcome change_folder_to(SharePlace target, const std::vector<settings::ShareIndex>& entered, const std::string& password);
   Outcome identify(std::string_view body);
   Outcome find_by_hash(std::string_view body);
   Outcome hash_request(char letter, std::string_view body);
   Outcome list_current();
   Outcome folder_download(std::string_view body);
 
-  Access check_access(share::ShareIndex index, const std::string& password);
+  Access check_access(settings::ShareIndex index, const std::string& password);
   // The rules for a share the session was placed in without entering it.
   std::optional<std::string> refusal_for_pending_share(const std::string& password);
   std::string listing() const;

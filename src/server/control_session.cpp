@@ -2,9 +2,9 @@
 
 #include <mutex>
 
+#include "core/message_ids.h"
+#include "core/worker_thread.h"
 #include "db/database_lock.h"
-#include "mainframe/message_ids.h"
-#include "mainframe/worker_thread.h"
 #include "server/control_handler.h"
 #include "server/upload_monitor.h"
 
@@ -20,7 +20,7 @@ void open_connection(db::Sqlite3Connection& connection, const std::filesystem::p
   }
 }
 
-struct HashJobPayload : mainframe::MessagePayload {
+struct HashJobPayload : core::MessagePayload {
   HashJob job;
 };
 
@@ -29,17 +29,17 @@ struct HashJobPayload : mainframe::MessagePayload {
 class HashWorker {
  public:
   HashWorker(ShareServerContext& context, std::shared_ptr<PeerSocket> socket)
-      : context_(context), socket_(std::move(socket)), thread_([this](mainframe::Message& message) { answer(message); }) {}
+      : context_(context), socket_(std::move(socket)), thread_([this](core::Message& message) { answer(message); }) {}
   ~HashWorker() { thread_.stop(); }
 
   void post(HashJob job) {
     auto payload = std::make_unique<HashJobPayload>();
     payload->job = std::move(job);
-    thread_.post({mainframe::TM_CONTROL_HASH_REQUEST, 0, 0, std::move(payload)});
+    thread_.post({core::TM_CONTROL_HASH_REQUEST, 0, 0, std::move(payload)});
   }
 
  private:
-  void answer(mainframe::Message& message) {
+  void answer(core::Message& message) {
     auto* payload = dynamic_cast<HashJobPayload*>(message.payload.get());
     if (payload == nullptr) return;
     if (!connection_.IsOpen()) open_connection(connection_, context_.database_file);
@@ -49,7 +49,7 @@ class HashWorker {
   ShareServerContext& context_;
   std::shared_ptr<PeerSocket> socket_;
   db::Sqlite3Connection connection_;
-  mainframe::WorkerThread thread_;
+  core::WorkerThread thread_;
 };
 
 }  // namespace
@@ -61,7 +61,7 @@ void run_control_session(ShareServerContext& context, std::shared_ptr<PeerSocket
   if (context.monitor != nullptr) {
     auto payload = std::make_unique<PeerConnectedPayload>();
     payload->peer = peer;
-    context.monitor->post({mainframe::UM_PEER_CONNECTED, id, 0, std::move(payload)});
+    context.monitor->post({core::UM_PEER_CONNECTED, id, 0, std::move(payload)});
   }
   {
     ControlHandler handler(context, connection, peer);
@@ -78,7 +78,7 @@ void run_control_session(ShareServerContext& context, std::shared_ptr<PeerSocket
     }
     socket->shutdown();
   }
-  if (context.monitor != nullptr) context.monitor->post({mainframe::UM_PEER_DISCONNECTED, id, 0, nullptr});
+  if (context.monitor != nullptr) context.monitor->post({core::UM_PEER_DISCONNECTED, id, 0, nullptr});
   std::lock_guard guard(db::database_lock());
   connection.Close();
 }

@@ -2,7 +2,7 @@
 
 #include <chrono>
 
-#include "util/text.h"
+#include "base/text.h"
 
 namespace dovel::server {
 
@@ -37,7 +37,7 @@ size_t DataConnectionList::count() const {
 bool DataConnectionList::has_other_locked(std::string_view user_id, uint64_t self) const {
   if (user_id.empty()) return false;
   for (const auto& [id, connection] : connections_) {
-    if (id != self && util::iequals_ascii(connection->user_id(), user_id)) return true;
+    if (id != self && base::iequals_ascii(connection->user_id(), user_id)) return true;
   }
   return false;
 }

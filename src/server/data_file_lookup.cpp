@@ -4,10 +4,10 @@
 
 #include <mutex>
 
+#include "base/text.h"
 #include "db/database_lock.h"
 #include "platform/safe_path.h"
 #include "share/shared_file_statements.h"
-#include "util/text.h"
 
 namespace dovel::server {
 namespace {
@@ -18,7 +18,7 @@ struct StoredRow {
   std::string path;
   int file_type = 0;
   int64_t size = 0;
-  share::ShareIndex shared_index = -1;
+  settings::ShareIndex shared_index = -1;
 };
 
 std::string text_of(const db::Sqlite3Query& query, int column) {
@@ -28,13 +28,13 @@ std::string text_of(const db::Sqlite3Query& query, int column) {
 
 }  // namespace
 
-DataFileLookup::DataFileLookup(std::vector<share::SharedFolder> folders, db::Sqlite3Connection& database, share::HashService& hashing)
+DataFileLookup::DataFileLookup(std::vector<settings::SharedFolder> folders, db::Sqlite3Connection& database, share::HashService& hashing)
     : folders_(std::move(folders)), database_(database), hashing_(hashing) {}
 
-std::optional<std::filesystem::path> DataFileLookup::file_of_size(share::ShareIndex index, std::string_view folder_path,
+std::optional<std::filesystem::path> DataFileLookup::file_of_size(settings::ShareIndex index, std::string_view folder_path,
                                                                   std::string_view file_name, int64_t size) const {
   if (index < 0 || static_cast<size_t>(index) >= folders_.size() || file_name.empty()) return std::nullopt;
-  folder_path = util::trim_backslashes(folder_path);
+  folder_path = base::trim_backslashes(folder_path);
   const std::string wire_path = folder_path.empty() ? std::string(file_name) : std::string(folder_path) + "\\" + std::string(file_name);
   platform::ResolvedPath resolved = platform::resolve_below(folders_[static_cast<size_t>(index)].path, wire_path);
   if (!resolved) return std::nullopt;
@@ -79,10 +79,10 @@ std::optional<ServedFile> DataFileLookup::by_hash(const DataRequest& request) {
 
 std::optional<ServedFile> DataFileLookup::by_path(const DataRequest& request) {
   if (!names_plain_file(request)) return std::nullopt;
-  share::ShareIndex index = request.share_index;
+  settings::ShareIndex index = request.share_index;
   std::optional<std::filesystem::path> disk_path = file_of_size(index, request.folder_path, request.file_name, request.size);
   for (size_t other = 0; !disk_path && other < folders_.size(); ++other) {
-    index = static_cast<share::ShareIndex>(other);
+    index = static_cast<settings::ShareIndex>(other);
     disk_path = file_of_size(index, request.folder_path, request.file_name, request.size);
   }
   if (!disk_path) return std::nullopt;

@@ -9,16 +9,16 @@
 
 #include "db/sqlite3_connection.h"
 #include "server/data_request.h"
+#include "settings/shared_folder.h"
 #include "share/file_hash.h"
 #include "share/hash_service.h"
-#include "share/shared_folder.h"
 
 namespace dovel::server {
 
 // The file a download request names, found inside a shared folder.
 struct ServedFile {
   std::filesystem::path disk_path;  // resolved below the share's folder
-  share::ShareIndex share_index = -1;
+  settings::ShareIndex share_index = -1;
   uint32_t share_flags = 0;
   std::string folder_path;  // inside the share, as the information block carries it
   std::string file_name;
@@ -32,7 +32,7 @@ struct ServedFile {
 class DataFileLookup {
  public:
   // `database` may be closed (it could not be opened): stored hashes are then unknown.
-  DataFileLookup(std::vector<share::SharedFolder> folders, db::Sqlite3Connection& database, share::HashService& hashing);
+  DataFileLookup(std::vector<settings::SharedFolder> folders, db::Sqlite3Connection& database, share::HashService& hashing);
 
   // By FileHash; when the stored row does not fit, the file the request names is
   // hashed on demand and looked up by that hash.
@@ -43,10 +43,10 @@ class DataFileLookup {
 
  private:
   std::optional<ServedFile> stored_file(std::string_view hash, int64_t size);
-  std::optional<std::filesystem::path> file_of_size(share::ShareIndex index, std::string_view folder_path, std::string_view file_name,
+  std::optional<std::filesystem::path> file_of_size(settings::ShareIndex index, std::string_view folder_path, std::string_view file_name,
                                                     int64_t size) const;
 
-  std::vector<share::SharedFolder> folders_;
+  std::vector<settings::SharedFolder> folders_;
   db::Sqlite3Connection& database_;
   share::HashService& hashing_;
 };

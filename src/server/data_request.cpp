@@ -2,9 +2,9 @@
 
 #include <vector>
 
+#include "base/text.h"
 #include "platform/cp949.h"
 #include "share/shareable_name.h"
-#include "util/text.h"
 
 namespace dovel::server {
 namespace {
@@ -12,7 +12,7 @@ namespace {
 constexpr size_t kRequiredFields = 12;
 constexpr size_t kAllFields = 18;
 
-int64_t number_or(std::string_view text, int64_t fallback) { return util::parse_int64(text).value_or(fallback); }
+int64_t number_or(std::string_view text, int64_t fallback) { return base::parse_int64(text).value_or(fallback); }
 
 bool contains_dot_segment(std::string_view text) {
   return text.find("./") != std::string_view::npos || text.find(".\\") != std::string_view::npos;
@@ -24,7 +24,7 @@ std::optional<DataRequest> parse_data_request(std::string_view wire_text) {
   // Senders may include a terminating zero; whatever follows it is not part of the text.
   wire_text = wire_text.substr(0, wire_text.find('\0'));
   // '|' never occurs inside a CP949 character, so the split comes before the conversion.
-  std::vector<std::string> fields = util::split(wire_text, '|');
+  std::vector<std::string> fields = base::split(wire_text, '|');
   if (fields.size() < kRequiredFields) return std::nullopt;
   fields.resize(kAllFields);
   for (std::string& field : fields) {
@@ -37,7 +37,7 @@ std::optional<DataRequest> parse_data_request(std::string_view wire_text) {
   const int64_t mode = number_or(fields[0], -1);
   request.mode = mode == kRequestByHash || mode == kRequestByPath ? static_cast<int>(mode) : -1;
   const int64_t index = number_or(fields[1], -1);
-  request.share_index = index >= 0 && index <= INT32_MAX ? static_cast<share::ShareIndex>(index) : -1;
+  request.share_index = index >= 0 && index <= INT32_MAX ? static_cast<settings::ShareIndex>(index) : -1;
   request.folder_path = std::move(fields[2]);
   request.user_id = std::move(fields[3]);
   const int64_t level = number_or(fields[4], 9);

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "share/shared_folder.h"
+#include "settings/shared_folder.h"
 
 namespace dovel::server {
 
@@ -20,7 +20,7 @@ inline constexpr int kRequestByPath = 1;  // folder downloads: find it by share,
 // size and offsets, an unknown mode, no share).
 struct DataRequest {
   int mode = -1;
-  share::ShareIndex share_index = -1;
+  settings::ShareIndex share_index = -1;
   std::string folder_path;  // inside the share, backslash-separated
   std::string user_id;
   int level = 9;  // 1..10

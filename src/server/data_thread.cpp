@@ -4,9 +4,9 @@
 #include <optional>
 #include <string>
 
+#include "core/message_ids.h"
 #include "db/database_lock.h"
 #include "db/sqlite3_connection.h"
-#include "mainframe/message_ids.h"
 #include "server/data_evaluation.h"
 #include "server/info_block.h"
 #include "server/upload_log.h"
@@ -21,13 +21,13 @@ namespace {
 // Counts the thread among the running uploads for as long as it lives.
 class RunningUpload {
  public:
-  explicit RunningUpload(mainframe::TransferMeter& meter) : meter_(meter) { ++meter_.running_uploads; }
+  explicit RunningUpload(core::TransferMeter& meter) : meter_(meter) { ++meter_.running_uploads; }
   ~RunningUpload() { --meter_.running_uploads; }
   RunningUpload(const RunningUpload&) = delete;
   RunningUpload& operator=(const RunningUpload&) = delete;
 
  private:
-  mainframe::TransferMeter& meter_;
+  core::TransferMeter& meter_;
 };
 
 // A database that cannot be opened only means that no stored hash is found.
@@ -79,11 +79,11 @@ void upload(ShareServerContext& context, DataConnection& connection, const DataV
   std::shared_ptr<UploadProgress> progress = progress_of(connection, verdict);
   auto started = std::make_unique<UploadStartedPayload>();
   started->upload = progress;
-  if (context.monitor != nullptr) context.monitor->post({mainframe::UM_UPLOAD_STARTED, connection.id, 0, std::move(started)});
+  if (context.monitor != nullptr) context.monitor->post({core::UM_UPLOAD_STARTED, connection.id, 0, std::move(started)});
 
   const UploadEnd end = stream_upload(file.disk_path, *connection.socket, *progress, connection.running, *context.meter, chunking);
   connection.socket->shutdown();
-  if (context.monitor != nullptr) context.monitor->post({mainframe::UM_UPLOAD_ENDED, connection.id, 0, nullptr});
+  if (context.monitor != nullptr) context.monitor->post({core::UM_UPLOAD_ENDED, connection.id, 0, nullptr});
 
   // The bytes are already in the meter, chunk by chunk; only the log is left.
   const int64_t transferred = progress->current - progress->start;

@@ -7,11 +7,11 @@
 
 #include <cinttypes>
 
+#include "base/string_printf.h"
+#include "base/text.h"
 #include "platform/cp949.h"
 #include "share/shareable_name.h"
 #include "util/letter_pair.h"
-#include "util/string_printf.h"
-#include "util/text.h"
 
 namespace dovel::server {
 namespace {
@@ -71,11 +71,11 @@ class FileCollector {
 
 int folder_download_limit(uint32_t row) { return kFolderDownloadLimits[row < kFolderDownloadLimits.size() ? row : 3]; }
 
-std::optional<FolderDownloadRequest> parse_folder_download_path(std::string_view path, const share::SharedFolder& share,
-                                                                share::ShareIndex index, int limit) {
-  std::vector<std::string> components = util::split(path, '\\');
+std::optional<FolderDownloadRequest> parse_folder_download_path(std::string_view path, const settings::SharedFolder& share,
+                                                                settings::ShareIndex index, int limit) {
+  std::vector<std::string> components = base::split(path, '\\');
   if (!components.empty() && components.front().empty()) components.erase(components.begin());
-  if (!components.empty() && util::iequals_ascii(components.front(), share.name) && components.size() > 1) {
+  if (!components.empty() && base::iequals_ascii(components.front(), share.name) && components.size() > 1) {
     components.erase(components.begin());
   }
   if (components.empty() || components.back().empty()) return std::nullopt;
@@ -92,7 +92,7 @@ std::optional<FolderDownloadRequest> parse_folder_download_path(std::string_view
   return request;
 }
 
-std::optional<std::string> folder_download_list(const share::SharedFolder& share, const FolderDownloadRequest& request,
+std::optional<std::string> folder_download_list(const settings::SharedFolder& share, const FolderDownloadRequest& request,
                                                 const service::SessionIdentity& owner, const StoredHashLookup& stored_hash) {
   std::vector<std::string> components = request.parent;
   components.push_back(request.folder_name);
@@ -101,9 +101,9 @@ std::optional<std::string> folder_download_list(const share::SharedFolder& share
 
   FileCollector collector(request.limit, stored_hash);
   collector.collect(folder.release(), "", 0);
-  std::string header = util::string_printf("Z%s", request.folder_name.c_str());
+  std::string header = base::string_printf("Z%s", request.folder_name.c_str());
   auto wire_header = platform::utf8_to_cp949(header);
-  auto wire_fields = platform::utf8_to_cp949(util::string_printf("%d|%s|%s|%s|%d|%s|", request.limit, util::EncodeWire(owner.user_id).c_str(),
+  auto wire_fields = platform::utf8_to_cp949(base::string_printf("%d|%s|%s|%s|%d|%s|", request.limit, util::EncodeWire(owner.user_id).c_str(),
                                                                  owner.auth_token_a.c_str(), owner.auth_token_b.c_str(), request.index,
                                                                  request.parent_path.c_str()));
   if (!wire_header || !wire_fields) return std::nullopt;

@@ -8,7 +8,7 @@
 
 #include "server/share_place.h"
 #include "service/service_session.h"
-#include "share/shared_folder.h"
+#include "settings/shared_folder.h"
 
 namespace dovel::server {
 
@@ -20,7 +20,7 @@ int folder_download_limit(uint32_t max_for_folder_down_row);
 using StoredHashLookup = std::function<std::string(const std::string& file_name, int64_t size)>;
 
 struct FolderDownloadRequest {
-  share::ShareIndex index = 0;
+  settings::ShareIndex index = 0;
   std::vector<std::string> parent;  // folders between the share's top and the folder
   std::string folder_name;
   std::string parent_path;  // the parent as the peer wrote it, sent back
@@ -31,13 +31,13 @@ struct FolderDownloadRequest {
 // and a first component naming the share itself are accepted, so that a path
 // taken from a listing reaches the same folder). nullopt when it names no folder
 // name or leaves the share.
-std::optional<FolderDownloadRequest> parse_folder_download_path(std::string_view path, const share::SharedFolder& share,
-                                                                share::ShareIndex index, int limit);
+std::optional<FolderDownloadRequest> parse_folder_download_path(std::string_view path, const settings::SharedFolder& share,
+                                                                settings::ShareIndex index, int limit);
 
 // The 'Z' answer in wire form (with its terminating zero): the folder's files,
 // depth first, at most `limit`, each with its sub-path, name, size and stored
 // hash. nullopt when the folder cannot be opened.
-std::optional<std::string> folder_download_list(const share::SharedFolder& share, const FolderDownloadRequest& request,
+std::optional<std::string> folder_download_list(const settings::SharedFolder& share, const FolderDownloadRequest& request,
                                                 const service::SessionIdentity& owner, const StoredHashLookup& stored_hash);
 
 }  // namespace dovel::server

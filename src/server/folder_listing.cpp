@@ -7,11 +7,11 @@
 
 #include <cinttypes>
 
+#include "base/string_printf.h"
 #include "platform/cp949.h"
 #include "platform/filetime.h"
 #include "server/peer_socket.h"
 #include "share/shareable_name.h"
-#include "util/string_printf.h"
 
 namespace dovel::server {
 namespace {
@@ -40,16 +40,16 @@ bool append_record(std::string& listing, const std::string& utf8_record) {
 
 }  // namespace
 
-std::string root_listing(const std::vector<share::SharedFolder>& shares) {
+std::string root_listing(const std::vector<settings::SharedFolder>& shares) {
   std::string listing = "Lroot*";
-  for (const share::SharedFolder& folder : shares) append_record(listing, util::string_printf("R|%s|0|0|%u", folder.name.c_str(), folder.flags));
+  for (const settings::SharedFolder& folder : shares) append_record(listing, base::string_printf("R|%s|0|0|%u", folder.name.c_str(), folder.flags));
   return listing;
 }
 
-std::string folder_listing(const share::SharedFolder& share, const SharePlace& place, const std::filesystem::path& partial_folder) {
+std::string folder_listing(const settings::SharedFolder& share, const SharePlace& place, const std::filesystem::path& partial_folder) {
   std::string listing = "L";
   append_record(listing, "root\\" + share.name + place.relative_path());
-  append_record(listing, util::string_printf("D|..|0|0|%u|", share.flags));
+  append_record(listing, base::string_printf("D|..|0|0|%u|", share.flags));
 
   platform::UniqueFd folder = open_share_folder(share, place.components);
   if (!folder.valid()) return listing;
@@ -69,7 +69,7 @@ std::string folder_listing(const share::SharedFolder& share, const SharePlace& p
     if (!is_directory && (status.st_size == 0 || is_partial_download_name(name))) continue;
     const int64_t size = is_directory ? 0 : status.st_size;
     const uint64_t written = platform::filetime_from_timespec(status.st_mtim);
-    if (!append_record(listing, util::string_printf("%c|%s|%" PRId64 "|%" PRIu64 "|%u|", is_directory ? 'D' : 'F', name.c_str(), size,
+    if (!append_record(listing, base::string_printf("%c|%s|%" PRId64 "|%" PRIu64 "|%u|", is_directory ? 'D' : 'F', name.c_str(), size,
                                                     written, share.flags))) {
       if (listing.size() + 300 > kMaxServerFrameLength) break;
     }

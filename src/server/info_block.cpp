@@ -33,7 +33,7 @@ void put_terminated(std::string& block, size_t offset, size_t width, std::string
 
 }  // namespace
 
-std::string build_info_block(const service::SessionIdentity& owner, share::ShareIndex share_index, std::string_view folder_path,
+std::string build_info_block(const service::SessionIdentity& owner, settings::ShareIndex share_index, std::string_view folder_path,
                              std::string_view hash) {
   using Layout = InfoBlockLayout;
   std::string block(kInfoBlockSize, '\0');

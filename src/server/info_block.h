@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "service/service_session.h"
-#include "share/shared_folder.h"
+#include "settings/shared_folder.h"
 
 namespace dovel::server {
 
@@ -30,7 +30,7 @@ struct InfoBlockLayout {
 // Texts go out in their CP949 form; one that does not fit its field is cut at a
 // character boundary and keeps its terminator, except the hash, which fills its
 // field exactly.
-std::string build_info_block(const service::SessionIdentity& owner, share::ShareIndex share_index, std::string_view folder_path,
+std::string build_info_block(const service::SessionIdentity& owner, settings::ShareIndex share_index, std::string_view folder_path,
                              std::string_view hash);
 
 }  // namespace dovel::server

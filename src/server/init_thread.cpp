@@ -3,12 +3,12 @@
 #include <memory>
 #include <utility>
 
-#include "mainframe/message_ids.h"
+#include "core/message_ids.h"
 #include "server/startup_port_check.h"
 
 namespace dovel::server {
 
-InitThread::InitThread(app::Settings& settings, PortTester tester, mainframe::MessageTarget& done_target)
+InitThread::InitThread(settings::Settings& settings, PortTester tester, core::MessageTarget& done_target)
     : settings_(settings),
       tester_(std::move(tester)),
       done_target_(done_target),
@@ -23,8 +23,8 @@ void InitThread::join() {
 
 void InitThread::run() {
   auto outcome = std::make_unique<StartupPortCheckOutcome>(run_startup_port_check(settings_, tester_));
-  mainframe::Message done;
-  done.id = mainframe::UM_INIT_DONE;
+  core::Message done;
+  done.id = core::UM_INIT_DONE;
   done.wparam = outcome->server_usable ? 1 : 0;
   done.payload = std::move(outcome);
   done_target_.post(std::move(done));

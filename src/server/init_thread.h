@@ -3,9 +3,9 @@
 #include <string>
 #include <thread>
 
-#include "app/settings.h"
-#include "mainframe/message.h"
+#include "core/message.h"
 #include "server/port_check.h"
+#include "settings/settings.h"
 
 namespace dovel::server {
 
@@ -16,7 +16,7 @@ namespace dovel::server {
 class InitThread {
  public:
   // Starts the check at once; the settings and the target must outlive this object.
-  InitThread(app::Settings& settings, PortTester tester, mainframe::MessageTarget& done_target);
+  InitThread(settings::Settings& settings, PortTester tester, core::MessageTarget& done_target);
   // Waits for the check to end (its time-outs bound that wait).
   ~InitThread();
   InitThread(const InitThread&) = delete;
@@ -30,9 +30,9 @@ class InitThread {
  private:
   void run();
 
-  app::Settings& settings_;
+  settings::Settings& settings_;
   const PortTester tester_;
-  mainframe::MessageTarget& done_target_;
+  core::MessageTarget& done_target_;
   const std::string waiting_note_;
   std::thread thread_;
 };

@@ -48,8 +48,8 @@ struct LocalServer::Pending {
 
 LocalServer::LocalServer(ShareServerContext& context, DataConnectionRunner run_data_connection, PendingLimits pending_limits)
     : context_(context), run_data_connection_(std::move(run_data_connection)), pending_limits_(pending_limits) {
-  connect_worker_ = std::make_unique<mainframe::WorkerThread>([this](mainframe::Message& message) {
-    mainframe::WorkerThread::Handler handler;
+  connect_worker_ = std::make_unique<core::WorkerThread>([this](core::Message& message) {
+    core::WorkerThread::Handler handler;
     {
       std::lock_guard guard(connect_lock_);
       handler = connect_handler_;
@@ -69,7 +69,7 @@ void LocalServer::set_chat_runner(ChatRunner runner) {
   chat_runner_ = std::move(runner);
 }
 
-void LocalServer::set_connect_handler(mainframe::WorkerThread::Handler handler) {
+void LocalServer::set_connect_handler(core::WorkerThread::Handler handler) {
   std::lock_guard guard(connect_lock_);
   connect_handler_ = std::move(handler);
 }

@@ -9,7 +9,7 @@
 #include <optional>
 #include <thread>
 
-#include "mainframe/worker_thread.h"
+#include "core/worker_thread.h"
 #include "server/connection_threads.h"
 #include "server/data_connections.h"
 #include "server/share_server_context.h"
@@ -69,8 +69,8 @@ class LocalServer {
   // Chat connections are refused ("NOOO") until a runner is set.
   void set_chat_runner(ChatRunner runner);
   // What the connect worker does with each request of the downloads.
-  void set_connect_handler(mainframe::WorkerThread::Handler handler);
-  mainframe::MessageTarget& connect_worker() { return *connect_worker_; }
+  void set_connect_handler(core::WorkerThread::Handler handler);
+  core::MessageTarget& connect_worker() { return *connect_worker_; }
 
   // Listens on the share port (or `port`; 0 picks a free one). True when it
   // listens; otherwise the last-error text says why.
@@ -115,8 +115,8 @@ class LocalServer {
   std::mutex chat_lock_;
   ChatRunner chat_runner_;
   std::mutex connect_lock_;
-  mainframe::WorkerThread::Handler connect_handler_;
-  std::unique_ptr<mainframe::WorkerThread> connect_worker_;
+  core::WorkerThread::Handler connect_handler_;
+  std::unique_ptr<core::WorkerThread> connect_worker_;
 
   mutable std::mutex state_lock_;
   platform::UniqueFd listener_;

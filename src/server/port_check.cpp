@@ -8,11 +8,11 @@
 #include <string_view>
 #include <utility>
 
+#include "base/string_printf.h"
 #include "platform/clock.h"
 #include "platform/deadline.h"
 #include "service/reply_readers.h"
 #include "service/service_socket.h"
-#include "util/string_printf.h"
 
 namespace dovel::server {
 namespace {
@@ -47,8 +47,8 @@ std::string port_test_text(const PortTestResult& result) {
   const char* kind = result.kind == service::PortTestKind::Tcp ? "TCP" : "UDP";
   // The code of a reply is the service's word: one outside the table is shown, not looked up.
   const std::string text =
-      result.code < kCodeTexts.size() ? std::string(kCodeTexts[result.code]) : util::string_printf("알 수 없는 결과(%u)", result.code);
-  return util::string_printf("%s %d포트: %s", kind, static_cast<int>(result.port), text.c_str());
+      result.code < kCodeTexts.size() ? std::string(kCodeTexts[result.code]) : base::string_printf("알 수 없는 결과(%u)", result.code);
+  return base::string_printf("%s %d포트: %s", kind, static_cast<int>(result.port), text.c_str());
 }
 
 size_t random_port_test_start() {

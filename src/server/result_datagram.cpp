@@ -3,11 +3,11 @@
 #include <cinttypes>
 #include <utility>
 
+#include "base/string_printf.h"
 #include "platform/cp949.h"
 #include "server/search_datagram.h"
 #include "service/frame.h"
 #include "util/little_endian.h"
-#include "util/string_printf.h"
 
 namespace dovel::server {
 namespace {
@@ -28,11 +28,11 @@ std::optional<std::string> format_result_record(const ResultRow& row) {
   const std::optional<std::string> name = wire_text(with_extension ? row.name + "." + row.extension : row.name);
   const std::optional<std::string> hash = wire_text(row.hash);
   if (!name || !hash) return std::nullopt;
-  std::string record = util::string_printf("%s|%" PRId64 "|%s|%d|%d", name->c_str(), row.size, hash->c_str(), row.file_type, static_cast<int>(row.right));
+  std::string record = base::string_printf("%s|%" PRId64 "|%s|%d|%d", name->c_str(), row.size, hash->c_str(), row.file_type, static_cast<int>(row.right));
   if (!row.hash.empty()) return record;
   const std::optional<std::string> path = wire_text(row.path);
   if (!path) return std::nullopt;
-  return record + util::string_printf("|%s|%d", path->c_str(), row.shared_index);
+  return record + base::string_printf("|%s|%d", path->c_str(), row.shared_index);
 }
 
 ResultPager::ResultPager(std::string_view responder_id, size_t full_payloads)

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "platform/socket.h"
-#include "share/shared_folder.h"
+#include "settings/shared_folder.h"
 
 namespace dovel::server {
 
@@ -21,7 +21,7 @@ struct ResultRow {
   int64_t size = 0;
   int64_t right = 0;      // the share's flags when the row was written
   std::string path;       // folder inside the share
-  share::ShareIndex shared_index = 0;
+  settings::ShareIndex shared_index = 0;
 };
 
 // The record of a row in CP949, without its closing "*":

@@ -16,23 +16,23 @@ std::string text_of(const db::Sqlite3Query& rows, int column) {
 
 ResultRow row_of(const db::Sqlite3Query& rows) {
   return {text_of(rows, 0), text_of(rows, 1), text_of(rows, 2), rows.Int(3), rows.Int64(4), rows.Int64(5), text_of(rows, 6),
-          static_cast<share::ShareIndex>(rows.Int64(7))};
+          static_cast<settings::ShareIndex>(rows.Int64(7))};
 }
 
 }  // namespace
 
-std::vector<share::ShareIndex> searchable_shares(const std::vector<share::SharedFolder>& folders, bool searcher_is_friend) {
-  std::vector<share::ShareIndex> shares;
+std::vector<settings::ShareIndex> searchable_shares(const std::vector<settings::SharedFolder>& folders, bool searcher_is_friend) {
+  std::vector<settings::ShareIndex> shares;
   for (size_t index = 0; index < folders.size(); ++index) {
     const uint32_t flags = folders[index].flags;
-    if ((flags & share::SHARE_SECRET) != 0 || ((flags & share::SHARE_FRIEND) != 0 && !searcher_is_friend)) continue;
-    shares.push_back(static_cast<share::ShareIndex>(index));
+    if ((flags & settings::SHARE_SECRET) != 0 || ((flags & settings::SHARE_FRIEND) != 0 && !searcher_is_friend)) continue;
+    shares.push_back(static_cast<settings::ShareIndex>(index));
   }
   return shares;
 }
 
 std::vector<std::string> answer_search(db::Sqlite3Connection& database, SearchTermPlanner& planner, const SearchQuery& query,
-                                       const std::vector<share::ShareIndex>& shares, std::string_view responder_id) {
+                                       const std::vector<settings::ShareIndex>& shares, std::string_view responder_id) {
   if (shares.empty()) return {};
   std::string name_match;
   int64_t indexed_up_to = 0;

@@ -7,7 +7,7 @@
 #include "db/sqlite3_connection.h"
 #include "server/search_query.h"
 #include "server/search_terms.h"
-#include "share/shared_folder.h"
+#include "settings/shared_folder.h"
 
 namespace dovel::server {
 
@@ -22,7 +22,7 @@ inline constexpr int64_t kNamesTakenInPerQuery = 2000;
 
 // The shares whose rows a search may answer, by their current flags: never a
 // secret one, a friend-only one only for a searcher on the friend list.
-std::vector<share::ShareIndex> searchable_shares(const std::vector<share::SharedFolder>& folders, bool searcher_is_friend);
+std::vector<settings::ShareIndex> searchable_shares(const std::vector<settings::SharedFolder>& folders, bool searcher_is_friend);
 
 // Runs the query and packs the rows into result payloads (CP949, unscrambled),
 // in order. A hash already answered in this query is not answered again; a row
@@ -31,6 +31,6 @@ std::vector<share::ShareIndex> searchable_shares(const std::vector<share::Shared
 // first takes a batch of new names into the name index. The caller holds the
 // database lock; a database failure throws CppSQLite3Exception.
 std::vector<std::string> answer_search(db::Sqlite3Connection& database, SearchTermPlanner& planner, const SearchQuery& query,
-                                       const std::vector<share::ShareIndex>& shares, std::string_view responder_id);
+                                       const std::vector<settings::ShareIndex>& shares, std::string_view responder_id);
 
 }  // namespace dovel::server

@@ -2,11 +2,11 @@
 
 #include <cstring>
 
+#include "base/text.h"
 #include "platform/cp949.h"
 #include "server/search_datagram.h"
 #include "service/frame.h"
 #include "util/little_endian.h"
-#include "util/text.h"
 
 namespace dovel::server {
 namespace {
@@ -77,14 +77,14 @@ bool read_header(std::string_view datagram, SearchQuery& query) {
 // character contains them), then each piece is converted.
 bool read_keywords(std::string_view datagram, SearchQuery& query) {
   const std::string text = service::scrambled(datagram.substr(kQueryText, kQueryTextSize));
-  const std::vector<std::string> fields = util::split(up_to_nul(text), kFieldSeparator);
+  const std::vector<std::string> fields = base::split(up_to_nul(text), kFieldSeparator);
   if (fields.size() == 3 && fields[2].size() == kHashTextSize) {
     std::optional<std::string> hash = lower_case_hash(fields[2]);
     if (!hash) return false;
     query.hashes.push_back(std::move(*hash));
     return true;
   }
-  const std::vector<std::string> pieces = util::split(fields[0], kWordSeparator);
+  const std::vector<std::string> pieces = base::split(fields[0], kWordSeparator);
   if (pieces.size() > kMaxQueryWords) return false;
   for (const std::string& piece : pieces) {
     // An empty word would match every name; it adds nothing to the others.
@@ -124,7 +124,7 @@ std::optional<SearchQuery> parse_search_query(std::string_view datagram) {
   return query;
 }
 
-std::vector<SearchStatement> build_search_statements(const SearchQuery& query, const std::vector<share::ShareIndex>& shares,
+std::vector<SearchStatement> build_search_statements(const SearchQuery& query, const std::vector<settings::ShareIndex>& shares,
                                                      std::string_view name_match, int64_t indexed_up_to) {
   std::vector<SearchStatement> statements;
   if (!query.hashes.empty()) {

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "platform/socket.h"
-#include "share/shared_folder.h"
+#include "settings/shared_folder.h"
 
 namespace dovel::server {
 
@@ -54,7 +54,7 @@ struct SearchStatement {
 // there are none). A keyword query reads the (name, extension) pairs that
 // `name_match` (a name-index expression for its words) selects, then the pairs
 // newer than `indexed_up_to`, which the full-text table does not hold yet.
-std::vector<SearchStatement> build_search_statements(const SearchQuery& query, const std::vector<share::ShareIndex>& shares,
+std::vector<SearchStatement> build_search_statements(const SearchQuery& query, const std::vector<settings::ShareIndex>& shares,
                                                      std::string_view name_match, int64_t indexed_up_to);
 
 }  // namespace dovel::server

@@ -218,7 +218,7 @@ std::optional<std::vector<std::string>> SearchResponder::answer(SearchQuery& que
       platform::utf8_to_cp949(context_.session != nullptr ? context_.session->identity().user_id : std::string());
   if (!responder_id) return std::nullopt;
   const bool searcher_is_friend = context_.friends != nullptr && context_.friends->contains(query.searcher_id);
-  const std::vector<share::ShareIndex> shares = searchable_shares(context_.settings->shared_folders(), searcher_is_friend);
+  const std::vector<settings::ShareIndex> shares = searchable_shares(context_.settings->shared_folders(), searcher_is_friend);
 
   std::unique_lock lock = lock_database();
   if (!lock.owns_lock()) return std::nullopt;

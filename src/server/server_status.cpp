@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
+#include "base/string_printf.h"
 #include "platform/cp949.h"
-#include "util/string_printf.h"
 
 namespace dovel::server {
 namespace {
@@ -34,13 +34,13 @@ std::string status_message(const ShareServerContext& context) {
   UploadFigures figures = upload_figures(context);
   const uint32_t limit = context.settings->upload_speed_limit;
   std::string shown_limit = limit < kShownUploadLimitCeiling ? std::to_string(limit / 1024) : "-1";
-  return with_zero(util::string_printf("2%d\a%d\a%.2f\a%s", figures.most, figures.running, figures.kib_per_second, shown_limit.c_str()));
+  return with_zero(base::string_printf("2%d\a%d\a%.2f\a%s", figures.most, figures.running, figures.kib_per_second, shown_limit.c_str()));
 }
 
 std::string identity_answer(const ShareServerContext& context) {
   UploadFigures figures = upload_figures(context);
   std::string user_id = context.session->identity().user_id;
-  return with_zero(util::string_printf("I%s\a%d\a%d\a%.2f", user_id.c_str(), figures.most, figures.running, figures.kib_per_second));
+  return with_zero(base::string_printf("I%s\a%d\a%d\a%.2f", user_id.c_str(), figures.most, figures.running, figures.kib_per_second));
 }
 
 }  // namespace dovel::server

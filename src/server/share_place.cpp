@@ -3,8 +3,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include "base/text.h"
 #include "share/shareable_name.h"
-#include "util/text.h"
 
 namespace dovel::server {
 
@@ -14,7 +14,7 @@ std::string SharePlace::relative_path() const {
   return path;
 }
 
-platform::UniqueFd open_share_folder(const share::SharedFolder& folder, const std::vector<std::string>& components) {
+platform::UniqueFd open_share_folder(const settings::SharedFolder& folder, const std::vector<std::string>& components) {
   if (folder.path.empty()) return platform::UniqueFd();
   platform::UniqueFd current(::open(folder.path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   for (const std::string& component : components) {
@@ -24,6 +24,6 @@ platform::UniqueFd open_share_folder(const share::SharedFolder& folder, const st
   return current;
 }
 
-bool is_partial_download_name(std::string_view name) { return util::starts_with_ascii_nocase(name, "[DOVEL]"); }
+bool is_partial_download_name(std::string_view name) { return base::starts_with_ascii_nocase(name, "[DOVEL]"); }
 
 }  // namespace dovel::server

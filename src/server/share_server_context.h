@@ -2,12 +2,12 @@
 
 #include <filesystem>
 
-#include "app/settings.h"
-#include "mainframe/transfer_meter.h"
+#include "core/transfer_meter.h"
 #include "platform/clock.h"
 #include "platform/socket.h"
 #include "service/service_session.h"
 #include "service/user_list_store.h"
+#include "settings/settings.h"
 #include "share/archive_check.h"
 #include "share/hash_service.h"
 
@@ -18,7 +18,7 @@ class UploadMonitor;
 // What the share server's threads need from the rest of the program. Every
 // pointer outlives the server.
 struct ShareServerContext {
-  app::Settings* settings = nullptr;
+  settings::Settings* settings = nullptr;
   std::filesystem::path program_folder;  // intro.html
   std::filesystem::path database_file;   // DovelData.dat
   service::ServiceSession* session = nullptr;
@@ -26,7 +26,7 @@ struct ShareServerContext {
   service::UserListStore* blocks = nullptr;
   share::HashService* hashing = nullptr;
   share::ArchiveChecker* archive = nullptr;
-  mainframe::TransferMeter* meter = nullptr;
+  core::TransferMeter* meter = nullptr;
   UploadMonitor* monitor = nullptr;
   const platform::Clock* clock = &platform::system_clock();
   // The address the server listens on (0: every address of the machine).

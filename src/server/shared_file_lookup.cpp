@@ -2,9 +2,9 @@
 
 #include <mutex>
 
+#include "base/text.h"
 #include "db/database_lock.h"
 #include "share/shared_file_statements.h"
-#include "util/text.h"
 
 namespace dovel::server {
 
@@ -36,7 +36,7 @@ std::optional<HashedRow> row_of_hash(db::Sqlite3Connection& connection, std::str
   try {
     db::Sqlite3Statement select = connection.Prepare(
         "Select [name],[extention],[path],[file_type],[size],[right],[shared_index] From [shared_files] Where [hash]=?");
-    select.Bind(0, util::ascii_lower(hash));
+    select.Bind(0, base::ascii_lower(hash));
     db::Sqlite3Query rows = select.Query();
     if (rows.AtEnd()) return std::nullopt;
     auto text = [&rows](int column) { return std::string(rows.Text(column) != nullptr ? rows.Text(column) : ""); };
@@ -47,7 +47,7 @@ std::optional<HashedRow> row_of_hash(db::Sqlite3Connection& connection, std::str
     row.is_directory = rows.Int(3) == share::kDirectoryRow;
     row.size = rows.Int64(4);
     row.right = static_cast<uint32_t>(rows.Int64(5));
-    row.shared_index = static_cast<share::ShareIndex>(rows.Int64(6));
+    row.shared_index = static_cast<settings::ShareIndex>(rows.Int64(6));
     return row;
   } catch (const db::CppSQLite3Exception&) {
     return std::nullopt;

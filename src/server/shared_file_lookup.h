@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "db/sqlite3_connection.h"
-#include "share/shared_folder.h"
+#include "settings/shared_folder.h"
 
 namespace dovel::server {
 
@@ -17,7 +17,7 @@ std::string stored_hash_of(db::Sqlite3Connection& connection, std::string_view f
 // Where the row of a FileHash stands: its share, its folder inside the share and,
 // for a directory row, the directory's own name.
 struct HashedRow {
-  share::ShareIndex shared_index = 0;
+  settings::ShareIndex shared_index = 0;
   std::string path;       // folder of the entry, backslash-separated, no leading backslash
   std::string name;       // name without extension (folders: the folder's name)
   std::string extension;  // files only

@@ -3,11 +3,11 @@
 #include <climits>
 #include <mutex>
 
+#include "base/text.h"
 #include "db/database_lock.h"
 #include "platform/cp949.h"
 #include "server/server_status.h"
 #include "server/shared_file_lookup.h"
-#include "util/text.h"
 
 namespace dovel::server {
 
@@ -18,15 +18,15 @@ std::optional<std::string> side_channel_answer(ShareServerContext& context, db::
   text = text.substr(0, text.find('\0'));
   if (letter == 'I') return identity_answer(context);
   if (letter != 'H' && letter != 'R') return std::nullopt;
-  std::vector<std::string> fields = util::split(text, '|');
+  std::vector<std::string> fields = base::split(text, '|');
   if (fields.size() != 4) return std::nullopt;
   auto path = platform::cp949_to_utf8(fields[0]);
   auto name = platform::cp949_to_utf8(fields[1]);
-  auto size = util::parse_int64(fields[2]);
-  auto index = util::parse_int64(fields[3]);
+  auto size = base::parse_int64(fields[2]);
+  auto index = base::parse_int64(fields[3]);
   if (!path || !name || !size || !index || *index < -1 || *index > INT32_MAX) return std::nullopt;
   std::string hash = stored_hash_of(connection, *name, *size);
-  if (hash.empty()) hash = context.hashing->hash_on_demand(*path, *name, static_cast<share::ShareIndex>(*index));
+  if (hash.empty()) hash = context.hashing->hash_on_demand(*path, *name, static_cast<settings::ShareIndex>(*index));
   if (hash.empty()) return std::nullopt;
   std::string answer = std::string(1, letter) + hash;
   answer += '\0';

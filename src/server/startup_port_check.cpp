@@ -1,7 +1,7 @@
 #include "server/startup_port_check.h"
 
+#include "base/string_printf.h"
 #include "util/log_files.h"
-#include "util/string_printf.h"
 
 namespace dovel::server {
 namespace {
@@ -14,23 +14,23 @@ std::string logged_line(const PortTestResult& result) {
 
 }  // namespace
 
-uint16_t startup_check_port(const app::Settings& settings) {
+uint16_t startup_check_port(const settings::Settings& settings) {
   const uint32_t stored = settings.values().share_port;
   return stored <= 65535 ? static_cast<uint16_t>(stored) : 0;
 }
 
 std::string port_check_waiting_note(uint16_t port) {
-  return util::string_printf("%d TCP/UDP 포트를 검사중입니다.\r\n잠시만 기다려주세요.", static_cast<int>(port));
+  return base::string_printf("%d TCP/UDP 포트를 검사중입니다.\r\n잠시만 기다려주세요.", static_cast<int>(port));
 }
 
 std::string udp_failure_warning(uint16_t port) {
-  return util::string_printf(
+  return base::string_printf(
       "UDP %d포트 검사에 실패하였습니다. \r\n검색에 문제가 발생할 수도 있습니다. \r\n"
       "공유기를 사용하신다면 TCP뿐만 아니라 UDP까지 열어 주시기 바랍니다.\r\n\r\n또는 도벨을 재실행해 보시기 바랍니다.",
       static_cast<int>(port));
 }
 
-StartupPortCheckOutcome run_startup_port_check(app::Settings& settings, const PortTester& tester) {
+StartupPortCheckOutcome run_startup_port_check(settings::Settings& settings, const PortTester& tester) {
   const uint16_t port = startup_check_port(settings);
   StartupPortCheckOutcome outcome;
 

@@ -1,15 +1,15 @@
 #include "server/upload_monitor.h"
 
-#include "mainframe/message_ids.h"
+#include "base/string_printf.h"
+#include "core/message_ids.h"
 #include "util/letter_pair.h"
-#include "util/string_printf.h"
 
 namespace dovel::server {
 namespace {
 
 std::string clock_text(int64_t seconds) {
   if (seconds < 0) seconds = 0;
-  return util::string_printf("%02d:%02d:%02d", static_cast<int>(seconds / 3600), static_cast<int>(seconds / 60 % 60),
+  return base::string_printf("%02d:%02d:%02d", static_cast<int>(seconds / 3600), static_cast<int>(seconds / 60 % 60),
                              static_cast<int>(seconds % 60));
 }
 
@@ -37,25 +37,25 @@ void ConnectedPeer::set_port(uint16_t port) {
   details_.port = port;
 }
 
-UploadMonitor::UploadMonitor(app::Settings& settings, const platform::Clock& clock) : settings_(settings), clock_(clock) {}
+UploadMonitor::UploadMonitor(settings::Settings& settings, const platform::Clock& clock) : settings_(settings), clock_(clock) {}
 
-void UploadMonitor::post(mainframe::Message message) {
+void UploadMonitor::post(core::Message message) {
   std::lock_guard guard(lock_);
   switch (message.id) {
-    case mainframe::UM_UPLOAD_STARTED:
+    case core::UM_UPLOAD_STARTED:
       if (auto* started = dynamic_cast<UploadStartedPayload*>(message.payload.get()); started && started->upload) {
         uploads_[started->upload->id] = started->upload;
       }
       break;
-    case mainframe::UM_UPLOAD_ENDED:
+    case core::UM_UPLOAD_ENDED:
       uploads_.erase(message.wparam);
       break;
-    case mainframe::UM_PEER_CONNECTED:
+    case core::UM_PEER_CONNECTED:
       if (auto* connected = dynamic_cast<PeerConnectedPayload*>(message.payload.get()); connected && connected->peer) {
         peers_[connected->peer->id()] = connected->peer;
       }
       break;
-    case mainframe::UM_PEER_DISCONNECTED:
+    case core::UM_PEER_DISCONNECTED:
       peers_.erase(message.wparam);
       break;
     default:
@@ -73,9 +73,9 @@ std::vector<UploadRow> UploadMonitor::upload_rows() const {
     const double speed = seconds > 0 ? static_cast<double>(current - upload->start) / seconds : 0.0;
     const int64_t remaining = speed >= 1.0 ? static_cast<int64_t>(static_cast<double>(upload->end - current) / speed) : 0;
     rows.push_back({id, upload->nickname, upload->file_name,
-                    util::string_printf("%lld K", static_cast<long long>((upload->end - upload->start) / 1024)),
-                    util::string_printf("%lld K", static_cast<long long>((current - upload->start) / 1024)),
-                    util::string_printf("%.2fK", speed / 1024.0), clock_text(remaining), upload->hash, util::Encode(upload->user_id),
+                    base::string_printf("%lld K", static_cast<long long>((upload->end - upload->start) / 1024)),
+                    base::string_printf("%lld K", static_cast<long long>((current - upload->start) / 1024)),
+                    base::string_printf("%.2fK", speed / 1024.0), clock_text(remaining), upload->hash, util::Encode(upload->user_id),
                     upload->level});
   }
   return rows;
@@ -113,11 +113,11 @@ void UploadMonitor::select_upload_limit(size_t row) {
 }
 
 void UploadMonitor::load_upload_limit_row() {
-  select_upload_limit(settings_.registry().read_dword(app::kSettingSection, "LimitUploadSpeed", 0));
+  select_upload_limit(settings_.registry().read_dword(settings::kSettingSection, "LimitUploadSpeed", 0));
 }
 
 void UploadMonitor::save_upload_limit_row() {
-  settings_.registry().write_dword(app::kSettingSection, "LimitUploadSpeed", static_cast<uint32_t>(limit_row_));
+  settings_.registry().write_dword(settings::kSettingSection, "LimitUploadSpeed", static_cast<uint32_t>(limit_row_));
 }
 
 }  // namespace dovel::server

@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "app/settings.h"
-#include "mainframe/message.h"
+#include "core/message.h"
 #include "platform/clock.h"
 #include "platform/socket.h"
+#include "settings/settings.h"
 
 namespace dovel::server {
 
@@ -57,10 +57,10 @@ class ConnectedPeer {
   Details details_;
 };
 
-struct UploadStartedPayload : mainframe::MessagePayload {
+struct UploadStartedPayload : core::MessagePayload {
   std::shared_ptr<const UploadProgress> upload;
 };
-struct PeerConnectedPayload : mainframe::MessagePayload {
+struct PeerConnectedPayload : core::MessagePayload {
   std::shared_ptr<const ConnectedPeer> peer;
 };
 // UM_UPLOAD_ENDED and UM_PEER_DISCONNECTED carry the id in wparam.
@@ -88,14 +88,14 @@ struct PeerRow {
 // The upload monitor's state: who is connected, what is being uploaded, whether
 // new uploads are paused and how fast uploads may go. Fed by the connection
 // threads' messages; safe to use from any thread.
-class UploadMonitor final : public mainframe::MessageTarget {
+class UploadMonitor final : public core::MessageTarget {
  public:
   // Bytes per second for the rows of the upload-speed choice ("제한없음", "3000K", ...).
   static constexpr std::array<uint32_t, 6> kUploadLimitRows = {1073741824, 3072000, 1024000, 716800, 512000, 307200};
 
-  UploadMonitor(app::Settings& settings, const platform::Clock& clock = platform::system_clock());
+  UploadMonitor(settings::Settings& settings, const platform::Clock& clock = platform::system_clock());
 
-  void post(mainframe::Message message) override;
+  void post(core::Message message) override;
 
   std::vector<UploadRow> upload_rows() const;
   std::vector<PeerRow> peer_rows() const;
@@ -114,7 +114,7 @@ class UploadMonitor final : public mainframe::MessageTarget {
   void save_upload_limit_row();
 
  private:
-  app::Settings& settings_;
+  settings::Settings& settings_;
   const platform::Clock& clock_;
   mutable std::mutex lock_;
   std::map<uint64_t, std::shared_ptr<const UploadProgress>> uploads_;

@@ -20,7 +20,7 @@ namespace {
 bool peer_left(int error) { return error == EPIPE || error == ECONNRESET || error == ENOTCONN || error == ECONNABORTED; }
 
 // The throttle's delay, in short slices so that a stop is not held up by it.
-void pause_for_throttle(const mainframe::TransferMeter& meter, const std::atomic<bool>& running) {
+void pause_for_throttle(const core::TransferMeter& meter, const std::atomic<bool>& running) {
   constexpr int kSliceMs = 50;
   int left = static_cast<int>(meter.upload_delay_ms.load());
   if (left < 3) return;
@@ -36,7 +36,7 @@ void pause_for_throttle(const mainframe::TransferMeter& meter, const std::atomic
 UploadChunking upload_chunking(bool ultra_turbo) { return ultra_turbo ? UploadChunking{16384, 65536} : UploadChunking{8192, 8192}; }
 
 UploadEnd stream_upload(const std::filesystem::path& file, PeerSocket& socket, UploadProgress& progress, const std::atomic<bool>& running,
-                        mainframe::TransferMeter& meter, const UploadChunking& chunking) {
+                        core::TransferMeter& meter, const UploadChunking& chunking) {
   platform::UniqueFd fd(platform::open_regular_file(file, O_RDONLY));
   if (!fd.valid()) return UploadEnd::Failed;
   ::setsockopt(socket.fd(), SOL_SOCKET, SO_SNDBUF, &chunking.send_buffer, sizeof chunking.send_buffer);

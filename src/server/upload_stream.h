@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <filesystem>
 
-#include "mainframe/transfer_meter.h"
+#include "core/transfer_meter.h"
 #include "server/peer_socket.h"
 #include "server/upload_monitor.h"
 
@@ -33,6 +33,6 @@ inline bool ended_normally(UploadEnd end) { return end == UploadEnd::Completed |
 // is 3 ms or more. A file that ends before the range does ends the upload. Checks
 // `running` before every chunk and during the delay.
 UploadEnd stream_upload(const std::filesystem::path& file, PeerSocket& socket, UploadProgress& progress, const std::atomic<bool>& running,
-                        mainframe::TransferMeter& meter, const UploadChunking& chunking);
+                        core::TransferMeter& meter, const UploadChunking& chunking);
 
 }  // namespace dovel::server

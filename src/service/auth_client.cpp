@@ -2,7 +2,7 @@
 
 #include <sys/socket.h>
 
-#include "mainframe/message_ids.h"
+#include "core/message_ids.h"
 #include "platform/cp949.h"
 #include "service/auth_messages.h"
 #include "service/reply_readers.h"
@@ -27,7 +27,7 @@ std::string utf8_text(std::string_view wire) { return platform::cp949_to_utf8(wi
 
 }  // namespace
 
-AuthClient::AuthClient(ServiceEndpoints endpoints, ServiceSession& session, mainframe::MessageTarget* hub, const platform::Clock& clock)
+AuthClient::AuthClient(ServiceEndpoints endpoints, ServiceSession& session, core::MessageTarget* hub, const platform::Clock& clock)
     : endpoints_(std::move(endpoints)), session_(session), hub_(hub), clock_(clock) {}
 
 AuthClient::~AuthClient() { close(); }
@@ -118,7 +118,7 @@ LoginOutcome AuthClient::login(const std::string& user_id, const std::string& pa
   util::SetCurrentUserId(user_id);
   last_allow_memo_ = allow_memo;
   // The login is told before anything the service pushes to the new session.
-  if (hub_ != nullptr) hub_->post({mainframe::UM_LOGIN_DONE, 0, 0, nullptr});
+  if (hub_ != nullptr) hub_->post({core::UM_LOGIN_DONE, 0, 0, nullptr});
   start_reader(fd);
   return {kLoginOk, reply->reason, reply->user_id};
 }
@@ -155,7 +155,7 @@ void AuthClient::read_pushes(int fd) {
     }
     if (std::optional<Push> push = parse_push_body(*body)) dispatch(push->type, push->text);
   }
-  if (!closing_ && hub_ != nullptr) hub_->post({mainframe::UM_AUTH_CLOSED, static_cast<uint64_t>(error), 0, nullptr});
+  if (!closing_ && hub_ != nullptr) hub_->post({core::UM_AUTH_CLOSED, static_cast<uint64_t>(error), 0, nullptr});
   closing_ = true;
 }
 
@@ -163,8 +163,8 @@ void AuthClient::dispatch(uint16_t type, const std::string& text) {
   if (hub_ == nullptr) return;
   switch (type) {
     case kNoticePush:
-      hub_->post({mainframe::UM_SERVICE_NOTICE, 0, 0,
-                  std::make_unique<mainframe::TextPayload>("\r\n\r\n- 도벨 실시간 공지 -\r\n\r\n" + utf8_text(text) + "\r\n\r\n")});
+      hub_->post({core::UM_SERVICE_NOTICE, 0, 0,
+                  std::make_unique<core::TextPayload>("\r\n\r\n- 도벨 실시간 공지 -\r\n\r\n" + utf8_text(text) + "\r\n\r\n")});
       break;
     case kMemoPush: {
       RelayedMemo memo = split_relayed_memo(text.substr(0, text.find('\0')));
@@ -172,17 +172,17 @@ void AuthClient::dispatch(uint16_t type, const std::string& text) {
       payload->marker = utf8_text(memo.marker);
       payload->sender = utf8_text(memo.sender);
       payload->body = utf8_text(memo.body);
-      hub_->post({mainframe::UM_SERVICE_MEMO, 0, 0, std::move(payload)});
+      hub_->post({core::UM_SERVICE_MEMO, 0, 0, std::move(payload)});
       break;
     }
     case kSystemLinePush: {
       std::string line = utf8_text(text);
       util::LogSystem("%s", line.c_str());
-      hub_->post({mainframe::UM_SERVICE_LINE, 0, 0, std::make_unique<mainframe::TextPayload>(line)});
+      hub_->post({core::UM_SERVICE_LINE, 0, 0, std::make_unique<core::TextPayload>(line)});
       break;
     }
     case kOnlineCountPush:
-      if (text.size() >= 4) hub_->post({mainframe::UM_ONLINE_COUNT, util::read_u32(text.data()), 0, nullptr});
+      if (text.size() >= 4) hub_->post({core::UM_ONLINE_COUNT, util::read_u32(text.data()), 0, nullptr});
       break;
     default:
       break;

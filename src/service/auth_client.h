@@ -8,7 +8,7 @@
 #include <string_view>
 #include <thread>
 
-#include "mainframe/message.h"
+#include "core/message.h"
 #include "platform/clock.h"
 #include "service/endpoints.h"
 #include "service/service_session.h"
@@ -16,7 +16,7 @@
 namespace dovel::service {
 
 // A relayed memo or a message from the service (push 123).
-struct MemoPayload : mainframe::MessagePayload {
+struct MemoPayload : core::MessagePayload {
   std::string marker;
   std::string sender;
   std::string body;  // UTF-8
@@ -38,7 +38,7 @@ using TakeoverQuestion = std::function<bool(const std::string& user_id)>;
 // block their caller and are meant for worker threads.
 class AuthClient {
  public:
-  AuthClient(ServiceEndpoints endpoints, ServiceSession& session, mainframe::MessageTarget* hub,
+  AuthClient(ServiceEndpoints endpoints, ServiceSession& session, core::MessageTarget* hub,
              const platform::Clock& clock = platform::system_clock());
   ~AuthClient();
   AuthClient(const AuthClient&) = delete;
@@ -72,7 +72,7 @@ class AuthClient {
 
   const ServiceEndpoints endpoints_;
   ServiceSession& session_;
-  mainframe::MessageTarget* hub_;
+  core::MessageTarget* hub_;
   const platform::Clock& clock_;
 
   mutable std::mutex state_lock_;

@@ -2,9 +2,9 @@
 
 #include <optional>
 
+#include "base/string_printf.h"
+#include "base/text.h"
 #include "platform/atomic_file.h"
-#include "util/string_printf.h"
-#include "util/text.h"
 
 namespace dovel::service {
 namespace {
@@ -12,7 +12,7 @@ namespace {
 constexpr size_t kMaxConfigBytes = 64 * 1024;
 
 std::optional<uint16_t> parse_port(std::string_view text) {
-  auto value = util::parse_uint32(text);
+  auto value = base::parse_uint32(text);
   if (!value || *value == 0 || *value > 65535) return std::nullopt;
   return static_cast<uint16_t>(*value);
 }
@@ -20,7 +20,7 @@ std::optional<uint16_t> parse_port(std::string_view text) {
 template <size_t N>
 bool parse_ports(std::string_view text, std::array<uint16_t, N>& ports) {
   std::vector<std::string> words;
-  for (std::string& word : util::split(text, ' ')) {
+  for (std::string& word : base::split(text, ' ')) {
     if (!word.empty()) words.push_back(std::move(word));
   }
   if (words.size() != N) return false;
@@ -42,7 +42,7 @@ std::string ports_text(const std::array<uint16_t, N>& ports) {
 }
 
 bool parse_web_base(std::string_view text, std::string& web_base) {
-  size_t scheme_length = util::starts_with_ascii_nocase(text, "https://") ? 8 : util::starts_with_ascii_nocase(text, "http://") ? 7 : 0;
+  size_t scheme_length = base::starts_with_ascii_nocase(text, "https://") ? 8 : base::starts_with_ascii_nocase(text, "http://") ? 7 : 0;
   if (scheme_length == 0) return false;
   if (text.find_first_of(" \t\"'<>") != std::string_view::npos) return false;
   while (text.size() > scheme_length && text.back() == '/') text.remove_suffix(1);
@@ -114,7 +114,7 @@ ServiceEndpoints ServiceConfig::endpoints() const {
 ServiceEndpoints ServiceEndpoints::defaults() { return ServiceConfig::defaults().endpoints(); }
 
 std::string ServiceConfig::format() const {
-  return util::string_printf(
+  return base::string_printf(
       "# Where the Dovel central service is.\n"
       "host_a = %s\n"
       "host_b = %s\n"
@@ -137,15 +137,15 @@ std::string ServiceConfig::format() const {
 ServiceConfigLoad parse_service_config(std::string_view text) {
   ServiceConfigLoad load{ServiceConfig::defaults(), {}};
   int line_number = 0;
-  for (const std::string& raw_line : util::split(text, '\n')) {
+  for (const std::string& raw_line : base::split(text, '\n')) {
     ++line_number;
-    std::string_view line = util::trim(raw_line);
+    std::string_view line = base::trim(raw_line);
     if (line.empty() || line.front() == '#') continue;
     size_t equals = line.find('=');
-    std::string_view key = util::trim(line.substr(0, equals));
-    std::string_view value = equals == std::string_view::npos ? std::string_view() : util::trim(line.substr(equals + 1));
+    std::string_view key = base::trim(line.substr(0, equals));
+    std::string_view value = equals == std::string_view::npos ? std::string_view() : base::trim(line.substr(equals + 1));
     if (equals == std::string_view::npos || !apply(load.config, key, value)) {
-      load.problems.push_back(util::string_printf("service.conf line %d: %s", line_number, std::string(line.substr(0, 200)).c_str()));
+      load.problems.push_back(base::string_printf("service.conf line %d: %s", line_number, std::string(line.substr(0, 200)).c_str()));
     }
   }
   return load;

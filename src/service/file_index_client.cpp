@@ -1,11 +1,11 @@
 #include "service/file_index_client.h"
 
+#include "base/string_printf.h"
+#include "base/text.h"
+#include "core/message_ids.h"
 #include "db/database_lock.h"
-#include "mainframe/message_ids.h"
 #include "service/reply_readers.h"
 #include "service/service_socket.h"
-#include "util/string_printf.h"
-#include "util/text.h"
 
 namespace dovel::service {
 namespace {
@@ -21,12 +21,12 @@ std::vector<std::string> announced_hashes(db::Sqlite3Connection& connection) {
   std::vector<std::string> hashes;
   std::lock_guard guard(db::database_lock());
   try {
-    db::Sqlite3Query rows = connection.Query(util::string_printf(
+    db::Sqlite3Query rows = connection.Query(base::string_printf(
         "Select [hash] From [shared_files] Where [file_type]=1 And [hash]<>'' And [size] > %lld And [right] < %d",
         static_cast<long long>(kAnnouncedFileSize), 8));
     for (; !rows.AtEnd() && hashes.size() < kMaxAnnouncedFiles; rows.Next()) {
       const char* hash = rows.Text(0);
-      std::string lowered = util::ascii_lower(hash != nullptr ? hash : "");
+      std::string lowered = base::ascii_lower(hash != nullptr ? hash : "");
       if (lowered.size() == 32) hashes.push_back(std::move(lowered));
     }
   } catch (const db::CppSQLite3Exception&) {
@@ -34,7 +34,7 @@ std::vector<std::string> announced_hashes(db::Sqlite3Connection& connection) {
   return hashes;
 }
 
-FileIndexClient::FileIndexClient(ServiceEndpoints endpoints, mainframe::MessageTarget* hub, std::function<int()> pick_endpoint)
+FileIndexClient::FileIndexClient(ServiceEndpoints endpoints, core::MessageTarget* hub, std::function<int()> pick_endpoint)
     : endpoints_(std::move(endpoints)), hub_(hub), pick_endpoint_(std::move(pick_endpoint)) {}
 
 void FileIndexClient::close() { connection_.close(); }
@@ -55,7 +55,7 @@ bool FileIndexClient::announce_files(uint16_t share_port, const std::vector<std:
   std::optional<std::string> reply = read_fixed_reply(fd, 5, {kAnnounceReplyMs, platform::Deadline::after_ms(kAnnounceReplyMs)});
   if (!reply || (*reply)[4] != kAnnounceAccepted) return false;
   connection_.hold(std::move(connection), [this](int error) {
-    if (hub_ != nullptr) hub_->post({mainframe::UM_FILE_INDEX_CLOSED, static_cast<uint64_t>(error), 0, nullptr});
+    if (hub_ != nullptr) hub_->post({core::UM_FILE_INDEX_CLOSED, static_cast<uint64_t>(error), 0, nullptr});
   });
   return true;
 }
@@ -68,7 +68,7 @@ std::optional<std::vector<Source>> lookup_sources(const ServiceEndpoints& endpoi
   int fd = kInvalidSocket;
   if (!connect_to_service(fd, endpoints, endpoint, kConnectMs)) return std::nullopt;
   platform::UniqueFd connection(fd);
-  std::string payload = util::ascii_lower(hash);
+  std::string payload = base::ascii_lower(hash);
   payload += '\0';
   if (send_frame(fd, kSourceLookupType, payload) < 0) return std::nullopt;
   std::optional<TypedReply> reply = read_typed_reply(fd, {kLookupReadMs, platform::Deadline::after_ms(kLookupMs)});

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "core/message.h"
 #include "db/sqlite3_connection.h"
-#include "mainframe/message.h"
 #include "service/endpoints.h"
 #include "service/file_index_messages.h"
 #include "service/held_connection.h"
@@ -24,7 +24,7 @@ std::vector<std::string> announced_hashes(db::Sqlite3Connection& connection);
 // while it is open; its end reaches the hub as UM_FILE_INDEX_CLOSED.
 class FileIndexClient {
  public:
-  FileIndexClient(ServiceEndpoints endpoints, mainframe::MessageTarget* hub, std::function<int()> pick_endpoint);
+  FileIndexClient(ServiceEndpoints endpoints, core::MessageTarget* hub, std::function<int()> pick_endpoint);
   FileIndexClient(const FileIndexClient&) = delete;
   FileIndexClient& operator=(const FileIndexClient&) = delete;
 
@@ -37,7 +37,7 @@ class FileIndexClient {
 
  private:
   const ServiceEndpoints endpoints_;
-  mainframe::MessageTarget* hub_;
+  core::MessageTarget* hub_;
   std::function<int()> pick_endpoint_;
   HeldConnection connection_;
 };

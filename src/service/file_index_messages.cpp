@@ -2,9 +2,9 @@
 
 #include <cstring>
 
+#include "base/string_printf.h"
+#include "base/text.h"
 #include "util/little_endian.h"
-#include "util/string_printf.h"
-#include "util/text.h"
 
 namespace dovel::service {
 namespace {
@@ -20,7 +20,7 @@ std::string build_announcement(uint16_t port, const std::vector<std::string>& ha
   std::string keys;
   uint16_t count = 0;
   for (const std::string& given : hashes) {
-    std::string hash = util::ascii_lower(given);
+    std::string hash = base::ascii_lower(given);
     if (hash.size() != 32 || !is_hex(hash) || count >= kMaxAnnouncedFiles) continue;
     util::append_u64(keys, std::stoull(hash.substr(0, 16), nullptr, 16));
     util::append_u64(keys, std::stoull(hash.substr(16), nullptr, 16));
@@ -42,7 +42,7 @@ std::optional<Announcement> parse_announcement(std::string_view payload) {
   if (count > kMaxAnnouncedFiles || payload.size() != 4 + 16 * count + 1) return std::nullopt;
   for (size_t i = 0; i < count; ++i) {
     const char* key = payload.data() + 4 + 16 * i;
-    announcement.hashes.push_back(util::string_printf("%016llx%016llx", static_cast<unsigned long long>(util::read_u64(key)),
+    announcement.hashes.push_back(base::string_printf("%016llx%016llx", static_cast<unsigned long long>(util::read_u64(key)),
                                                       static_cast<unsigned long long>(util::read_u64(key + 8))));
   }
   return announcement;
@@ -57,14 +57,14 @@ std::string build_announce_reply(bool accepted) {
 }
 
 std::optional<std::string> build_source_lookup(std::string_view hash) {
-  std::string lower = util::ascii_lower(hash);
+  std::string lower = base::ascii_lower(hash);
   if (lower.size() != 32 || !is_hex(lower)) return std::nullopt;
   return lower + '\0';
 }
 
 std::optional<std::string> parse_source_lookup(std::string_view payload) {
   if (payload.size() != 33 || payload.back() != '\0') return std::nullopt;
-  std::string lower = util::ascii_lower(payload.substr(0, 32));
+  std::string lower = base::ascii_lower(payload.substr(0, 32));
   if (!is_hex(lower)) return std::nullopt;
   return lower;
 }

@@ -1,8 +1,8 @@
 #include "service/point_messages.h"
 
+#include "base/text.h"
 #include "service/wire_text.h"
 #include "util/little_endian.h"
-#include "util/text.h"
 
 namespace dovel::service {
 namespace {
@@ -18,7 +18,7 @@ std::string typed_answer(uint16_t type, std::string_view body) {
 }  // namespace
 
 std::optional<std::string> normalized_file_hash(std::string_view hash) {
-  std::string lower = util::ascii_lower(hash);
+  std::string lower = base::ascii_lower(hash);
   if (lower.size() != 32 || lower.find_first_not_of("0123456789abcdef") != std::string::npos) return std::nullopt;
   return lower;
 }

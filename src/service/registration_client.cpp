@@ -1,9 +1,9 @@
 #include "service/registration_client.h"
 
-#include "mainframe/message_ids.h"
+#include "base/string_printf.h"
+#include "core/message_ids.h"
 #include "service/reply_readers.h"
 #include "service/service_socket.h"
-#include "util/string_printf.h"
 
 namespace dovel::service {
 namespace {
@@ -16,7 +16,7 @@ ReplyTiming reply_timing() { return {kReplyReadMs, platform::Deadline::after_ms(
 
 }  // namespace
 
-RegistrationClient::RegistrationClient(ServiceEndpoints endpoints, mainframe::MessageTarget* hub, std::function<int()> pick_channel)
+RegistrationClient::RegistrationClient(ServiceEndpoints endpoints, core::MessageTarget* hub, std::function<int()> pick_channel)
     : endpoints_(std::move(endpoints)), hub_(hub), pick_channel_(std::move(pick_channel)) {}
 
 void RegistrationClient::close() {
@@ -51,7 +51,7 @@ int RegistrationClient::register_server(const RegistrationRecord& record) {
     if (result != kRegisterOk) continue;
     channel_ = channel;
     connection_.hold(std::move(connection), [this](int error) {
-      if (hub_ != nullptr) hub_->post({mainframe::UM_REGISTRATION_CLOSED, static_cast<uint64_t>(error), 0, nullptr});
+      if (hub_ != nullptr) hub_->post({core::UM_REGISTRATION_CLOSED, static_cast<uint64_t>(error), 0, nullptr});
     });
     return result;
   }
@@ -83,7 +83,7 @@ std::string registration_result_text(int result, int channel) {
     case kRegisterChannelFull: return "서버등록실패: 사용자가 초과하였습니다. 잠시후 재시도 하세요.";
     case kRegisterChannelLimit: return "";
     case kRegisterOk:
-      return util::string_printf("[%s] 서버로 등록을 하였습니다.",
+      return base::string_printf("[%s] 서버로 등록을 하였습니다.",
                                  channel >= 0 && channel < 3 ? std::string(kChannelNames[static_cast<size_t>(channel)]).c_str() : "");
     case kRegisterDatabaseError: return "서버등록실패: DB에러가 발생하였습니다.";
     case kRegisterNoConnection: return "서버등록실패: 등록서버로 접속할 수 없습니다.";

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "mainframe/message.h"
+#include "core/message.h"
 #include "service/endpoints.h"
 #include "service/held_connection.h"
 #include "service/registration_messages.h"
@@ -23,7 +23,7 @@ inline constexpr std::array<std::string_view, 3> kChannelNames = {"루비", "토
 class RegistrationClient {
  public:
   // `pick_channel` gives the first channel to try (0..2): random in the program, fixed in tests.
-  RegistrationClient(ServiceEndpoints endpoints, mainframe::MessageTarget* hub, std::function<int()> pick_channel);
+  RegistrationClient(ServiceEndpoints endpoints, core::MessageTarget* hub, std::function<int()> pick_channel);
   RegistrationClient(const RegistrationClient&) = delete;
   RegistrationClient& operator=(const RegistrationClient&) = delete;
 
@@ -45,7 +45,7 @@ class RegistrationClient {
 
  private:
   const ServiceEndpoints endpoints_;
-  mainframe::MessageTarget* hub_;
+  core::MessageTarget* hub_;
   std::function<int()> pick_channel_;
   HeldConnection connection_;
   std::atomic<int> channel_ = -1;

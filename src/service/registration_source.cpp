@@ -1,14 +1,14 @@
 #include "service/registration_source.h"
 
+#include "base/text.h"
 #include "util/log_files.h"
-#include "util/text.h"
 
 namespace dovel::service {
 
-std::optional<RegistrationRecord> current_registration_record(const ServiceSession& session, const app::Settings& settings,
-                                                              const share::ShareTotals& totals, const mainframe::TransferMeter& meter,
+std::optional<RegistrationRecord> current_registration_record(const ServiceSession& session, const settings::Settings& settings,
+                                                              const share::ShareTotals& totals, const core::TransferMeter& meter,
                                                               const WordMasker& mask_words) {
-  const app::StoredSettings values = settings.values();
+  const settings::StoredSettings values = settings.values();
   if (values.server_subject.size() >= kMaxMaskedTitle) return std::nullopt;
   std::optional<std::string> title = mask_words ? mask_words(values.server_subject) : std::optional<std::string>(values.server_subject);
   if (!title) return std::nullopt;

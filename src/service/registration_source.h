@@ -5,11 +5,11 @@
 #include <string>
 #include <string_view>
 
-#include "app/settings.h"
-#include "mainframe/transfer_meter.h"
+#include "core/transfer_meter.h"
 #include "service/registration_client.h"
 #include "service/registration_messages.h"
 #include "service/service_session.h"
+#include "settings/settings.h"
 #include "share/share_totals.h"
 
 namespace dovel::service {
@@ -24,8 +24,8 @@ inline constexpr size_t kMaxMaskedTitle = 1024;
 // listing and UltraTurbo choices, the share port, the share totals, the peak
 // upload speed and the title with the listed words masked. nullopt when the title
 // cannot be masked or the record cannot be built.
-std::optional<RegistrationRecord> current_registration_record(const ServiceSession& session, const app::Settings& settings,
-                                                              const share::ShareTotals& totals, const mainframe::TransferMeter& meter,
+std::optional<RegistrationRecord> current_registration_record(const ServiceSession& session, const settings::Settings& settings,
+                                                              const share::ShareTotals& totals, const core::TransferMeter& meter,
                                                               const WordMasker& mask_words);
 
 // register_server with its status line ("[%s] 서버로 등록을 하였습니다." and the failures);

@@ -2,11 +2,11 @@
 
 #include <sys/socket.h>
 
+#include "base/string_printf.h"
 #include "platform/cp949.h"
 #include "service/reply_readers.h"
 #include "service/service_socket.h"
 #include "util/format.h"
-#include "util/string_printf.h"
 
 namespace dovel::service {
 namespace {
@@ -51,7 +51,7 @@ std::string server_list_header(const ServerLists& lists) {
     all.shared_mib += totals.shared_mib;
     all.files += totals.files;
   }
-  return util::string_printf("User(%s) :: Server(%s) :: %s TB :: %s Files", util::FormatNumber(lists.online_users.value_or(0)).c_str(),
+  return base::string_printf("User(%s) :: Server(%s) :: %s TB :: %s Files", util::FormatNumber(lists.online_users.value_or(0)).c_str(),
                              util::FormatNumber(static_cast<int64_t>(all.servers)).c_str(),
                              util::FormatNumber(static_cast<int64_t>(all.shared_mib / 1024 / 1024)).c_str(),
                              util::FormatNumber(static_cast<int64_t>(all.files)).c_str());

@@ -1,12 +1,12 @@
 #include "service/session_flow.h"
 
+#include "base/text.h"
 #include "platform/cp949.h"
 #include "service/auth_messages.h"
 #include "service/stored_login.h"
 #include "util/http_get.h"
 #include "util/letter_pair.h"
 #include "util/log_files.h"
-#include "util/text.h"
 
 namespace dovel::service {
 namespace {
@@ -15,14 +15,14 @@ constexpr int kWebTimeoutMs = 5000;
 
 }  // namespace
 
-SignIn sign_in(AuthClient& auth, ServiceSession& session, app::SettingsRegistry& registry, const SignInRequest& request,
+SignIn sign_in(AuthClient& auth, ServiceSession& session, settings::SettingsRegistry& registry, const SignInRequest& request,
                const TakeoverQuestion& takeover) {
   SignIn outcome;
   if (request.user_id.empty() || request.password.empty()) {
     util::LogSystem("아이디와 암호를 입력하세요.");
     return outcome;
   }
-  const std::string user_id = util::ascii_lower(request.user_id);
+  const std::string user_id = base::ascii_lower(request.user_id);
   LoginOutcome login = auth.login(user_id, request.password, request.allow_memo, false, takeover);
   outcome.result = login.result;
   outcome.reason = login.reason;
@@ -30,7 +30,7 @@ SignIn sign_in(AuthClient& auth, ServiceSession& session, app::SettingsRegistry&
     outcome.message = login_failure_text(login.result, login.reason);
     return outcome;
   }
-  registry.edit([&](app::SettingsRegistry::Writer& writer) { keep_login(writer, user_id, request.password, request.auto_login); });
+  registry.edit([&](settings::SettingsRegistry::Writer& writer) { keep_login(writer, user_id, request.password, request.auto_login); });
   util::LogSystem("인증서버로 로그인하였습니다.");
   if (session.record().warning_level > 0) {
     WarningCheck warnings = check_warnings(request.web_base, session);
@@ -45,10 +45,10 @@ WarningCheck check_warnings(const std::string& web_base, ServiceSession& session
   std::string page;
   const std::string user_id = session.identity().user_id;
   if (!util::HttpGet(web_base, kWebTimeoutMs, "/client/warn_status.html?q_id=" + util::EncodeWire(user_id), page)) return check;
-  std::vector<std::string> fields = util::split(platform::cp949_to_utf8(page).value_or(std::string()), '\x06');
+  std::vector<std::string> fields = base::split(platform::cp949_to_utf8(page).value_or(std::string()), '\x06');
   if (fields.size() < 3) return check;
-  auto level = util::parse_uint32(util::trim(fields[0]));
-  auto kind = util::parse_uint32(util::trim(fields[1]));
+  auto level = base::parse_uint32(base::trim(fields[0]));
+  auto kind = base::parse_uint32(base::trim(fields[1]));
   if (!level || !kind || *level > 255 || *kind > 255) return check;
   session.set_warnings(static_cast<uint8_t>(*level), static_cast<uint8_t>(*kind), fields[2]);
   std::string heading;

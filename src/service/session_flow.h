@@ -3,9 +3,9 @@
 #include <optional>
 #include <string>
 
-#include "app/settings_registry.h"
 #include "service/auth_client.h"
 #include "service/service_session.h"
+#include "settings/settings_registry.h"
 
 namespace dovel::service {
 
@@ -33,7 +33,7 @@ struct SignInRequest {
 // Lower-cases the ID, logs in with the duplicate check, keeps the ID ("data1")
 // and, with automatic login, the password ("data2") in the settings, logs the
 // status line, and checks the account's warnings when it has any.
-SignIn sign_in(AuthClient& auth, ServiceSession& session, app::SettingsRegistry& registry, const SignInRequest& request,
+SignIn sign_in(AuthClient& auth, ServiceSession& session, settings::SettingsRegistry& registry, const SignInRequest& request,
                const TakeoverQuestion& takeover = {});
 
 // The account's warnings, read from the web host; they replace the session's.

@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/settings_registry.h"
+#include "settings/settings_registry.h"
 
 namespace dovel::service {
 
@@ -17,12 +17,12 @@ struct StoredLogin {
 };
 
 // Keeps the ID of a login, and its password only with automatic login (else "").
-void keep_login(app::SettingsRegistry::Writer& writer, std::string_view user_id, std::string_view password, bool auto_login);
+void keep_login(settings::SettingsRegistry::Writer& writer, std::string_view user_id, std::string_view password, bool auto_login);
 
 // Switches automatic login; switching it off forgets the stored password.
-void set_auto_login(app::SettingsRegistry::Writer& writer, bool on);
+void set_auto_login(settings::SettingsRegistry::Writer& writer, bool on);
 
 // What the login window fills in when it opens.
-StoredLogin read_stored_login(const app::SettingsRegistry::Reader& reader);
+StoredLogin read_stored_login(const settings::SettingsRegistry::Reader& reader);
 
 }  // namespace dovel::service

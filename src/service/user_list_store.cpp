@@ -1,13 +1,13 @@
 #include "service/user_list_store.h"
 
-#include "util/text.h"
+#include "base/text.h"
 
 namespace dovel::service {
 
 bool UserListStore::contains(std::string_view user_id) const {
   if (user_id.empty()) return false;
   std::lock_guard guard(lock_);
-  return entries_.count(util::ascii_lower(user_id)) > 0;
+  return entries_.count(base::ascii_lower(user_id)) > 0;
 }
 
 void UserListStore::set_entries(const std::map<std::string, std::string>& entries) {
@@ -15,7 +15,7 @@ void UserListStore::set_entries(const std::map<std::string, std::string>& entrie
   entries_.clear();
   spelled_.clear();
   for (const auto& [id, value] : entries) {
-    std::string key = util::ascii_lower(id);
+    std::string key = base::ascii_lower(id);
     entries_[key] = value;
     spelled_[key] = id;
   }

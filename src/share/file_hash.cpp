@@ -95,7 +95,7 @@ std::optional<FileHash> sampled_md5_of_file(const std::filesystem::path& path) {
   return hash;
 }
 
-std::optional<FileHash> folder_hash(std::string_view walk_path, std::string_view name, ShareIndex share_index) {
+std::optional<FileHash> folder_hash(std::string_view walk_path, std::string_view name, settings::ShareIndex share_index) {
   auto walk = platform::utf8_to_cp949(walk_path);
   auto folder = platform::utf8_to_cp949(name);
   if (!walk || !folder) return std::nullopt;

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "share/shared_folder.h"
+#include "settings/shared_folder.h"
 
 namespace dovel::share {
 
@@ -51,6 +51,6 @@ std::optional<FileHash> sampled_md5_of_file(const std::filesystem::path& path);
 // The hash of a sub-folder: MD5 of the parent's walk path ("" at the top,
 // otherwise "\\A\\B"), the folder name and the byte ShareIndex + 1, the texts in
 // their CP949 form. nullopt when a text has no CP949 form.
-std::optional<FileHash> folder_hash(std::string_view walk_path, std::string_view name, ShareIndex share_index);
+std::optional<FileHash> folder_hash(std::string_view walk_path, std::string_view name, settings::ShareIndex share_index);
 
 }  // namespace dovel::share

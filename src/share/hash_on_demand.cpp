@@ -9,27 +9,27 @@
 #include <string>
 #include <vector>
 
+#include "base/string_printf.h"
+#include "base/text.h"
 #include "db/database_lock.h"
 #include "db/sqlite3_connection.h"
 #include "platform/filetime.h"
 #include "platform/safe_path.h"
 #include "share/shareable_name.h"
 #include "share/shared_file_statements.h"
-#include "util/string_printf.h"
-#include "util/text.h"
 
 namespace dovel::share {
 namespace {
 
 struct LocatedFile {
-  ShareIndex index = 0;
-  SharedFolder folder;
+  settings::ShareIndex index = 0;
+  settings::SharedFolder folder;
   std::filesystem::path path;
   int64_t size = 0;
   int32_t last_write_time = 0;
 };
 
-std::optional<LocatedFile> non_empty_file_in(const SharedFolder& folder, ShareIndex index, const std::string& wire_path) {
+std::optional<LocatedFile> non_empty_file_in(const settings::SharedFolder& folder, settings::ShareIndex index, const std::string& wire_path) {
   platform::ResolvedPath resolved = platform::resolve_below(folder.path, wire_path);
   if (!resolved) return std::nullopt;
   struct stat status {};
@@ -38,22 +38,22 @@ std::optional<LocatedFile> non_empty_file_in(const SharedFolder& folder, ShareIn
                      static_cast<int32_t>(platform::filetime_from_timespec(status.st_mtim) & 0xFFFFFFFFu)};
 }
 
-std::optional<LocatedFile> locate(const std::vector<SharedFolder>& folders, ShareIndex index, const std::string& wire_path) {
+std::optional<LocatedFile> locate(const std::vector<settings::SharedFolder>& folders, settings::ShareIndex index, const std::string& wire_path) {
   if (index >= 0 && static_cast<size_t>(index) < folders.size()) {
     if (auto found = non_empty_file_in(folders[static_cast<size_t>(index)], index, wire_path)) return found;
   }
   for (size_t other = 0; other < folders.size(); ++other) {
-    if (auto found = non_empty_file_in(folders[other], static_cast<ShareIndex>(other), wire_path)) return found;
+    if (auto found = non_empty_file_in(folders[other], static_cast<settings::ShareIndex>(other), wire_path)) return found;
   }
   return std::nullopt;
 }
 
 }  // namespace
 
-FileHash hash_on_demand(app::Settings& settings, const std::filesystem::path& database_file, const platform::Clock& clock,
-                        std::string_view relative_path, std::string_view file_name, ShareIndex index) {
+FileHash hash_on_demand(settings::Settings& settings, const std::filesystem::path& database_file, const platform::Clock& clock,
+                        std::string_view relative_path, std::string_view file_name, settings::ShareIndex index) {
   if (file_name.empty() || index == -1 || !is_shareable_name(file_name)) return {};
-  const std::string row_path = std::string(util::trim_backslashes(relative_path));
+  const std::string row_path = std::string(base::trim_backslashes(relative_path));
   const std::string wire_path = row_path.empty() ? std::string(file_name) : row_path + "\\" + std::string(file_name);
   std::optional<LocatedFile> file = locate(settings.shared_folders(), index, wire_path);
   if (!file) return {};
@@ -77,13 +77,13 @@ FileHash hash_on_demand(app::Settings& settings, const std::filesystem::path& da
       found.Finish();
       FileHash hash = hash_now();
       SharedFileStatements statements(connection, run_id);
-      connection.Execute(util::string_printf("Update [shared_files] Set [uniq_id]=%d", run_id));
+      connection.Execute(base::string_printf("Update [shared_files] Set [uniq_id]=%d", run_id));
       if (!hash.empty()) {
         SharedFileRow row{hash, name, extension, kFileRow, file->size, file->last_write_time, row_path,
                           file->folder.flags, file->folder.name, file->index, run_id};
         statements.insert(row);
       }
-      connection.Execute(util::string_printf("Delete From [shared_files] Where [uniq_id]<>%d", run_id));
+      connection.Execute(base::string_printf("Delete From [shared_files] Where [uniq_id]<>%d", run_id));
       statements.finish();
       return hash;
     }

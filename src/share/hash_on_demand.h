@@ -3,10 +3,10 @@
 #include <filesystem>
 #include <string_view>
 
-#include "app/settings.h"
 #include "platform/clock.h"
+#include "settings/settings.h"
+#include "settings/shared_folder.h"
 #include "share/file_hash.h"
-#include "share/shared_folder.h"
 
 namespace dovel::share {
 
@@ -16,7 +16,7 @@ namespace dovel::share {
 // non-empty regular file, gives an empty result. When the file is not in share
 // `index`, the other shares are tried in order with the same path. The caller
 // refuses the request while a full run is active.
-FileHash hash_on_demand(app::Settings& settings, const std::filesystem::path& database_file, const platform::Clock& clock,
-                        std::string_view relative_path, std::string_view file_name, ShareIndex index);
+FileHash hash_on_demand(settings::Settings& settings, const std::filesystem::path& database_file, const platform::Clock& clock,
+                        std::string_view relative_path, std::string_view file_name, settings::ShareIndex index);
 
 }  // namespace dovel::share

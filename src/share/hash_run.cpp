@@ -9,16 +9,16 @@
 #include <optional>
 #include <set>
 
+#include "base/string_printf.h"
+#include "core/message_ids.h"
 #include "db/database_lock.h"
 #include "db/sqlite3_connection.h"
-#include "mainframe/message_ids.h"
 #include "platform/cp949.h"
 #include "platform/filetime.h"
 #include "share/file_hash.h"
 #include "share/shareable_name.h"
 #include "share/shared_file_statements.h"
 #include "util/log_files.h"
-#include "util/string_printf.h"
 
 namespace dovel::share {
 namespace {
@@ -87,7 +87,7 @@ class HashRun::Walk {
       : run_(run), statements_(statements), run_id_(run_id), partial_folder_(partial_folder) {}
 
   // Walks one shared folder; false when the run was stopped.
-  bool walk_share(const SharedFolder& folder, ShareIndex index) {
+  bool walk_share(const settings::SharedFolder& folder, settings::ShareIndex index) {
     std::string root = folder.path;
     while (root.size() > 1 && root.back() == '/') root.pop_back();
     int fd = ::open(root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -96,7 +96,7 @@ class HashRun::Walk {
 
  private:
   // `walk_path` is "" at the top of the share, otherwise "\\A\\B".
-  bool walk_folder(int fd, const std::string& directory, const std::string& walk_path, const SharedFolder& folder, ShareIndex index) {
+  bool walk_folder(int fd, const std::string& directory, const std::string& walk_path, const settings::SharedFolder& folder, settings::ShareIndex index) {
     DirectoryHandle handle(fd);
     if (!handle.valid()) return run_.running_;
     const std::string row_path = walk_path.empty() ? std::string() : walk_path.substr(1);
@@ -124,7 +124,7 @@ class HashRun::Walk {
   }
 
   bool enter_folder(int parent_fd, const std::string& directory, const std::string& walk_path, const std::string& row_path,
-                    const std::string& name, const SharedFolder& folder, ShareIndex index) {
+                    const std::string& name, const settings::SharedFolder& folder, settings::ShareIndex index) {
     SharedFileRow row = row_of(folder, index, row_path, name);
     row.hash = folder_hash(walk_path, name, index).value_or("");
     row.file_type = kDirectoryRow;
@@ -134,12 +134,12 @@ class HashRun::Walk {
   }
 
   void record_file(int parent_fd, const std::string& directory, const std::string& row_path, const std::string& file_name,
-                   const struct stat& status, const SharedFolder& folder, ShareIndex index) {
+                   const struct stat& status, const settings::SharedFolder& folder, settings::ShareIndex index) {
     const int64_t size = status.st_size;
     {
       std::lock_guard guard(run_.progress_lock_);
       run_.progress_.folder = directory;
-      run_.progress_.file = util::string_printf("%s(%" PRId64 ")", file_name.c_str(), size);
+      run_.progress_.file = base::string_printf("%s(%" PRId64 ")", file_name.c_str(), size);
     }
     if (size == 0) return;
 
@@ -149,7 +149,7 @@ class HashRun::Walk {
     row.size = size;
 
     bool write_row = true;
-    if (folder.flags < SHARE_FRIEND && hashed() < kMaxHashedPerRun && size > kPrehashThreshold) {
+    if (folder.flags < settings::SHARE_FRIEND && hashed() < kMaxHashedPerRun && size > kPrehashThreshold) {
       const int32_t last_write = static_cast<int32_t>(platform::filetime_from_timespec(status.st_mtim) & 0xFFFFFFFFu);
       ReusableKey key{name, row_path, index, extension, size};
       std::optional<ReusableRow> earlier = statements_.find_reusable(key);
@@ -172,7 +172,7 @@ class HashRun::Walk {
   }
 
   // A file row of this run in `folder`, the rest of its fields to be filled.
-  SharedFileRow row_of(const SharedFolder& folder, ShareIndex index, const std::string& row_path, const std::string& name) const {
+  SharedFileRow row_of(const settings::SharedFolder& folder, settings::ShareIndex index, const std::string& row_path, const std::string& name) const {
     SharedFileRow row;
     row.name = name;
     row.path = row_path;
@@ -237,7 +237,7 @@ std::string HashRun::error() const {
 void HashRun::Run() {
   auto post_done = [this] {
     if (context_.target != nullptr) {
-      context_.target->post({mainframe::UM_HASH_DONE, static_cast<uint64_t>(mode_), completed_normally_ ? 1 : 0, nullptr});
+      context_.target->post({core::UM_HASH_DONE, static_cast<uint64_t>(mode_), completed_normally_ ? 1 : 0, nullptr});
     }
   };
   if (!context_.settings->server_usable) {
@@ -247,7 +247,7 @@ void HashRun::Run() {
 
   // The list and the download folder are copied first: the run never holds the
   // settings lock and the database lock together.
-  const std::vector<SharedFolder> folders = context_.settings->shared_folders();
+  const std::vector<settings::SharedFolder> folders = context_.settings->shared_folders();
   const std::string down_path = context_.settings->values().down_path;
   const auto partial_folder = identity_of(std::filesystem::path(down_path) / kPartialDownloadFolder);
   const int32_t run_id = static_cast<int32_t>(context_.clock->performance_counter() & 0xFFFFFFFFu);
@@ -265,10 +265,10 @@ void HashRun::Run() {
     Walk walk(*this, statements, run_id, partial_folder);
     bool stopped = false;
     for (size_t index = 0; index < folders.size() && !stopped; ++index) {
-      stopped = !walk.walk_share(folders[index], static_cast<ShareIndex>(index));
+      stopped = !walk.walk_share(folders[index], static_cast<settings::ShareIndex>(index));
     }
     statements.finish();
-    connection.Execute(util::string_printf("Delete From [shared_files] Where [uniq_id]<>%d", run_id));
+    connection.Execute(base::string_printf("Delete From [shared_files] Where [uniq_id]<>%d", run_id));
     connection.Execute("commit transaction;");
     in_transaction = false;
     // Without statistics the planner looks rows up by their share index, which

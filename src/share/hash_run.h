@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "app/settings.h"
-#include "mainframe/message.h"
+#include "core/message.h"
 #include "platform/clock.h"
+#include "settings/settings.h"
+#include "settings/shared_folder.h"
 #include "share/share_totals.h"
-#include "share/shared_folder.h"
 
 namespace dovel::share {
 
@@ -25,11 +25,11 @@ inline constexpr const char* kPartialDownloadFolder = "_DTEMP_";
 
 // What a hashing run needs from the rest of the program.
 struct HashRunContext {
-  app::Settings* settings = nullptr;
+  settings::Settings* settings = nullptr;
   std::filesystem::path database_file;
   const platform::Clock* clock = &platform::system_clock();
   ShareTotals* totals = nullptr;               // where the run publishes its totals
-  mainframe::MessageTarget* target = nullptr;  // receives UM_HASH_DONE
+  core::MessageTarget* target = nullptr;  // receives UM_HASH_DONE
   std::function<void()> after_each_file;       // progress observers; may stop the run
 };
 

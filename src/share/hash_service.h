@@ -2,8 +2,8 @@
 
 #include <string_view>
 
+#include "settings/shared_folder.h"
 #include "share/file_hash.h"
-#include "share/shared_folder.h"
 
 namespace dovel::share {
 
@@ -13,7 +13,7 @@ class HashService {
  public:
   virtual ~HashService() = default;
   virtual bool active() const = 0;
-  virtual FileHash hash_on_demand(std::string_view relative_path, std::string_view file_name, ShareIndex index) = 0;
+  virtual FileHash hash_on_demand(std::string_view relative_path, std::string_view file_name, settings::ShareIndex index) = 0;
 };
 
 }  // namespace dovel::share

@@ -2,19 +2,19 @@
 
 #include <string>
 
+#include "base/string_printf.h"
 #include "db/locked_transaction.h"
-#include "util/string_printf.h"
 
 namespace dovel::share {
 
-bool remove_share_rows(db::Sqlite3Connection& connection, ShareIndex removed) {
+bool remove_share_rows(db::Sqlite3Connection& connection, settings::ShareIndex removed) {
   return db::execute_in_transaction(
-      connection, {util::string_printf("Delete From [shared_files] Where [shared_index]=%d", removed),
-                   util::string_printf("Update [shared_files] Set [shared_index]=[shared_index]-1 Where [shared_index]>%d", removed)});
+      connection, {base::string_printf("Delete From [shared_files] Where [shared_index]=%d", removed),
+                   base::string_printf("Update [shared_files] Set [shared_index]=[shared_index]-1 Where [shared_index]>%d", removed)});
 }
 
 bool drop_rows_beyond(db::Sqlite3Connection& connection, size_t share_count) {
-  return db::execute_in_transaction(connection, {util::string_printf("Delete From [shared_files] Where [shared_index]>=%zu", share_count)});
+  return db::execute_in_transaction(connection, {base::string_printf("Delete From [shared_files] Where [shared_index]>=%zu", share_count)});
 }
 
 }  // namespace dovel::share

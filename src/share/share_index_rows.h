@@ -3,7 +3,7 @@
 #include <cstddef>
 
 #include "db/sqlite3_connection.h"
-#include "share/shared_folder.h"
+#include "settings/shared_folder.h"
 
 namespace dovel::share {
 
@@ -16,7 +16,7 @@ namespace dovel::share {
 // entry move one index down, keeping their stored hashes. Folder rows keep their
 // stored hash too: it is an identifier that is only ever looked up in this table,
 // and the next hashing run writes the fresh one.
-bool remove_share_rows(db::Sqlite3Connection& connection, ShareIndex removed);
+bool remove_share_rows(db::Sqlite3Connection& connection, settings::ShareIndex removed);
 
 // The list grows beyond `share_count` entries: rows left at an index no entry
 // holds (from a list that shrank without renumbering) go, so that the new entry

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "db/sqlite3_connection.h"
-#include "share/shared_folder.h"
+#include "settings/shared_folder.h"
 
 namespace dovel::share {
 
@@ -23,7 +23,7 @@ struct SharedFileRow {
   std::string path;             // folder relative to the share, no leading or trailing backslash
   uint32_t right = 0;           // the share's flags
   std::string shared_name;
-  ShareIndex shared_index = 0;
+  settings::ShareIndex shared_index = 0;
   int32_t run_id = 0;
 };
 
@@ -31,7 +31,7 @@ struct SharedFileRow {
 struct ReusableKey {
   std::string name;
   std::string path;
-  ShareIndex shared_index = 0;
+  settings::ShareIndex shared_index = 0;
   std::string extension;
   int64_t size = 0;
 };

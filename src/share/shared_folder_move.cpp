@@ -2,19 +2,19 @@
 
 #include <utility>
 
+#include "base/string_printf.h"
 #include "db/locked_transaction.h"
-#include "util/string_printf.h"
 
 namespace dovel::share {
 
-bool renumber_share_index(db::Sqlite3Connection& connection, ShareIndex upper, ShareIndex lower) {
+bool renumber_share_index(db::Sqlite3Connection& connection, settings::ShareIndex upper, settings::ShareIndex lower) {
   return db::execute_in_transaction(
-      connection, {util::string_printf("Update [shared_files] Set [shared_index]=%d Where [shared_index]=%d", kParkingShareIndex, upper),
-                   util::string_printf("Update [shared_files] Set [shared_index]=%d Where [shared_index]=%d", upper, lower),
-                   util::string_printf("Update [shared_files] Set [shared_index]=%d Where [shared_index]=%d", lower, kParkingShareIndex)});
+      connection, {base::string_printf("Update [shared_files] Set [shared_index]=%d Where [shared_index]=%d", kParkingShareIndex, upper),
+                   base::string_printf("Update [shared_files] Set [shared_index]=%d Where [shared_index]=%d", upper, lower),
+                   base::string_printf("Update [shared_files] Set [shared_index]=%d Where [shared_index]=%d", lower, kParkingShareIndex)});
 }
 
-MoveResult move_shared_folder(std::vector<SharedFolder>& rows, size_t index, MoveDirection direction, db::Sqlite3Connection& connection,
+MoveResult move_shared_folder(std::vector<settings::SharedFolder>& rows, size_t index, MoveDirection direction, db::Sqlite3Connection& connection,
                               bool hashing_active) {
   if (hashing_active) return {false, "해싱중에는 위치를 이동할 수 없습니다."};
   if (index >= rows.size()) return {};
@@ -22,7 +22,7 @@ MoveResult move_shared_folder(std::vector<SharedFolder>& rows, size_t index, Mov
   if (direction == MoveDirection::Down && index + 1 >= rows.size()) return {};
   size_t upper = direction == MoveDirection::Up ? index - 1 : index;
   size_t lower = upper + 1;
-  if (!renumber_share_index(connection, static_cast<ShareIndex>(upper), static_cast<ShareIndex>(lower))) {
+  if (!renumber_share_index(connection, static_cast<settings::ShareIndex>(upper), static_cast<settings::ShareIndex>(lower))) {
     return {false, "공유폴더의 위치를 바꾸지 못했습니다."};
   }
   std::swap(rows[upper], rows[lower]);

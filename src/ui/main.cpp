@@ -2,11 +2,6 @@
 // is checked, brings the application up with the Qt event loop driving the hub,
 // and runs until the exit command (menu, tray, SIGTERM/SIGINT) has taken every
 // service down in order.
-// The application's headers first: some core names (a member "signals") must be
-// seen before Qt's keyword macros are defined.
-#include "app/dovel_app.h"
-#include "app/program_options.h"
-
 #include <QApplication>
 #include <QDir>
 
@@ -17,7 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "mainframe/message_ids.h"
+#include "app/dovel_app.h"
+#include "app/program_options.h"
+#include "core/message_ids.h"
 #include "platform/data_home.h"
 #include "server/startup_port_check.h"
 #include "ui/app/desktop_browser_front.h"
@@ -114,7 +111,7 @@ int main(int argc, char** argv) {
   if (!screenshots.isEmpty()) {
     screenshot_run = std::make_unique<ui::ScreenshotRun>(
         QDir(screenshots), window, [&hub] { return hub.status(); },
-        [&loop] { loop.post({mainframe::UM_EXIT_COMMAND, 0, 0, nullptr}); });
+        [&loop] { loop.post({core::UM_EXIT_COMMAND, 0, 0, nullptr}); });
     ui::add_window_shots(*screenshot_run, window, windows, views, application);
     screenshot_run->start();
   }

@@ -2,8 +2,8 @@
 
 #include <cinttypes>
 
-#include "util/string_printf.h"
-#include "util/text.h"
+#include "base/string_printf.h"
+#include "base/text.h"
 
 namespace dovel::util {
 
@@ -21,14 +21,14 @@ std::string FormatNumber(int64_t value) {
 
 std::string FormatSize(int64_t value) {
   if (value == 0) return "0";
-  if (value < 0) return string_printf("%" PRId64, value);
+  if (value < 0) return base::string_printf("%" PRId64, value);
   static constexpr struct {
     double unit;
     const char* suffix;
   } kUnits[] = {{1099511627776.0, "T"}, {1073741824.0, "G"}, {1048576.0, "M"}, {1024.0, "K"}, {1.0, ""}};
   for (const auto& [unit, suffix] : kUnits) {
     double scaled = static_cast<double>(value) / unit;
-    if (scaled >= 1.0) return string_printf("%.02f%s", scaled, suffix);
+    if (scaled >= 1.0) return base::string_printf("%.02f%s", scaled, suffix);
   }
   return "0";
 }
@@ -36,7 +36,7 @@ std::string FormatSize(int64_t value) {
 std::string MaskText(std::string_view text) {
   // Work on code points so that a Korean ID is not cut inside a character.
   std::string result;
-  size_t characters = utf8_length(text);
+  size_t characters = base::utf8_length(text);
   size_t keep = (characters + 1) / 2;
   size_t index = 0;
   for (size_t i = 0; i < text.size();) {

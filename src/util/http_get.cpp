@@ -6,7 +6,7 @@
 #include <memory>
 #include <mutex>
 
-#include "util/text.h"
+#include "base/text.h"
 
 namespace dovel::util {
 namespace {
@@ -43,7 +43,7 @@ constexpr long kWholeRequestCapMs = 120000;
 }  // namespace
 
 std::string ResolveWebUrl(std::string_view web_base, std::string_view url) {
-  if (starts_with_ascii_nocase(url, "http://") || starts_with_ascii_nocase(url, "https://")) return std::string(url);
+  if (base::starts_with_ascii_nocase(url, "http://") || base::starts_with_ascii_nocase(url, "https://")) return std::string(url);
   return std::string(web_base) + std::string(url);
 }
 

@@ -1,6 +1,6 @@
 #include "util/json_text.h"
 
-#include "util/string_printf.h"
+#include "base/string_printf.h"
 
 namespace dovel::util {
 namespace {
@@ -48,7 +48,7 @@ std::string json_quote(std::string_view text) {
         case '\t': quoted += "\\t"; break;
         default:
           if (byte < 0x20 || byte == 0x7F) {
-            quoted += string_printf("\\u%04x", byte);
+            quoted += base::string_printf("\\u%04x", byte);
           } else {
             quoted += static_cast<char>(byte);
           }

@@ -3,8 +3,8 @@
 #include <cstdarg>
 #include <mutex>
 
-#include "util/string_printf.h"
-#include "util/text.h"
+#include "base/string_printf.h"
+#include "base/text.h"
 
 namespace dovel::util {
 namespace {
@@ -24,10 +24,10 @@ std::string& error_text() {
 void SetLastErrorText(const char* format, ...) {
   va_list arguments;
   va_start(arguments, format);
-  std::string text = string_vprintf(format, arguments);
+  std::string text = base::string_vprintf(format, arguments);
   va_end(arguments);
   std::lock_guard lock(error_lock());
-  error_text() = std::string(utf8_truncate(text, kLastErrorCapacity));
+  error_text() = std::string(base::utf8_truncate(text, kLastErrorCapacity));
 }
 
 std::string LastErrorText() {

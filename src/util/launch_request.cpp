@@ -1,7 +1,7 @@
 #include "util/launch_request.h"
 
+#include "base/text.h"
 #include "util/letter_pair.h"
-#include "util/text.h"
 
 namespace dovel::util {
 namespace {
@@ -13,13 +13,13 @@ bool is_file_hash(std::string_view text) {
 }
 
 uint32_t port_of(std::string_view text) {
-  auto port = parse_uint32(text);
+  auto port = base::parse_uint32(text);
   return port && *port <= 65535 ? *port : 0;
 }
 
 // "ID" (encoded) or "address:port" (both encoded, or both plain).
 void read_server_source(std::string_view source, CLaunchRequest& request) {
-  std::vector<std::string> parts = split(source, ':');
+  std::vector<std::string> parts = base::split(source, ':');
   if (parts.size() == 1) {
     request.user_id = DecodeWire(parts[0]);
   } else if (parts.size() == 2) {
@@ -36,9 +36,9 @@ void read_server_source(std::string_view source, CLaunchRequest& request) {
 
 // "name:hash:size"; false when a part is missing or the size is not a number.
 bool read_file_part(std::string_view file_part, CLaunchRequest& request) {
-  std::vector<std::string> parts = split(file_part, ':');
+  std::vector<std::string> parts = base::split(file_part, ':');
   if (parts.size() < 3) return false;
-  auto size = parse_int64(parts[2]);
+  auto size = base::parse_int64(parts[2]);
   if (!size || *size < 0) return false;
   request.name = parts[0];
   request.hash = parts[1];
@@ -59,57 +59,57 @@ void read_credentials(std::string_view token, CLaunchRequest& request) {
 void CLaunchRequest::Reset() { *this = CLaunchRequest(); }
 
 bool CLaunchRequest::Parse(std::string_view text) {
-  std::string_view trimmed = trim(text);
-  size_t scheme = ascii_lower(trimmed).find(kScheme);
+  std::string_view trimmed = base::trim(text);
+  size_t scheme = base::ascii_lower(trimmed).find(kScheme);
   if (scheme == std::string::npos) return false;
 
   // From the last "/" of the scheme on, without slashes at either end.
   std::string_view rest = trimmed.substr(scheme + kScheme.size() - 1);
   while (!rest.empty() && rest.front() == '/') rest.remove_prefix(1);
   while (!rest.empty() && rest.back() == '/') rest.remove_suffix(1);
-  std::vector<std::string> tokens = split(rest, '/');
+  std::vector<std::string> tokens = base::split(rest, '/');
   // tokens[0] is the kind word ("token 1"), tokens[1] its first argument ("token 2").
   if (tokens.size() < 2) return false;
 
   CLaunchRequest parsed;
   const std::string& word = tokens[0];
-  if (iequals_ascii(word, "server") || iequals_ascii(word, "server_e")) {
+  if (base::iequals_ascii(word, "server") || base::iequals_ascii(word, "server_e")) {
     parsed.kind = RequestKind::Server;
     read_server_source(tokens[1], parsed);
-  } else if (iequals_ascii(word, "file")) {
+  } else if (base::iequals_ascii(word, "file")) {
     parsed.kind = RequestKind::File;
     if (tokens.size() >= 3) read_server_source(tokens[1], parsed);
     if (!read_file_part(tokens.size() >= 3 ? tokens[2] : tokens[1], parsed)) return false;
-  } else if (iequals_ascii(word, "search")) {
+  } else if (base::iequals_ascii(word, "search")) {
     parsed.kind = RequestKind::Search;
     parsed.hash = tokens[1];
-  } else if (iequals_ascii(word, "login")) {
+  } else if (base::iequals_ascii(word, "login")) {
     parsed.kind = RequestKind::Login;
     read_credentials(tokens[1], parsed);
-  } else if (iequals_ascii(word, "download_hash")) {
+  } else if (base::iequals_ascii(word, "download_hash")) {
     if (tokens.size() < 5) return false;
-    auto size = parse_int64(tokens[4]);
+    auto size = base::parse_int64(tokens[4]);
     if (!size || *size < 0) return false;
     parsed.kind = RequestKind::DownloadHash;
     read_credentials(tokens[1], parsed);
     parsed.hash = tokens[2];
     parsed.name = tokens[3];
     parsed.size = *size;
-  } else if (iequals_ascii(word, "search_text")) {
+  } else if (base::iequals_ascii(word, "search_text")) {
     if (tokens.size() < 3) return false;
     parsed.kind = RequestKind::SearchText;
     read_credentials(tokens[1], parsed);
     parsed.search_text = tokens[2];
-  } else if (iequals_ascii(word, "search_hash")) {
+  } else if (base::iequals_ascii(word, "search_hash")) {
     if (tokens.size() < 5) return false;
-    std::vector<std::string> hashes = split(tokens[4], ',');
+    std::vector<std::string> hashes = base::split(tokens[4], ',');
     std::string check = DecodeWire(tokens[3]);
     if (check.empty() || check != hashes.front()) return false;
     parsed.kind = RequestKind::SearchHash;
     read_credentials(tokens[1], parsed);
     parsed.search_text = tokens[2];
     for (const std::string& element : hashes) {
-      std::string hash = ascii_lower(trim(element));
+      std::string hash = base::ascii_lower(base::trim(element));
       if (is_file_hash(hash) && parsed.hash_list.size() < kMaxRequestHashes) parsed.hash_list.push_back(hash);
     }
   }

@@ -7,9 +7,9 @@
 #include <cstdarg>
 #include <memory>
 
+#include "base/string_printf.h"
+#include "base/text.h"
 #include "platform/atomic_file.h"
-#include "util/string_printf.h"
-#include "util/text.h"
 
 namespace dovel::util {
 namespace {
@@ -30,15 +30,15 @@ LogFiles::LogFiles(std::filesystem::path program_folder, const platform::Clock& 
     : folder_(std::move(program_folder)), clock_(clock) {}
 
 std::filesystem::path LogFiles::file_for(std::string_view kind, const platform::LocalDateTime& when) const {
-  return folder_ / "Log" / std::string(trim_backslashes(kind)) / string_printf("%04d-%02d-%02d.txt", when.year, when.month, when.day);
+  return folder_ / "Log" / std::string(base::trim_backslashes(kind)) / base::string_printf("%04d-%02d-%02d.txt", when.year, when.month, when.day);
 }
 
 bool LogFiles::WriteLog(std::string_view kind, std::string_view line, std::string_view header) {
-  kind = trim_backslashes(kind);
+  kind = base::trim_backslashes(kind);
   if (kind.empty() || kind.find_first_of("/\\") != std::string_view::npos || kind == "." || kind == "..") return false;
   platform::LocalDateTime now = clock_.local_now();
   std::filesystem::path path = file_for(kind, now);
-  std::string entry = string_printf("%02d:%02d:%02d  ", now.hour, now.minute, now.second);
+  std::string entry = base::string_printf("%02d:%02d:%02d  ", now.hour, now.minute, now.second);
   entry.append(line);
   entry += "\r\n";
 
@@ -63,7 +63,7 @@ void LogFiles::LogSystemText(std::string_view text) {
   }
   if (sink) {
     std::string shown(text);
-    sink(string_printf("\r\n[%02d.%02d %02d:%02d:%02d] %s ", now.month, now.day, now.hour, now.minute, now.second, shown.c_str()));
+    sink(base::string_printf("\r\n[%02d.%02d %02d:%02d:%02d] %s ", now.month, now.day, now.hour, now.minute, now.second, shown.c_str()));
   }
   WriteLog(kSystemLog, text, "");
 }
@@ -91,7 +91,7 @@ bool WriteLog(std::string_view kind, std::string_view line, std::string_view hea
 void LogSystem(const char* format, ...) {
   va_list arguments;
   va_start(arguments, format);
-  std::string text = string_vprintf(format, arguments);
+  std::string text = base::string_vprintf(format, arguments);
   va_end(arguments);
   if (std::shared_ptr<LogFiles> log = ProcessLog()) log->LogSystemText(text);
 }

@@ -4,7 +4,7 @@
 
 #include <stdexcept>
 
-#include "util/string_printf.h"
+#include "base/string_printf.h"
 
 namespace dovel::util {
 
@@ -31,7 +31,7 @@ std::string Md5::hex_digest() {
   EVP_DigestFinal_ex(context_->handle, digest, &length);
   std::string hex;
   hex.reserve(length * 2);
-  for (unsigned int i = 0; i < length; ++i) hex += string_printf("%02x", digest[i]);
+  for (unsigned int i = 0; i < length; ++i) hex += base::string_printf("%02x", digest[i]);
   return hex;
 }
 

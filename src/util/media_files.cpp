@@ -1,6 +1,6 @@
 #include "util/media_files.h"
 
-#include "util/text.h"
+#include "base/text.h"
 
 namespace dovel::util {
 
@@ -14,7 +14,7 @@ const std::set<std::string, std::less<>>& MediaExtensions() {
 bool IsMediaFile(std::string_view name) {
   size_t dot = name.rfind('.');
   if (dot == std::string_view::npos) return false;
-  return MediaExtensions().count(ascii_lower(name.substr(dot + 1))) > 0;
+  return MediaExtensions().count(base::ascii_lower(name.substr(dot + 1))) > 0;
 }
 
 }  // namespace dovel::util

@@ -1,6 +1,6 @@
 #include "util/scratch_store.h"
 
-#include "util/string_printf.h"
+#include "base/string_printf.h"
 
 namespace dovel::util {
 
@@ -51,7 +51,7 @@ size_t ScratchStore::size() const {
 std::string ScratchKey(std::string_view file_name, std::string_view size_text, platform::Ipv4 address, uint16_t port) {
   std::string name(file_name);
   std::string size(size_text);
-  return string_printf("%s\x1f%s\x1f%u\x1f%u", name.c_str(), size.c_str(), address, static_cast<unsigned>(port));
+  return base::string_printf("%s\x1f%s\x1f%u\x1f%u", name.c_str(), size.c_str(), address, static_cast<unsigned>(port));
 }
 
 }  // namespace dovel::util

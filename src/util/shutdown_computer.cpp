@@ -2,8 +2,8 @@
 
 #include <cstdlib>
 
+#include "base/text.h"
 #include "platform/spawn.h"
-#include "util/text.h"
 
 namespace dovel::util {
 
@@ -11,7 +11,7 @@ std::vector<std::string> PowerOffCommand() {
   const char* configured = std::getenv("DOVEL_POWEROFF_COMMAND");
   std::vector<std::string> words;
   if (configured != nullptr) {
-    for (std::string& word : split(trim(configured), ' ')) {
+    for (std::string& word : base::split(base::trim(configured), ' ')) {
       if (!word.empty()) words.push_back(std::move(word));
     }
   }

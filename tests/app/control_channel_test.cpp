@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "mainframe/message_ids.h"
+#include "core/message_ids.h"
 #include "platform/cp949.h"
 #include "platform/unix_socket.h"
 #include "support/recording_target.h"
@@ -90,7 +90,7 @@ TEST(ControlAnswer, AnswersEachCommandAndRefusesBadLines) {
   struct Case {
     std::string line;
     std::string answer;
-    mainframe::MessageId posted;  // 0: nothing reaches the hub
+    core::MessageId posted;  // 0: nothing reaches the hub
     std::string posted_text;
   };
   const std::vector<Case> cases = {
@@ -103,12 +103,12 @@ TEST(ControlAnswer, AnswersEachCommandAndRefusesBadLines) {
       {"log x", kBadPosition, 0, ""},
       {"log 1 2", kBadPosition, 0, ""},
       {"log 18446744073709551616", kBadPosition, 0, ""},
-      {"request dovel://search/노래", R"({"ok":true,"kind":3})", mainframe::UM_CARRY_OUT_REQUEST, "dovel://search/노래"},
-      {"request   dovel://server/10.1.2.3:9910  ", R"({"ok":true,"kind":1})", mainframe::UM_CARRY_OUT_REQUEST, "dovel://server/10.1.2.3:9910"},
+      {"request dovel://search/노래", R"({"ok":true,"kind":3})", core::UM_CARRY_OUT_REQUEST, "dovel://search/노래"},
+      {"request   dovel://server/10.1.2.3:9910  ", R"({"ok":true,"kind":1})", core::UM_CARRY_OUT_REQUEST, "dovel://server/10.1.2.3:9910"},
       {"request", kBadRequest, 0, ""},
       {"request http://example.invalid/x", kBadRequest, 0, ""},
       {"request dovel://", kBadRequest, 0, ""},
-      {"exit", R"({"ok":true})", mainframe::UM_EXIT_COMMAND, ""},
+      {"exit", R"({"ok":true})", core::UM_EXIT_COMMAND, ""},
       {"exit now", kUnknown, 0, ""},
       {"status now", kUnknown, 0, ""},
       {"", kUnknown, 0, ""},
@@ -232,9 +232,9 @@ TEST_F(ControlChannelTest, AnswersEveryLineInOrderHoweverItArrives) {
 
   ASSERT_TRUE(target_.hub.wait_for(2, kArrival));
   const std::vector<test::RecordingTarget::Seen> seen = target_.hub.seen();
-  EXPECT_EQ(seen[0].id, mainframe::UM_CARRY_OUT_REQUEST);
+  EXPECT_EQ(seen[0].id, core::UM_CARRY_OUT_REQUEST);
   EXPECT_EQ(seen[0].text, "dovel://search/노래");
-  EXPECT_EQ(seen[1].id, mainframe::UM_EXIT_COMMAND);
+  EXPECT_EQ(seen[1].id, core::UM_EXIT_COMMAND);
 }
 
 TEST_F(ControlChannelTest, LineUpToTheLimitIsServedALongerOneEndsTheConnection) {

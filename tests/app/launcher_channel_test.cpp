@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "mainframe/message_ids.h"
+#include "core/message_ids.h"
 #include "support/loopback_address.h"
 #include "support/recording_target.h"
 
@@ -43,7 +43,7 @@ class LauncherChannelTest : public testing::Test {
     EXPECT_TRUE(hub_.wait_for(count, kArrival));
     std::vector<std::string> texts;
     for (const test::RecordingTarget::Seen& seen : hub_.seen()) {
-      EXPECT_EQ(seen.id, mainframe::UM_CARRY_OUT_REQUEST);
+      EXPECT_EQ(seen.id, core::UM_CARRY_OUT_REQUEST);
       texts.push_back(seen.text);
     }
     return texts;

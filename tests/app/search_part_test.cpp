@@ -4,9 +4,9 @@
 
 #include <string>
 
-#include "app/search_commands.h"
+#include "app/search_control_commands.h"
 #include "app/search_system.h"
-#include "mainframe/message_ids.h"
+#include "core/message_ids.h"
 #include "support/loopback_address.h"
 #include "support/recording_target.h"
 
@@ -23,7 +23,7 @@ class SearchPartTest : public ::testing::Test {
     context.session = &session;
     client = std::make_unique<search::SearchClient>(std::move(context));
     part = std::make_unique<SearchPart>(*client, [this] { ++login_asked; });
-    add_search_commands(commands, *client);
+    add_search_control_commands(commands, *client);
   }
 
   void log_in(const std::string& user_id) {
@@ -111,7 +111,7 @@ TEST(HubSearchObserverTest, TheHubHearsOfEveryEndAndTheWindowOfAllWhileAttached)
   observer.search_stopped(8);
   EXPECT_EQ(window.told, 5);
   ASSERT_EQ(hub.seen().size(), 2U);
-  EXPECT_EQ(hub.seen()[0].id, mainframe::UM_SEARCH_STOPPED);
+  EXPECT_EQ(hub.seen()[0].id, core::UM_SEARCH_STOPPED);
   EXPECT_EQ(hub.seen()[1].wparam, 8U);
 }
 

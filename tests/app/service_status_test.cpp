@@ -6,10 +6,10 @@
 #include <regex>
 #include <string>
 
-#include "app/service_switches.h"
 #include "app/update_check.h"
 #include "fake_update_host.h"
 #include "platform/socket.h"
+#include "settings/service_switches.h"
 #include "support/loopback_address.h"
 #include "support/temp_folder.h"
 
@@ -95,8 +95,8 @@ TEST(CheckServiceStatus, AsksTheStatusFileWithATickAndSetsTheProgramSwitches) {
   host.serve("http://update.test/dovel/server.xml?d=", euc_kr_document("<dovel><config magic=\"1\" psub=\"true\"/></dovel>"));
   ServiceStatus status = CheckServiceStatus(host.host());
   EXPECT_FALSE(status.closed_for_maintenance) << "a status file without a status element lets the start go on";
-  EXPECT_TRUE(ServiceSwitches::magic());
-  EXPECT_TRUE(ServiceSwitches::psub());
+  EXPECT_TRUE(settings::ServiceSwitches::magic());
+  EXPECT_TRUE(settings::ServiceSwitches::psub());
   ASSERT_EQ(host.requests().size(), 1u);
   EXPECT_TRUE(std::regex_match(host.requests()[0], std::regex(R"(http://update\.test/dovel/server\.xml\?d=-?[0-9]+)"))) << host.requests()[0];
 
@@ -105,8 +105,8 @@ TEST(CheckServiceStatus, AsksTheStatusFileWithATickAndSetsTheProgramSwitches) {
   status = CheckServiceStatus(closing.host());
   EXPECT_TRUE(status.closed_for_maintenance);
   EXPECT_NE(status.notice.find("서버 교체"), std::string::npos);
-  EXPECT_FALSE(ServiceSwitches::magic()) << "the switches are set also when the service is closed";
-  EXPECT_FALSE(ServiceSwitches::psub());
+  EXPECT_FALSE(settings::ServiceSwitches::magic()) << "the switches are set also when the service is closed";
+  EXPECT_FALSE(settings::ServiceSwitches::psub());
 }
 
 TEST(CheckServiceStatus, FailuresLeaveTheServiceOpenAndTheSwitchesAsTheyWere) {
@@ -120,8 +120,8 @@ TEST(CheckServiceStatus, FailuresLeaveTheServiceOpenAndTheSwitchesAsTheyWere) {
   garbled.serve("http://update.test/dovel/server.xml", "<dovel><config magic=\"0\" psub=\"0\"/><status checking=\"1\">");
   EXPECT_FALSE(CheckServiceStatus(garbled.host()).closed_for_maintenance);
   EXPECT_FALSE(CheckServiceStatus(UpdateHost{"http://update.test", nullptr}).closed_for_maintenance);
-  EXPECT_TRUE(ServiceSwitches::magic());
-  EXPECT_TRUE(ServiceSwitches::psub());
+  EXPECT_TRUE(settings::ServiceSwitches::magic());
+  EXPECT_TRUE(settings::ServiceSwitches::psub());
 }
 
 // A host that takes the connection and never answers: both checks give up at

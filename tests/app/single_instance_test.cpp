@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "mainframe/message_ids.h"
+#include "core/message_ids.h"
 #include "platform/file_lock.h"
 #include "platform/unix_socket.h"
 #include "support/recording_target.h"
@@ -83,7 +83,7 @@ TEST(SingleInstance, HandsKindAndTextToTheFirstCopyExactly) {
     ASSERT_EQ(hand_over(serving.files, cases[i].kind, cases[i].text, kPatientWaitMs), Handover::HandedOver) << i;
     ASSERT_TRUE(serving.hub.wait_for(i + 1, kArrival)) << i;
     const test::RecordingTarget::Seen seen = serving.hub.seen()[i];
-    EXPECT_EQ(seen.id, mainframe::UM_HANDOVER);
+    EXPECT_EQ(seen.id, core::UM_HANDOVER);
     EXPECT_EQ(seen.wparam, cases[i].kind) << i;
     EXPECT_EQ(seen.text, cases[i].text) << i;
   }
@@ -95,7 +95,7 @@ TEST(SingleInstance, TextLongerThanTheMailboxOnlyBringsTheFirstCopyForward) {
   ASSERT_EQ(hand_over(serving.files, 3, korean_text_of(kMaxHandoverText + 1), kPatientWaitMs), Handover::HandedOver);
   ASSERT_TRUE(serving.hub.wait_for(1, kArrival));
   const test::RecordingTarget::Seen seen = serving.hub.seen()[0];
-  EXPECT_EQ(seen.id, mainframe::UM_HANDOVER);
+  EXPECT_EQ(seen.id, core::UM_HANDOVER);
   EXPECT_EQ(seen.wparam, 0u);
   EXPECT_EQ(seen.text, "");
 }

@@ -7,12 +7,12 @@
 #include <string>
 
 #include "app/service_status.h"
-#include "app/service_switches.h"
 #include "app/update_check.h"
 #include "app/update_step.h"
 #include "central/central_service.h"
 #include "fake_update_host.h"
 #include "platform/wait_for.h"
+#include "settings/service_switches.h"
 #include "support/loopback_address.h"
 #include "support/temp_folder.h"
 
@@ -44,16 +44,16 @@ class StartupChecksAgainstCentralTest : public ::testing::Test {
 TEST_F(StartupChecksAgainstCentralTest, TheStatusFileAsSwitchedOnTheService) {
   ServiceStatus open = CheckServiceStatus(update_host());
   EXPECT_FALSE(open.closed_for_maintenance);
-  EXPECT_FALSE(ServiceSwitches::magic());
-  EXPECT_FALSE(ServiceSwitches::psub());
+  EXPECT_FALSE(settings::ServiceSwitches::magic());
+  EXPECT_FALSE(settings::ServiceSwitches::psub());
 
   central->startup_documents().set_status({"1", "서버 교체 \"긴급\"\r\n두 번째 줄", "오후 3시 & 이후", "true", "0"});
   ServiceStatus closed = CheckServiceStatus(update_host());
   EXPECT_TRUE(closed.closed_for_maintenance);
   EXPECT_EQ(closed.notice,
             "서비스 점검중입니다.\r\n\r\n<<내용>>\r\n\r\n서버 교체 \"긴급\"\r\n두 번째 줄\r\n\r\n<<일시>>\r\n\r\n오후 3시 & 이후");
-  EXPECT_TRUE(ServiceSwitches::magic());
-  EXPECT_FALSE(ServiceSwitches::psub());
+  EXPECT_TRUE(settings::ServiceSwitches::magic());
+  EXPECT_FALSE(settings::ServiceSwitches::psub());
 }
 
 TEST_F(StartupChecksAgainstCentralTest, TheUpdateListAsSwitchedOnTheService) {

@@ -9,10 +9,10 @@
 #include <vector>
 
 #include "app/update_step.h"
+#include "base/text.h"
 #include "fake_update_host.h"
 #include "platform/wait_for.h"
 #include "support/temp_folder.h"
-#include "util/text.h"
 
 namespace dovel::app {
 namespace {
@@ -110,7 +110,7 @@ class UpdateStepTest : public ::testing::Test {
   }
   fs::path record() const { return tools / "record"; }
   std::vector<std::string> recorded_lines() const {
-    std::vector<std::string> lines = util::split(dovel::test::read_file(record()), '\n');
+    std::vector<std::string> lines = base::split(dovel::test::read_file(record()), '\n');
     if (!lines.empty() && lines.back().empty()) lines.pop_back();
     return lines;
   }

@@ -2,7 +2,7 @@
 // check, the address history and the peer's pages.
 #include <gtest/gtest.h>
 
-#include "app/settings_registry.h"
+#include "settings/settings_registry.h"
 #include "browse/address_history.h"
 #include "browse/leading_fields.h"
 #include "browse/peer_pages.h"
@@ -149,7 +149,7 @@ TEST(AddressHistoryTest, NewestFirstAtMostTwentyIds) {
 TEST(AddressHistoryTest, StoredAsOneSettingJoinedByByte3) {
   test::TempFolder temp;
   platform::RegistryStore store(temp / "config");
-  app::SettingsRegistry registry(store);
+  settings::SettingsRegistry registry(store);
   AddressHistory history;
   history.add("철수");
   history.add("bob");

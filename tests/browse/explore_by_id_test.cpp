@@ -23,7 +23,7 @@ class ExploreByIdTest : public server::ShareServerFixture {
   void SetUp() override {
     ShareServerFixture::SetUp();
     context.bind_address = test::unique_loopback_address();
-    set_shares({{"Public", share::SHARE_READ}});
+    set_shares({{"Public", settings::SHARE_READ}});
     temp.write("shares/Public/a.txt", "abc");
     start_server();
 
@@ -43,7 +43,7 @@ class ExploreByIdTest : public server::ShareServerFixture {
     owner_endpoints.bind_address = context.bind_address;
     owner_auth = std::make_unique<service::AuthClient>(owner_endpoints, owner_session, nullptr);
     ASSERT_EQ(owner_auth->login("alice", "secret", true, false).result, service::kLoginOk);
-    settings.update([this](app::StoredSettings& values) {
+    settings.update([this](settings::StoredSettings& values) {
       values.share_port = server->port();
       values.server_subject = "앨리스의 서버";
     });

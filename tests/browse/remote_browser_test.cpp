@@ -6,7 +6,7 @@
 
 #include "browse/browse_fixture.h"
 #include "browse/remote_browser.h"
-#include "mainframe/message_ids.h"
+#include "core/message_ids.h"
 #include "server/server_fixture.h"
 #include "share/file_hash.h"
 #include "support/fake_clock.h"
@@ -19,9 +19,9 @@ namespace {
 
 using namespace test_support;
 
-constexpr uint32_t kPublicFlags = share::SHARE_READ;
-constexpr uint32_t kSecretFlags = share::SHARE_READ | share::SHARE_SECRET;
-constexpr uint32_t kAdultFlags = share::SHARE_READ | share::SHARE_ADULT;
+constexpr uint32_t kPublicFlags = settings::SHARE_READ;
+constexpr uint32_t kSecretFlags = settings::SHARE_READ | settings::SHARE_SECRET;
+constexpr uint32_t kAdultFlags = settings::SHARE_READ | settings::SHARE_ADULT;
 
 class RemoteBrowserTest : public server::ShareServerFixture {
  protected:
@@ -29,7 +29,7 @@ class RemoteBrowserTest : public server::ShareServerFixture {
     ShareServerFixture::SetUp();
     context.bind_address = test::unique_loopback_address();
     set_shares({{"Public", kPublicFlags}, {"Secret", kSecretFlags}, {"Adult", kAdultFlags}});
-    settings.update([](app::StoredSettings& values) { values.folder_pass = "열쇠"; });
+    settings.update([](settings::StoredSettings& values) { values.folder_pass = "열쇠"; });
     temp.write("shares/Public/a.txt", "abc");
     temp.write("shares/Public/노래.mp3", std::string(5000, 'm'));
     temp.write("shares/Public/c.bin", "cc");
@@ -78,7 +78,7 @@ class RemoteBrowserTest : public server::ShareServerFixture {
 
   platform::Ipv4 client_address = test::unique_loopback_address();
   platform::RegistryStore client_store{temp / "client-config"};
-  app::Settings client_settings{client_store, temp / "client"};
+  settings::Settings client_settings{client_store, temp / "client"};
   service::ServiceSession me;
   RecordingAdder adder;
   test::RecordingTarget hub;
@@ -306,9 +306,9 @@ TEST_F(RemoteBrowserTest, FileInformationAndLinkRepliesGoToTheHub) {
   EXPECT_TRUE(browser.request_file_link("노래.mp3"));
   ASSERT_TRUE(hub.wait_for(2));
   const auto seen = hub.seen();
-  EXPECT_EQ(seen[0].id, mainframe::UM_FILE_INFO_REPLY);
+  EXPECT_EQ(seen[0].id, core::UM_FILE_INFO_REPLY);
   EXPECT_EQ(seen[0].text, hash + "|노래.mp3|5000");
-  EXPECT_EQ(seen[1].id, mainframe::UM_FILE_LINK_REPLY);
+  EXPECT_EQ(seen[1].id, core::UM_FILE_LINK_REPLY);
   EXPECT_EQ(seen[1].text, hash + "|노래.mp3|5000|" + util::EncodeWire("owner"));
   EXPECT_FALSE(browser.request_file_info("sub")) << "folders have no file information";
 }

@@ -8,8 +8,8 @@
 #include <optional>
 #include <string>
 
+#include "core/message_ids.h"
 #include "download/download_records.h"
-#include "mainframe/message_ids.h"
 #include "share_peer.h"
 #include "support/loopback_address.h"
 #include "support/refusing_port.h"
@@ -103,7 +103,7 @@ TEST_F(ConnectWorkerTest, TheRequestReachesItsRunUnlessTheRunHasEnded) {
   request->attempt->id = 42;
   request->attempt->source = {server.address(), server.port(), "owner"};
   request->environment = environment();
-  mainframe::Message message{mainframe::TM_CONNECT_REQUEST, 0, 0, std::move(request)};
+  core::Message message{core::TM_CONNECT_REQUEST, 0, 0, std::move(request)};
   handle_connect_request(message);
   pollfd woken{run->event_fd(), POLLIN, 0};
   EXPECT_EQ(::poll(&woken, 1, 0), 1);
@@ -119,7 +119,7 @@ TEST_F(ConnectWorkerTest, TheRequestReachesItsRunUnlessTheRunHasEnded) {
   late->attempt = std::make_unique<ConnectAttempt>();
   late->attempt->source = {server.address(), server.port(), "owner"};
   late->environment = environment();
-  mainframe::Message after_end{mainframe::TM_CONNECT_REQUEST, 0, 0, std::move(late)};
+  core::Message after_end{core::TM_CONNECT_REQUEST, 0, 0, std::move(late)};
   handle_connect_request(after_end);
   EXPECT_EQ(::poll(&woken, 1, 0), 0);
   EXPECT_TRUE(run->take_ready().empty());

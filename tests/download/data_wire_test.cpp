@@ -9,7 +9,7 @@
 #include "server/data_request.h"
 #include "server/data_status.h"
 #include "server/info_block.h"
-#include "share/shared_folder.h"
+#include "settings/shared_folder.h"
 
 namespace dovel::download {
 namespace {
@@ -93,7 +93,7 @@ TEST(DataRequestTextTest, TextsThatWouldShiftTheFieldsAreRefused) {
 }
 
 TEST(DataReplyTest, FiveBytesFromTheServer) {
-  const std::string accepted = server::data_status_answer(server::DataStatus::Accepted, true, share::SHARE_READ | 0x80);
+  const std::string accepted = server::data_status_answer(server::DataStatus::Accepted, true, settings::SHARE_READ | 0x80);
   std::optional<DataReply> reply = parse_data_reply(accepted);
   ASSERT_TRUE(reply);
   EXPECT_EQ(reply->status, 1);

@@ -64,7 +64,7 @@ class FakeDataServer {
 void send(int socket, std::string_view bytes) { platform::send_all(socket, bytes.data(), bytes.size()); }
 
 std::string accepted_head(const server::DataRequest& request) {
-  return server::data_status_answer(server::DataStatus::Accepted, false, share::SHARE_READ) +
+  return server::data_status_answer(server::DataStatus::Accepted, false, settings::SHARE_READ) +
          server::build_info_block({"hostile", 5, "", "tokA", "tokB"}, 0, "", request.hash);
 }
 

@@ -15,7 +15,7 @@ SharePeer::SharePeer(platform::Ipv4 address, const std::string& user_id) {
   settings.Load();
   settings.server_usable = true;
   std::filesystem::create_directories(temp / "shares/public");
-  EXPECT_TRUE(settings.set_shared_folders({{"public", (temp / "shares/public").string(), share::SHARE_READ}}));
+  EXPECT_TRUE(settings.set_shared_folders({{"public", (temp / "shares/public").string(), settings::SHARE_READ}}));
   session.set_identity({user_id, 5, user_id + "님", "tokenA-" + user_id, "tokenB-" + user_id});
   context.settings = &settings;
   context.program_folder = temp.path();

@@ -5,14 +5,14 @@
 #include <string>
 
 #include "app/local_databases.h"
-#include "app/settings.h"
-#include "mainframe/transfer_meter.h"
+#include "core/transfer_meter.h"
 #include "platform/registry_store.h"
 #include "server/local_server.h"
 #include "server/share_server_context.h"
 #include "server/upload_monitor.h"
 #include "service/service_session.h"
 #include "service/user_list_store.h"
+#include "settings/settings.h"
 #include "share/archive_check.h"
 #include "share/hash_runner.h"
 #include "support/recording_target.h"
@@ -39,7 +39,7 @@ class SharePeer {
 
   dovel::test::TempFolder temp;
   platform::RegistryStore store{temp / "config"};
-  app::Settings settings{store, temp.path()};
+  settings::Settings settings{store, temp.path()};
   app::LocalDatabases databases;
   service::ServiceSession session;
   service::UserListStore friends{"buddy"};
@@ -47,7 +47,7 @@ class SharePeer {
   dovel::test::RecordingTarget hash_done;
   share::HashRunner hashing{{&settings, temp / "DovelData.dat", &platform::system_clock(), nullptr, &hash_done, {}}};
   share::NoArchiveCheck archive;
-  mainframe::TransferMeter meter;
+  core::TransferMeter meter;
   server::UploadMonitor monitor{settings};
   server::ShareServerContext context;
   std::unique_ptr<server::LocalServer> server;

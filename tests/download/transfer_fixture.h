@@ -130,7 +130,7 @@ class TransferFixture : public ::testing::Test {
     record.is_adult = 1;
     client.session.set_record(record);
     client.server->set_connect_handler(handle_connect_request);
-    ASSERT_TRUE(client.settings.update([](app::StoredSettings& values) { values.use_multi_down = true; }));
+    ASSERT_TRUE(client.settings.update([](settings::StoredSettings& values) { values.use_multi_down = true; }));
 
     service::ServiceConfig config;
     config.host_a = config.host_b = nowhere.address;
@@ -226,7 +226,7 @@ class TransferFixture : public ::testing::Test {
   dovel::test::RefusingPort nowhere;
   SharePeer client{dovel::test::unique_loopback_address(), "downloader"};
   std::vector<std::unique_ptr<SharePeer>> servers;
-  mainframe::TransferMeter meter;
+  core::TransferMeter meter;
   share::NoArchiveCheck archive;
   NoContentFilter filter;
   FreeContent paid;

@@ -78,7 +78,7 @@ TEST_F(TransferRunTest, TwoSourcesBothServeRangesOfTheFile) {
 }
 
 TEST_F(TransferRunTest, WithoutSeveralConnectionsPerDownloadOnlyOneIsEverActive) {
-  ASSERT_TRUE(client.settings.update([](app::StoredSettings& values) { values.use_multi_down = false; }));
+  ASSERT_TRUE(client.settings.update([](settings::StoredSettings& values) { values.use_multi_down = false; }));
   SharePeer& first = add_server("owner-a");
   SharePeer& second = add_server("owner-b");
   const std::string content = pattern(3 * kMiB, 3);

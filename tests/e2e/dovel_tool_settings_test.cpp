@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/settings_registry.h"
+#include "settings/settings_registry.h"
 #include "dovel_tool_runner.h"
 #include "platform/registry_store.h"
 #include "service/stored_login.h"
@@ -26,11 +26,11 @@ class DovelToolSettingsTest : public ::testing::Test {
   // A value as the settings store keeps it, read the way the client reads it.
   std::string stored_text(const std::string& name) {
     platform::RegistryStore store(home / "config");
-    return app::SettingsRegistry(store).read_text(app::kSettingSection, name);
+    return settings::SettingsRegistry(store).read_text(settings::kSettingSection, name);
   }
   service::StoredLogin stored_login() {
     platform::RegistryStore store(home / "config");
-    return service::read_stored_login(app::SettingsRegistry(store).reader());
+    return service::read_stored_login(settings::SettingsRegistry(store).reader());
   }
 
   test::TempFolder home;

@@ -11,12 +11,12 @@
 #include <vector>
 
 #include "app/local_databases.h"
-#include "app/settings.h"
 #include "central/central_service.h"
+#include "core/message_ids.h"
+#include "core/message_loop.h"
 #include "mainframe/main_frame.h"
-#include "mainframe/message_ids.h"
-#include "mainframe/message_loop.h"
 #include "platform/registry_store.h"
+#include "settings/settings.h"
 #include "support/loopback_address.h"
 #include "support/temp_folder.h"
 #include "util/letter_pair.h"
@@ -109,11 +109,11 @@ class HubFixture : public ::testing::Test {
     });
     ASSERT_FALSE(app::open_local_databases(home.path(), databases));
     store = std::make_unique<platform::RegistryStore>(home / "config");
-    settings = std::make_unique<app::Settings>(*store, home.path());
+    settings = std::make_unique<settings::Settings>(*store, home.path());
     settings->Load();
     std::filesystem::create_directories(home / "shares/public");
-    ASSERT_TRUE(settings->set_shared_folders({{"public", (home / "shares/public").string(), app::kDefaultShareFlags}}));
-    ASSERT_TRUE(settings->update([this](app::StoredSettings& values) { values.share_port = free_port(); }));
+    ASSERT_TRUE(settings->set_shared_folders({{"public", (home / "shares/public").string(), settings::kDefaultShareFlags}}));
+    ASSERT_TRUE(settings->update([this](settings::StoredSettings& values) { values.share_port = free_port(); }));
     settings->server_usable = true;
   }
 
@@ -129,9 +129,9 @@ class HubFixture : public ::testing::Test {
   }
 
   void store_login(const std::string& user_id, const std::string& password) {
-    settings->registry().write_text(app::kSettingSection, "data1", util::Encode(user_id));
-    settings->registry().write_text(app::kSettingSection, "data2", util::Encode(password));
-    settings->registry().write_dword(app::kSettingSection, "AutoLogin", 1);
+    settings->registry().write_text(settings::kSettingSection, "data1", util::Encode(user_id));
+    settings->registry().write_text(settings::kSettingSection, "data2", util::Encode(password));
+    settings->registry().write_dword(settings::kSettingSection, "AutoLogin", 1);
   }
 
   void make_hub(HubParts parts = {}, bool defer_service_work = false) {
@@ -177,7 +177,7 @@ class HubFixture : public ::testing::Test {
   void start_and_register() {
     store_login("alice", "secret");
     hub->create();
-    loop.post({UM_START, 0, 0, nullptr});
+    loop.post({core::UM_START, 0, 0, nullptr});
     ASSERT_TRUE(run_until([this] { return hub->registration().registered() && hub->local_server().is_running(); }));
   }
 
@@ -204,8 +204,8 @@ class HubFixture : public ::testing::Test {
   service::ServiceEndpoints endpoints;
   app::LocalDatabases databases;
   std::unique_ptr<platform::RegistryStore> store;
-  std::unique_ptr<app::Settings> settings;
-  PlainMessageLoop loop;
+  std::unique_ptr<settings::Settings> settings;
+  core::PlainMessageLoop loop;
   RecordingFront front;
   ScriptedPrompt prompt;
   const platform::Clock* clock = &platform::system_clock();

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "mainframe/hub_fixture.h"
-#include "mainframe/message_ids.h"
+#include "core/message_ids.h"
 #include "service/server_directory.h"
 #include "support/fake_clock.h"
 #include "util/current_user.h"
@@ -72,7 +72,7 @@ TEST_F(HubFixture, StartSequenceLogsInHashesServesAndRegisters) {
 TEST_F(HubFixture, WithoutStoredLoginTheLoginWindowOpens) {
   make_hub();
   hub->create();
-  loop.post({UM_START, 0, 0, nullptr});
+  loop.post({core::UM_START, 0, 0, nullptr});
   loop.run_for(*hub, 200);
   EXPECT_EQ(front.login_asked, 1);
   EXPECT_FALSE(hub->session().logged_in());
@@ -90,10 +90,10 @@ TEST_F(HubFixture, AStoredPasswordIsForgottenOnlyWhenTheServiceRefusesIt) {
     make_hub();
     store_login("alice", c.password);
     hub->create();
-    loop.post({UM_START, 0, 0, nullptr});
+    loop.post({core::UM_START, 0, 0, nullptr});
     loop.run_for(*hub, 200);
     EXPECT_FALSE(hub->session().logged_in());
-    EXPECT_EQ(settings->registry().read_text(app::kSettingSection, "data2").empty(), !c.kept) << c.password;
+    EXPECT_EQ(settings->registry().read_text(settings::kSettingSection, "data2").empty(), !c.kept) << c.password;
     hub.reset();
   }
   EXPECT_FALSE(prompt.told.empty()) << "the failure is shown";
@@ -104,8 +104,8 @@ TEST_F(HubFixture, TwoHashingEndsRestartTheServerTwiceButRegisterOnce) {
   start_and_register();
   ASSERT_EQ(registrations(), 1u);
   const uint16_t port = hub->local_server().port();
-  loop.post({UM_HASH_DONE, 1, 1, nullptr});
-  loop.post({UM_HASH_DONE, 1, 1, nullptr});
+  loop.post({core::UM_HASH_DONE, 1, 1, nullptr});
+  loop.post({core::UM_HASH_DONE, 1, 1, nullptr});
   loop.run_for(*hub, 300);
   EXPECT_TRUE(hub->local_server().is_running());
   EXPECT_EQ(hub->local_server().port(), port);
@@ -116,15 +116,15 @@ TEST_F(HubFixture, TwoHashingEndsRestartTheServerTwiceButRegisterOnce) {
 TEST_F(HubFixture, ARegistrationUnderWayIsNotStartedAgain) {
   make_hub({}, true);
   store_login("alice", "secret");
-  settings->update([](app::StoredSettings& values) { values.auto_hash = false; });
+  settings->update([](settings::StoredSettings& values) { values.auto_hash = false; });
   hub->create();
-  loop.post({UM_START, 0, 0, nullptr});
+  loop.post({core::UM_START, 0, 0, nullptr});
   loop.run_for(*hub, 50);
   run_deferred();  // the login
   loop.run_for(*hub, 50);
   ASSERT_TRUE(hub->session().logged_in());
-  loop.post({UM_HASH_DONE, 1, 1, nullptr});
-  loop.post({UM_HASH_DONE, 1, 1, nullptr});
+  loop.post({core::UM_HASH_DONE, 1, 1, nullptr});
+  loop.post({core::UM_HASH_DONE, 1, 1, nullptr});
   loop.run_for(*hub, 100);
   run_deferred();
   loop.run_for(*hub, 100);
@@ -135,7 +135,7 @@ TEST_F(HubFixture, ARegistrationUnderWayIsNotStartedAgain) {
 TEST_F(HubFixture, TheServiceEndingTheSessionStopsSharing) {
   make_hub();
   start_and_register();
-  loop.post({UM_AUTH_CLOSED, 0, 0, nullptr});
+  loop.post({core::UM_AUTH_CLOSED, 0, 0, nullptr});
   loop.run_for(*hub, 100);
   EXPECT_FALSE(hub->session().logged_in());
   EXPECT_FALSE(hub->local_server().is_running());
@@ -148,7 +148,7 @@ TEST_F(HubFixture, ALostSessionIsOpenedAgainSilently) {
   make_hub();
   start_and_register();
   hub->auth().close();
-  loop.post({UM_AUTH_CLOSED, 104, 0, nullptr});
+  loop.post({core::UM_AUTH_CLOSED, 104, 0, nullptr});
   ASSERT_TRUE(run_until([this] { return hub->auth().connected(); }));
   EXPECT_TRUE(hub->session().logged_in());
   EXPECT_TRUE(hub->local_server().is_running());
@@ -157,7 +157,7 @@ TEST_F(HubFixture, ALostSessionIsOpenedAgainSilently) {
 
 TEST_F(HubFixture, AFinishedDownloadReachesTheFrontsNotifier) {
   make_hub();
-  loop.post({UM_DOWNLOAD_FINISHED, 0, 0, std::make_unique<TextPayload>("a.bin 파일다운이 완료되었습니다.")});
+  loop.post({core::UM_DOWNLOAD_FINISHED, 0, 0, std::make_unique<core::TextPayload>("a.bin 파일다운이 완료되었습니다.")});
   ASSERT_TRUE(run_until([this] { return !front.finished_downloads.empty(); }));
   EXPECT_EQ(front.finished_downloads[0], "a.bin 파일다운이 완료되었습니다.");
 }
@@ -177,7 +177,7 @@ TEST_F(HubFixture, HandoversWaitForTheReadyFlag) {
   FakeSearch search;
   make_hub({nullptr, &search, nullptr, nullptr});
   auto handover = [this](uint64_t kind, std::string text) {
-    loop.post({UM_HANDOVER, kind, 0, std::make_unique<TextPayload>(std::move(text))});
+    loop.post({core::UM_HANDOVER, kind, 0, std::make_unique<core::TextPayload>(std::move(text))});
     loop.run_for(*hub, 50);
   };
   const std::string request = "dovel://search/music";
@@ -206,7 +206,7 @@ TEST_F(HubFixture, ARequestDoesNotSwitchTheUserWithoutConsent) {
   ASSERT_TRUE(parsed.Parse(request));
   ASSERT_EQ(parsed.login_id, "bob") << "a search request may carry a login";
 
-  loop.post({UM_CARRY_OUT_REQUEST, 0, 0, std::make_unique<TextPayload>(request)});
+  loop.post({core::UM_CARRY_OUT_REQUEST, 0, 0, std::make_unique<core::TextPayload>(request)});
   loop.run_for(*hub, 100);
   EXPECT_EQ(hub->session().identity().user_id, "alice") << "a connected user is not switched";
   EXPECT_EQ(search.searched.size(), 1u) << "the request runs as the user that is logged in";
@@ -214,7 +214,7 @@ TEST_F(HubFixture, ARequestDoesNotSwitchTheUserWithoutConsent) {
   // With the connection down, the request's login would replace alice's session.
   hub->auth().close();
   prompt.answers[Question::SwitchUser] = false;
-  loop.post({UM_CARRY_OUT_REQUEST, 0, 0, std::make_unique<TextPayload>(request)});
+  loop.post({core::UM_CARRY_OUT_REQUEST, 0, 0, std::make_unique<core::TextPayload>(request)});
   loop.run_for(*hub, 100);
   EXPECT_EQ(prompt.asked.back(), Question::SwitchUser);
   EXPECT_EQ(hub->session().identity().user_id, "alice");
@@ -224,20 +224,20 @@ TEST_F(HubFixture, ARequestDoesNotSwitchTheUserWithoutConsent) {
 TEST_F(HubFixture, RepliesBecomeLinksAndPagesOnlyWithAllTheirFields) {
   make_hub();
   hub->create();
-  auto reply = [this](MessageId id, std::string text) {
-    loop.post({id, 0, 0, std::make_unique<TextPayload>(std::move(text))});
+  auto reply = [this](core::MessageId id, std::string text) {
+    loop.post({id, 0, 0, std::make_unique<core::TextPayload>(std::move(text))});
     loop.run_for(*hub, 30);
   };
-  reply(UM_FILE_LINK_REPLY, "0123456789abcdef0123456789abcdef|노래.mp3|321");
+  reply(core::UM_FILE_LINK_REPLY, "0123456789abcdef0123456789abcdef|노래.mp3|321");
   EXPECT_TRUE(front.links.empty()) << "three fields do nothing";
-  reply(UM_FILE_LINK_REPLY, "0123456789abcdef0123456789abcdef|노래.mp3|321|source");
+  reply(core::UM_FILE_LINK_REPLY, "0123456789abcdef0123456789abcdef|노래.mp3|321|source");
   ASSERT_EQ(front.links.size(), 1u);
   EXPECT_EQ(front.links[0].rfind("dovel://file/source/", 0), 0u) << front.links[0];
   EXPECT_NE(front.links[0].find(":0123456789abcdef0123456789abcdef:321"), std::string::npos);
 
-  reply(UM_FILE_INFO_REPLY, "id|size");
+  reply(core::UM_FILE_INFO_REPLY, "id|size");
   EXPECT_TRUE(front.pages.empty());
-  reply(UM_FILE_INFO_REPLY, "id|size|name");
+  reply(core::UM_FILE_INFO_REPLY, "id|size|name");
   ASSERT_EQ(front.pages.size(), 1u);
   EXPECT_EQ(front.pages[0], endpoints.web_base + "/client/srh_fileid.html?q_id_fid=" + util::EncodeWire("id") +
                                 "&q_no_fsize=" + util::EncodeWire("size") + "&q_nm_fid=" + util::EncodeWire("name"));
@@ -246,7 +246,7 @@ TEST_F(HubFixture, RepliesBecomeLinksAndPagesOnlyWithAllTheirFields) {
 TEST_F(HubFixture, ExitWithNothingRunningAsksNothing) {
   make_hub();
   hub->create();
-  loop.post({UM_EXIT_COMMAND, 0, 0, nullptr});
+  loop.post({core::UM_EXIT_COMMAND, 0, 0, nullptr});
   EXPECT_TRUE(run_until([this] { return loop.quitting(); }));
   EXPECT_TRUE(prompt.asked.empty());
   EXPECT_TRUE(hub->torn_down());
@@ -262,17 +262,17 @@ TEST_F(HubFixture, ExitWaitsForTheDownloadsAtMostFiveSeconds) {
   hub->create();
 
   prompt.answers[Question::ExitWhileTransferring] = false;
-  loop.post({UM_EXIT_COMMAND, 0, 0, nullptr});
+  loop.post({core::UM_EXIT_COMMAND, 0, 0, nullptr});
   loop.run_for(*hub, 50);
   EXPECT_EQ(prompt.asked, std::vector<Question>{Question::ExitWhileTransferring});
   EXPECT_FALSE(loop.quitting()) << "declined";
 
   prompt.answers[Question::ExitWhileTransferring] = true;
-  loop.post({UM_EXIT_COMMAND, 0, 0, nullptr});
+  loop.post({core::UM_EXIT_COMMAND, 0, 0, nullptr});
   loop.run_for(*hub, 50);
   EXPECT_EQ(search.stops, 1) << "the search stops first";
   EXPECT_EQ(downloads.stopped_for_exit, 0);
-  loop.post({UM_SEARCH_STOPPED, 0, 0, nullptr});
+  loop.post({core::UM_SEARCH_STOPPED, 0, 0, nullptr});
   loop.run_for(*hub, 50);
   EXPECT_EQ(downloads.stopped_for_exit, 1);
   EXPECT_FALSE(loop.quitting()) << "the downloads are given their time";
@@ -287,10 +287,10 @@ TEST_F(HubFixture, TheLastDownloadEndingClosesAtOnce) {
   downloads.running = 1;
   make_hub({&downloads, nullptr, nullptr, nullptr});
   hub->create();
-  loop.post({UM_EXIT_COMMAND, 0, 0, nullptr});
+  loop.post({core::UM_EXIT_COMMAND, 0, 0, nullptr});
   loop.run_for(*hub, 50);
   ASSERT_FALSE(loop.quitting());
-  loop.post({UM_DOWNLOADS_STOPPED, 0, 0, nullptr});
+  loop.post({core::UM_DOWNLOADS_STOPPED, 0, 0, nullptr});
   loop.run_for(*hub, 50);
   EXPECT_TRUE(loop.quitting());
 }
@@ -299,28 +299,28 @@ TEST_F(HubFixture, TheThrottleFollowsTheMeasuredUploadSpeed) {
   dovel::test::FakeClock fake;
   clock = &fake;
   make_hub();
-  TransferMeter& meter = hub->meter();
+  core::TransferMeter& meter = hub->meter();
   settings->upload_speed_limit = 1000;
 
   meter.uploaded_bytes += 5000;
   fake.advance_ms(1000);
-  hub->on_timer(kThrottleTimer);
+  hub->on_timer(core::kThrottleTimer);
   EXPECT_EQ(meter.upload_delay_ms, 0.0) << "no upload running: the direction is skipped";
   EXPECT_EQ(meter.highest_upload_speed, 0u);
 
   meter.running_uploads = 2;
   meter.uploaded_bytes += 4000;
   fake.advance_ms(1000);
-  hub->on_timer(kThrottleTimer);
+  hub->on_timer(core::kThrottleTimer);
   EXPECT_DOUBLE_EQ(meter.upload_delay_ms, 2.0) << "4000 B/s against 1000 with two uploads: + 4000 / 1000 / 2";
   EXPECT_EQ(meter.highest_upload_speed, 4000u);
 
-  hub->on_timer(kThrottleTimer);
+  hub->on_timer(core::kThrottleTimer);
   EXPECT_DOUBLE_EQ(meter.upload_delay_ms, 2.0) << "no time passed: the throttle reads 0 and leaves the delay";
 
   meter.uploaded_bytes += 500;
   fake.advance_ms(1000);
-  hub->on_timer(kThrottleTimer);
+  hub->on_timer(core::kThrottleTimer);
   EXPECT_DOUBLE_EQ(meter.upload_delay_ms, 1.0) << "500 B/s: - 1000 / 500 / 2";
   EXPECT_EQ(meter.highest_upload_speed, 4000u) << "the highest speed stays";
 }
@@ -328,7 +328,7 @@ TEST_F(HubFixture, TheThrottleFollowsTheMeasuredUploadSpeed) {
 TEST_F(HubFixture, TheTrayTipSaysNotLoginForTheGuest) {
   make_hub();
   hub->create();
-  hub->on_timer(kStatusTimer);
+  hub->on_timer(core::kStatusTimer);
   EXPECT_EQ(front.transfer.tray_tip, "Dovel Build 11672\r\nNot Login\r\n받기: 0.0K (0)  주기: 0.0K (0)  ");
 }
 

@@ -7,7 +7,7 @@
 #include "search/result_table.h"
 #include "search/result_tabs.h"
 #include "search/search_doubles.h"
-#include "share/shared_folder.h"
+#include "settings/shared_folder.h"
 
 namespace dovel::search {
 namespace {
@@ -17,12 +17,12 @@ constexpr const char* kOtherHash = "ffeeddccbbaa99887766554433221100";
 
 FoundAt at(const char* id, uint16_t port, uint32_t response_ms) { return {id, {0x0100007F, port}, response_ms}; }
 
-ResultRecord file(std::string name, std::string hash, int64_t size = 700, uint32_t right = share::SHARE_READ) {
+ResultRecord file(std::string name, std::string hash, int64_t size = 700, uint32_t right = settings::SHARE_READ) {
   return {std::move(name), size, std::move(hash), 1, right, "", -1};
 }
 
-ResultRecord unhashed(std::string name, std::string path = "a", share::ShareIndex index = 0) {
-  return {std::move(name), 10, "", 1, share::SHARE_READ, std::move(path), index};
+ResultRecord unhashed(std::string name, std::string path = "a", settings::ShareIndex index = 0) {
+  return {std::move(name), 10, "", 1, settings::SHARE_READ, std::move(path), index};
 }
 
 class ResultTableTest : public ::testing::Test {
@@ -75,7 +75,7 @@ TEST_F(ResultTableTest, RecordsWithoutHashMakeRowsOfTheirOwn) {
 }
 
 TEST_F(ResultTableTest, AdultSharesAreHiddenFromUsersWhoAreNotAdult) {
-  const ResultRecord adult_file = file("night.avi", kHash, 700, share::SHARE_READ | share::SHARE_ADULT);
+  const ResultRecord adult_file = file("night.avi", kHash, 700, settings::SHARE_READ | settings::SHARE_ADULT);
   transfer_flag = true;
   EXPECT_FALSE(insert(adult_file, at("bob", 9910, 10))) << "the transfer flag does not lift it";
   adult = true;

@@ -13,7 +13,7 @@
 #include "search/search_client.h"
 #include "search/search_doubles.h"
 #include "search/sharing_client.h"
-#include "share/shared_folder.h"
+#include "settings/shared_folder.h"
 #include "support/loopback_address.h"
 #include "support/temp_folder.h"
 #include "util/log_files.h"
@@ -62,14 +62,14 @@ class SearchNetworkTest : public ::testing::Test {
     carol = std::make_unique<test::SharingClient>(endpoints, dovel::test::unique_loopback_address());
     seeker = std::make_unique<test::SharingClient>(endpoints, dovel::test::unique_loopback_address());
 
-    bob->share({{"영화", share::SHARE_READ}});
+    bob->share({{"영화", settings::SHARE_READ}});
     bob->insert({{.name = "holiday movie", .extension = "avi", .hash = kMovie, .size = 734003200},
                  {.name = "holiday photos", .file_type = 0, .size = 0}});
-    carol->share({{"films", share::SHARE_READ}, {"late", share::SHARE_READ | share::SHARE_ADULT}});
+    carol->share({{"films", settings::SHARE_READ}, {"late", settings::SHARE_READ | settings::SHARE_ADULT}});
     carol->insert({{.name = "holiday movie copy", .extension = "avi", .hash = kMovie, .size = 734003200},
                    {.name = "holiday notes", .extension = "txt", .hash = kNotes, .size = 2048},
                    {.name = "holiday night", .extension = "avi", .hash = kNight, .size = 5000, .shared_index = 1, .right = 5}});
-    seeker->share({{"mine", share::SHARE_READ}});
+    seeker->share({{"mine", settings::SHARE_READ}});
     seeker->insert({{.name = "holiday own", .extension = "avi", .hash = kOwn}});
 
     SearchContext context;

@@ -34,7 +34,7 @@ SharingClient::~SharingClient() {
 }
 
 void SharingClient::share(const std::vector<std::pair<std::string, uint32_t>>& folders) {
-  std::vector<share::SharedFolder> shared;
+  std::vector<settings::SharedFolder> shared;
   for (const auto& [name, flags] : folders) {
     const std::filesystem::path folder = home_ / ("shares/" + name);
     std::filesystem::create_directories(folder);

@@ -7,8 +7,7 @@
 #include <vector>
 
 #include "app/local_databases.h"
-#include "app/settings.h"
-#include "mainframe/transfer_meter.h"
+#include "core/transfer_meter.h"
 #include "platform/registry_store.h"
 #include "server/search_responder.h"
 #include "server/share_server_context.h"
@@ -16,6 +15,7 @@
 #include "service/registration_client.h"
 #include "service/service_session.h"
 #include "service/user_list_store.h"
+#include "settings/settings.h"
 #include "share/hash_service.h"
 #include "support/temp_folder.h"
 
@@ -60,7 +60,7 @@ class SharingClient {
   class NoHashing final : public share::HashService {
    public:
     bool active() const override { return false; }
-    share::FileHash hash_on_demand(std::string_view, std::string_view, share::ShareIndex) override { return {}; }
+    share::FileHash hash_on_demand(std::string_view, std::string_view, settings::ShareIndex) override { return {}; }
   };
   class NoListSync final : public server::ListSyncHandler {
    public:
@@ -72,14 +72,14 @@ class SharingClient {
   service::ServiceEndpoints endpoints_;
   dovel::test::TempFolder home_;
   platform::RegistryStore store_{home_ / "config"};
-  app::Settings settings_{store_, home_.path()};
+  settings::Settings settings_{store_, home_.path()};
   app::LocalDatabases databases_;
   service::ServiceSession session_;
   service::UserListStore friends_{"buddy"};
   service::UserListStore blocks_{"black"};
   NoHashing hashing_;
   NoListSync list_sync_;
-  mainframe::TransferMeter meter_;
+  core::TransferMeter meter_;
   server::ShareServerContext context_;
   std::unique_ptr<server::SearchResponder> responder_;
   std::unique_ptr<service::AuthClient> auth_;

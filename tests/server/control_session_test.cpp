@@ -4,12 +4,12 @@
 #include <set>
 
 #include "db/database_lock.h"
+#include "base/text.h"
 #include "platform/cp949.h"
-#include "service/frame.h"
 #include "server/server_fixture.h"
+#include "service/frame.h"
 #include "share/file_hash.h"
 #include "util/letter_pair.h"
-#include "util/text.h"
 
 namespace dovel::server {
 namespace {
@@ -25,15 +25,15 @@ struct Listing {
 Listing parse_listing(const std::string& frame) {
   Listing listing;
   if (frame.empty() || frame.front() != 'L') return listing;
-  std::vector<std::string> records = util::split(*platform::cp949_to_utf8(frame.substr(1)), '*');
+  std::vector<std::string> records = base::split(*platform::cp949_to_utf8(frame.substr(1)), '*');
   if (!records.empty() && records.back().empty()) records.pop_back();
   if (records.empty()) return listing;
   listing.folder = records.front();
   for (size_t i = 1; i < records.size(); ++i) {
     // Drop the time stamp: "F|name|size|time|flags|" -> "F|name|size|flags|".
-    std::vector<std::string> fields = util::split(records[i], '|');
+    std::vector<std::string> fields = base::split(records[i], '|');
     if (fields.size() >= 5 && (fields[0] == "F" || fields[0] == "D") && fields[1] != "..") fields.erase(fields.begin() + 3);
-    listing.records.insert(util::join(fields, "|"));
+    listing.records.insert(base::join(fields, "|"));
   }
   return listing;
 }
@@ -42,11 +42,11 @@ class ControlSessionTest : public ShareServerFixture {
  protected:
   void SetUp() override {
     ShareServerFixture::SetUp();
-    set_shares({{"Public", share::SHARE_READ},
-                {"Adult", share::SHARE_READ | share::SHARE_ADULT},
-                {"Friends", share::SHARE_READ | share::SHARE_FRIEND},
-                {"Secret", share::SHARE_READ | share::SHARE_SECRET}});
-    settings.update([](app::StoredSettings& values) { values.folder_pass = "열쇠"; });
+    set_shares({{"Public", settings::SHARE_READ},
+                {"Adult", settings::SHARE_READ | settings::SHARE_ADULT},
+                {"Friends", settings::SHARE_READ | settings::SHARE_FRIEND},
+                {"Secret", settings::SHARE_READ | settings::SHARE_SECRET}});
+    settings.update([](settings::StoredSettings& values) { values.folder_pass = "열쇠"; });
     temp.write("shares/Public/a.txt", "abc");
     temp.write("shares/Public/sub/b.bin", "bb");
     temp.write("shares/Public/empty.txt", "");
@@ -220,7 +220,7 @@ TEST_F(ControlSessionTest, FindByHashEntersTheFilesFolder) {
 }
 
 TEST_F(ControlSessionTest, FolderDownloadListIsBoundedAndStaysInside) {
-  settings.update([](app::StoredSettings& values) { values.max_for_folder_down = 3; });
+  settings.update([](settings::StoredSettings& values) { values.max_for_folder_down = 3; });
   for (int i = 0; i < 520; ++i) temp.write("shares/Public/many/f" + std::to_string(i) + ".txt", "x");
   temp.write("shares/Public/many/deeper/d.txt", "dd");
   auto peer = browse();
@@ -233,7 +233,7 @@ TEST_F(ControlSessionTest, FolderDownloadListIsBoundedAndStaysInside) {
     std::string answer = ask(inside, "Z" + path);
     ASSERT_EQ(answer.substr(0, 6), "Zmany\x01") << path;
     ASSERT_EQ(answer.back(), '\0');
-    std::vector<std::string> parts = util::split(answer.substr(6, answer.size() - 7), '|');
+    std::vector<std::string> parts = base::split(answer.substr(6, answer.size() - 7), '|');
     ASSERT_GE(parts.size(), 7u);
     EXPECT_EQ(parts[0], "500");
     EXPECT_EQ(parts[1], util::EncodeWire("owner"));
@@ -241,7 +241,7 @@ TEST_F(ControlSessionTest, FolderDownloadListIsBoundedAndStaysInside) {
     EXPECT_EQ(parts[3], "tokenB");
     EXPECT_EQ(parts[4], "0");
     EXPECT_EQ(parts[5], "");
-    EXPECT_EQ(util::split(parts[6], '\x07').size(), 500u) << path;
+    EXPECT_EQ(base::split(parts[6], '\x07').size(), 500u) << path;
   }
   const char* escaping[] = {"..\\..\\outside", "many\\..\\..", "../outside", "\\"};
   for (const char* path : escaping) inside.send_frame(std::string("Z") + path);

@@ -66,7 +66,7 @@ TEST(DataRequestParse, NumbersOutsideTheirRangeFallBack) {
   struct Case {
     std::string mode, index, level, port;
     int expected_mode;
-    share::ShareIndex expected_index;
+    settings::ShareIndex expected_index;
     int expected_level;
     uint16_t expected_port;
   };

@@ -17,6 +17,7 @@
 #include <utility>
 #include <vector>
 
+#include "base/text.h"
 #include "db/database_lock.h"
 #include "platform/cp949.h"
 #include "platform/socket.h"
@@ -32,7 +33,6 @@
 #include "util/letter_pair.h"
 #include "util/little_endian.h"
 #include "util/log_files.h"
-#include "util/text.h"
 
 namespace dovel::server {
 namespace {
@@ -108,7 +108,7 @@ struct Request {
                                      &name, &follow_up, &nickname, &tag, &privilege}) {
       fields.push_back(platform::utf8_to_cp949(*field).value_or(*field));
     }
-    return util::join(fields, "|");
+    return base::join(fields, "|");
   }
 };
 
@@ -171,11 +171,11 @@ class DataTransferTest : public share::HashingFixture {
  protected:
   void SetUp() override {
     HashingFixture::SetUp();
-    set_shares({{"public", share::SHARE_READ},
-                {"adult", share::SHARE_READ | share::SHARE_ADULT},
-                {"friends", share::SHARE_READ | share::SHARE_FRIEND},
-                {"secret", share::SHARE_READ | share::SHARE_SECRET}});
-    ASSERT_TRUE(settings.update([](app::StoredSettings& values) {
+    set_shares({{"public", settings::SHARE_READ},
+                {"adult", settings::SHARE_READ | settings::SHARE_ADULT},
+                {"friends", settings::SHARE_READ | settings::SHARE_FRIEND},
+                {"secret", settings::SHARE_READ | settings::SHARE_SECRET}});
+    ASSERT_TRUE(settings.update([](settings::StoredSettings& values) {
       values.folder_pass = "열려라";
       values.max_upload = 3;
       values.ultra_turbo = false;
@@ -275,7 +275,7 @@ class DataTransferTest : public share::HashingFixture {
   service::UserListStore blocks{"black"};
   share::HashRunner hashing{context()};
   FakeArchiveChecker archive;
-  mainframe::TransferMeter meter;
+  core::TransferMeter meter;
   UploadMonitor monitor{settings};
   TwoSecondUploadClock clock;
   ShareServerContext share_server{&settings, temp.path(), temp / "DovelData.dat", &session, &friends, &blocks, &hashing, &archive,
@@ -309,9 +309,9 @@ TEST_F(DataTransferTest, RequestsAreCheckedInOrderAndRefusedWithTheirCode) {
     std::string expected;
   };
   const auto size_plus = [](int64_t extra) { return std::to_string(kSongSize + extra); };
-  const uint32_t kAdult = share::SHARE_READ | share::SHARE_ADULT;
-  const uint32_t kFriend = share::SHARE_READ | share::SHARE_FRIEND;
-  const uint32_t kSecret = share::SHARE_READ | share::SHARE_SECRET;
+  const uint32_t kAdult = settings::SHARE_READ | settings::SHARE_ADULT;
+  const uint32_t kFriend = settings::SHARE_READ | settings::SHARE_FRIEND;
+  const uint32_t kSecret = settings::SHARE_READ | settings::SHARE_SECRET;
   const std::vector<Case> cases = {
       {"a plain request", {}, {}, answer(1, 0, 1)},
       {"fewer than 12 fields", [](Request& r) { r.raw = "1|0|Music|peer|3||100000|0|100000|1|127.0.0.9"; }, {}, answer(5, 0, 0)},
@@ -430,7 +430,7 @@ TEST_F(DataTransferTest, RequestsAreCheckedInOrderAndRefusedWithTheirCode) {
     const Situation& s = c.situation;
     blocks.set_entries(s.blocked ? std::map<std::string, std::string>{{"PEER", "이웃"}} : std::map<std::string, std::string>{});
     friends.set_entries(s.is_friend ? std::map<std::string, std::string>{{"Peer", "이웃"}} : std::map<std::string, std::string>{});
-    ASSERT_TRUE(settings.update([&](app::StoredSettings& values) { 
+    ASSERT_TRUE(settings.update([&](settings::StoredSettings& values) { 
       values.max_upload = s.max_upload;
       values.folder_pass = s.folder_pass;
     }));
@@ -520,13 +520,13 @@ TEST_F(DataTransferTest, SendsTheInformationBlockAndExactlyTheRequestedBytes) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    ASSERT_TRUE(settings.update([&](app::StoredSettings& values) { values.ultra_turbo = c.ultra_turbo; }));
+    ASSERT_TRUE(settings.update([&](settings::StoredSettings& values) { values.ultra_turbo = c.ultra_turbo; }));
     Request request;
     c.change(request);
     const uint64_t counted_before = meter.uploaded_bytes;
 
     const Exchange result = exchange(request.wire());
-    EXPECT_EQ(result.answer, answer(1, 0, share::SHARE_READ));
+    EXPECT_EQ(result.answer, answer(1, 0, settings::SHARE_READ));
     ASSERT_EQ(result.info.size(), kInfoBlockSize);
     EXPECT_EQ(util::DecodeWire(result.info.substr(0, 36).c_str()), "owner");
     EXPECT_EQ(std::string(result.info.substr(36, 32).c_str()), "tokenA");

@@ -7,7 +7,7 @@
 #include <deque>
 #include <thread>
 
-#include "mainframe/message_ids.h"
+#include "core/message_ids.h"
 #include "server/data_thread.h"
 #include "server/search_responder.h"
 #include "server/server_fixture.h"
@@ -36,7 +36,7 @@ class LocalServerTest : public ShareServerFixture {
  protected:
   void SetUp() override {
     ShareServerFixture::SetUp();
-    set_shares({{"Public", share::SHARE_READ}});
+    set_shares({{"Public", settings::SHARE_READ}});
   }
 };
 
@@ -56,7 +56,7 @@ TEST_F(LocalServerTest, FiftyControlConnectionsAndNoMore) {
 }
 
 TEST_F(LocalServerTest, DataConnectionsAboveMaxUploadPlusTen) {
-  settings.update([](app::StoredSettings& values) { values.max_upload = 2; });
+  settings.update([](settings::StoredSettings& values) { values.max_upload = 2; });
   start_server();
   std::vector<test::TestPeer> held;
   for (int i = 0; i < 12; ++i) {
@@ -103,11 +103,11 @@ TEST_F(LocalServerTest, DataConnectionsDuringHashingAndWhilePaused) {
 
 TEST_F(LocalServerTest, ChatNeedsMemosAndARunner) {
   start_server();
-  settings.update([](app::StoredSettings& values) { values.allow_memo = false; });
+  settings.update([](settings::StoredSettings& values) { values.allow_memo = false; });
   auto no_memos = test::TestPeer::connect(server->port(), kChatKind);
   EXPECT_EQ(no_memos->read_raw(4), "NOOO");
 
-  settings.update([](app::StoredSettings& values) { values.allow_memo = true; });
+  settings.update([](settings::StoredSettings& values) { values.allow_memo = true; });
   std::atomic<int> served{0};
   server->set_chat_runner([&served](std::shared_ptr<PeerSocket> socket) {
     ++served;
@@ -291,11 +291,11 @@ TEST_F(LocalServerTest, TheSearchResponderListensOnTheSharePortNumber) {
 TEST_F(LocalServerTest, ConnectWorkerRunsTheDownloadsRequests) {
   start_server();
   std::atomic<int> handled{0};
-  server->set_connect_handler([&handled](mainframe::Message& message) {
-    if (message.id == mainframe::TM_CONNECT_REQUEST) ++handled;
+  server->set_connect_handler([&handled](core::Message& message) {
+    if (message.id == core::TM_CONNECT_REQUEST) ++handled;
   });
-  server->connect_worker().post({mainframe::TM_CONNECT_REQUEST, 0, 0, nullptr});
-  server->connect_worker().post({mainframe::TM_CONNECT_REQUEST, 0, 0, nullptr});
+  server->connect_worker().post({core::TM_CONNECT_REQUEST, 0, 0, nullptr});
+  server->connect_worker().post({core::TM_CONNECT_REQUEST, 0, 0, nullptr});
   EXPECT_TRUE(eventually([&] { return handled == 2; }));
 }
 

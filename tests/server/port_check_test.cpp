@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "central/central_service.h"
-#include "mainframe/message_ids.h"
+#include "core/message_ids.h"
 #include "platform/registry_store.h"
 #include "server/init_thread.h"
 #include "server/port_check.h"
@@ -86,20 +86,20 @@ class ScriptedTestServer {
 };
 
 // Keeps every message with its payload.
-class KeepingTarget final : public mainframe::MessageTarget {
+class KeepingTarget final : public core::MessageTarget {
  public:
-  void post(mainframe::Message message) override {
+  void post(core::Message message) override {
     std::lock_guard guard(lock_);
     messages_.push_back(std::move(message));
   }
-  std::vector<mainframe::Message> take() {
+  std::vector<core::Message> take() {
     std::lock_guard guard(lock_);
     return std::move(messages_);
   }
 
  private:
   std::mutex lock_;
-  std::vector<mainframe::Message> messages_;
+  std::vector<core::Message> messages_;
 };
 
 class PortCheckTest : public ::testing::Test {
@@ -125,7 +125,7 @@ class PortCheckTest : public ::testing::Test {
     settings.Load();
     share_port = free_port(client_address);
     ASSERT_NE(share_port, 0);
-    settings.update([this](app::StoredSettings& values) { values.share_port = share_port; });
+    settings.update([this](settings::StoredSettings& values) { values.share_port = share_port; });
   }
   void TearDown() override { util::ConfigureLogFiles(home.path(), platform::system_clock()); }
 
@@ -148,7 +148,7 @@ class PortCheckTest : public ::testing::Test {
   std::unique_ptr<central::CentralService> central;
   service::ServiceEndpoints endpoints;
   platform::RegistryStore store{home / "config"};
-  app::Settings settings{store, home.path()};
+  settings::Settings settings{store, home.path()};
   uint16_t share_port = 0;
   std::mutex log_lock;
   std::string status_log;
@@ -338,9 +338,9 @@ TEST_F(PortCheckTest, InitThreadWithUdpBlockedStaysUsableAndWarnsOnce) {
   EXPECT_EQ(init.waiting_note(), std::to_string(share_port) + " TCP/UDP 포트를 검사중입니다.\r\n잠시만 기다려주세요.");
   init.join();
 
-  std::vector<mainframe::Message> posted = front.take();
+  std::vector<core::Message> posted = front.take();
   ASSERT_EQ(posted.size(), 1u);
-  EXPECT_EQ(posted[0].id, mainframe::UM_INIT_DONE);
+  EXPECT_EQ(posted[0].id, core::UM_INIT_DONE);
   EXPECT_EQ(posted[0].wparam, 1u);
   auto* outcome = dynamic_cast<StartupPortCheckOutcome*>(posted[0].payload.get());
   ASSERT_NE(outcome, nullptr);
@@ -361,9 +361,9 @@ TEST_F(PortCheckTest, InitThreadReportsAnUnusableServerToo) {
   {
     InitThread init(settings, PortTester(endpoints, short_waits()), front);
   }
-  std::vector<mainframe::Message> posted = front.take();
+  std::vector<core::Message> posted = front.take();
   ASSERT_EQ(posted.size(), 1u);
-  EXPECT_EQ(posted[0].id, mainframe::UM_INIT_DONE);
+  EXPECT_EQ(posted[0].id, core::UM_INIT_DONE);
   EXPECT_EQ(posted[0].wparam, 0u);
   auto* outcome = dynamic_cast<StartupPortCheckOutcome*>(posted[0].payload.get());
   ASSERT_NE(outcome, nullptr);

@@ -15,8 +15,8 @@
 #include <vector>
 
 #include "app/local_databases.h"
-#include "app/settings.h"
-#include "mainframe/transfer_meter.h"
+#include "base/text.h"
+#include "core/transfer_meter.h"
 #include "platform/cp949.h"
 #include "platform/registry_store.h"
 #include "server/search_datagram.h"
@@ -24,13 +24,13 @@
 #include "service/frame.h"
 #include "service/service_session.h"
 #include "service/user_list_store.h"
+#include "settings/settings.h"
 #include "share/hash_service.h"
 #include "support/shared_file_rows.h"
 #include "support/temp_folder.h"
 #include "util/last_error.h"
 #include "util/little_endian.h"
 #include "util/log_files.h"
-#include "util/text.h"
 
 namespace dovel::server {
 
@@ -53,7 +53,7 @@ class TestClock final : public platform::Clock {
 class FakeHashing final : public share::HashService {
  public:
   bool active() const override { return running; }
-  share::FileHash hash_on_demand(std::string_view, std::string_view, share::ShareIndex) override { return {}; }
+  share::FileHash hash_on_demand(std::string_view, std::string_view, settings::ShareIndex) override { return {}; }
   std::atomic<bool> running{false};
 };
 
@@ -185,13 +185,13 @@ inline Answer read_answer(const std::string& datagram) {
   EXPECT_EQ(static_cast<uint8_t>(datagram[1]), kResultDatagram);
   if (datagram.size() < kResultHeaderSize) return answer;
   const std::string payload = service::scrambled(std::string_view(datagram).substr(kResultHeaderSize));
-  std::vector<std::string> parts = util::split(payload, '*');
+  std::vector<std::string> parts = base::split(payload, '*');
   EXPECT_GE(parts.size(), 2u);
   EXPECT_EQ(parts.back(), "") << "every record ends with '*'";
   answer.responder_id = parts.front();
   for (size_t i = 1; i + 1 < parts.size(); ++i) {
     std::vector<std::string> fields;
-    for (const std::string& field : util::split(parts[i], '|')) fields.push_back(platform::cp949_to_utf8(field).value_or("<not CP949>"));
+    for (const std::string& field : base::split(parts[i], '|')) fields.push_back(platform::cp949_to_utf8(field).value_or("<not CP949>"));
     answer.records.push_back(std::move(fields));
   }
   return answer;
@@ -240,7 +240,7 @@ class SearchResponderFixture : public ::testing::Test {
     service::ServiceConfig config = service::ServiceConfig::defaults();
     config.host_a = config.host_b = *platform::parse_ipv4(kServiceHost);
     endpoints = config.endpoints();
-    set_shares({{"공유", share::SHARE_READ}});
+    set_shares({{"공유", settings::SHARE_READ}});
     insert({{.name = kProbeWord}});
   }
   void TearDown() override {
@@ -249,7 +249,7 @@ class SearchResponderFixture : public ::testing::Test {
   }
 
   void set_shares(const std::vector<std::pair<std::string, uint32_t>>& shares) {
-    std::vector<share::SharedFolder> folders;
+    std::vector<settings::SharedFolder> folders;
     for (const auto& [name, flags] : shares) {
       std::filesystem::create_directories(temp / ("shares/" + name));
       folders.push_back({name, (temp / ("shares/" + name)).string(), flags});
@@ -305,13 +305,13 @@ class SearchResponderFixture : public ::testing::Test {
 
   test::TempFolder temp;
   platform::RegistryStore store{temp / "config"};
-  app::Settings settings{store, temp.path()};
+  settings::Settings settings{store, temp.path()};
   app::LocalDatabases databases;
   service::ServiceSession session;
   service::UserListStore friends{"buddy"};
   service::UserListStore blocks{"black"};
   FakeHashing hashing;
-  mainframe::TransferMeter meter;
+  core::TransferMeter meter;
   TestClock clock;
   ShareServerContext context;
   service::ServiceEndpoints endpoints;

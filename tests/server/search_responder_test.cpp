@@ -81,7 +81,7 @@ TEST_F(SearchResponderTest, KeywordQueriesAnswerWhatLikeMatches) {
 }
 
 TEST_F(SearchResponderTest, RecordsCarryTheRowAndPathAndIndexWhenThereIsNoHash) {
-  set_shares({{"공유", share::SHARE_READ}, {"둘째", share::SHARE_READ | share::SHARE_ADULT}});
+  set_shares({{"공유", settings::SHARE_READ}, {"둘째", settings::SHARE_READ | settings::SHARE_ADULT}});
   const std::string hash = hash_of(7);
   insert({
       {.name = "dup movie", .extension = "avi", .hash = hash, .size = 734003200, .path = "a", .right = 1, .shared_index = 0},
@@ -101,7 +101,7 @@ TEST_F(SearchResponderTest, RecordsCarryTheRowAndPathAndIndexWhenThereIsNoHash) 
 }
 
 TEST_F(SearchResponderTest, FriendOnlyRowsOnlyForFriendsAndSecretRowsNever) {
-  set_shares({{"공유", share::SHARE_READ}, {"친구", share::SHARE_FRIEND}, {"비밀", share::SHARE_SECRET}, {"옛비밀", share::SHARE_SECRET}});
+  set_shares({{"공유", settings::SHARE_READ}, {"친구", settings::SHARE_FRIEND}, {"비밀", settings::SHARE_SECRET}, {"옛비밀", settings::SHARE_SECRET}});
   insert({
       {.name = "public file", .right = 1, .shared_index = 0},
       {.name = "friend file", .right = 8, .shared_index = 1},
@@ -128,7 +128,7 @@ TEST_F(SearchResponderTest, FiveWordsAreAnsweredSixAreNot) {
 }
 
 TEST_F(SearchResponderTest, HashQueriesFindEveryListedHashInSearchableRowsOnly) {
-  set_shares({{"공유", share::SHARE_READ}, {"친구", share::SHARE_FRIEND}});
+  set_shares({{"공유", settings::SHARE_READ}, {"친구", settings::SHARE_FRIEND}});
   insert({
       {.name = "one", .extension = "bin", .hash = hash_of(1)},
       {.name = "two", .extension = "bin", .hash = hash_of(2)},

@@ -9,8 +9,7 @@
 #include <vector>
 
 #include "app/local_databases.h"
-#include "app/settings.h"
-#include "mainframe/transfer_meter.h"
+#include "core/transfer_meter.h"
 #include "platform/registry_store.h"
 #include "server/local_server.h"
 #include "server/share_server_context.h"
@@ -18,6 +17,7 @@
 #include "server/upload_monitor.h"
 #include "service/service_session.h"
 #include "service/user_list_store.h"
+#include "settings/settings.h"
 #include "share/archive_check.h"
 #include "share/hash_runner.h"
 #include "support/recording_target.h"
@@ -56,7 +56,7 @@ class ShareServerFixture : public ::testing::Test {
   std::filesystem::path share_folder(const std::string& name) const { return temp / ("shares/" + name); }
 
   void set_shares(const std::vector<std::pair<std::string, uint32_t>>& shares) {
-    std::vector<share::SharedFolder> folders;
+    std::vector<settings::SharedFolder> folders;
     for (const auto& [name, flags] : shares) {
       std::filesystem::create_directories(share_folder(name));
       folders.push_back({name, share_folder(name).string(), flags});
@@ -97,7 +97,7 @@ class ShareServerFixture : public ::testing::Test {
 
   test::TempFolder temp;
   platform::RegistryStore store{temp / "config"};
-  app::Settings settings{store, temp.path()};
+  settings::Settings settings{store, temp.path()};
   app::LocalDatabases databases;
   service::ServiceSession session;
   service::UserListStore friends{"buddy"};
@@ -105,7 +105,7 @@ class ShareServerFixture : public ::testing::Test {
   test::RecordingTarget hash_done;
   share::HashRunner hashing{{&settings, temp / "DovelData.dat", &platform::system_clock(), nullptr, &hash_done, {}}};
   share::NoArchiveCheck archive;
-  mainframe::TransferMeter meter;
+  core::TransferMeter meter;
   UploadMonitor monitor{settings};
   ShareServerContext context;
   std::unique_ptr<LocalServer> server;

@@ -12,7 +12,7 @@ class SideChannelTest : public ShareServerFixture {
  protected:
   void SetUp() override {
     ShareServerFixture::SetUp();
-    set_shares({{"Public", share::SHARE_READ}, {"Other", share::SHARE_READ}});
+    set_shares({{"Public", settings::SHARE_READ}, {"Other", settings::SHARE_READ}});
     temp.write("shares/Public/sub/노래.mp3", "la la la");
     temp.write("outside/passwd", "root:x");
     start_server();

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "mainframe/message_ids.h"
+#include "core/message_ids.h"
 #include "platform/registry_store.h"
 #include "support/fake_clock.h"
 #include "support/temp_folder.h"
@@ -16,7 +16,7 @@ class UploadMonitorTest : public ::testing::Test {
   void SetUp() override { settings.Load(); }
   test::TempFolder temp;
   platform::RegistryStore store{temp / "config"};
-  app::Settings settings{store, temp.path()};
+  settings::Settings settings{store, temp.path()};
   test::FakeClock clock;
   UploadMonitor monitor{settings, clock};
 };
@@ -35,7 +35,7 @@ TEST_F(UploadMonitorTest, UploadRowsFollowTheirProgress) {
   upload->started_tick = 1000;
   auto payload = std::make_unique<UploadStartedPayload>();
   payload->upload = upload;
-  monitor.post({mainframe::UM_UPLOAD_STARTED, 0, 0, std::move(payload)});
+  monitor.post({core::UM_UPLOAD_STARTED, 0, 0, std::move(payload)});
 
   clock.set_tick(1000 + 4000);
   upload->current = upload->start + 2 * 1024 * 1024;  // 512 KiB/s
@@ -48,7 +48,7 @@ TEST_F(UploadMonitorTest, UploadRowsFollowTheirProgress) {
   EXPECT_EQ(rows[0].remaining, "00:00:16");
   EXPECT_EQ(rows[0].encoded_user_id, util::Encode("taker"));
 
-  monitor.post({mainframe::UM_UPLOAD_ENDED, 7, 0, nullptr});
+  monitor.post({core::UM_UPLOAD_ENDED, 7, 0, nullptr});
   EXPECT_TRUE(monitor.upload_rows().empty());
 }
 
@@ -58,7 +58,7 @@ TEST_F(UploadMonitorTest, AStalledUploadShowsNoRemainingTime) {
   upload->end = 100;
   auto payload = std::make_unique<UploadStartedPayload>();
   payload->upload = upload;
-  monitor.post({mainframe::UM_UPLOAD_STARTED, 0, 0, std::move(payload)});
+  monitor.post({core::UM_UPLOAD_STARTED, 0, 0, std::move(payload)});
   clock.set_tick(500);
   EXPECT_EQ(monitor.upload_rows().at(0).remaining, "00:00:00");
 }
@@ -69,14 +69,14 @@ TEST_F(UploadMonitorTest, PeerRowsShowWhoIsConnectedAndForHowLong) {
   peer->set_identity("visitor", 2, "손님별명");
   auto payload = std::make_unique<PeerConnectedPayload>();
   payload->peer = peer;
-  monitor.post({mainframe::UM_PEER_CONNECTED, 4, 0, std::move(payload)});
+  monitor.post({core::UM_PEER_CONNECTED, 4, 0, std::move(payload)});
   clock.advance_ms(3 * 3600 * 1000 + 25 * 60 * 1000 + 7000);  // across the tick wrap
   std::vector<PeerRow> rows = monitor.peer_rows();
   ASSERT_EQ(rows.size(), 1u);
   EXPECT_EQ(rows[0].label, "손님별명");
   EXPECT_EQ(rows[0].connected, "03:25:07");
   EXPECT_EQ(rows[0].level, 2);
-  monitor.post({mainframe::UM_PEER_DISCONNECTED, 4, 0, nullptr});
+  monitor.post({core::UM_PEER_DISCONNECTED, 4, 0, nullptr});
   EXPECT_TRUE(monitor.peer_rows().empty());
 }
 

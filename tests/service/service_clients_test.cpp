@@ -9,7 +9,8 @@
 #include <thread>
 
 #include "central/central_service.h"
-#include "mainframe/message_ids.h"
+#include "base/text.h"
+#include "core/message_ids.h"
 #include "platform/registry_store.h"
 #include "service/auth_client.h"
 #include "service/auth_messages.h"
@@ -25,7 +26,6 @@
 #include "util/current_user.h"
 #include "util/letter_pair.h"
 #include "util/log_files.h"
-#include "util/text.h"
 
 namespace dovel::service {
 namespace {
@@ -60,7 +60,7 @@ class ServiceClientTest : public ::testing::Test {
   }
 
   // The recorded messages of one kind.
-  static size_t count_of(const test::RecordingTarget& target, mainframe::MessageId id) {
+  static size_t count_of(const test::RecordingTarget& target, core::MessageId id) {
     size_t count = 0;
     for (const auto& seen : target.seen()) count += seen.id == id;
     return count;
@@ -106,7 +106,7 @@ TEST_F(ServiceClientTest, LoginFillsTheSessionOrLeavesNone) {
   EXPECT_FALSE(record.identity.auth_token_a.empty());
   EXPECT_EQ(util::CurrentUserId(), "alice");
   EXPECT_TRUE(hub.wait_for(1));
-  EXPECT_EQ(hub.seen()[0].id, mainframe::UM_LOGIN_DONE);
+  EXPECT_EQ(hub.seen()[0].id, core::UM_LOGIN_DONE);
 }
 
 TEST_F(ServiceClientTest, IdChecksComeBeforeAnySession) {
@@ -120,19 +120,19 @@ TEST_F(ServiceClientTest, IdChecksComeBeforeAnySession) {
   EXPECT_EQ(login_failure_text(capitals.result, 0), "로그인실패: 인증에 실패하였습니다.");
   EXPECT_FALSE(auth.connected());
   EXPECT_FALSE(session.logged_in());
-  EXPECT_EQ(count_of(hub, mainframe::UM_LOGIN_DONE), 0u);
+  EXPECT_EQ(count_of(hub, core::UM_LOGIN_DONE), 0u);
   // The service admitted "alice" before the client refused the reply; the
   // session ends when the service has seen the connection close.
   ASSERT_TRUE(eventually([&] { return central->online_count() == 0; }));
 
   // The login window lower-cases what was typed.
   platform::RegistryStore store(temp / "config");
-  app::SettingsRegistry registry(store);
+  settings::SettingsRegistry registry(store);
   SignIn signed_in = sign_in(auth, session, registry, {"ALICE", "secret", true, true, endpoints.web_base});
   EXPECT_EQ(signed_in.result, kLoginOk);
   EXPECT_EQ(session.identity().user_id, "alice");
-  EXPECT_EQ(util::Decode(registry.read_text(app::kSettingSection, "data1")), "alice");
-  EXPECT_EQ(util::Decode(registry.read_text(app::kSettingSection, "data2")), "secret");
+  EXPECT_EQ(util::Decode(registry.read_text(settings::kSettingSection, "data1")), "alice");
+  EXPECT_EQ(util::Decode(registry.read_text(settings::kSettingSection, "data2")), "secret");
 }
 
 TEST_F(ServiceClientTest, ASecondLoginOfTheSameIdAsksAndEndsTheFirstInOrder) {
@@ -153,9 +153,9 @@ TEST_F(ServiceClientTest, ASecondLoginOfTheSameIdAsksAndEndsTheFirstInOrder) {
   EXPECT_TRUE(first.connected());
 
   EXPECT_EQ(second.login("alice", "secret", true, false, [](const std::string&) { return true; }).result, kLoginOk);
-  ASSERT_TRUE(eventually([&] { return count_of(first_hub, mainframe::UM_AUTH_CLOSED) == 1; }));
+  ASSERT_TRUE(eventually([&] { return count_of(first_hub, core::UM_AUTH_CLOSED) == 1; }));
   for (const auto& seen : first_hub.seen()) {
-    if (seen.id == mainframe::UM_AUTH_CLOSED) {
+    if (seen.id == core::UM_AUTH_CLOSED) {
       EXPECT_EQ(seen.wparam, 0u) << "closed in order: the session ends, no silent re-login";
     }
   }
@@ -169,16 +169,16 @@ TEST_F(ServiceClientTest, PushesReachTheHub) {
   EXPECT_EQ(auth.online_count(), 1u);
 
   ASSERT_EQ(central->push(kNoticePush, "점검 안내"), 1u);
-  ASSERT_TRUE(eventually([&] { return count_of(hub, mainframe::UM_SERVICE_NOTICE) == 1; }));
+  ASSERT_TRUE(eventually([&] { return count_of(hub, core::UM_SERVICE_NOTICE) == 1; }));
 
   test::RecordingTarget bob_hub;
   ServiceSession bob_session;
   AuthClient bob(endpoints, bob_session, &bob_hub);
   ASSERT_EQ(bob.login("bob", "hunter2", true, false).result, kLoginOk);
-  EXPECT_TRUE(eventually([&] { return count_of(hub, mainframe::UM_ONLINE_COUNT) >= 1; })) << "the count of users online changed";
+  EXPECT_TRUE(eventually([&] { return count_of(hub, core::UM_ONLINE_COUNT) >= 1; })) << "the count of users online changed";
 
   EXPECT_TRUE(bob.send_chat_frame(kMemoType, "alice", "안녕하세요"));
-  EXPECT_TRUE(eventually([&] { return count_of(hub, mainframe::UM_SERVICE_MEMO) == 1; }));
+  EXPECT_TRUE(eventually([&] { return count_of(hub, core::UM_SERVICE_MEMO) == 1; }));
   EXPECT_FALSE(bob.send_chat_frame(kMemoType, "alice", std::string(1025, 'x'))) << "at most 1024 bytes of text";
   EXPECT_FALSE(bob.send_chat_frame(kMemoType, "", "text"));
 }
@@ -187,7 +187,7 @@ TEST_F(ServiceClientTest, ServiceEndingTheSessionAndSilentRelogin) {
   AuthClient auth(endpoints, session, &hub);
   ASSERT_EQ(auth.login("alice", "secret", true, false).result, kLoginOk);
   central->stop();
-  ASSERT_TRUE(eventually([&] { return count_of(hub, mainframe::UM_AUTH_CLOSED) == 1; }));
+  ASSERT_TRUE(eventually([&] { return count_of(hub, core::UM_AUTH_CLOSED) == 1; }));
   EXPECT_FALSE(auth.connected());
 
   restart_central();
@@ -207,12 +207,12 @@ TEST_F(ServiceClientTest, WarningsAreCheckedAfterLogin) {
             central::AccountStore::Change::Done);
   AuthClient auth(endpoints, session, &hub);
   platform::RegistryStore store(temp / "config");
-  app::SettingsRegistry registry(store);
+  settings::SettingsRegistry registry(store);
   SignIn signed_in = sign_in(auth, session, registry, {"alice", "secret", false, true, endpoints.web_base});
   EXPECT_EQ(signed_in.warning_result, 2);
   EXPECT_EQ(signed_in.warning_notice, "사용중지 내역이 있습니다.\r\n\r\n\r\n불법 자료 공유");
   EXPECT_EQ(session.record().warning_text, "불법 자료 공유");
-  EXPECT_EQ(registry.read_text(app::kSettingSection, "data2"), "") << "no stored password without automatic login";
+  EXPECT_EQ(registry.read_text(settings::kSettingSection, "data2"), "") << "no stored password without automatic login";
 }
 
 class RegisteredTest : public ServiceClientTest {
@@ -220,7 +220,7 @@ class RegisteredTest : public ServiceClientTest {
   void SetUp() override {
     ServiceClientTest::SetUp();
     settings.Load();
-    settings.update([](app::StoredSettings& values) {
+    settings.update([](settings::StoredSettings& values) {
       values.server_subject = "불법 자료 서버";
       values.share_port = 9911;
     });
@@ -232,15 +232,15 @@ class RegisteredTest : public ServiceClientTest {
   std::optional<RegistrationRecord> record() {
     return current_registration_record(session, settings, totals, meter, [](std::string_view title) {
       std::string masked(title);
-      util::replace_all(masked, "불법", "##");
+      base::replace_all(masked, "불법", "##");
       return std::optional<std::string>(masked);
     });
   }
 
   platform::RegistryStore store{temp / "config"};
-  app::Settings settings{store, temp.path()};
+  settings::Settings settings{store, temp.path()};
   share::ShareTotals totals;
-  mainframe::TransferMeter meter;
+  core::TransferMeter meter;
   std::unique_ptr<AuthClient> auth;
 };
 
@@ -308,7 +308,7 @@ TEST_F(RegisteredTest, TheRegistrationsEndReachesTheHub) {
   RegistrationClient registration(endpoints, &hub, [] { return 1; });
   ASSERT_EQ(registration.register_server(*record()), kRegisterOk);
   central->stop();
-  ASSERT_TRUE(eventually([&] { return count_of(hub, mainframe::UM_REGISTRATION_CLOSED) == 1; }));
+  ASSERT_TRUE(eventually([&] { return count_of(hub, core::UM_REGISTRATION_CLOSED) == 1; }));
 }
 
 TEST_F(ServiceClientTest, AnnouncementsFindSources) {

@@ -14,11 +14,11 @@ class HashOnDemandTest : public HashingFixture {
  protected:
   void SetUp() override {
     HashingFixture::SetUp();
-    set_shares({{"public", SHARE_READ}, {"secret", SHARE_READ | SHARE_SECRET}});
+    set_shares({{"public", settings::SHARE_READ}, {"secret", settings::SHARE_READ | settings::SHARE_SECRET}});
     std::filesystem::create_directories(temp / "outside");
     temp.write("outside/secret.txt", "not shared");
   }
-  FileHash ask(std::string_view path, std::string_view name, ShareIndex index) {
+  FileHash ask(std::string_view path, std::string_view name, settings::ShareIndex index) {
     return hash_on_demand(settings, temp / "DovelData.dat", platform::system_clock(), path, name, index);
   }
 };
@@ -60,7 +60,7 @@ TEST_F(HashOnDemandTest, RefusesWhatIsNotANonEmptyFileInsideAShare) {
   const struct {
     const char* path;
     const char* name;
-    ShareIndex index;
+    settings::ShareIndex index;
   } refused[] = {
       {"", "ok.txt", -1},
       {"", "", 0},

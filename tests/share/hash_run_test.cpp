@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "mainframe/message_ids.h"
+#include "core/message_ids.h"
 #include "platform/filetime.h"
 #include "share/file_hash.h"
 #include "share/hashing_fixture.h"
@@ -20,7 +20,7 @@ constexpr int64_t kLarge = kPrehashThreshold + 1;
 using HashRunTest = HashingFixture;
 
 TEST_F(HashRunTest, RecordsFilesAndFoldersOfEveryShare) {
-  set_shares({{"public", SHARE_READ | SHARE_ADULT}, {"friends", SHARE_READ | SHARE_FRIEND}});
+  set_shares({{"public", settings::SHARE_READ | settings::SHARE_ADULT}, {"friends", settings::SHARE_READ | settings::SHARE_FRIEND}});
   const auto public_root = share_folder("public");
   temp.write("shares/public/top.txt", "top");
   temp.write("shares/public/empty.txt", "");
@@ -61,7 +61,7 @@ TEST_F(HashRunTest, RecordsFilesAndFoldersOfEveryShare) {
   const Row& friends = found.back();
   EXPECT_EQ(friends.name, "private");
   EXPECT_EQ(friends.hash, "") << "friend-only files are hashed when asked for";
-  EXPECT_EQ(friends.right, SHARE_READ | SHARE_FRIEND);
+  EXPECT_EQ(friends.right, settings::SHARE_READ | settings::SHARE_FRIEND);
   EXPECT_EQ(friends.shared_index, 1);
 
   EXPECT_EQ(hash_run->counts().files, 5u);
@@ -70,13 +70,13 @@ TEST_F(HashRunTest, RecordsFilesAndFoldersOfEveryShare) {
   EXPECT_EQ(totals.get().files, 5u);
   EXPECT_EQ(totals.get().mib, static_cast<uint32_t>((2 * kLarge + small_bytes) / 1024 / 1024));
   ASSERT_EQ(target.seen().size(), 1u);
-  EXPECT_EQ(target.seen()[0].id, mainframe::UM_HASH_DONE);
+  EXPECT_EQ(target.seen()[0].id, core::UM_HASH_DONE);
   EXPECT_EQ(target.seen()[0].wparam, 1u);
   EXPECT_EQ(target.seen()[0].lparam, 1);
 }
 
 TEST_F(HashRunTest, AtMost500FilesAreHashedPerRun) {
-  set_shares({{"big", SHARE_READ}});
+  set_shares({{"big", settings::SHARE_READ}});
   for (int i = 0; i < kMaxHashedPerRun + 1; ++i) sparse(share_folder("big") / ("f" + std::to_string(i) + ".bin"), kLarge);
   auto first = run();
   EXPECT_EQ(first->counts().hashed, kMaxHashedPerRun);
@@ -88,7 +88,7 @@ TEST_F(HashRunTest, AtMost500FilesAreHashedPerRun) {
 }
 
 TEST_F(HashRunTest, UnchangedFilesKeepTheirHashWithoutBeingRead) {
-  set_shares({{"public", SHARE_READ}});
+  set_shares({{"public", settings::SHARE_READ}});
   const auto kept = sparse(share_folder("public") / "kept.bin", kLarge);
   const auto touched = sparse(share_folder("public") / "touched.bin", kLarge);
   run();
@@ -124,17 +124,17 @@ TEST_F(HashRunTest, UnchangedFilesKeepTheirHashWithoutBeingRead) {
 }
 
 TEST_F(HashRunTest, ReusedRowsTakeTheSharesCurrentFlags) {
-  set_shares({{"public", SHARE_READ | SHARE_ADULT}});
+  set_shares({{"public", settings::SHARE_READ | settings::SHARE_ADULT}});
   sparse(share_folder("public") / "a.bin", kLarge);
   run();
-  ASSERT_TRUE(settings.set_shared_folders({{"public", share_folder("public").string(), SHARE_READ}}));
+  ASSERT_TRUE(settings.set_shared_folders({{"public", share_folder("public").string(), settings::SHARE_READ}}));
   auto second = run();
   EXPECT_EQ(second->counts().hashed, 0);
-  EXPECT_EQ(rows_named("a").at(0).right, SHARE_READ);
+  EXPECT_EQ(rows_named("a").at(0).right, settings::SHARE_READ);
 }
 
 TEST_F(HashRunTest, CancellingDeletesTheRowsOfFoldersNotWalked) {
-  set_shares({{"first", SHARE_READ}, {"second", SHARE_READ}});
+  set_shares({{"first", settings::SHARE_READ}, {"second", settings::SHARE_READ}});
   for (int i = 0; i < 3; ++i) {
     temp.write("shares/first/a" + std::to_string(i) + ".txt", "x");
     temp.write("shares/second/b" + std::to_string(i) + ".txt", "x");
@@ -158,7 +158,7 @@ TEST_F(HashRunTest, CancellingDeletesTheRowsOfFoldersNotWalked) {
 }
 
 TEST_F(HashRunTest, SpecialFilesLinksAndLoopsAreSkipped) {
-  set_shares({{"odd", SHARE_READ}});
+  set_shares({{"odd", settings::SHARE_READ}});
   const auto root = share_folder("odd");
   temp.write("shares/odd/real.txt", "real");
   ASSERT_EQ(::mkfifo((root / "pipe").c_str(), 0600), 0);
@@ -175,9 +175,9 @@ TEST_F(HashRunTest, SpecialFilesLinksAndLoopsAreSkipped) {
 }
 
 TEST_F(HashRunTest, PartialDownloadsAndUnshareableNamesStayOut) {
-  set_shares({{"home", SHARE_READ}});
+  set_shares({{"home", settings::SHARE_READ}});
   const auto root = share_folder("home");
-  settings.update([&root](app::StoredSettings& values) { values.down_path = (root / "Download").string() + "//"; });
+  settings.update([&root](settings::StoredSettings& values) { values.down_path = (root / "Download").string() + "//"; });
   temp.write("shares/home/Download/done.avi", "done");
   temp.write("shares/home/Download/_DTEMP_/[DOVEL]partial.avi", "part");
   temp.write("shares/home/pipe|name.txt", "x");
@@ -192,7 +192,7 @@ TEST_F(HashRunTest, PartialDownloadsAndUnshareableNamesStayOut) {
 }
 
 TEST_F(HashRunTest, UnusableServerWalksNothing) {
-  set_shares({{"public", SHARE_READ}});
+  set_shares({{"public", settings::SHARE_READ}});
   temp.write("shares/public/a.txt", "x");
   settings.server_usable = false;
   run(1);
@@ -202,7 +202,7 @@ TEST_F(HashRunTest, UnusableServerWalksNothing) {
 }
 
 TEST_F(HashRunTest, AMissingShareFolderLosesOnlyItsOwnRows) {
-  set_shares({{"gone", SHARE_READ}, {"here", SHARE_READ}});
+  set_shares({{"gone", settings::SHARE_READ}, {"here", settings::SHARE_READ}});
   temp.write("shares/gone/a.txt", "x");
   temp.write("shares/here/b.txt", "x");
   run();

@@ -11,7 +11,7 @@ namespace {
 using HashRunnerTest = HashingFixture;
 
 TEST_F(HashRunnerTest, ANewStartCancelsTheActiveRun) {
-  set_shares({{"public", SHARE_READ}});
+  set_shares({{"public", settings::SHARE_READ}});
   for (int i = 0; i < 5; ++i) temp.write("shares/public/f" + std::to_string(i) + ".txt", "x");
 
   test::FirstFileGate gate;
@@ -39,7 +39,7 @@ TEST_F(HashRunnerTest, ANewStartCancelsTheActiveRun) {
 }
 
 TEST_F(HashRunnerTest, CancelAndDestructionStopAndJoin) {
-  set_shares({{"public", SHARE_READ}});
+  set_shares({{"public", settings::SHARE_READ}});
   for (int i = 0; i < 3; ++i) temp.write("shares/public/f" + std::to_string(i) + ".txt", "x");
   test::FirstFileGate gate;
   HashRunContext runner_context = context();

@@ -12,9 +12,9 @@
 #include <vector>
 
 #include "app/local_databases.h"
-#include "app/settings.h"
 #include "db/database_lock.h"
 #include "platform/registry_store.h"
+#include "settings/settings.h"
 #include "share/hash_run.h"
 #include "support/first_file_gate.h"
 #include "support/recording_target.h"
@@ -52,7 +52,7 @@ class HashingFixture : public ::testing::Test {
 
   // Makes the folders and stores them as the shared-folder list, in order.
   void set_shares(const std::vector<std::pair<std::string, uint32_t>>& shares) {
-    std::vector<SharedFolder> folders;
+    std::vector<settings::SharedFolder> folders;
     for (const auto& [name, flags] : shares) {
       std::filesystem::create_directories(share_folder(name));
       folders.push_back({name, share_folder(name).string(), flags});
@@ -101,7 +101,7 @@ class HashingFixture : public ::testing::Test {
 
   test::TempFolder temp;
   platform::RegistryStore store{temp / "config"};
-  app::Settings settings{store, temp.path()};
+  settings::Settings settings{store, temp.path()};
   app::LocalDatabases databases;
   test::RecordingTarget target;
   ShareTotals totals;

@@ -32,7 +32,7 @@ class SharedFolderMoveTest : public ::testing::Test {
 
   test::TempFolder temp;
   app::LocalDatabases databases;
-  std::vector<SharedFolder> rows = {{"s0", "/0", 5}, {"s1", "/1", 5}, {"s2", "/2", 5}};
+  std::vector<settings::SharedFolder> rows = {{"s0", "/0", 5}, {"s1", "/1", 5}, {"s2", "/2", 5}};
 };
 
 TEST_F(SharedFolderMoveTest, MovingUpSwapsRowsAndTheirIndices) {

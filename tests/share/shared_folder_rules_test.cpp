@@ -13,9 +13,9 @@ TEST(SharedFolderRules, EntryChecksInOrder) {
   std::filesystem::create_directories(temp / "movies");
   const std::string music = (temp / "music").string();
   const std::string movies = (temp / "movies").string();
-  const std::vector<SharedFolder> rows = {{"음악", music, 5}};
+  const std::vector<settings::SharedFolder> rows = {{"음악", music, 5}};
   const struct {
-    SharedFolder entry;
+    settings::SharedFolder entry;
     EntryMode mode;
     std::string message;
   } cases[] = {
@@ -29,7 +29,7 @@ TEST(SharedFolderRules, EntryChecksInOrder) {
       {{"a;b", movies, 5}, EntryMode::Add, "공유이름과 공유폴더에는 ';'를 쓸 수 없습니다."},
       {{"a|b", movies, 5}, EntryMode::Add, "공유이름에 쓸 수 없는 글자가 있습니다."},
       {{"😀", movies, 5}, EntryMode::Add, "공유이름에 쓸 수 없는 글자가 있습니다."},
-      {{"영화", movies, SHARE_FRIEND | SHARE_SECRET}, EntryMode::Add, "친구폴더와 비밀폴더는 함께 지정할 수 없습니다."},
+      {{"영화", movies, settings::SHARE_FRIEND | settings::SHARE_SECRET}, EntryMode::Add, "친구폴더와 비밀폴더는 함께 지정할 수 없습니다."},
       {{"음악", movies, 5}, EntryMode::Add, "같은 이름이 이미 존재합니다."},
       {{"음악 ", movies, 5}, EntryMode::Add, ""},
       {{"영화", music + "/", 5}, EntryMode::Add, "같은 폴더가 이미 존재합니다."},
@@ -44,25 +44,25 @@ TEST(SharedFolderRules, ListChecks) {
   test::TempFolder temp;
   std::filesystem::create_directories(temp / "down");
   const std::string down = (temp / "down").string();
-  const std::vector<SharedFolder> clash = {{"a", "/a", 5}, {"b", "/b", 5}, {"c", down + "/", 5}};
+  const std::vector<settings::SharedFolder> clash = {{"a", "/a", 5}, {"b", "/b", 5}, {"c", down + "/", 5}};
   EXPECT_EQ(check_shared_folder_list(clash, down, "").value_or(""),
             "다운폴더와 공유폴더 3번째 폴더와 같습니다.\r\n\r\n다운폴더와 공유폴더는 같아서는 안됩니다. 다르게 설정해주십시요.");
-  const std::vector<SharedFolder> secret = {{"a", "/a", 5}, {"s", "/s", SHARE_SECRET}};
+  const std::vector<settings::SharedFolder> secret = {{"a", "/a", 5}, {"s", "/s", settings::SHARE_SECRET}};
   EXPECT_EQ(check_shared_folder_list(secret, down, "").value_or(""), "비밀폴더가 있습니다. 비밀폴더를 위한 암호를 설정해 주세요.");
   EXPECT_FALSE(check_shared_folder_list(secret, down, "pw"));
 }
 
 TEST(SharedFolderRules, OnlyFolderFriendAndSecretChangesNeedARehash) {
-  const SharedFolder before{"a", "/x", SHARE_READ | SHARE_ADULT};
+  const settings::SharedFolder before{"a", "/x", settings::SHARE_READ | settings::SHARE_ADULT};
   const struct {
-    SharedFolder after;
+    settings::SharedFolder after;
     bool rehash;
-  } cases[] = {{{"renamed", "/x", SHARE_READ | SHARE_ADULT}, false},
-               {{"a", "/x", SHARE_READ}, false},
-               {{"a", "/x/", SHARE_READ | SHARE_ADULT}, false},
-               {{"a", "/y", SHARE_READ | SHARE_ADULT}, true},
-               {{"a", "/x", SHARE_READ | SHARE_FRIEND}, true},
-               {{"a", "/x", SHARE_READ | SHARE_ADULT | SHARE_SECRET}, true}};
+  } cases[] = {{{"renamed", "/x", settings::SHARE_READ | settings::SHARE_ADULT}, false},
+               {{"a", "/x", settings::SHARE_READ}, false},
+               {{"a", "/x/", settings::SHARE_READ | settings::SHARE_ADULT}, false},
+               {{"a", "/y", settings::SHARE_READ | settings::SHARE_ADULT}, true},
+               {{"a", "/x", settings::SHARE_READ | settings::SHARE_FRIEND}, true},
+               {{"a", "/x", settings::SHARE_READ | settings::SHARE_ADULT | settings::SHARE_SECRET}, true}};
   for (const auto& c : cases) EXPECT_EQ(modification_needs_rehash(before, c.after), c.rehash) << c.after.name << c.after.path << c.after.flags;
 }
 
@@ -71,12 +71,12 @@ TEST(SharedFolderRules, FlagsText) {
     uint32_t flags;
     const char* text;
   } cases[] = {{0, ""},
-               {SHARE_READ, ""},
-               {SHARE_ADULT, "성인"},
-               {SHARE_FRIEND, "친구"},
-               {SHARE_SECRET, "비밀"},
-               {SHARE_ADULT | SHARE_SECRET, "성인/비밀"},
-               {SHARE_ADULT | SHARE_FRIEND | SHARE_SECRET, "성인/친구/비밀"}};
+               {settings::SHARE_READ, ""},
+               {settings::SHARE_ADULT, "성인"},
+               {settings::SHARE_FRIEND, "친구"},
+               {settings::SHARE_SECRET, "비밀"},
+               {settings::SHARE_ADULT | settings::SHARE_SECRET, "성인/비밀"},
+               {settings::SHARE_ADULT | settings::SHARE_FRIEND | settings::SHARE_SECRET, "성인/친구/비밀"}};
   for (const auto& [flags, text] : cases) EXPECT_EQ(ShareFlagsText(flags), text) << flags;
 }
 

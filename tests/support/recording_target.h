@@ -6,24 +6,24 @@
 #include <string>
 #include <vector>
 
-#include "mainframe/message.h"
+#include "core/message.h"
 
 namespace dovel::test {
 
 // A message target that keeps what it is sent, for tests to look at.
-class RecordingTarget final : public mainframe::MessageTarget {
+class RecordingTarget final : public core::MessageTarget {
  public:
   struct Seen {
-    mainframe::MessageId id;
+    core::MessageId id;
     uint64_t wparam;
     int64_t lparam;
     std::string text;  // the text of a TextPayload; empty for other payloads
   };
 
-  void post(mainframe::Message message) override {
+  void post(core::Message message) override {
     {
       std::lock_guard guard(lock_);
-      const auto* text = dynamic_cast<const mainframe::TextPayload*>(message.payload.get());
+      const auto* text = dynamic_cast<const core::TextPayload*>(message.payload.get());
       seen_.push_back({message.id, message.wparam, message.lparam, text ? text->text : std::string()});
     }
     arrived_.notify_all();

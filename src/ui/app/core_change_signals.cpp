@@ -1,11 +1,10 @@
-// The application's headers first: some core names must be seen before Qt's
-// keyword macros are defined.
-#include "app/search_system.h"
-#include "browse/remote_browser.h"
-#include "download/download_manager.h"
 #include "ui/app/core_change_signals.h"
 
 #include <QMetaObject>
+
+#include "app/search_system.h"
+#include "browse/remote_browser.h"
+#include "download/download_manager.h"
 
 namespace dovel::ui {
 

@@ -2,8 +2,8 @@
 
 #include <QMetaObject>
 
+#include "core/message_ids.h"
 #include "mainframe/hub_front.h"
-#include "mainframe/message_ids.h"
 
 namespace dovel::ui {
 
@@ -29,6 +29,6 @@ std::optional<std::string> DesktopBrowserFront::ask_folder_password() {
   return prompt_();
 }
 
-void DesktopBrowserFront::show_view(int view) { loop_.post({mainframe::UM_SHOW_VIEW, static_cast<uint64_t>(view), 0, nullptr}); }
+void DesktopBrowserFront::show_view(int view) { loop_.post({core::UM_SHOW_VIEW, static_cast<uint64_t>(view), 0, nullptr}); }
 
 }  // namespace dovel::ui

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "browse/browser_front.h"
-#include "mainframe/message.h"
+#include "core/message.h"
 #include "ui/controls/message_sink.h"
 
 namespace dovel::ui {
@@ -23,7 +23,7 @@ class DesktopBrowserFront final : public browse::BrowserFront {
  public:
   using PasswordPrompt = std::function<std::optional<std::string>()>;
 
-  DesktopBrowserFront(mainframe::MessageTarget& loop, MessageSink& messages) : loop_(loop), messages_(messages) {}
+  DesktopBrowserFront(core::MessageTarget& loop, MessageSink& messages) : loop_(loop), messages_(messages) {}
 
   // The browse window's prompt (empty: nothing is asked, the share stays closed).
   void set_password_prompt(PasswordPrompt prompt) { prompt_ = std::move(prompt); }
@@ -38,7 +38,7 @@ class DesktopBrowserFront final : public browse::BrowserFront {
  private:
   void show_view(int view);
 
-  mainframe::MessageTarget& loop_;
+  core::MessageTarget& loop_;
   MessageSink& messages_;
   PasswordPrompt prompt_;
   QPointer<QWidget> box_parent_;

@@ -1,11 +1,9 @@
-// The application's headers first: some core names must be seen before Qt's
-// keyword macros are defined.
-#include "app/dovel_app.h"
 #include "ui/app/desktop_views.h"
 
+#include "app/dovel_app.h"
 #include "browse/server_info_query.h"
+#include "core/message_ids.h"
 #include "download/download_speed_limit.h"
-#include "mainframe/message_ids.h"
 #include "ui/app/desktop_browser_front.h"
 #include "ui/app/desktop_windows.h"
 #include "ui/browse/connect_dialog.h"
@@ -65,7 +63,7 @@ void explore_listed_server(browse::RemoteBrowser& browser, const std::string& ad
 }  // namespace
 
 DesktopViews::DesktopViews(app::CDovelApp& application, DesktopWindows& windows, DesktopBrowserFront& browser_front,
-                           mainframe::MessageTarget& loop)
+                           core::MessageTarget& loop)
     : application_(application),
       windows_(windows),
       browser_front_(browser_front),
@@ -110,11 +108,11 @@ void DesktopViews::add_to(WindowOpeners& openers) {
   };
 }
 
-void DesktopViews::show_view(int view) { loop_.post({mainframe::UM_SHOW_VIEW, static_cast<uint64_t>(view), 0, nullptr}); }
+void DesktopViews::show_view(int view) { loop_.post({core::UM_SHOW_VIEW, static_cast<uint64_t>(view), 0, nullptr}); }
 
 BrowseCommands DesktopViews::browse_commands() {
   browse::RemoteBrowser& browser = application_.downloads().browser();
-  app::Settings& settings = application_.settings();
+  settings::Settings& settings = application_.settings();
   platform::ProfileIni& profile = application_.profile();
   BrowseCommands commands;
   commands.snapshot = [&browser] { return browser.snapshot(); };
@@ -137,13 +135,13 @@ BrowseCommands DesktopViews::browse_commands() {
   };
   commands.read_setting = [&settings, &profile](const std::string& name, int fallback) {
     if (kept_in_profile(name)) return profile.read_int(kProfileSection, name, fallback);
-    return static_cast<int>(settings.registry().read_dword(app::kSettingSection, name, static_cast<uint32_t>(fallback)));
+    return static_cast<int>(settings.registry().read_dword(settings::kSettingSection, name, static_cast<uint32_t>(fallback)));
   };
   commands.write_setting = [&settings, &profile](const std::string& name, int value) {
     if (kept_in_profile(name)) {
       profile.write_int(kProfileSection, name, value);
     } else {
-      settings.registry().write_dword(app::kSettingSection, name, static_cast<uint32_t>(value));
+      settings.registry().write_dword(settings::kSettingSection, name, static_cast<uint32_t>(value));
     }
   };
   commands.open_browser = [](const std::string& url) { return OpenBrowser(url); };
@@ -153,7 +151,7 @@ BrowseCommands DesktopViews::browse_commands() {
 DownloadCommands DesktopViews::download_commands() {
   download::DownloadManager& manager = application_.downloads().manager();
   browse::RemoteBrowser& browser = application_.downloads().browser();
-  app::Settings& settings = application_.settings();
+  settings::Settings& settings = application_.settings();
   mainframe::CMainFrame& hub = application_.main_frame();
   DownloadCommands commands;
   commands.rows = [&manager] { return manager.snapshot(); };
@@ -179,19 +177,19 @@ DownloadCommands DesktopViews::download_commands() {
   };
   commands.privileged = [&hub] { return privileged(hub.session()); };
   commands.transfer_flag = [&hub] { return hub.session().record().transfer_flag != 0; };
-  commands.speed_limit_row = [&settings] { return settings.registry().read_dword(app::kSettingSection, "LimitDownloadSpeed", 0); };
+  commands.speed_limit_row = [&settings] { return settings.registry().read_dword(settings::kSettingSection, "LimitDownloadSpeed", 0); };
   commands.store_speed_limit_row = [&settings](uint32_t row) {
-    settings.registry().write_dword(app::kSettingSection, "LimitDownloadSpeed", row);
+    settings.registry().write_dword(settings::kSettingSection, "LimitDownloadSpeed", row);
   };
   commands.apply_download_limit = [&settings](uint32_t bytes_per_second) { settings.download_speed_limit = bytes_per_second; };
   commands.use_multi_down = [&settings] { return settings.values().use_multi_down; };
   commands.set_use_multi_down = [&settings](bool on) {
-    settings.update([on](app::StoredSettings& values) { values.use_multi_down = on; });
-    settings.registry().write_dword(app::kSettingSection, "UseMultiDown", on ? 1 : 0);
+    settings.update([on](settings::StoredSettings& values) { values.use_multi_down = on; });
+    settings.registry().write_dword(settings::kSettingSection, "UseMultiDown", on ? 1 : 0);
   };
-  commands.auto_stop_reported = [&settings] { return settings.registry().read_dword(app::kSettingSection, "AutoStopReported", 0) != 0; };
+  commands.auto_stop_reported = [&settings] { return settings.registry().read_dword(settings::kSettingSection, "AutoStopReported", 0) != 0; };
   commands.set_auto_stop_reported = [&settings](bool on) {
-    settings.registry().write_dword(app::kSettingSection, "AutoStopReported", on ? 1 : 0);
+    settings.registry().write_dword(settings::kSettingSection, "AutoStopReported", on ? 1 : 0);
   };
   commands.download_folder = [&settings] { return settings.values().down_path; };
   commands.program_folder = [&settings] { return settings.program_folder().string(); };
@@ -204,7 +202,7 @@ SearchCommands DesktopViews::search_commands() {
   app::SearchPart& starter = application_.search().starter();
   download::DownloadManager& manager = application_.downloads().manager();
   browse::RemoteBrowser& browser = application_.downloads().browser();
-  app::Settings& settings = application_.settings();
+  settings::Settings& settings = application_.settings();
   mainframe::CMainFrame& hub = application_.main_frame();
   SearchCommands commands;
   commands.start = [&starter](const search::SearchRequest& request) { return starter.start(request); };
@@ -219,14 +217,14 @@ SearchCommands DesktopViews::search_commands() {
     explore_listed_server(browser, address, port, peer_id, browse::kSearchResultsOrigin);
   };
   commands.read_number = [&settings](const std::string& name, uint32_t fallback) {
-    return settings.registry().read_dword(app::kSettingSection, name, fallback);
+    return settings.registry().read_dword(settings::kSettingSection, name, fallback);
   };
   commands.write_number = [&settings](const std::string& name, uint32_t value) {
-    settings.registry().write_dword(app::kSettingSection, name, value);
+    settings.registry().write_dword(settings::kSettingSection, name, value);
   };
-  commands.read_text = [&settings](const std::string& name) { return settings.registry().read_text(app::kSettingSection, name); };
+  commands.read_text = [&settings](const std::string& name) { return settings.registry().read_text(settings::kSettingSection, name); };
   commands.write_text = [&settings](const std::string& name, const std::string& value) {
-    settings.registry().write_text(app::kSettingSection, name, value);
+    settings.registry().write_text(settings::kSettingSection, name, value);
   };
   commands.show_view = [this](int view) { show_view(view); };
   commands.fetch_page = [web_base = application_.endpoints().web_base](const std::string& keyword) {
@@ -239,7 +237,7 @@ SearchCommands DesktopViews::search_commands() {
 ServerListCommands DesktopViews::server_list_commands() {
   mainframe::CMainFrame& hub = application_.main_frame();
   browse::RemoteBrowser& browser = application_.downloads().browser();
-  app::Settings& settings = application_.settings();
+  settings::Settings& settings = application_.settings();
   platform::ProfileIni& profile = application_.profile();
   ServerListCommands commands;
   commands.refresh = [&hub] { hub.refresh_server_lists(); };
@@ -260,10 +258,10 @@ ServerListCommands DesktopViews::server_list_commands() {
   commands.read_profile = [&profile](const std::string& key, int fallback) { return profile.read_int(kProfileSection, key, fallback); };
   commands.write_profile = [&profile](const std::string& key, int value) { profile.write_int(kProfileSection, key, value); };
   commands.read_setting = [&settings](const std::string& name, int fallback) {
-    return static_cast<int>(settings.registry().read_dword(app::kSettingSection, name, static_cast<uint32_t>(fallback)));
+    return static_cast<int>(settings.registry().read_dword(settings::kSettingSection, name, static_cast<uint32_t>(fallback)));
   };
   commands.write_setting = [&settings](const std::string& name, int value) {
-    settings.registry().write_dword(app::kSettingSection, name, static_cast<uint32_t>(value));
+    settings.registry().write_dword(settings::kSettingSection, name, static_cast<uint32_t>(value));
   };
   commands.show_view = [this](int view) { show_view(view); };
   return commands;

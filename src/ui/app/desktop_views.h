@@ -26,7 +26,7 @@ class DesktopWindows;
 class DesktopViews {
  public:
   DesktopViews(app::CDovelApp& application, DesktopWindows& windows, DesktopBrowserFront& browser_front,
-               mainframe::MessageTarget& loop);
+               core::MessageTarget& loop);
   ~DesktopViews();
   DesktopViews(const DesktopViews&) = delete;
   DesktopViews& operator=(const DesktopViews&) = delete;
@@ -50,7 +50,7 @@ class DesktopViews {
   app::CDovelApp& application_;
   DesktopWindows& windows_;
   DesktopBrowserFront& browser_front_;
-  mainframe::MessageTarget& loop_;
+  core::MessageTarget& loop_;
   CoreChangeSignals changes_;
   QPointer<CServerListDialog> server_list_;
   QPointer<CTotalSearchDialog> search_;

@@ -1,8 +1,6 @@
-// The application's headers first: some core names must be seen before Qt's
-// keyword macros are defined.
-#include "app/dovel_app.h"
 #include "ui/app/desktop_windows.h"
 
+#include "app/dovel_app.h"
 #include "db/sqlite3_connection.h"
 #include "mainframe/main_frame.h"
 #include "ui/controls/download_folder_picker.h"
@@ -19,7 +17,7 @@ namespace {
 constexpr int kFullHashRun = 1;
 constexpr QSize kSettingsSheetSize(640, 480);
 
-settings::FolderPicker folder_picker() {
+FolderPicker folder_picker() {
   return [chooser = folder_dialog_chooser()](QWidget* parent, const QString& title, const std::string& start) -> std::optional<std::string> {
     const std::optional<QString> chosen = chooser(parent, title, QString::fromStdString(start));
     if (!chosen) return std::nullopt;
@@ -61,8 +59,8 @@ CServerStatusDialog* DesktopWindows::make_upload_pane(QWidget* parent) {
   return upload_pane_.data();
 }
 
-std::unique_ptr<settings::CSettingsSheet> DesktopWindows::make_settings_sheet(QWidget* parent) {
-  auto sheet = std::make_unique<settings::CSettingsSheet>(application_.settings(), messages_, settings_hooks(), parent);
+std::unique_ptr<CSettingsSheet> DesktopWindows::make_settings_sheet(QWidget* parent) {
+  auto sheet = std::make_unique<CSettingsSheet>(application_.settings(), messages_, settings_hooks(), parent);
   // Room for the shared folders' paths without cutting them at once.
   sheet->resize(sheet->sizeHint().expandedTo(kSettingsSheetSize));
   return sheet;
@@ -89,14 +87,14 @@ std::unique_ptr<CLoginDialog> DesktopWindows::make_login_dialog(QWidget* parent,
   return std::make_unique<CLoginDialog>(std::move(setup), parent);
 }
 
-settings::SettingsSheetHooks DesktopWindows::settings_hooks() {
-  settings::SettingsSheetHooks hooks;
+SettingsSheetHooks DesktopWindows::settings_hooks() {
+  SettingsSheetHooks hooks;
   hooks.pick_folder = folder_picker();
   hooks.open_path = [](const std::string& path) { OpenLocalPath(path); };
   hooks.program_folder = program_folder_;
   hooks.web_base = application_.endpoints().web_base;
   hooks.port_test_endpoints = application_.endpoints();
-  if (std::optional<std::filesystem::path> entry = settings::autostart_entry_from_environment()) hooks.autostart_entry = *entry;
+  if (std::optional<std::filesystem::path> entry = autostart_entry_from_environment()) hooks.autostart_entry = *entry;
   hooks.executable = executable_;
   hooks.share_database = share_database();
   hooks.hashing_active = [this] { return hub_.hashing().active(); };

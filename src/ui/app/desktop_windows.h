@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <memory>
 
-#include "mainframe/task_worker.h"
+#include "core/task_worker.h"
 #include "ui/controls/message_sink.h"
 #include "ui/mainframe/window_hooks.h"
 #include "ui/server/server_status_dialog.h"
@@ -44,11 +44,11 @@ class DesktopWindows {
   DesktopWindows& operator=(const DesktopWindows&) = delete;
 
   // Attach this to the message loop in the hub's place.
-  mainframe::MessageHandler& message_handler() { return relay_; }
+  core::MessageHandler& message_handler() { return relay_; }
   WindowOpeners openers();
 
   // The settings sheet over the application's settings; the caller shows it and owns it.
-  std::unique_ptr<settings::CSettingsSheet> make_settings_sheet(QWidget* parent);
+  std::unique_ptr<CSettingsSheet> make_settings_sheet(QWidget* parent);
   // The one login window, shown (not modal); none while the session is open.
   // The window deletes itself when closed.
   CLoginDialog* open_login(QWidget* parent);
@@ -62,7 +62,7 @@ class DesktopWindows {
   // The upload monitor pane, once made.
   CServerStatusDialog* upload_pane() const { return upload_pane_; }
 
-  settings::SettingsSheetHooks settings_hooks();
+  SettingsSheetHooks settings_hooks();
   // Where the windows made here show their boxes.
   MessageSink& messages() const { return messages_; }
   UploadPaneCommands upload_commands();
@@ -81,7 +81,7 @@ class DesktopWindows {
   std::unique_ptr<db::Sqlite3Connection> share_database_;
   // The sends to the registration service wait for its connection, which the
   // hub's service worker may hold through a whole exchange: never on the GUI thread.
-  mainframe::TaskWorker service_sends_;
+  core::TaskWorker service_sends_;
 };
 
 }  // namespace dovel::ui

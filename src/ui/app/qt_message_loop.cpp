@@ -13,25 +13,25 @@ QtMessageLoop::QtMessageLoop(QObject* parent) : QObject(parent) {}
 
 QtMessageLoop::~QtMessageLoop() = default;
 
-void QtMessageLoop::attach(mainframe::MessageHandler* handler) {
+void QtMessageLoop::attach(core::MessageHandler* handler) {
   std::lock_guard guard(lock_);
   handler_ = handler;
 }
 
-void QtMessageLoop::post(mainframe::Message message) {
+void QtMessageLoop::post(core::Message message) {
   std::lock_guard guard(lock_);
   if (quit_) return;
   queue_.push_back(std::move(message));
   wake_locked();
 }
 
-void QtMessageLoop::set_timer(mainframe::TimerId id, int period_ms) {
+void QtMessageLoop::set_timer(core::TimerId id, int period_ms) {
   std::lock_guard guard(lock_);
   timer_changes_[id] = std::max(period_ms, 0);
   wake_locked();
 }
 
-void QtMessageLoop::kill_timer(mainframe::TimerId id) {
+void QtMessageLoop::kill_timer(core::TimerId id) {
   std::lock_guard guard(lock_);
   timer_changes_[id] = -1;
   wake_locked();
@@ -45,7 +45,7 @@ void QtMessageLoop::quit() {
   QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit, Qt::QueuedConnection);
 }
 
-bool QtMessageLoop::timer_running(mainframe::TimerId id) const {
+bool QtMessageLoop::timer_running(core::TimerId id) const {
   std::lock_guard guard(lock_);
   auto found = timers_.find(id);
   return found != timers_.end() && found->second->isActive();
@@ -59,9 +59,9 @@ void QtMessageLoop::wake_locked() {
 }
 
 void QtMessageLoop::drain() {
-  std::map<mainframe::TimerId, int> timer_changes;
-  std::deque<mainframe::Message> messages;
-  mainframe::MessageHandler* handler = nullptr;
+  std::map<core::TimerId, int> timer_changes;
+  std::deque<core::Message> messages;
+  core::MessageHandler* handler = nullptr;
   {
     std::lock_guard guard(lock_);
     wake_pending_ = false;
@@ -70,7 +70,7 @@ void QtMessageLoop::drain() {
     handler = handler_;
   }
   for (const auto& [id, period] : timer_changes) apply_timer(id, period);
-  for (mainframe::Message& message : messages) {
+  for (core::Message& message : messages) {
     {
       std::lock_guard guard(lock_);
       if (quit_) return;
@@ -79,7 +79,7 @@ void QtMessageLoop::drain() {
   }
 }
 
-void QtMessageLoop::apply_timer(mainframe::TimerId id, int period_ms) {
+void QtMessageLoop::apply_timer(core::TimerId id, int period_ms) {
   std::unique_ptr<QTimer> old;
   {
     std::lock_guard guard(lock_);
@@ -94,7 +94,7 @@ void QtMessageLoop::apply_timer(mainframe::TimerId id, int period_ms) {
   auto timer = std::make_unique<QTimer>();
   timer->setInterval(period_ms);
   connect(timer.get(), &QTimer::timeout, this, [this, id] {
-    mainframe::MessageHandler* handler = nullptr;
+    core::MessageHandler* handler = nullptr;
     {
       std::lock_guard guard(lock_);
       if (quit_) return;

@@ -8,7 +8,7 @@
 #include <memory>
 #include <mutex>
 
-#include "mainframe/message_loop.h"
+#include "core/message_loop.h"
 
 namespace dovel::ui {
 
@@ -17,7 +17,7 @@ namespace dovel::ui {
 // thread may post and set or kill timers; what they ask is carried out on the
 // GUI thread in the order asked. Quitting ends the application's event loop
 // once the handler has returned to it; later posts are dropped.
-class QtMessageLoop final : public QObject, public mainframe::MessageLoop {
+class QtMessageLoop final : public QObject, public core::MessageLoop {
   Q_OBJECT
 
  public:
@@ -25,30 +25,30 @@ class QtMessageLoop final : public QObject, public mainframe::MessageLoop {
   ~QtMessageLoop() override;
 
   // The handler of every message and timer tick, from now on.
-  void attach(mainframe::MessageHandler* handler);
+  void attach(core::MessageHandler* handler);
 
-  void post(mainframe::Message message) override;
-  void set_timer(mainframe::TimerId id, int period_ms) override;
-  void kill_timer(mainframe::TimerId id) override;
+  void post(core::Message message) override;
+  void set_timer(core::TimerId id, int period_ms) override;
+  void kill_timer(core::TimerId id) override;
   void quit() override;
 
-  bool timer_running(mainframe::TimerId id) const;
+  bool timer_running(core::TimerId id) const;
 
  private:
   // On the GUI thread: applies the timer changes, then hands over the messages.
   void drain();
   void wake_locked();
-  void apply_timer(mainframe::TimerId id, int period_ms);
+  void apply_timer(core::TimerId id, int period_ms);
 
   mutable std::mutex lock_;
-  std::deque<mainframe::Message> queue_;
+  std::deque<core::Message> queue_;
   // Asked timer periods by id; a negative period kills the timer.
-  std::map<mainframe::TimerId, int> timer_changes_;
+  std::map<core::TimerId, int> timer_changes_;
   bool wake_pending_ = false;
   bool quit_ = false;
-  mainframe::MessageHandler* handler_ = nullptr;
+  core::MessageHandler* handler_ = nullptr;
   // GUI thread only.
-  std::map<mainframe::TimerId, std::unique_ptr<QTimer>> timers_;
+  std::map<core::TimerId, std::unique_ptr<QTimer>> timers_;
 };
 
 }  // namespace dovel::ui

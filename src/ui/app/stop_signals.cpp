@@ -2,7 +2,7 @@
 
 #include <pthread.h>
 
-#include "mainframe/message_ids.h"
+#include "core/message_ids.h"
 
 namespace dovel::ui {
 
@@ -22,12 +22,12 @@ void StopSignals::block() {
   pthread_sigmask(SIG_BLOCK, &signals, nullptr);
 }
 
-StopSignals::StopSignals(mainframe::MessageTarget& hub) : signals_(stop_signal_set()) {
+StopSignals::StopSignals(core::MessageTarget& hub) : signals_(stop_signal_set()) {
   block();
   // SIGUSR1 only ends the watcher.
   thread_ = std::thread([this, &hub] {
     int received = 0;
-    while (sigwait(&signals_, &received) == 0 && received != SIGUSR1) hub.post({mainframe::UM_EXIT_COMMAND, 0, 0, nullptr});
+    while (sigwait(&signals_, &received) == 0 && received != SIGUSR1) hub.post({core::UM_EXIT_COMMAND, 0, 0, nullptr});
   });
 }
 

@@ -4,7 +4,7 @@
 
 #include <thread>
 
-#include "mainframe/message.h"
+#include "core/message.h"
 
 namespace dovel::ui {
 
@@ -15,7 +15,7 @@ class StopSignals {
   // starts, every thread inherits the mask and only the watcher takes them.
   static void block();
 
-  explicit StopSignals(mainframe::MessageTarget& hub);
+  explicit StopSignals(core::MessageTarget& hub);
   ~StopSignals();
   StopSignals(const StopSignals&) = delete;
   StopSignals& operator=(const StopSignals&) = delete;

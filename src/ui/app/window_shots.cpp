@@ -1,6 +1,3 @@
-// The application's headers first: some core names must be seen before Qt's
-// keyword macros are defined.
-#include "app/dovel_app.h"
 #include "ui/app/window_shots.h"
 
 #include <QTabWidget>
@@ -10,12 +7,13 @@
 #include <array>
 #include <memory>
 
+#include "app/dovel_app.h"
 #include "server/startup_port_check.h"
+#include "ui/app/splash_screen.h"
 #include "ui/download/down_status_dialog.h"
+#include "ui/mainframe/main_views.h"
 #include "ui/search/search_dialog.h"
 #include "ui/search/search_list_ctrl.h"
-#include "ui/app/splash_screen.h"
-#include "ui/mainframe/main_views.h"
 #include "ui/settings/share_folder_dialog.h"
 
 namespace dovel::ui {
@@ -103,7 +101,7 @@ void add_window_shots(ScreenshotRun& run, CMainFrameWindow& window, DesktopWindo
   for (size_t page = 0; page < kSettingsPageFiles.size(); ++page) {
     run.add_shot({QString::fromUtf8(kSettingsPageFiles[page]),
                   [&window, &windows, page]() -> QWidget* {
-                    settings::CSettingsSheet* sheet = windows.make_settings_sheet(&window).release();
+                    CSettingsSheet* sheet = windows.make_settings_sheet(&window).release();
                     sheet->tabs()->setCurrentIndex(static_cast<int>(page));
                     sheet->show();
                     return sheet;
@@ -113,9 +111,9 @@ void add_window_shots(ScreenshotRun& run, CMainFrameWindow& window, DesktopWindo
 
   run.add_shot({QStringLiteral("share-folder.png"),
                 [&window, &windows, &application]() -> QWidget* {
-                  const std::vector<share::SharedFolder> rows = application.settings().shared_folders();
+                  const std::vector<settings::SharedFolder> rows = application.settings().shared_folders();
                   if (rows.empty()) return nullptr;
-                  auto* dialog = new settings::CShareFolderDialog(windows.messages(), windows.settings_hooks().pick_folder,
+                  auto* dialog = new CShareFolderDialog(windows.messages(), windows.settings_hooks().pick_folder,
                                                                   share::EntryMode::Modify, rows, rows.front(), &window);
                   dialog->show();
                   return dialog;

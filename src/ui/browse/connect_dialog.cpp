@@ -20,11 +20,11 @@
 
 #include <algorithm>
 
+#include "base/text.h"
 #include "browse/address_history.h"
 #include "browse/peer_pages.h"
 #include "ui/browse/browse_list_model.h"
 #include "ui/browse/intro_browser.h"
-#include "util/text.h"
 
 namespace dovel::ui {
 namespace {
@@ -389,7 +389,7 @@ void CConnectDialog::touch() {
 }
 
 void CConnectDialog::connect_to_typed_id() {
-  const std::string id(util::trim(connect_box_->currentText().toStdString()));
+  const std::string id(base::trim(connect_box_->currentText().toStdString()));
   if (id == browse::kClearHistoryEntry) {
     clear_history();
     return;

@@ -6,7 +6,7 @@
 #include <mutex>
 #include <system_error>
 
-#include "app/settings.h"
+#include "settings/settings.h"
 #include "ui/controls/message_sink.h"
 #include "util/last_error.h"
 
@@ -20,7 +20,7 @@ FolderChooser folder_dialog_chooser() {
   };
 }
 
-bool ChooseDownloadFolder(app::Settings& settings, MessageSink& messages, QWidget* parent, const FolderChooser& chooser) {
+bool ChooseDownloadFolder(settings::Settings& settings, MessageSink& messages, QWidget* parent, const FolderChooser& chooser) {
   const std::string previous = settings.values().down_path;
   std::optional<QString> chosen = chooser(parent, QString::fromUtf8(kDownloadFolderTitle), QString::fromStdString(previous));
   if (!chosen || chosen->isEmpty()) return false;
@@ -35,11 +35,11 @@ bool ChooseDownloadFolder(app::Settings& settings, MessageSink& messages, QWidge
   {
     // No other thread sees the new folder before it passed the check.
     std::lock_guard guard(settings.settings_lock());
-    settings.update([&](app::StoredSettings& values) { values.down_path = folder; });
+    settings.update([&](settings::StoredSettings& values) { values.down_path = folder; });
     valid = settings.check_share_settings();
     if (!valid) {
       refusal = util::LastErrorText();
-      settings.update([&](app::StoredSettings& values) { values.down_path = previous; });
+      settings.update([&](settings::StoredSettings& values) { values.down_path = previous; });
     }
   }
   if (!valid) {

@@ -7,7 +7,7 @@
 
 class QWidget;
 
-namespace dovel::app {
+namespace dovel::settings {
 class Settings;
 }
 
@@ -29,7 +29,7 @@ inline constexpr const char* kMissingFolderText = "선택한 폴더가 존재하
 // that passes the share-settings check becomes the download folder and is
 // saved; otherwise the check's message is shown and the old folder stays.
 // True when the download folder changed.
-bool ChooseDownloadFolder(app::Settings& settings, MessageSink& messages, QWidget* parent = nullptr,
+bool ChooseDownloadFolder(settings::Settings& settings, MessageSink& messages, QWidget* parent = nullptr,
                           const FolderChooser& chooser = folder_dialog_chooser());
 
 }  // namespace dovel::ui

@@ -3,7 +3,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 
-#include "ui/service/notice_dialog.h"
+#include "ui/controls/notice_dialog.h"
 
 namespace dovel::ui {
 namespace {

@@ -1,7 +1,7 @@
 #include "ui/controls/open_browser.h"
 
+#include "base/text.h"
 #include "platform/spawn.h"
-#include "util/text.h"
 
 namespace dovel::ui {
 
@@ -10,8 +10,8 @@ ProgramStarter desktop_opener() {
 }
 
 bool openable_page_address(std::string_view url) {
-  if (!util::starts_with_ascii_nocase(url, "http://") && !util::starts_with_ascii_nocase(url, "https://") &&
-      !util::starts_with_ascii_nocase(url, "file://")) {
+  if (!base::starts_with_ascii_nocase(url, "http://") && !base::starts_with_ascii_nocase(url, "https://") &&
+      !base::starts_with_ascii_nocase(url, "file://")) {
     return false;
   }
   for (unsigned char c : url) {

@@ -4,7 +4,7 @@
 
 #include <functional>
 
-#include "mainframe/task_worker.h"
+#include "core/task_worker.h"
 
 namespace dovel::ui {
 
@@ -36,7 +36,7 @@ class BackgroundWorker {
   void deliver(std::function<void()> answer);
 
   QObject* receiver_;
-  mainframe::TaskWorker tasks_;
+  core::TaskWorker tasks_;
 };
 
 }  // namespace dovel::ui

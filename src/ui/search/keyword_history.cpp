@@ -2,14 +2,14 @@
 
 #include <algorithm>
 
-#include "util/text.h"
+#include "base/text.h"
 
 namespace dovel::ui {
 namespace {
 
 // A keyword as one stored line: no line breaks inside.
 std::string one_line(std::string_view keyword) {
-  std::string line(util::trim(keyword));
+  std::string line(base::trim(keyword));
   std::replace_if(line.begin(), line.end(), [](char c) { return c == '\n' || c == '\r'; }, ' ');
   return line;
 }
@@ -18,7 +18,7 @@ std::string one_line(std::string_view keyword) {
 
 KeywordHistory KeywordHistory::from_stored(std::string_view stored) {
   KeywordHistory history;
-  for (const std::string& line : util::split(stored, '\n')) {
+  for (const std::string& line : base::split(stored, '\n')) {
     const std::string entry = one_line(line);
     if (entry.empty() || std::find(history.entries_.begin(), history.entries_.end(), entry) != history.entries_.end()) continue;
     if (history.entries_.size() == kMaxEntries) break;
@@ -27,7 +27,7 @@ KeywordHistory KeywordHistory::from_stored(std::string_view stored) {
   return history;
 }
 
-std::string KeywordHistory::stored() const { return util::join(entries_, "\n"); }
+std::string KeywordHistory::stored() const { return base::join(entries_, "\n"); }
 
 void KeywordHistory::remember(std::string_view keyword) {
   const std::string entry = one_line(keyword);

@@ -14,9 +14,9 @@
 #include <map>
 #include <set>
 
+#include "base/text.h"
 #include "ui/controls/message_sink.h"
 #include "util/letter_pair.h"
-#include "util/text.h"
 
 namespace dovel::ui {
 namespace {
@@ -234,10 +234,10 @@ void CServerStatusDialog::message_all_uploaders() {
   std::set<std::string> seen;
   for (int i = 0; i < uploads_->topLevelItemCount(); ++i) {
     std::string user_id = util::Decode(uploads_->topLevelItem(i)->text(kEncodedIdColumn).toStdString());
-    if (user_id.empty() || !seen.insert(util::ascii_lower(user_id)).second) continue;
+    if (user_id.empty() || !seen.insert(base::ascii_lower(user_id)).second) continue;
     user_ids.push_back(std::move(user_id));
   }
-  if (!user_ids.empty()) commands_.message_uploaders(util::join(user_ids, ";"));
+  if (!user_ids.empty()) commands_.message_uploaders(base::join(user_ids, ";"));
 }
 
 QMenu* CServerStatusDialog::context_menu(QWidget* parent, bool upload) {

@@ -10,6 +10,8 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "base/string_printf.h"
+#include "base/text.h"
 #include "service/registration_client.h"
 #include "ui/controls/clipboard.h"
 #include "ui/controls/message_sink.h"
@@ -18,8 +20,6 @@
 #include "ui/serverlist/server_list_search_dialog.h"
 #include "util/format.h"
 #include "util/links.h"
-#include "util/string_printf.h"
-#include "util/text.h"
 
 namespace dovel::ui {
 namespace {
@@ -40,7 +40,7 @@ constexpr ColumnWidth kColumnWidths[] = {
 QString text_of(const std::string& utf8) { return QString::fromStdString(utf8); }
 
 std::string figures_line(const std::string& name, const service::ChannelTotals& totals) {
-  return util::string_printf("%s :: Server(%s) :: %s TB :: %s Files", name.c_str(), util::FormatNumber(static_cast<int64_t>(totals.servers)).c_str(),
+  return base::string_printf("%s :: Server(%s) :: %s TB :: %s Files", name.c_str(), util::FormatNumber(static_cast<int64_t>(totals.servers)).c_str(),
                              util::FormatNumber(static_cast<int64_t>(totals.shared_mib / 1024 / 1024)).c_str(),
                              util::FormatNumber(static_cast<int64_t>(totals.files)).c_str());
 }
@@ -279,7 +279,7 @@ void CServerListDialog::run_on_row(RowAction action, int row) {
 
 void CServerListDialog::explore(const ServerRowTarget& target) {
   const std::string own_id = commands_.own_id ? commands_.own_id() : std::string();
-  if (!own_id.empty() && util::iequals_ascii(own_id, target.owner_id)) {
+  if (!own_id.empty() && base::iequals_ascii(own_id, target.owner_id)) {
     if (!commands_.share_server_running || !commands_.share_server_running() || !commands_.share_port) {
       if (commands_.log_status) commands_.log_status(kShareServerNotStarted);
       return;

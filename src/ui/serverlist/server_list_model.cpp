@@ -10,10 +10,10 @@
 #include <map>
 #include <numeric>
 
+#include "base/string_printf.h"
+#include "base/text.h"
 #include "util/format.h"
 #include "util/letter_pair.h"
-#include "util/string_printf.h"
-#include "util/text.h"
 
 namespace dovel::ui {
 namespace {
@@ -81,7 +81,7 @@ QStringList ServerListModel::texts_of(const service::ListedServer& server) {
   texts.reserve(kColumnCount);
   texts << QString() << text_of(server.user_id) << text_of(server.title) << QString::fromUtf8(kExploreLink)
         << QString::fromUtf8(kFavoriteLink)
-        << text_of(util::string_printf("%02d/%02d %02d:%02d", server.opened_month, server.opened_day, server.opened_hour,
+        << text_of(base::string_printf("%02d/%02d %02d:%02d", server.opened_month, server.opened_day, server.opened_hour,
                                        server.opened_minute))
         << text_of(util::FormatNumber(server.shared_mib) + " M") << text_of(util::FormatNumber(server.shared_files))
         << text_of(util::FormatNumber(server.peak_speed / 1024) + " K") << QString::number(server.opened_key)
@@ -91,7 +91,7 @@ QStringList ServerListModel::texts_of(const service::ListedServer& server) {
 }
 
 std::string ServerListModel::identity_of(const service::ListedServer& server) {
-  return util::ascii_lower(server.user_id) + '\n' + platform::format_ipv4(server.address) + ':' + std::to_string(server.port);
+  return base::ascii_lower(server.user_id) + '\n' + platform::format_ipv4(server.address) + ':' + std::to_string(server.port);
 }
 
 void ServerListModel::set_snapshot(const service::ServerLists& lists, int channel) {
@@ -210,7 +210,7 @@ std::optional<ServerRowTarget> ServerListModel::target(int row) const {
   if (row < 0 || row >= rowCount()) return std::nullopt;
   const QStringList& texts = rows_[static_cast<size_t>(row)].texts;
   const std::string address = util::Decode(texts[kAddressColumn].toStdString());
-  const std::optional<uint32_t> port = util::parse_uint32(util::Decode(texts[kPortColumn].toStdString()));
+  const std::optional<uint32_t> port = base::parse_uint32(util::Decode(texts[kPortColumn].toStdString()));
   if (!platform::parse_ipv4(address) || !port || *port == 0 || *port > 0xFFFF) return std::nullopt;
   return ServerRowTarget{address, static_cast<uint16_t>(*port), util::DecodeWire(texts[kOwnerIdColumn].toStdString())};
 }

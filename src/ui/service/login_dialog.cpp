@@ -9,12 +9,12 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "app/settings_registry.h"
+#include "base/text.h"
 #include "service/auth_messages.h"
 #include "service/stored_login.h"
+#include "settings/settings_registry.h"
 #include "ui/controls/message_sink.h"
 #include "util/log_files.h"
-#include "util/text.h"
 
 namespace dovel::ui {
 namespace {
@@ -84,7 +84,7 @@ void CLoginDialog::fill_from_settings() {
     if (stored.auto_login) {
       password_->setText(qt_text(stored.password));
     } else {
-      setup_.registry->write_text(app::kSettingSection, "data2", "");
+      setup_.registry->write_text(settings::kSettingSection, "data2", "");
     }
   }
   if (!setup_.user_id.empty()) id_->setText(qt_text(setup_.user_id));
@@ -95,7 +95,7 @@ void CLoginDialog::auto_login_toggled(bool checked) {
   if (checked) {
     if (setup_.messages != nullptr) setup_.messages->inform(this, QString::fromUtf8(kAutoLoginWarning));
   } else if (setup_.registry != nullptr) {
-    setup_.registry->write_text(app::kSettingSection, "data2", "");
+    setup_.registry->write_text(settings::kSettingSection, "data2", "");
   }
 }
 
@@ -103,7 +103,7 @@ void CLoginDialog::auto_login_toggled(bool checked) {
 void CLoginDialog::keep_auto_login_choice() {
   if (setup_.registry == nullptr) return;
   const bool on = auto_login_->isChecked();
-  setup_.registry->edit([on](app::SettingsRegistry::Writer& writer) { service::set_auto_login(writer, on); });
+  setup_.registry->edit([on](settings::SettingsRegistry::Writer& writer) { service::set_auto_login(writer, on); });
 }
 
 void CLoginDialog::open_page_and_close(const char* page) {
@@ -119,7 +119,7 @@ void CLoginDialog::press_connect() {
     util::LogSystem("아이디와 암호를 입력하세요.");
     return;
   }
-  const std::string user_id = util::ascii_lower(typed_id);
+  const std::string user_id = base::ascii_lower(typed_id);
   id_->setText(qt_text(user_id));
   set_busy(true);
   QPointer<CLoginDialog> alive(this);

@@ -11,7 +11,7 @@ class QCheckBox;
 class QLineEdit;
 class QPushButton;
 
-namespace dovel::app {
+namespace dovel::settings {
 class SettingsRegistry;
 }
 
@@ -21,7 +21,7 @@ class MessageSink;
 
 struct LoginDialogSetup {
   // Where "AutoLogin", the last ID ("data1") and the kept password ("data2") live.
-  app::SettingsRegistry* registry = nullptr;
+  settings::SettingsRegistry* registry = nullptr;
   LoginConnector connect;
   MessageSink* messages = nullptr;
   // Opens a page of the web host (an address below it) in the main browser window.

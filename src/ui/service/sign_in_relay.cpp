@@ -1,11 +1,11 @@
 #include "ui/service/sign_in_relay.h"
 
+#include "core/message_ids.h"
 #include "mainframe/main_frame.h"
-#include "mainframe/message_ids.h"
 
 namespace dovel::ui {
 
-SignInRelay::SignInRelay(mainframe::MessageHandler& hub, LogIn log_in) : hub_(hub), log_in_(std::move(log_in)) {}
+SignInRelay::SignInRelay(core::MessageHandler& hub, LogIn log_in) : hub_(hub), log_in_(std::move(log_in)) {}
 
 void SignInRelay::connect_login(const LoginEntry& entry, LoginDone done) {
   pending_ = std::move(done);
@@ -16,8 +16,8 @@ LoginConnector SignInRelay::connector() {
   return [this](const LoginEntry& entry, LoginDone done) { connect_login(entry, std::move(done)); };
 }
 
-void SignInRelay::on_message(mainframe::Message& message) {
-  auto* signed_in = message.id == mainframe::UM_SIGN_IN_DONE ? dynamic_cast<mainframe::SignInPayload*>(message.payload.get()) : nullptr;
+void SignInRelay::on_message(core::Message& message) {
+  auto* signed_in = message.id == core::UM_SIGN_IN_DONE ? dynamic_cast<mainframe::SignInPayload*>(message.payload.get()) : nullptr;
   if (signed_in == nullptr || !pending_) {
     hub_.on_message(message);
     return;
@@ -31,6 +31,6 @@ void SignInRelay::on_message(mainframe::Message& message) {
   done(outcome);
 }
 
-void SignInRelay::on_timer(mainframe::TimerId id) { hub_.on_timer(id); }
+void SignInRelay::on_timer(core::TimerId id) { hub_.on_timer(id); }
 
 }  // namespace dovel::ui

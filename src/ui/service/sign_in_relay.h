@@ -3,7 +3,7 @@
 #include <functional>
 #include <string>
 
-#include "mainframe/message_loop.h"
+#include "core/message_loop.h"
 #include "ui/service/login_connector.h"
 
 namespace dovel::ui {
@@ -14,15 +14,15 @@ namespace dovel::ui {
 // and the window shows its texts (failure box, notice window) instead of the
 // hub, which still does everything else with it. Attach it to the loop in the
 // hub's place. GUI thread only.
-class SignInRelay final : public mainframe::MessageHandler {
+class SignInRelay final : public core::MessageHandler {
  public:
   // The hub's log_in (ID, password, automatic login).
   using LogIn = std::function<void(const std::string& user_id, const std::string& password, bool auto_login)>;
 
-  SignInRelay(mainframe::MessageHandler& hub, LogIn log_in);
+  SignInRelay(core::MessageHandler& hub, LogIn log_in);
 
-  void on_message(mainframe::Message& message) override;
-  void on_timer(mainframe::TimerId id) override;
+  void on_message(core::Message& message) override;
+  void on_timer(core::TimerId id) override;
 
   // The login window's "connect": hands the login to the hub.
   void connect_login(const LoginEntry& entry, LoginDone done);
@@ -30,7 +30,7 @@ class SignInRelay final : public mainframe::MessageHandler {
   bool waiting() const { return static_cast<bool>(pending_); }
 
  private:
-  mainframe::MessageHandler& hub_;
+  core::MessageHandler& hub_;
   LogIn log_in_;
   LoginDone pending_;
 };

@@ -7,7 +7,7 @@
 #include "platform/data_home.h"
 #include "util/url_protocol.h"
 
-namespace dovel::ui::settings {
+namespace dovel::ui {
 
 std::optional<std::filesystem::path> autostart_entry_from_environment() {
   auto xdg = platform::xdg_base_folders([](const char* name) { return std::getenv(name); });
@@ -39,4 +39,4 @@ bool remove_autostart_entry(const std::filesystem::path& entry_file) {
   return !error;
 }
 
-}  // namespace dovel::ui::settings
+}  // namespace dovel::ui

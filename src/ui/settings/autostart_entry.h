@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <optional>
 
-namespace dovel::ui::settings {
+namespace dovel::ui {
 
 // The desktop starts the programs listed in the user's autostart folder when the
 // user logs in: ~/.config/autostart/dovel.desktop ($XDG_CONFIG_HOME respected);
@@ -16,4 +16,4 @@ bool write_autostart_entry(const std::filesystem::path& entry_file, const std::f
 // Removes the entry; a missing entry is success.
 bool remove_autostart_entry(const std::filesystem::path& entry_file);
 
-}  // namespace dovel::ui::settings
+}  // namespace dovel::ui

@@ -12,7 +12,7 @@
 #include "share/shared_folder_rules.h"
 #include "ui/settings/share_folder_dialog.h"
 
-namespace dovel::ui::settings {
+namespace dovel::ui {
 namespace {
 
 constexpr int kNameColumn = 0;
@@ -22,7 +22,7 @@ constexpr int kFlagsRole = Qt::UserRole;
 
 }  // namespace
 
-CPropFolder::CPropFolder(app::Settings& settings, MessageSink& messages, const SettingsSheetHooks& hooks, QWidget* parent)
+CPropFolder::CPropFolder(settings::Settings& settings, MessageSink& messages, const SettingsSheetHooks& hooks, QWidget* parent)
     : SettingsPage(parent),
       settings_(settings),
       messages_(messages),
@@ -31,7 +31,7 @@ CPropFolder::CPropFolder(app::Settings& settings, MessageSink& messages, const S
       folder_list_(new QTreeWidget(this)),
       password_edit_(new QLineEdit(this)),
       show_password_button_(new QPushButton(QStringLiteral("문자로보기"), this)) {
-  const app::StoredSettings values = settings_.values();
+  const settings::StoredSettings values = settings_.values();
   down_path_edit_->setText(QString::fromStdString(values.down_path));
   password_edit_->setText(QString::fromStdString(values.folder_pass));
   password_edit_->setEchoMode(QLineEdit::Password);
@@ -103,34 +103,34 @@ CPropFolder::CPropFolder(app::Settings& settings, MessageSink& messages, const S
   connect(up, &QPushButton::clicked, this, [this] { move_selected(share::MoveDirection::Up); });
   connect(down, &QPushButton::clicked, this, [this] { move_selected(share::MoveDirection::Down); });
   connect(protected_search, &QPushButton::clicked, this, [this] {
-    std::vector<share::SharedFolder> searchable;
-    for (const share::SharedFolder& folder : rows()) {
-      if (folder.flags < share::SHARE_FRIEND) searchable.push_back(folder);
+    std::vector<settings::SharedFolder> searchable;
+    for (const settings::SharedFolder& folder : rows()) {
+      if (folder.flags < settings::SHARE_FRIEND) searchable.push_back(folder);
     }
     hooks_.search_protected_works(searchable);
   });
   connect(show_password_button_, &QPushButton::clicked, this, &CPropFolder::toggle_password_shown);
 }
 
-void CPropFolder::set_row(QTreeWidgetItem* item, const share::SharedFolder& folder) {
+void CPropFolder::set_row(QTreeWidgetItem* item, const settings::SharedFolder& folder) {
   item->setText(kNameColumn, QString::fromStdString(folder.name));
   item->setText(kFolderColumn, QString::fromStdString(folder.path));
   item->setText(kFlagsColumn, QString::fromStdString(share::ShareFlagsText(folder.flags)));
   item->setData(kNameColumn, kFlagsRole, folder.flags);
 }
 
-void CPropFolder::fill_rows(const std::vector<share::SharedFolder>& rows) {
+void CPropFolder::fill_rows(const std::vector<settings::SharedFolder>& rows) {
   folder_list_->clear();
-  for (const share::SharedFolder& folder : rows) set_row(new QTreeWidgetItem(folder_list_), folder);
+  for (const settings::SharedFolder& folder : rows) set_row(new QTreeWidgetItem(folder_list_), folder);
 }
 
-share::SharedFolder CPropFolder::row_at(int index) const {
+settings::SharedFolder CPropFolder::row_at(int index) const {
   const QTreeWidgetItem* item = folder_list_->topLevelItem(index);
   return {item->text(kNameColumn).toStdString(), item->text(kFolderColumn).toStdString(), item->data(kNameColumn, kFlagsRole).toUInt()};
 }
 
-std::vector<share::SharedFolder> CPropFolder::rows() const {
-  std::vector<share::SharedFolder> all;
+std::vector<settings::SharedFolder> CPropFolder::rows() const {
+  std::vector<settings::SharedFolder> all;
   for (int i = 0; i < folder_list_->topLevelItemCount(); ++i) all.push_back(row_at(i));
   return all;
 }
@@ -151,7 +151,7 @@ void CPropFolder::choose_down_path() {
 
 void CPropFolder::add_folder() {
   CShareFolderDialog dialog(messages_, hooks_.pick_folder, share::EntryMode::Add, rows(),
-                            {"", "", share::SHARE_READ | share::SHARE_ADULT}, this);
+                            {"", "", settings::SHARE_READ | settings::SHARE_ADULT}, this);
   if (dialog.exec() != QDialog::Accepted) return;
   set_row(new QTreeWidgetItem(folder_list_), dialog.entry());
   list_changed_ = true;
@@ -160,10 +160,10 @@ void CPropFolder::add_folder() {
 void CPropFolder::modify_folder() {
   const int index = current_row();
   if (index < 0) return;
-  const share::SharedFolder before = row_at(index);
+  const settings::SharedFolder before = row_at(index);
   CShareFolderDialog dialog(messages_, hooks_.pick_folder, share::EntryMode::Modify, rows(), before, this);
   if (dialog.exec() != QDialog::Accepted) return;
-  const share::SharedFolder after = dialog.entry();
+  const settings::SharedFolder after = dialog.entry();
   set_row(folder_list_->topLevelItem(index), after);
   if (share::modification_needs_rehash(before, after)) list_changed_ = true;
 }
@@ -203,7 +203,7 @@ void CPropFolder::open_folder() {
 void CPropFolder::move_selected(share::MoveDirection direction) {
   const int index = current_row();
   if (index < 0 || hooks_.share_database == nullptr) return;
-  std::vector<share::SharedFolder> all = rows();
+  std::vector<settings::SharedFolder> all = rows();
   const bool hashing = hooks_.hashing_active && hooks_.hashing_active();
   share::MoveResult result = share::move_shared_folder(all, static_cast<size_t>(index), direction, *hooks_.share_database, hashing);
   if (result.message) messages_.inform(window(), QString::fromStdString(*result.message));
@@ -221,7 +221,7 @@ void CPropFolder::toggle_password_shown() {
 }
 
 bool CPropFolder::apply() {
-  const std::vector<share::SharedFolder> all = rows();
+  const std::vector<settings::SharedFolder> all = rows();
   const std::string down_path = down_path_edit_->text().toStdString();
   const std::string folder_pass = password_edit_->text().toStdString();
   if (std::optional<std::string> refusal = share::check_shared_folder_list(all, down_path, folder_pass)) {
@@ -231,7 +231,7 @@ bool CPropFolder::apply() {
     if (!share::check_shared_folder_list(all, down_path, "*")) password_edit_->setFocus();
     return false;
   }
-  const bool stored = settings_.update([&](app::StoredSettings& v) {
+  const bool stored = settings_.update([&](settings::StoredSettings& v) {
     v.down_path = down_path;
     v.folder_pass = folder_pass;
     v.shared_folders = all;
@@ -248,4 +248,4 @@ bool CPropFolder::apply() {
   return true;
 }
 
-}  // namespace dovel::ui::settings
+}  // namespace dovel::ui

@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "app/settings.h"
-#include "share/shared_folder.h"
+#include "settings/settings.h"
+#include "settings/shared_folder.h"
 #include "share/shared_folder_move.h"
 #include "ui/controls/message_sink.h"
 #include "ui/settings/settings_page.h"
@@ -14,19 +14,19 @@ class QPushButton;
 class QTreeWidget;
 class QTreeWidgetItem;
 
-namespace dovel::ui::settings {
+namespace dovel::ui {
 
 // "폴더": the download folder, the list of shared folders and the secret-folder password.
 class CPropFolder final : public SettingsPage {
   Q_OBJECT
 
  public:
-  CPropFolder(app::Settings& settings, MessageSink& messages, const SettingsSheetHooks& hooks, QWidget* parent = nullptr);
+  CPropFolder(settings::Settings& settings, MessageSink& messages, const SettingsSheetHooks& hooks, QWidget* parent = nullptr);
 
   bool apply() override;
 
   // The rows in display order, as the list shows them.
-  std::vector<share::SharedFolder> rows() const;
+  std::vector<settings::SharedFolder> rows() const;
   // Whether the list's content changed since the page opened (a new hashing run is due).
   bool list_changed() const { return list_changed_; }
 
@@ -42,14 +42,14 @@ class CPropFolder final : public SettingsPage {
   QTreeWidget* folder_list() const { return folder_list_; }
 
  private:
-  void fill_rows(const std::vector<share::SharedFolder>& rows);
-  void set_row(QTreeWidgetItem* item, const share::SharedFolder& folder);
-  share::SharedFolder row_at(int index) const;
+  void fill_rows(const std::vector<settings::SharedFolder>& rows);
+  void set_row(QTreeWidgetItem* item, const settings::SharedFolder& folder);
+  settings::SharedFolder row_at(int index) const;
   int current_row() const;
   void choose_down_path();
   void toggle_password_shown();
 
-  app::Settings& settings_;
+  settings::Settings& settings_;
   MessageSink& messages_;
   const SettingsSheetHooks& hooks_;
   bool list_changed_ = false;
@@ -59,4 +59,4 @@ class CPropFolder final : public SettingsPage {
   QPushButton* show_password_button_;
 };
 
-}  // namespace dovel::ui::settings
+}  // namespace dovel::ui

@@ -10,18 +10,18 @@
 
 #include <algorithm>
 
-#include "app/settings_page_rules.h"
+#include "base/text.h"
 #include "service/service_domain.h"
+#include "settings/settings_page_rules.h"
 #include "ui/settings/server_subject_edit.h"
-#include "util/text.h"
 
-namespace dovel::ui::settings {
+namespace dovel::ui {
 
 namespace {
 constexpr int kMostUploads = 100;
 }
 
-CPropGeneral::CPropGeneral(app::Settings& settings, MessageSink& messages, const SettingsSheetHooks& hooks, QWidget* parent)
+CPropGeneral::CPropGeneral(settings::Settings& settings, MessageSink& messages, const SettingsSheetHooks& hooks, QWidget* parent)
     : SettingsPage(parent),
       settings_(settings),
       messages_(messages),
@@ -31,7 +31,7 @@ CPropGeneral::CPropGeneral(app::Settings& settings, MessageSink& messages, const
       intro_url_edit_(new QLineEdit(this)),
       upload_count_list_(new QComboBox(this)),
       allow_memo_box_(new QCheckBox(QStringLiteral("쪽지 받기"), this)) {
-  const app::StoredSettings values = settings_.values();
+  const settings::StoredSettings values = settings_.values();
   title_edit_->set_initial_text(QString::fromStdString(values.server_subject));
   use_intro_url_box_->setChecked(values.use_intro_url);
   intro_url_edit_->setText(QString::fromStdString(values.intro_url));
@@ -62,7 +62,7 @@ CPropGeneral::CPropGeneral(app::Settings& settings, MessageSink& messages, const
 
 void CPropGeneral::on_upload_count_chosen(int row) {
   if (row < 0) return;
-  settings_.update([row](app::StoredSettings& v) { v.max_upload = static_cast<uint32_t>(row + 1); });
+  settings_.update([row](settings::StoredSettings& v) { v.max_upload = static_cast<uint32_t>(row + 1); });
 }
 
 void CPropGeneral::on_allow_memo_toggled(bool allow) {
@@ -72,7 +72,7 @@ void CPropGeneral::on_allow_memo_toggled(bool allow) {
     allow_memo_box_->setChecked(!allow);
     return;
   }
-  settings_.update([allow](app::StoredSettings& v) { v.allow_memo = allow; });
+  settings_.update([allow](settings::StoredSettings& v) { v.allow_memo = allow; });
 }
 
 void CPropGeneral::edit_intro_page() {
@@ -80,14 +80,14 @@ void CPropGeneral::edit_intro_page() {
 }
 
 bool CPropGeneral::apply() {
-  const std::string title(util::trim(title_edit_->text().toStdString()));
-  if (std::optional<std::string> refusal = app::server_subject_refusal(title)) {
+  const std::string title(base::trim(title_edit_->text().toStdString()));
+  if (std::optional<std::string> refusal = settings::server_subject_refusal(title)) {
     emit activation_requested();
     messages_.inform(window(), QString::fromStdString(*refusal));
     title_edit_->setFocus();
     return false;
   }
-  const std::string intro_url(util::trim(intro_url_edit_->text().toStdString()));
+  const std::string intro_url(base::trim(intro_url_edit_->text().toStdString()));
   if (service::mentions_service_domain(intro_url, hooks_.web_base)) {
     emit activation_requested();
     messages_.inform(window(), QStringLiteral("소개페이지 주소에는 %1 주소를 쓸 수 없습니다.")
@@ -97,7 +97,7 @@ bool CPropGeneral::apply() {
   }
   const std::string previous_title = settings_.values().server_subject;
   const bool use_intro_url = use_intro_url_box_->isChecked();
-  settings_.update([&](app::StoredSettings& v) {
+  settings_.update([&](settings::StoredSettings& v) {
     v.use_intro_url = use_intro_url;
     v.server_subject = title;
     v.intro_url = intro_url;
@@ -109,4 +109,4 @@ bool CPropGeneral::apply() {
   return true;
 }
 
-}  // namespace dovel::ui::settings
+}  // namespace dovel::ui

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/settings.h"
+#include "settings/settings.h"
 #include "ui/controls/message_sink.h"
 #include "ui/settings/settings_page.h"
 #include "ui/settings/settings_sheet_hooks.h"
@@ -9,7 +9,7 @@ class QCheckBox;
 class QComboBox;
 class QLineEdit;
 
-namespace dovel::ui::settings {
+namespace dovel::ui {
 
 class ServerSubjectEdit;
 
@@ -18,7 +18,7 @@ class CPropGeneral final : public SettingsPage {
   Q_OBJECT
 
  public:
-  CPropGeneral(app::Settings& settings, MessageSink& messages, const SettingsSheetHooks& hooks, QWidget* parent = nullptr);
+  CPropGeneral(settings::Settings& settings, MessageSink& messages, const SettingsSheetHooks& hooks, QWidget* parent = nullptr);
 
   bool apply() override;
 
@@ -33,7 +33,7 @@ class CPropGeneral final : public SettingsPage {
   void on_allow_memo_toggled(bool allow);
   void edit_intro_page();
 
-  app::Settings& settings_;
+  settings::Settings& settings_;
   MessageSink& messages_;
   const SettingsSheetHooks& hooks_;
   ServerSubjectEdit* title_edit_;
@@ -43,4 +43,4 @@ class CPropGeneral final : public SettingsPage {
   QCheckBox* allow_memo_box_;
 };
 
-}  // namespace dovel::ui::settings
+}  // namespace dovel::ui

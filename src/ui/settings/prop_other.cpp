@@ -10,10 +10,10 @@
 
 #include <iterator>
 
-#include "app/settings_page_rules.h"
+#include "settings/settings_page_rules.h"
 #include "ui/settings/autostart_entry.h"
 
-namespace dovel::ui::settings {
+namespace dovel::ui {
 namespace {
 
 constexpr int kHoursPerDay = 24;
@@ -37,9 +37,9 @@ QCheckBox* check_box(const QString& text, bool checked, QWidget* parent) {
 
 }  // namespace
 
-CPropOther::CPropOther(app::Settings& settings, MessageSink& messages, const SettingsSheetHooks& hooks, QWidget* parent)
+CPropOther::CPropOther(settings::Settings& settings, MessageSink& messages, const SettingsSheetHooks& hooks, QWidget* parent)
     : SettingsPage(parent), settings_(settings), messages_(messages), hooks_(hooks) {
-  const app::StoredSettings v = settings_.values();
+  const settings::StoredSettings v = settings_.values();
   allow_memo_at_open_ = v.allow_memo;
   auto_hash_box_ = check_box(QStringLiteral("새로 공유한 파일을 자동으로 해싱"), v.auto_hash, this);
   use_multi_down_box_ = check_box(QStringLiteral("여러 곳에서 동시에 받기"), v.use_multi_down, this);
@@ -109,14 +109,14 @@ bool CPropOther::apply() {
   bool use_server_reserve = server_reserve_box_->isChecked();
   const auto start_hour = static_cast<uint32_t>(reserve_start_list_->currentIndex());
   const auto end_hour = static_cast<uint32_t>(reserve_end_list_->currentIndex());
-  if (std::optional<std::string> refusal = app::server_reserve_refusal(use_server_reserve, start_hour, end_hour)) {
+  if (std::optional<std::string> refusal = settings::server_reserve_refusal(use_server_reserve, start_hour, end_hour)) {
     messages_.inform(window(), QString::fromStdString(*refusal) + QStringLiteral("\r\n\r\n예약기능을 취소합니다."));
     use_server_reserve = false;
     server_reserve_box_->setChecked(false);
   }
   const bool ultra_turbo_before = settings_.values().ultra_turbo;
   const bool ultra_turbo = ultra_turbo_box_->isChecked();
-  settings_.update([&](app::StoredSettings& v) {
+  settings_.update([&](settings::StoredSettings& v) {
     v.auto_hash = auto_hash_box_->isChecked();
     v.use_multi_down = use_multi_down_box_->isChecked();
     v.auto_retry_stop_down = auto_retry_box_->isChecked();
@@ -139,4 +139,4 @@ bool CPropOther::apply() {
   return true;
 }
 
-}  // namespace dovel::ui::settings
+}  // namespace dovel::ui

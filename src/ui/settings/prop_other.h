@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/settings.h"
+#include "settings/settings.h"
 #include "ui/controls/message_sink.h"
 #include "ui/settings/settings_page.h"
 #include "ui/settings/settings_sheet_hooks.h"
@@ -8,14 +8,14 @@
 class QCheckBox;
 class QComboBox;
 
-namespace dovel::ui::settings {
+namespace dovel::ui {
 
 // "기타": hashing, downloads, notifications, the server schedule and starting with the desktop.
 class CPropOther final : public SettingsPage {
   Q_OBJECT
 
  public:
-  CPropOther(app::Settings& settings, MessageSink& messages, const SettingsSheetHooks& hooks, QWidget* parent = nullptr);
+  CPropOther(settings::Settings& settings, MessageSink& messages, const SettingsSheetHooks& hooks, QWidget* parent = nullptr);
 
   bool apply() override;
 
@@ -36,7 +36,7 @@ class CPropOther final : public SettingsPage {
   void follow_server_reserve(bool on);
   void apply_autostart();
 
-  app::Settings& settings_;
+  settings::Settings& settings_;
   MessageSink& messages_;
   const SettingsSheetHooks& hooks_;
   bool allow_memo_at_open_;
@@ -54,4 +54,4 @@ class CPropOther final : public SettingsPage {
   QComboBox* reserve_end_list_;
 };
 
-}  // namespace dovel::ui::settings
+}  // namespace dovel::ui

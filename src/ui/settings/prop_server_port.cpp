@@ -11,9 +11,9 @@
 #include <algorithm>
 #include <thread>
 
-#include "app/settings_page_rules.h"
+#include "settings/settings_page_rules.h"
 
-namespace dovel::ui::settings {
+namespace dovel::ui {
 namespace {
 
 constexpr int kLowestPort = 1;
@@ -34,7 +34,7 @@ void run_port_test(const server::PortTester& tester, uint16_t port, PortTestRepo
 
 }  // namespace
 
-CPropServerPort::CPropServerPort(app::Settings& settings, MessageSink& messages, const SettingsSheetHooks& hooks, QWidget* parent)
+CPropServerPort::CPropServerPort(settings::Settings& settings, MessageSink& messages, const SettingsSheetHooks& hooks, QWidget* parent)
     : SettingsPage(parent),
       settings_(settings),
       messages_(messages),
@@ -70,18 +70,18 @@ CPropServerPort::CPropServerPort(app::Settings& settings, MessageSink& messages,
 }
 
 void CPropServerPort::step_port(int delta) {
-  const int current = static_cast<int>(app::parse_share_port(port_edit_->text().toStdString()).value_or(app::kDefaultSharePort));
+  const int current = static_cast<int>(settings::parse_share_port(port_edit_->text().toStdString()).value_or(settings::kDefaultSharePort));
   port_edit_->setText(QString::number(std::clamp(current + delta, kLowestPort, kHighestPort)));
 }
 
 void CPropServerPort::refuse_port_range() {
-  messages_.inform(window(), QString::fromUtf8(app::kSharePortRangeMessage.data(), static_cast<qsizetype>(app::kSharePortRangeMessage.size())));
+  messages_.inform(window(), QString::fromUtf8(settings::kSharePortRangeMessage.data(), static_cast<qsizetype>(settings::kSharePortRangeMessage.size())));
   port_edit_->setFocus();
 }
 
 void CPropServerPort::start_test() {
   if (test_running_) return;
-  std::optional<uint32_t> port = app::parse_share_port(port_edit_->text().toStdString());
+  std::optional<uint32_t> port = settings::parse_share_port(port_edit_->text().toStdString());
   if (!port) {
     refuse_port_range();
     return;
@@ -100,19 +100,19 @@ void CPropServerPort::start_test() {
 }
 
 bool CPropServerPort::apply() {
-  std::optional<uint32_t> port = app::parse_share_port(port_edit_->text().toStdString());
+  std::optional<uint32_t> port = settings::parse_share_port(port_edit_->text().toStdString());
   if (!port) {
     emit activation_requested();
     refuse_port_range();
     return false;
   }
-  settings_.update([&](app::StoredSettings& v) { v.share_port = *port; });
+  settings_.update([&](settings::StoredSettings& v) { v.share_port = *port; });
   if (*port != port_at_open_) {
     port_at_open_ = *port;
-    messages_.inform(window(), QString::fromUtf8(app::kSharePortChangedNotice.data(), static_cast<qsizetype>(app::kSharePortChangedNotice.size())));
+    messages_.inform(window(), QString::fromUtf8(settings::kSharePortChangedNotice.data(), static_cast<qsizetype>(settings::kSharePortChangedNotice.size())));
   }
   settings_.Save();
   return true;
 }
 
-}  // namespace dovel::ui::settings
+}  // namespace dovel::ui

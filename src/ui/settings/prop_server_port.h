@@ -2,7 +2,7 @@
 
 #include <QObject>
 
-#include "app/settings.h"
+#include "settings/settings.h"
 #include "ui/controls/message_sink.h"
 #include "ui/settings/settings_page.h"
 #include "ui/settings/settings_sheet_hooks.h"
@@ -11,7 +11,7 @@ class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 
-namespace dovel::ui::settings {
+namespace dovel::ui {
 
 // Carries the lines of a port test from its worker thread to the page. It lives
 // on the GUI thread and outlives the page if need be: the worker deletes it
@@ -30,7 +30,7 @@ class CPropServerPort final : public SettingsPage {
   Q_OBJECT
 
  public:
-  CPropServerPort(app::Settings& settings, MessageSink& messages, const SettingsSheetHooks& hooks, QWidget* parent = nullptr);
+  CPropServerPort(settings::Settings& settings, MessageSink& messages, const SettingsSheetHooks& hooks, QWidget* parent = nullptr);
 
   bool apply() override;
   // Starts the test of the port in the edit on a worker thread; ignored while one runs.
@@ -46,7 +46,7 @@ class CPropServerPort final : public SettingsPage {
   void step_port(int delta);
   void refuse_port_range();
 
-  app::Settings& settings_;
+  settings::Settings& settings_;
   MessageSink& messages_;
   const SettingsSheetHooks& hooks_;
   uint32_t port_at_open_;
@@ -57,4 +57,4 @@ class CPropServerPort final : public SettingsPage {
   QPushButton* firewall_button_;
 };
 
-}  // namespace dovel::ui::settings
+}  // namespace dovel::ui

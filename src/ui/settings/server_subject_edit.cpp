@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "app/settings_page_rules.h"
+#include "settings/settings_page_rules.h"
 
-namespace dovel::ui::settings {
+namespace dovel::ui {
 
 ServerSubjectEdit::ServerSubjectEdit(MessageSink& messages, QWidget* parent) : QLineEdit(parent), messages_(messages) {
   connect(this, &QLineEdit::textChanged, this, &ServerSubjectEdit::on_text_changed);
@@ -19,7 +19,7 @@ void ServerSubjectEdit::set_initial_text(const QString& text) {
 void ServerSubjectEdit::on_text_changed(const QString& text) {
   if (text == accepted_text_) return;
   // An empty box is allowed while typing; the apply refuses an empty title.
-  std::optional<std::string> refusal = text.isEmpty() ? std::nullopt : app::server_subject_refusal(text.toStdString());
+  std::optional<std::string> refusal = text.isEmpty() ? std::nullopt : settings::server_subject_refusal(text.toStdString());
   if (!refusal) {
     accepted_text_ = text;
     return;
@@ -33,4 +33,4 @@ void ServerSubjectEdit::on_text_changed(const QString& text) {
   messages_.inform(window(), QString::fromStdString(*refusal));
 }
 
-}  // namespace dovel::ui::settings
+}  // namespace dovel::ui

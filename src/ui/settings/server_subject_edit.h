@@ -4,7 +4,7 @@
 
 #include "ui/controls/message_sink.h"
 
-namespace dovel::ui::settings {
+namespace dovel::ui {
 
 // The server-title box: it refuses every change that makes the title longer than
 // the registration service takes (50 bytes in the service's encoding, so 25 Hangul
@@ -25,4 +25,4 @@ class ServerSubjectEdit final : public QLineEdit {
   QString accepted_text_;
 };
 
-}  // namespace dovel::ui::settings
+}  // namespace dovel::ui

@@ -2,7 +2,7 @@
 
 #include <QWidget>
 
-namespace dovel::ui::settings {
+namespace dovel::ui {
 
 // One page of the settings sheet. Apply stores the page's choices; false when the
 // page refused them (it has told the user why and keeps its controls as they are).
@@ -18,4 +18,4 @@ class SettingsPage : public QWidget {
   void activation_requested();
 };
 
-}  // namespace dovel::ui::settings
+}  // namespace dovel::ui

@@ -12,9 +12,9 @@
 #include "ui/settings/prop_other.h"
 #include "ui/settings/prop_server_port.h"
 
-namespace dovel::ui::settings {
+namespace dovel::ui {
 
-CSettingsSheet::CSettingsSheet(app::Settings& settings, MessageSink& messages, SettingsSheetHooks hooks, QWidget* parent)
+CSettingsSheet::CSettingsSheet(settings::Settings& settings, MessageSink& messages, SettingsSheetHooks hooks, QWidget* parent)
     : QDialog(parent),
       hooks_(std::move(hooks)),
       tabs_(new QTabWidget(this)),
@@ -57,4 +57,4 @@ bool CSettingsSheet::apply_all() {
   return true;
 }
 
-}  // namespace dovel::ui::settings
+}  // namespace dovel::ui

@@ -4,13 +4,13 @@
 
 #include <vector>
 
-#include "app/settings.h"
+#include "settings/settings.h"
 #include "ui/controls/message_sink.h"
 #include "ui/settings/settings_sheet_hooks.h"
 
 class QTabWidget;
 
-namespace dovel::ui::settings {
+namespace dovel::ui {
 
 class CPropFolder;
 class CPropGeneral;
@@ -26,7 +26,7 @@ class CSettingsSheet final : public QDialog {
 
  public:
   // `settings` and `messages` must outlive the sheet; the sheet keeps its own copy of `hooks`.
-  CSettingsSheet(app::Settings& settings, MessageSink& messages, SettingsSheetHooks hooks, QWidget* parent = nullptr);
+  CSettingsSheet(settings::Settings& settings, MessageSink& messages, SettingsSheetHooks hooks, QWidget* parent = nullptr);
 
   // True when every page applied.
   bool apply_all();
@@ -49,4 +49,4 @@ class CSettingsSheet final : public QDialog {
   std::vector<SettingsPage*> pages_;
 };
 
-}  // namespace dovel::ui::settings
+}  // namespace dovel::ui

@@ -10,7 +10,7 @@
 
 #include "server/port_check.h"
 #include "service/endpoints.h"
-#include "share/shared_folder.h"
+#include "settings/shared_folder.h"
 
 class QWidget;
 
@@ -18,7 +18,7 @@ namespace dovel::db {
 class Sqlite3Connection;
 }
 
-namespace dovel::ui::settings {
+namespace dovel::ui {
 
 // Asks the user for a folder: the window, the picker's title and the folder it
 // starts in; nullopt when the user cancelled.
@@ -60,7 +60,7 @@ struct SettingsSheetHooks {
   // The free-space display shows the download folder's drive.
   std::function<void(const std::string& down_path)> show_free_space;
   // The protected-works search over the folders anyone may search.
-  std::function<void(const std::vector<share::SharedFolder>& folders)> search_protected_works;
+  std::function<void(const std::vector<settings::SharedFolder>& folders)> search_protected_works;
 };
 
-}  // namespace dovel::ui::settings
+}  // namespace dovel::ui

@@ -11,7 +11,7 @@
 
 #include "util/file_utils.h"
 
-namespace dovel::ui::settings {
+namespace dovel::ui {
 namespace {
 
 QLabel* wrapped_label(const QString& text, QWidget* parent) {
@@ -30,7 +30,7 @@ QGroupBox* note_box(const QString& title, const QString& text, QWidget* parent) 
 }  // namespace
 
 CShareFolderDialog::CShareFolderDialog(MessageSink& messages, FolderPicker pick_folder, share::EntryMode mode,
-                                       std::vector<share::SharedFolder> rows, const share::SharedFolder& initial, QWidget* parent)
+                                       std::vector<settings::SharedFolder> rows, const settings::SharedFolder& initial, QWidget* parent)
     : QDialog(parent),
       messages_(messages),
       pick_folder_(std::move(pick_folder)),
@@ -54,9 +54,9 @@ CShareFolderDialog::CShareFolderDialog(MessageSink& messages, FolderPicker pick_
   read_box_->hide();
   write_box_->setChecked(false);
   write_box_->hide();
-  adult_box_->setChecked(initial.flags & share::SHARE_ADULT);
-  friend_box_->setChecked(initial.flags & share::SHARE_FRIEND);
-  secret_box_->setChecked(!(initial.flags & share::SHARE_FRIEND) && (initial.flags & share::SHARE_SECRET));
+  adult_box_->setChecked(initial.flags & settings::SHARE_ADULT);
+  friend_box_->setChecked(initial.flags & settings::SHARE_FRIEND);
+  secret_box_->setChecked(!(initial.flags & settings::SHARE_FRIEND) && (initial.flags & settings::SHARE_SECRET));
   choose_folder_button_->setEnabled(static_cast<bool>(pick_folder_));
   auto* cancel_button = new QPushButton(QStringLiteral("취소(&C)"), this);
 
@@ -97,13 +97,13 @@ CShareFolderDialog::CShareFolderDialog(MessageSink& messages, FolderPicker pick_
   connect(cancel_button, &QPushButton::clicked, this, &QDialog::reject);
 }
 
-share::SharedFolder CShareFolderDialog::entry() const {
+settings::SharedFolder CShareFolderDialog::entry() const {
   uint32_t flags = 0;
-  if (read_box_->isChecked()) flags |= share::SHARE_READ;
-  if (write_box_->isChecked()) flags |= share::SHARE_WRITE;
-  if (adult_box_->isChecked()) flags |= share::SHARE_ADULT;
-  if (friend_box_->isChecked()) flags |= share::SHARE_FRIEND;
-  if (secret_box_->isChecked()) flags |= share::SHARE_SECRET;
+  if (read_box_->isChecked()) flags |= settings::SHARE_READ;
+  if (write_box_->isChecked()) flags |= settings::SHARE_WRITE;
+  if (adult_box_->isChecked()) flags |= settings::SHARE_ADULT;
+  if (friend_box_->isChecked()) flags |= settings::SHARE_FRIEND;
+  if (secret_box_->isChecked()) flags |= settings::SHARE_SECRET;
   return {name_edit_->text().toStdString(), folder_edit_->text().toStdString(), flags};
 }
 
@@ -140,7 +140,7 @@ void CShareFolderDialog::on_secret_toggled(bool on) {
 }
 
 void CShareFolderDialog::agree() {
-  const share::SharedFolder chosen = entry();
+  const settings::SharedFolder chosen = entry();
   if (std::optional<std::string> refusal = share::check_shared_folder_entry(chosen, rows_, mode_)) {
     messages_.inform(this, QString::fromStdString(*refusal));
     if (chosen.name.empty() || chosen.name == ".." || chosen.name.find(';') != std::string::npos) name_edit_->setFocus();
@@ -149,4 +149,4 @@ void CShareFolderDialog::agree() {
   accept();
 }
 
-}  // namespace dovel::ui::settings
+}  // namespace dovel::ui

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "share/shared_folder.h"
+#include "settings/shared_folder.h"
 #include "share/shared_folder_rules.h"
 #include "ui/controls/message_sink.h"
 #include "ui/settings/settings_sheet_hooks.h"
@@ -13,7 +13,7 @@ class QCheckBox;
 class QLineEdit;
 class QPushButton;
 
-namespace dovel::ui::settings {
+namespace dovel::ui {
 
 // "Dovel - 공유폴더설정": one shared folder's name, folder and access flags. In
 // add mode the entry must differ from every row of the list in name and folder.
@@ -21,11 +21,11 @@ class CShareFolderDialog final : public QDialog {
   Q_OBJECT
 
  public:
-  CShareFolderDialog(MessageSink& messages, FolderPicker pick_folder, share::EntryMode mode, std::vector<share::SharedFolder> rows,
-                     const share::SharedFolder& initial, QWidget* parent = nullptr);
+  CShareFolderDialog(MessageSink& messages, FolderPicker pick_folder, share::EntryMode mode, std::vector<settings::SharedFolder> rows,
+                     const settings::SharedFolder& initial, QWidget* parent = nullptr);
 
   // The entry as the controls describe it; what the caller takes after OK.
-  share::SharedFolder entry() const;
+  settings::SharedFolder entry() const;
 
   QLineEdit* name_edit() const { return name_edit_; }
   QLineEdit* folder_edit() const { return folder_edit_; }
@@ -45,7 +45,7 @@ class CShareFolderDialog final : public QDialog {
   MessageSink& messages_;
   FolderPicker pick_folder_;
   share::EntryMode mode_;
-  std::vector<share::SharedFolder> rows_;
+  std::vector<settings::SharedFolder> rows_;
   QLineEdit* name_edit_;
   QLineEdit* folder_edit_;
   QCheckBox* read_box_;
@@ -57,4 +57,4 @@ class CShareFolderDialog final : public QDialog {
   QPushButton* agree_button_;
 };
 
-}  // namespace dovel::ui::settings
+}  // namespace dovel::ui

@@ -4,8 +4,8 @@
 
 #include <thread>
 
+#include "core/message_ids.h"
 #include "mainframe/hub_front.h"
-#include "mainframe/message_ids.h"
 #include "support/recording_target.h"
 #include "ui/mainframe/gui_wait.h"
 #include "ui/recording_message_sink.h"
@@ -16,7 +16,7 @@ namespace {
 std::vector<uint64_t> views_shown(const dovel::test::RecordingTarget& loop) {
   std::vector<uint64_t> views;
   for (const auto& seen : loop.seen()) {
-    if (seen.id == mainframe::UM_SHOW_VIEW) views.push_back(seen.wparam);
+    if (seen.id == core::UM_SHOW_VIEW) views.push_back(seen.wparam);
   }
   return views;
 }

@@ -1,16 +1,13 @@
-// The application's headers first: some core names must be seen before Qt's
-// keyword macros are defined.
-#include "app/dovel_app.h"
-#include "ui/app/desktop_windows.h"
-
 #include <QCoreApplication>
 #include <QLineEdit>
 
 #include <gtest/gtest.h>
 
+#include "app/dovel_app.h"
 #include "mainframe/status_log.h"
 #include "support/loopback_address.h"
 #include "support/temp_folder.h"
+#include "ui/app/desktop_windows.h"
 #include "ui/app/qt_message_loop.h"
 #include "ui/mainframe/gui_wait.h"
 #include "ui/mainframe/qt_front.h"
@@ -70,7 +67,7 @@ class DesktopWindowsTest : public ::testing::Test {
 };
 
 TEST_F(DesktopWindowsTest, SettingsHooksReachTheRunningApplication) {
-  const settings::SettingsSheetHooks hooks = windows->settings_hooks();
+  const SettingsSheetHooks hooks = windows->settings_hooks();
   EXPECT_TRUE(hooks.pick_folder);
   EXPECT_TRUE(hooks.open_path);
   EXPECT_EQ(hooks.program_folder, folder.path());
@@ -90,8 +87,8 @@ TEST_F(DesktopWindowsTest, SettingsHooksReachTheRunningApplication) {
 
 // The sheet shows and stores the very settings the hub reads, not a copy of the store.
 TEST_F(DesktopWindowsTest, TheSettingsSheetWorksOnTheApplicationsOwnSettings) {
-  application->settings().update([](app::StoredSettings& values) { values.max_upload = 5; });
-  std::unique_ptr<settings::CSettingsSheet> sheet = windows->make_settings_sheet(nullptr);
+  application->settings().update([](settings::StoredSettings& values) { values.max_upload = 5; });
+  std::unique_ptr<CSettingsSheet> sheet = windows->make_settings_sheet(nullptr);
   ASSERT_TRUE(sheet->apply_all()) << messages.informed.join(QStringLiteral(" | ")).toStdString();
   EXPECT_EQ(application->settings().values().max_upload, 5u);
 }

@@ -12,17 +12,17 @@
 namespace dovel::ui {
 namespace {
 
-class RecordingHandler final : public mainframe::MessageHandler {
+class RecordingHandler final : public core::MessageHandler {
  public:
-  void on_message(mainframe::Message& message) override {
+  void on_message(core::Message& message) override {
     threads.push_back(QThread::currentThread());
     ids.push_back(message.id);
   }
-  void on_timer(mainframe::TimerId id) override { ticks.push_back(id); }
+  void on_timer(core::TimerId id) override { ticks.push_back(id); }
 
   std::vector<QThread*> threads;
-  std::vector<mainframe::MessageId> ids;
-  std::vector<mainframe::TimerId> ticks;
+  std::vector<core::MessageId> ids;
+  std::vector<core::TimerId> ticks;
 };
 
 // Runs Qt's event loop until the condition holds, at most 20 s.
@@ -38,7 +38,7 @@ TEST(QtMessageLoop, MessagesFromOtherThreadsReachTheHandlerOnTheGuiThreadInOrder
   RecordingHandler handler;
   loop.attach(&handler);
   std::thread poster([&] {
-    for (mainframe::MessageId id = 1; id <= 100; ++id) loop.post({id, 0, 0, nullptr});
+    for (core::MessageId id = 1; id <= 100; ++id) loop.post({id, 0, 0, nullptr});
   });
   poster.join();
   ASSERT_TRUE(process_until([&] { return handler.ids.size() == 100; }));

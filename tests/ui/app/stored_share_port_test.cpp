@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include "app/settings.h"
-#include "app/settings_registry.h"
 #include "platform/registry_store.h"
+#include "settings/settings.h"
+#include "settings/settings_registry.h"
 #include "support/temp_folder.h"
 
 namespace dovel::ui {
@@ -19,19 +19,19 @@ class StoredSharePortTest : public ::testing::Test {
   dovel::test::TempFolder folder;
   platform::DataHome home;
   platform::RegistryStore store;
-  app::SettingsRegistry registry;
+  settings::SettingsRegistry registry;
 };
 
 TEST_F(StoredSharePortTest, DefaultBeforeAnythingIsStored) { EXPECT_EQ(stored_share_port(home), 9910); }
 
 TEST_F(StoredSharePortTest, ReadsTheStoredPort) {
-  registry.write_dword(app::kSettingSection, "SharePort", 7000);
+  registry.write_dword(settings::kSettingSection, "SharePort", 7000);
   EXPECT_EQ(stored_share_port(home), 7000);
 }
 
 TEST_F(StoredSharePortTest, PortOutsideTheRangeGivesTheDefault) {
   for (uint32_t stored : {0u, 65536u, 4000000000u}) {
-    registry.write_dword(app::kSettingSection, "SharePort", stored);
+    registry.write_dword(settings::kSettingSection, "SharePort", stored);
     EXPECT_EQ(stored_share_port(home), 9910) << stored;
   }
 }

@@ -4,8 +4,8 @@
 
 #include <filesystem>
 
-#include "app/settings.h"
 #include "platform/registry_store.h"
+#include "settings/settings.h"
 #include "support/temp_folder.h"
 #include "ui/recording_message_sink.h"
 
@@ -31,14 +31,14 @@ class DownloadFolderPickerTest : public ::testing::Test {
 
   std::string stored_down_path() {
     platform::RegistryStore reread_store{temp / "config"};
-    app::Settings reread{reread_store, temp.path()};
+    settings::Settings reread{reread_store, temp.path()};
     reread.Load();
     return reread.values().down_path;
   }
 
   dovel::test::TempFolder temp;
   platform::RegistryStore store{temp / "config"};
-  app::Settings settings{store, temp.path()};
+  settings::Settings settings{store, temp.path()};
   test::RecordingMessageSink messages;
   std::string previous;
   std::string asked_title;

@@ -3,11 +3,6 @@
 // the desktop client's application, its windows and its views run here on the
 // offscreen platform. The user browses the sharer, queues a file from the
 // list and watches it complete in the transfers view.
-// The application's headers first: some core names must be seen before Qt's
-// keyword macros are defined.
-#include "app/dovel_app.h"
-#include "ui/app/desktop_views.h"
-
 #include <QComboBox>
 #include <QTreeView>
 
@@ -15,15 +10,17 @@
 
 #include <random>
 
+#include "app/dovel_app.h"
 #include "download/download_texts.h"
 #include "e2e/local_network.h"
 #include "mainframe/status_log.h"
 #include "support/temp_folder.h"
 #include "ui/app/desktop_browser_front.h"
 #include "ui/app/desktop_core.h"
+#include "ui/app/desktop_views.h"
 #include "ui/app/desktop_windows.h"
-#include "ui/browse/browse_list_model.h"
 #include "ui/app/qt_message_loop.h"
+#include "ui/browse/browse_list_model.h"
 #include "ui/download/down_status_dialog.h"
 #include "ui/download/download_list_model.h"
 #include "ui/mainframe/gui_wait.h"

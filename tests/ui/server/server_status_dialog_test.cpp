@@ -10,7 +10,7 @@
 
 #include <gtest/gtest.h>
 
-#include "mainframe/message_ids.h"
+#include "core/message_ids.h"
 #include "platform/registry_store.h"
 #include "support/fake_clock.h"
 #include "support/temp_folder.h"
@@ -59,7 +59,7 @@ class ServerStatusPaneTest : public ::testing::Test {
     upload->end = 2048 * 1024;
     auto payload = std::make_unique<server::UploadStartedPayload>();
     payload->upload = upload;
-    monitor.post({mainframe::UM_UPLOAD_STARTED, 0, 0, std::move(payload)});
+    monitor.post({core::UM_UPLOAD_STARTED, 0, 0, std::move(payload)});
   }
 
   void connect_peer(uint64_t id, const std::string& user_id, const std::string& label, const std::string& address, uint16_t port) {
@@ -69,7 +69,7 @@ class ServerStatusPaneTest : public ::testing::Test {
     peer->set_port(port);
     auto payload = std::make_unique<server::PeerConnectedPayload>();
     payload->peer = peer;
-    monitor.post({mainframe::UM_PEER_CONNECTED, 0, 0, std::move(payload)});
+    monitor.post({core::UM_PEER_CONNECTED, 0, 0, std::move(payload)});
   }
 
   static void select_row(QTreeWidget* list, int row) {
@@ -87,7 +87,7 @@ class ServerStatusPaneTest : public ::testing::Test {
 
   dovel::test::TempFolder temp;
   platform::RegistryStore store{temp / "config"};
-  app::Settings settings{store, temp.path()};
+  settings::Settings settings{store, temp.path()};
   dovel::test::FakeClock clock;
   server::UploadMonitor monitor{settings, clock};
   test::RecordingMessageSink messages;
@@ -199,7 +199,7 @@ TEST_F(ServerStatusPaneTest, TheContextMenuOffersOnlyWhatCanBeDone) {
 }
 
 TEST_F(ServerStatusPaneTest, PauseAndSpeedLimitReachTheMonitorAndTheLimitIsKept) {
-  settings.registry().write_dword(app::kSettingSection, "LimitUploadSpeed", 4);
+  settings.registry().write_dword(settings::kSettingSection, "LimitUploadSpeed", 4);
   {
     CServerStatusDialog pane(monitor, recording_commands(), messages);
     const std::vector<std::string> items = {"제한없음", "3000K", "1000K", "700K", "500K", "300K"};
@@ -216,9 +216,9 @@ TEST_F(ServerStatusPaneTest, PauseAndSpeedLimitReachTheMonitorAndTheLimitIsKept)
 
     pane.limit_box()->setCurrentIndex(2);
     EXPECT_EQ(settings.upload_speed_limit.load(), 1024000u);
-    EXPECT_EQ(settings.registry().read_dword(app::kSettingSection, "LimitUploadSpeed", 0), 4u) << "written when the pane goes";
+    EXPECT_EQ(settings.registry().read_dword(settings::kSettingSection, "LimitUploadSpeed", 0), 4u) << "written when the pane goes";
   }
-  EXPECT_EQ(settings.registry().read_dword(app::kSettingSection, "LimitUploadSpeed", 0), 2u);
+  EXPECT_EQ(settings.registry().read_dword(settings::kSettingSection, "LimitUploadSpeed", 0), 2u);
 }
 
 }  // namespace

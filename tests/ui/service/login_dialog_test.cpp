@@ -87,7 +87,7 @@ class LoginDialogTest : public ::testing::Test {
   service::ServiceSession session;
   std::unique_ptr<service::AuthClient> auth;
   platform::RegistryStore store{temp / "config"};
-  app::SettingsRegistry registry{store};
+  settings::SettingsRegistry registry{store};
   test::RecordingMessageSink messages;
   std::unique_ptr<test::ServiceLoginConnector> connector;
   std::vector<std::string> opened_pages;
@@ -127,8 +127,8 @@ TEST_F(LoginDialogTest, TheIdIsSentInLowerCaseAndASuccessClosesTheWindowAccepted
   EXPECT_EQ(dialog->result(), QDialog::Accepted);
   EXPECT_TRUE(messages.informed.empty());
   EXPECT_TRUE(auth->connected());
-  EXPECT_EQ(registry.read_text(app::kSettingSection, "data1"), util::Encode("alice"));
-  EXPECT_EQ(registry.read_text(app::kSettingSection, "data2"), "") << "no password kept without automatic login";
+  EXPECT_EQ(registry.read_text(settings::kSettingSection, "data1"), util::Encode("alice"));
+  EXPECT_EQ(registry.read_text(settings::kSettingSection, "data2"), "") << "no password kept without automatic login";
 }
 
 TEST_F(LoginDialogTest, EmptyFieldsAskNothingOfTheService) {
@@ -147,9 +147,9 @@ TEST_F(LoginDialogTest, AutomaticLoginKeepsThePasswordAndConnectsAtOnceNextTime)
     EXPECT_EQ(messages.informed, QStringList{QString::fromUtf8(CLoginDialog::kAutoLoginWarning)});
     ASSERT_TRUE(connect_with(*dialog, QStringLiteral("alice"), QStringLiteral("secret")));
     ASSERT_EQ(dialog->result(), QDialog::Accepted);
-    EXPECT_EQ(util::Decode(registry.read_text(app::kSettingSection, "data2")), "secret");
+    EXPECT_EQ(util::Decode(registry.read_text(settings::kSettingSection, "data2")), "secret");
   }
-  EXPECT_EQ(registry.read_dword(app::kSettingSection, "AutoLogin", 0), 1u);
+  EXPECT_EQ(registry.read_dword(settings::kSettingSection, "AutoLogin", 0), 1u);
   auth->close();
   messages.answer = true;  // the service may not have seen the first session end yet
 
@@ -159,18 +159,18 @@ TEST_F(LoginDialogTest, AutomaticLoginKeepsThePasswordAndConnectsAtOnceNextTime)
   ASSERT_TRUE(process_until([&] { return again->result() == QDialog::Accepted; })) << "connected without a click";
 
   again->auto_login_box()->setChecked(false);
-  EXPECT_EQ(registry.read_text(app::kSettingSection, "data2"), "") << "switching it off forgets the password";
+  EXPECT_EQ(registry.read_text(settings::kSettingSection, "data2"), "") << "switching it off forgets the password";
   again.reset();
-  EXPECT_EQ(registry.read_dword(app::kSettingSection, "AutoLogin", 1), 0u);
+  EXPECT_EQ(registry.read_dword(settings::kSettingSection, "AutoLogin", 1), 0u);
 }
 
 TEST_F(LoginDialogTest, WithoutAutomaticLoginTheWindowForgetsAStoredPassword) {
-  registry.write_text(app::kSettingSection, "data1", util::Encode("alice"));
-  registry.write_text(app::kSettingSection, "data2", util::Encode("secret"));
+  registry.write_text(settings::kSettingSection, "data1", util::Encode("alice"));
+  registry.write_text(settings::kSettingSection, "data2", util::Encode("secret"));
   auto dialog = open_dialog();
   EXPECT_EQ(dialog->id_box()->text(), QStringLiteral("alice"));
   EXPECT_TRUE(dialog->password_box()->text().isEmpty());
-  EXPECT_EQ(registry.read_text(app::kSettingSection, "data2"), "");
+  EXPECT_EQ(registry.read_text(settings::kSettingSection, "data2"), "");
   QCoreApplication::processEvents();
   EXPECT_FALSE(dialog->connecting()) << "nothing is pressed for the user";
 }

@@ -1,5 +1,4 @@
 dovel_gui_test(ui_service_tests
-  ${CMAKE_CURRENT_LIST_DIR}/notice_dialog_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/sign_in_relay_test.cpp
 )
 

@@ -6,9 +6,9 @@
 #include <future>
 #include <memory>
 
+#include "base/string_printf.h"
 #include "service/auth_client.h"
 #include "ui/controls/message_sink.h"
-#include "util/string_printf.h"
 
 namespace dovel::ui::test {
 namespace {
@@ -50,7 +50,7 @@ bool ServiceLoginConnector::ask_takeover(const std::string& user_id) {
   auto answer = std::make_shared<std::promise<bool>>();
   std::future<bool> answered = answer->get_future();
   const QString question = QString::fromStdString(
-      util::string_printf("'%s'님은 이미 접속상태입니다.\r\n\r\n기존 연결을 종료하시고 접속하시겠습니까?", user_id.c_str()));
+      base::string_printf("'%s'님은 이미 접속상태입니다.\r\n\r\n기존 연결을 종료하시고 접속하시겠습니까?", user_id.c_str()));
   MessageSink* messages = setup_.messages;
   QMetaObject::invokeMethod(this, [answer, messages, question] { answer->set_value(messages->ask(nullptr, question)); }, Qt::QueuedConnection);
   while (answered.wait_for(kAnswerPoll) != std::future_status::ready) {

@@ -9,7 +9,7 @@
 #include "ui/controls/message_sink.h"
 #include "ui/service/login_connector.h"
 
-namespace dovel::app {
+namespace dovel::settings {
 class SettingsRegistry;
 }
 namespace dovel::service {
@@ -22,7 +22,7 @@ namespace dovel::ui::test {
 struct ServiceLoginSetup {
   service::AuthClient* auth = nullptr;
   service::ServiceSession* session = nullptr;
-  app::SettingsRegistry* registry = nullptr;
+  settings::SettingsRegistry* registry = nullptr;
   // Asks the duplicate-login question on the GUI thread.
   MessageSink* messages = nullptr;
   std::string web_base;

@@ -5,31 +5,31 @@
 #include <optional>
 #include <vector>
 
+#include "core/message_ids.h"
 #include "mainframe/main_frame.h"
-#include "mainframe/message_ids.h"
 #include "service/auth_messages.h"
 
 namespace dovel::ui {
 namespace {
 
 // Stands in for the hub: keeps what reaches it.
-class RecordingHub final : public mainframe::MessageHandler {
+class RecordingHub final : public core::MessageHandler {
  public:
-  void on_message(mainframe::Message& message) override {
+  void on_message(core::Message& message) override {
     ids.push_back(message.id);
     if (auto* signed_in = dynamic_cast<mainframe::SignInPayload*>(message.payload.get())) outcomes.push_back(signed_in->outcome);
   }
-  void on_timer(mainframe::TimerId id) override { ticks.push_back(id); }
+  void on_timer(core::TimerId id) override { ticks.push_back(id); }
 
-  std::vector<mainframe::MessageId> ids;
+  std::vector<core::MessageId> ids;
   std::vector<service::SignIn> outcomes;
-  std::vector<mainframe::TimerId> ticks;
+  std::vector<core::TimerId> ticks;
 };
 
-mainframe::Message sign_in_done(service::SignIn outcome) {
+core::Message sign_in_done(service::SignIn outcome) {
   auto payload = std::make_unique<mainframe::SignInPayload>();
   payload->outcome = std::move(outcome);
-  return {mainframe::UM_SIGN_IN_DONE, 0, 0, std::move(payload)};
+  return {core::UM_SIGN_IN_DONE, 0, 0, std::move(payload)};
 }
 
 service::SignIn failure() {
@@ -64,11 +64,11 @@ TEST_F(SignInRelayTest, TheWindowGetsTheOutcomeAndTheHubKeepsItsPartWithoutTheTe
   EXPECT_TRUE(calls[0].auto_login);
   EXPECT_TRUE(relay.waiting());
 
-  mainframe::Message other{mainframe::UM_LOGIN_DONE, 0, 0, nullptr};
+  core::Message other{core::UM_LOGIN_DONE, 0, 0, nullptr};
   relay.on_message(other);
   EXPECT_FALSE(reported) << "only the sign-in result ends the wait";
 
-  mainframe::Message done = sign_in_done(failure());
+  core::Message done = sign_in_done(failure());
   relay.on_message(done);
   ASSERT_TRUE(reported);
   EXPECT_EQ(reported->message, "로그인실패: 암호가 일치하지않습니다. 암호를 확인하세요.");
@@ -76,17 +76,17 @@ TEST_F(SignInRelayTest, TheWindowGetsTheOutcomeAndTheHubKeepsItsPartWithoutTheTe
   ASSERT_EQ(hub.outcomes.size(), 1u);
   EXPECT_EQ(hub.outcomes[0].result, service::kLoginFailed) << "the hub still ends its sign-in";
   EXPECT_EQ(hub.outcomes[0].message, "") << "the window shows the box, not the hub";
-  EXPECT_EQ(hub.ids, (std::vector<mainframe::MessageId>{mainframe::UM_LOGIN_DONE, mainframe::UM_SIGN_IN_DONE}));
+  EXPECT_EQ(hub.ids, (std::vector<core::MessageId>{core::UM_LOGIN_DONE, core::UM_SIGN_IN_DONE}));
   EXPECT_FALSE(relay.waiting());
 }
 
 TEST_F(SignInRelayTest, WithoutAWaitingWindowEverythingReachesTheHubUntouched) {
-  mainframe::Message done = sign_in_done(failure());
+  core::Message done = sign_in_done(failure());
   relay.on_message(done);
   ASSERT_EQ(hub.outcomes.size(), 1u);
   EXPECT_EQ(hub.outcomes[0].message, "로그인실패: 암호가 일치하지않습니다. 암호를 확인하세요.");
-  relay.on_timer(mainframe::kStatusTimer);
-  EXPECT_EQ(hub.ticks, std::vector<mainframe::TimerId>{mainframe::kStatusTimer});
+  relay.on_timer(core::kStatusTimer);
+  EXPECT_EQ(hub.ticks, std::vector<core::TimerId>{core::kStatusTimer});
 }
 
 }  // namespace

@@ -4,7 +4,7 @@
 
 #include "support/temp_folder.h"
 
-namespace dovel::ui::settings {
+namespace dovel::ui {
 namespace {
 
 TEST(AutostartEntry, WritesAnEntryThatStartsTheProgramAndRemovesIt) {
@@ -41,4 +41,4 @@ TEST(AutostartEntry, TheEntryLivesInTheUsersAutostartFolder) {
 }
 
 }  // namespace
-}  // namespace dovel::ui::settings
+}  // namespace dovel::ui

@@ -8,16 +8,16 @@
 #include "app/local_databases.h"
 #include "settings_page_fixture.h"
 
-namespace dovel::ui::settings {
+namespace dovel::ui {
 namespace {
 
-using share::SharedFolder;
+using settings::SharedFolder;
 
-class PropFolderTest : public test_support::SettingsPageTest {
+class PropFolderTest : public test::SettingsPageTest {
  protected:
   PropFolderTest() {
     shares = {{"하나", folder("one"), 5}, {"둘", folder("two"), 5}, {"셋", folder("three"), 5}};
-    settings.update([&](app::StoredSettings& v) {
+    settings.update([&](settings::StoredSettings& v) {
       v.shared_folders = shares;
       v.down_path = folder("Download");
     });
@@ -40,7 +40,7 @@ class PropFolderTest : public test_support::SettingsPageTest {
 };
 
 TEST_F(PropFolderTest, ShowsTheRowsWithTheirFlagsText) {
-  settings.update([](app::StoredSettings& v) { v.shared_folders[1].flags = share::SHARE_READ | share::SHARE_ADULT | share::SHARE_SECRET; });
+  settings.update([](settings::StoredSettings& v) { v.shared_folders[1].flags = settings::SHARE_READ | settings::SHARE_ADULT | settings::SHARE_SECRET; });
   auto page = open_page();
   QTreeWidget* list = page->folder_list();
   ASSERT_EQ(list->topLevelItemCount(), 3);
@@ -104,7 +104,7 @@ TEST_F(PropFolderTest, ApplyRefusesADownloadFolderEqualToAShareNamingItsPlace) {
 }
 
 TEST_F(PropFolderTest, ApplyRefusesASecretFolderWithoutPassword) {
-  settings.update([](app::StoredSettings& v) { v.shared_folders[2].flags = share::SHARE_READ | share::SHARE_SECRET; });
+  settings.update([](settings::StoredSettings& v) { v.shared_folders[2].flags = settings::SHARE_READ | settings::SHARE_SECRET; });
   auto page = open_page();
   page->password_edit()->clear();
   EXPECT_FALSE(page->apply());
@@ -129,7 +129,7 @@ TEST_F(PropFolderTest, ApplyStoresTheRowsInDisplayOrderAndSavesThem) {
   EXPECT_EQ(free_space_of, new_down);
   EXPECT_EQ(hashing_runs, 1) << "the list changed";
 
-  app::Settings reloaded(store, home.path());
+  settings::Settings reloaded(store, home.path());
   reloaded.Load();
   EXPECT_EQ(reloaded.values().shared_folders, settings.values().shared_folders) << "saved";
   EXPECT_EQ(reloaded.values().down_path, new_down);
@@ -189,4 +189,4 @@ TEST_F(PropFolderMoveTest, MovingIsRefusedWhileHashingAndAtTheEnds) {
 }
 
 }  // namespace
-}  // namespace dovel::ui::settings
+}  // namespace dovel::ui

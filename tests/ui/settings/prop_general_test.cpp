@@ -9,10 +9,10 @@
 #include "settings_page_fixture.h"
 #include "ui/settings/server_subject_edit.h"
 
-namespace dovel::ui::settings {
+namespace dovel::ui {
 namespace {
 
-class PropGeneralTest : public test_support::SettingsPageTest {
+class PropGeneralTest : public test::SettingsPageTest {
  protected:
   PropGeneralTest() {
     hooks.web_base = "http://www.dovel.test:8080";
@@ -36,7 +36,7 @@ TEST_F(PropGeneralTest, ApplyTrimsAndStoresTheTitleAndSendsItOnlyWhenItChanged) 
   ASSERT_TRUE(page->apply());
   EXPECT_EQ(sent_titles.size(), 1u);
 
-  app::Settings reloaded(store, home.path());
+  settings::Settings reloaded(store, home.path());
   reloaded.Load();
   EXPECT_EQ(reloaded.values().server_subject, "도벨 자료실") << "saved";
 }
@@ -90,4 +90,4 @@ TEST_F(PropGeneralTest, TheMemoChoiceIsStoredOnlyWhenTheServiceTookIt) {
 }
 
 }  // namespace
-}  // namespace dovel::ui::settings
+}  // namespace dovel::ui

@@ -7,10 +7,10 @@
 
 #include "settings_page_fixture.h"
 
-namespace dovel::ui::settings {
+namespace dovel::ui {
 namespace {
 
-class PropOtherTest : public test_support::SettingsPageTest {
+class PropOtherTest : public test::SettingsPageTest {
  protected:
   PropOtherTest() {
     hooks.autostart_entry = home / "xdg" / "autostart" / "dovel.desktop";
@@ -29,7 +29,7 @@ TEST_F(PropOtherTest, EqualReservationHoursSwitchTheReservationOffAndTheRestIsSt
   EXPECT_EQ(messages.informed,
             QStringList{QStringLiteral("예약설정 에러: 시작시간과 종료시간이 같으면 안됩니다.\r\n\r\n예약기능을 취소합니다.")});
   EXPECT_FALSE(page->server_reserve_box()->isChecked());
-  app::Settings reloaded(store, home.path());
+  settings::Settings reloaded(store, home.path());
   reloaded.Load();
   EXPECT_FALSE(reloaded.values().use_server_reserve);
   EXPECT_FALSE(reloaded.values().auto_hash) << "the other choices are saved all the same";
@@ -44,7 +44,7 @@ TEST_F(PropOtherTest, DifferentReservationHoursAreStored) {
   page->server_reserve_repeat_box()->setChecked(true);
   EXPECT_TRUE(page->apply());
   EXPECT_TRUE(messages.informed.isEmpty());
-  app::StoredSettings v = settings.values();
+  settings::StoredSettings v = settings.values();
   EXPECT_TRUE(v.use_server_reserve && v.use_server_reserve_repeat);
   EXPECT_EQ(v.server_reserve_start_time, 1u);
   EXPECT_EQ(v.server_reserve_end_time, 23u);
@@ -75,7 +75,7 @@ TEST_F(PropOtherTest, TheAutostartBoxWritesAndRemovesTheDesktopEntry) {
 }
 
 TEST_F(PropOtherTest, AnOutOfRangeDownloadChoiceShowsRowOne) {
-  settings.update([](app::StoredSettings& v) {
+  settings.update([](settings::StoredSettings& v) {
     v.sel_limit_down_same_time = 9;
     v.max_for_folder_down = 6;
   });
@@ -101,4 +101,4 @@ TEST_F(PropOtherTest, AChangedUltraTurboIsSentAndTheMainWindowFollows) {
 }
 
 }  // namespace
-}  // namespace dovel::ui::settings
+}  // namespace dovel::ui

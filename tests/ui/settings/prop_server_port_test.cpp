@@ -13,12 +13,12 @@
 #include "settings_page_fixture.h"
 #include "support/loopback_address.h"
 
-namespace dovel::ui::settings {
+namespace dovel::ui {
 namespace {
 
 const QString kRange = QStringLiteral("포트번호는 1 ~ 65535까지의 숫자이어야 합니다..!!");
 
-class PropServerPortTest : public test_support::SettingsPageTest {
+class PropServerPortTest : public test::SettingsPageTest {
  protected:
   std::unique_ptr<CPropServerPort> open_page() { return std::make_unique<CPropServerPort>(settings, messages, hooks); }
 };
@@ -45,7 +45,7 @@ TEST_F(PropServerPortTest, ApplyStoresThePortAndSaysWhenItChanged) {
   page->port_edit()->setText(QStringLiteral("65535"));
   ASSERT_TRUE(page->apply());
   EXPECT_EQ(messages.informed, QStringList{QStringLiteral("공유포트가 변경되었습니다. 프로그램을 종료후 다시 시작해주시기 바랍니다.")});
-  app::Settings reloaded(store, home.path());
+  settings::Settings reloaded(store, home.path());
   reloaded.Load();
   EXPECT_EQ(reloaded.values().share_port, 65535u);
 }
@@ -79,7 +79,7 @@ TEST_F(PropServerPortTest, TheTestRunsOnAWorkerAndWritesItsLines) {
   EXPECT_TRUE(page->test_running()) << "the GUI goes on while the worker tests";
   EXPECT_FALSE(page->test_button()->isEnabled());
   page->start_test();  // ignored while one runs
-  ASSERT_TRUE(test_support::process_until([&] { return !page->test_running(); }));
+  ASSERT_TRUE(test::process_until([&] { return !page->test_running(); }));
   const QString port = QString::number(held.port);
   EXPECT_EQ(page->result_box()->toPlainText(),
             QStringList({QStringLiteral("TCP를 검사합니다."), QStringLiteral("TCP %1포트: 이미 사용중 - 본 프로그램일수도 있음").arg(port),
@@ -90,4 +90,4 @@ TEST_F(PropServerPortTest, TheTestRunsOnAWorkerAndWritesItsLines) {
 }
 
 }  // namespace
-}  // namespace dovel::ui::settings
+}  // namespace dovel::ui

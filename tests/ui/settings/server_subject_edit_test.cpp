@@ -4,10 +4,10 @@
 
 #include "settings_page_fixture.h"
 
-namespace dovel::ui::settings {
+namespace dovel::ui {
 namespace {
 
-using test_support::commit_text;
+using test::commit_text;
 using ui::test::RecordingMessageSink;
 
 const QString kTooLong = QStringLiteral("제목이 50바이트(한글25자, 영문 50자)가 넘으면 안됩니다.");
@@ -62,4 +62,4 @@ TEST(ServerSubjectEdit, TypingGoesOnAfterARefusalAndEmptyingTheBoxIsAllowed) {
 }
 
 }  // namespace
-}  // namespace dovel::ui::settings
+}  // namespace dovel::ui

@@ -12,13 +12,13 @@
 #include <memory>
 #include <string>
 
-#include "app/settings.h"
 #include "platform/registry_store.h"
+#include "settings/settings.h"
 #include "support/temp_folder.h"
 #include "ui/recording_message_sink.h"
 #include "ui/settings/settings_sheet_hooks.h"
 
-namespace dovel::ui::settings::test_support {
+namespace dovel::ui::test {
 
 // Settings in a temporary store, loaded with their defaults, and hooks that touch nothing.
 class SettingsPageTest : public ::testing::Test {
@@ -33,7 +33,7 @@ class SettingsPageTest : public ::testing::Test {
 
   dovel::test::TempFolder home;
   platform::RegistryStore store{home / "config"};
-  app::Settings settings{store, home.path()};
+  settings::Settings settings{store, home.path()};
   ui::test::RecordingMessageSink messages;
   SettingsSheetHooks hooks;
 };
@@ -53,4 +53,4 @@ inline bool process_until(const std::function<bool()>& condition) {
   return condition();
 }
 
-}  // namespace dovel::ui::settings::test_support
+}  // namespace dovel::ui::test

@@ -12,10 +12,10 @@
 #include "ui/settings/prop_server_port.h"
 #include "ui/settings/server_subject_edit.h"
 
-namespace dovel::ui::settings {
+namespace dovel::ui {
 namespace {
 
-class SettingsSheetTest : public test_support::SettingsPageTest {};
+class SettingsSheetTest : public test::SettingsPageTest {};
 
 TEST_F(SettingsSheetTest, HoldsThePagesInOrder) {
   CSettingsSheet sheet(settings, messages, hooks);
@@ -48,4 +48,4 @@ TEST_F(SettingsSheetTest, ARefusingPageBecomesTheVisibleOneAndLaterPagesWait) {
 }
 
 }  // namespace
-}  // namespace dovel::ui::settings
+}  // namespace dovel::ui

@@ -9,7 +9,7 @@
 #include "settings_page_fixture.h"
 #include "support/temp_folder.h"
 
-namespace dovel::ui::settings {
+namespace dovel::ui {
 namespace {
 
 using share::EntryMode;
@@ -50,7 +50,7 @@ class ShareFolderDialogChecks : public ::testing::TestWithParam<CheckCase> {
 TEST_P(ShareFolderDialogChecks, TheFirstFailingCheckSpeaksAndKeepsTheDialogOpen) {
   const CheckCase& c = GetParam();
   RecordingMessageSink messages;
-  const std::vector<share::SharedFolder> rows = {{"음악", path_of(Folder::Existing), 5}};
+  const std::vector<settings::SharedFolder> rows = {{"음악", path_of(Folder::Existing), 5}};
   CShareFolderDialog dialog(messages, nullptr, c.mode, rows, {"", "", 5});
   dialog.name_edit()->setText(c.name);
   dialog.folder_edit()->setText(QString::fromStdString(path_of(c.folder)));
@@ -82,20 +82,20 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(ShareFolderDialog, FriendAndSecretExcludeEachOtherAndTheFlagsFollowTheBoxes) {
   RecordingMessageSink messages;
-  CShareFolderDialog dialog(messages, nullptr, EntryMode::Add, {}, {"", "", share::SHARE_READ | share::SHARE_ADULT});
-  EXPECT_EQ(dialog.entry().flags, uint32_t{share::SHARE_READ | share::SHARE_ADULT});
+  CShareFolderDialog dialog(messages, nullptr, EntryMode::Add, {}, {"", "", settings::SHARE_READ | settings::SHARE_ADULT});
+  EXPECT_EQ(dialog.entry().flags, uint32_t{settings::SHARE_READ | settings::SHARE_ADULT});
   dialog.friend_box()->click();
-  EXPECT_EQ(dialog.entry().flags, uint32_t{share::SHARE_READ | share::SHARE_ADULT | share::SHARE_FRIEND});
+  EXPECT_EQ(dialog.entry().flags, uint32_t{settings::SHARE_READ | settings::SHARE_ADULT | settings::SHARE_FRIEND});
   dialog.secret_box()->click();
   EXPECT_FALSE(dialog.friend_box()->isChecked());
-  EXPECT_EQ(dialog.entry().flags, uint32_t{share::SHARE_READ | share::SHARE_ADULT | share::SHARE_SECRET});
+  EXPECT_EQ(dialog.entry().flags, uint32_t{settings::SHARE_READ | settings::SHARE_ADULT | settings::SHARE_SECRET});
   dialog.friend_box()->click();
   EXPECT_FALSE(dialog.secret_box()->isChecked());
   EXPECT_TRUE(messages.informed.isEmpty());
   dialog.adult_box()->click();
   ASSERT_EQ(messages.informed.size(), 1) << "clearing the adult box warns";
   EXPECT_TRUE(messages.informed[0].startsWith(QStringLiteral("성인물과 음란물을 필히 구분해주시기 바랍니다.\r\n\r\n")));
-  EXPECT_EQ(dialog.entry().flags, uint32_t{share::SHARE_READ | share::SHARE_FRIEND});
+  EXPECT_EQ(dialog.entry().flags, uint32_t{settings::SHARE_READ | settings::SHARE_FRIEND});
 }
 
 TEST(ShareFolderDialog, ThePickedFolderMustExistAndNotBeTheRoot) {
@@ -125,4 +125,4 @@ TEST(ShareFolderDialog, ThePickedFolderMustExistAndNotBeTheRoot) {
 }
 
 }  // namespace
-}  // namespace dovel::ui::settings
+}  // namespace dovel::ui
