@@ -57,7 +57,7 @@ bool read_frame(int fd, std::string& payload) {
 }
 
 bool request(int fd, const std::string& text, std::string& answer) {
-  std::string frame = service::build_keyed_length_frame(text);
+  std::string frame = wire::build_peer_frame(text);
   return platform::send_all(fd, frame.data(), frame.size()) == static_cast<ssize_t>(frame.size()) && read_frame(fd, answer);
 }
 

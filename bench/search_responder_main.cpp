@@ -29,9 +29,7 @@
 #include "db/name_index.h"
 #include "platform/cp949.h"
 #include "platform/registry_store.h"
-#include "server/result_datagram.h"
 #include "server/search_answer.h"
-#include "server/search_datagram.h"
 #include "server/search_query.h"
 #include "server/search_responder.h"
 #include "service/frame.h"
@@ -39,6 +37,8 @@
 #include "settings/settings.h"
 #include "util/little_endian.h"
 #include "util/log_files.h"
+#include "wire/result_datagram.h"
+#include "wire/search_datagram.h"
 
 namespace {
 
@@ -190,23 +190,23 @@ const std::vector<Query> kQueries = {
 };
 
 std::string datagram_of(const Query& query, uint32_t number, bool usable, service::Endpoint reply) {
-  std::string datagram(server::kKeywordQuerySize, '\0');
-  datagram[0] = static_cast<char>(service::search_check_byte(server::kKeywordQuery));
-  datagram[1] = static_cast<char>(server::kKeywordQuery);
-  datagram[server::kQuerySearcherUsable] = usable ? 1 : 0;
+  std::string datagram(wire::kKeywordQuerySize, '\0');
+  datagram[0] = static_cast<char>(service::search_check_byte(wire::kKeywordQuery));
+  datagram[1] = static_cast<char>(wire::kKeywordQuery);
+  datagram[wire::kQuerySearcherUsable] = usable ? 1 : 0;
   std::string fields;
   util::append_u32(fields, number);
   util::append_u32(fields, 0);
-  datagram.replace(server::kQuerySearchNumber, 8, fields);
-  datagram[server::kQueryDestination] = static_cast<char>(server::kSearchWindowDestination);
+  datagram.replace(wire::kQuerySearchNumber, 8, fields);
+  datagram[wire::kQueryDestination] = static_cast<char>(wire::kSearchWindowDestination);
   std::string text = platform::utf8_to_cp949(query.text).value();
-  text.resize(server::kQueryTextSize, '\0');
-  datagram.replace(server::kQueryText, server::kQueryTextSize, service::scrambled(text));
-  datagram.replace(server::kQueryUserId, 6, "seeker");
-  datagram.replace(server::kQueryReplyAddress, 4, reinterpret_cast<const char*>(&reply.address), 4);
+  text.resize(wire::kQueryTextSize, '\0');
+  datagram.replace(wire::kQueryText, wire::kQueryTextSize, service::scrambled(text));
+  datagram.replace(wire::kQueryUserId, 6, "seeker");
+  datagram.replace(wire::kQueryReplyAddress, 4, reinterpret_cast<const char*>(&reply.address), 4);
   std::string port;
   util::append_u32(port, reply.port);
-  datagram.replace(server::kQueryReplyPort, 4, port);
+  datagram.replace(wire::kQueryReplyPort, 4, port);
   return datagram;
 }
 
@@ -233,20 +233,16 @@ void print_timings(const char* title, const Timings& timings, double seconds) {
 // The responder's own path without the network: parse, query, page, build.
 size_t answer_directly(db::Sqlite3Connection& data, server::SearchTermPlanner& planner, const std::string& datagram,
                        const std::vector<settings::ShareIndex>& shares) {
-  std::optional<server::SearchQuery> query = server::parse_search_query(datagram);
+  std::optional<wire::SearchQuery> query = wire::parse_search_query(datagram);
   if (!query) return 0;
   std::lock_guard guard(db::database_lock());
   size_t bytes = 0;
   for (const std::string& payload : server::answer_search(data, planner, *query, shares, "owner")) {
-    bytes += server::build_result_datagram({}, payload).size();
+    bytes += wire::build_result_datagram({}, payload).size();
   }
   return bytes;
 }
 
-class NoResults final : public server::SearchResultSink {
- public:
-  void search_result_received(std::string, service::Endpoint) override {}
-};
 class NoLists final : public server::ListSyncHandler {
  public:
   std::optional<std::string> refresh_friends() override { return std::nullopt; }
@@ -294,7 +290,7 @@ int main(int argc, char** argv) {
                   static_cast<double>(fs::file_size(home / "DovelData.dat")) / 1048576.0);
     }
   }
-  const std::vector<settings::ShareIndex> shares = server::searchable_shares(settings.shared_folders(), false);
+  const std::vector<settings::ShareIndex> shares = server::searchable_shares(settings.shared_folders(), server::ShareVisitor{.is_adult = true});
 
   // (b)
   db::Sqlite3Connection data;
@@ -340,7 +336,7 @@ int main(int argc, char** argv) {
   context.database_file = home / "DovelData.dat";
   context.session = &session;
   context.bind_address = *platform::parse_ipv4("127.0.0.1");
-  NoResults results;
+  wire::DroppedSearchResults results;
   NoLists lists;
   server::SearchResponder responder(context, service::ServiceEndpoints::defaults(), results, lists, {1000000, 1000000, 16});
   if (!responder.start_search_responder(0)) {
@@ -355,7 +351,7 @@ int main(int argc, char** argv) {
   target.sin_port = htons(responder.port());
   // How many datagrams each query brings, from the direct path.
   auto expected_datagrams = [&](const std::string& datagram) {
-    std::optional<server::SearchQuery> query = server::parse_search_query(datagram);
+    std::optional<wire::SearchQuery> query = wire::parse_search_query(datagram);
     std::lock_guard guard(db::database_lock());
     return server::answer_search(data, planner, *query, shares, "owner").size();
   };

@@ -29,7 +29,6 @@
 #include "platform/spawn.h"
 #include "server/data_connections.h"
 #include "server/data_thread.h"
-#include "server/info_block.h"
 #include "server/share_server_context.h"
 #include "server/upload_monitor.h"
 #include "server/upload_stream.h"
@@ -40,6 +39,7 @@
 #include "share/archive_check.h"
 #include "share/hash_runner.h"
 #include "util/log_files.h"
+#include "wire/info_block.h"
 
 namespace {
 
@@ -68,16 +68,16 @@ std::optional<double> download_once(server::ShareServerContext& context, server:
   if (!listener.valid() || !platform::connect_tcp(client.get(), loopback, platform::local_port(listener.get()), 5000)) return std::nullopt;
   auto connection = std::make_shared<server::DataConnection>();
   connection->id = 1;
-  connection->socket = std::make_shared<server::PeerSocket>(platform::UniqueFd(::accept4(listener.get(), nullptr, nullptr, SOCK_CLOEXEC)));
+  connection->socket = std::make_shared<wire::PeerSocket>(platform::UniqueFd(::accept4(listener.get(), nullptr, nullptr, SOCK_CLOEXEC)));
   list.add(connection);
   std::thread served([&] { server::serve_data_connection(context, list, connection); });
 
   std::vector<char> buffer(1 << 20);
   std::optional<double> speed;
-  const std::string frame = service::build_keyed_length_frame(request);
+  const std::string frame = wire::build_peer_frame(request);
   if (read_exactly(client.get(), buffer.data(), 2) && platform::send_all(client.get(), frame.data(), frame.size()) > 0) {
     const auto start = Clock::now();
-    if (read_exactly(client.get(), buffer.data(), 5) && buffer[0] == 1 && read_exactly(client.get(), buffer.data(), server::kInfoBlockSize)) {
+    if (read_exactly(client.get(), buffer.data(), 5) && buffer[0] == 1 && read_exactly(client.get(), buffer.data(), wire::kInfoBlockSize)) {
       int64_t received = 0;
       while (received < size) {
         const ssize_t n = platform::receive_some(client.get(), buffer.data(), buffer.size(), 30000);
@@ -165,7 +165,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   share::HashRunner hashing({&settings, work / "DovelData.dat", &platform::system_clock(), nullptr, nullptr, {}});
-  const share::FileHash hash = hashing.hash_on_demand("", "movie.bin", 0);
+  const share::FileHash hash = hashing.hash_on_demand("", "movie.bin", 0, share::any_share);
   service::ServiceSession session;
   session.set_identity({"bench", 5, "벤치", "tokenA", "tokenB"});
   service::UserListStore friends("buddy");

@@ -1,9 +1,9 @@
 #include "central/search_relay.h"
 
-#include "server/search_datagram.h"
 #include "service/frame.h"
 #include "service/relay_messages.h"
 #include "util/little_endian.h"
+#include "wire/search_datagram.h"
 
 namespace dovel::central {
 namespace {
@@ -17,8 +17,8 @@ std::optional<uint16_t> ticket_of(std::string_view datagram, const char*& proble
     problem = "dropped, too long";
     return std::nullopt;
   }
-  if (datagram.size() < server::kResultHeaderSize || static_cast<uint8_t>(datagram[1]) != server::kResultDatagram ||
-      static_cast<uint8_t>(datagram[0]) != service::search_check_byte(server::kResultDatagram)) {
+  if (datagram.size() < wire::kResultHeaderSize || static_cast<uint8_t>(datagram[1]) != wire::kResultDatagram ||
+      static_cast<uint8_t>(datagram[0]) != service::search_check_byte(wire::kResultDatagram)) {
     problem = "dropped, not a result datagram";
     return std::nullopt;
   }

@@ -1,4 +1,4 @@
-// Service replies: whatever a server sends, the readers end without over-reading or over-allocating.
+// Service replies and peer frames: whatever the other side sends, the readers end without over-reading or over-allocating.
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -7,6 +7,7 @@
 
 #include "platform/socket.h"
 #include "service/reply_readers.h"
+#include "wire/peer_frame.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace dovel;
@@ -22,7 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     case 1: service::read_long_prefixed_reply(pair[0], service::kMaxServerListReply, timing); break;
     case 2: service::read_typed_reply(pair[0], timing); break;
     case 3: service::read_fixed_reply(pair[0], 13, timing); break;
-    default: service::read_keyed_length_frame(pair[0], 1023, timing); break;
+    default: wire::read_peer_frame(pair[0], wire::kMaxClientFrameLength, {100, 100, 1000}); break;
   }
   ::close(pair[0]);
   ::close(pair[1]);

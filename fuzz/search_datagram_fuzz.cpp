@@ -11,11 +11,11 @@
 #include "db/database_lock.h"
 #include "db/name_index.h"
 #include "db/sqlite3_connection.h"
-#include "server/result_datagram.h"
 #include "server/search_answer.h"
-#include "server/search_datagram.h"
 #include "server/search_query.h"
 #include "service/frame.h"
+#include "wire/result_datagram.h"
+#include "wire/search_datagram.h"
 
 namespace {
 
@@ -44,22 +44,22 @@ db::Sqlite3Connection& table() {
 // The first byte chooses help for the fuzzer: bit 0 sets the right check byte,
 // bit 1 scrambles the query text as a searcher would.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  if (size < 1 || size > server::kMaxReceivedDatagram + 1) return 0;
+  if (size < 1 || size > wire::kMaxReceivedDatagram + 1) return 0;
   const uint8_t help = data[0];
   std::string datagram(reinterpret_cast<const char*>(data + 1), size - 1);
   if ((help & 1) != 0 && datagram.size() >= 2) datagram[0] = static_cast<char>(service::search_check_byte(static_cast<uint8_t>(datagram[1])));
-  if ((help & 2) != 0 && datagram.size() >= server::kQueryText + server::kQueryTextSize) {
-    datagram.replace(server::kQueryText, server::kQueryTextSize, service::scrambled(datagram.substr(server::kQueryText, server::kQueryTextSize)));
+  if ((help & 2) != 0 && datagram.size() >= wire::kQueryText + wire::kQueryTextSize) {
+    datagram.replace(wire::kQueryText, wire::kQueryTextSize, service::scrambled(datagram.substr(wire::kQueryText, wire::kQueryTextSize)));
   }
 
-  server::search_datagram_type(datagram);
-  std::optional<server::SearchQuery> query = server::parse_search_query(datagram);
+  wire::search_datagram_type(datagram);
+  std::optional<wire::SearchQuery> query = wire::parse_search_query(datagram);
   if (!query) return 0;
   std::lock_guard guard(db::database_lock());
   try {
     static server::SearchTermPlanner planner;
     for (const std::string& payload : server::answer_search(table(), planner, *query, {0, 1}, "owner")) {
-      if (server::build_result_datagram({}, payload).size() > server::kMaxResultDatagram) std::abort();
+      if (wire::build_result_datagram({}, payload).size() > wire::kMaxResultDatagram) std::abort();
     }
   } catch (const db::CppSQLite3Exception&) {
     // A query the engine refuses is answered by nothing; what matters is the refusal.

@@ -7,9 +7,10 @@
 #include <string>
 #include <string_view>
 
-#include "search/search_content_lists.h"
 #include "base/text.h"
+#include "search/search_content_lists.h"
 #include "search/search_input.h"
+#include "wire/search_datagram.h"
 
 // The input is "keyword \n extension"; the first byte sets the flags (hash
 // queries allowed, transfer flag, privilege A) and whether a hash list is read
@@ -30,7 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   request.allow_hash_query = (flags & 1) != 0;
   static const search::PassingSearchContentLists lists;
   const search::PreparedQuery prepared = search::prepare_query(request, {(flags & 2) != 0, (flags & 4) != 0}, lists);
-  if (prepared.text && prepared.text->size() > search::kMaxQueryTextBytes) std::abort();
+  if (prepared.text && prepared.text->size() > wire::kQueryTextSize) std::abort();
   if (prepared.hashes.size() > search::kMaxSearchHashes) std::abort();
   if (!prepared.ready() && prepared.refusal.empty()) std::abort();
   return 0;

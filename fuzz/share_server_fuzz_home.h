@@ -24,13 +24,6 @@
 
 namespace dovel::fuzz {
 
-// Hashing as a quiet program sees it: no run active, nothing hashed on demand.
-class IdleHashing final : public share::HashService {
- public:
-  bool active() const override { return false; }
-  share::FileHash hash_on_demand(std::string_view, std::string_view, settings::ShareIndex) override { return {}; }
-};
-
 struct ShareServerHome {
   ShareServerHome() {
     std::string pattern = (std::filesystem::temp_directory_path() / "dovel-fuzz-XXXXXX").string();
@@ -83,7 +76,7 @@ struct ShareServerHome {
   service::ServiceSession session;
   service::UserListStore friends{"buddy"};
   service::UserListStore blocks{"black"};
-  IdleHashing hashing;
+  share::IdleHashing hashing;
   share::NoArchiveCheck archive;
   core::TransferMeter meter;
   std::unique_ptr<server::UploadMonitor> monitor;

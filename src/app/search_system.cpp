@@ -5,7 +5,7 @@
 
 namespace dovel::app {
 
-void ResultSinkSlot::attach(server::SearchResultSink* target) {
+void ResultSinkSlot::attach(wire::SearchResultSink* target) {
   std::lock_guard guard(lock_);
   target_ = target;
 }

@@ -18,14 +18,14 @@ namespace dovel::app {
 // Hands the own search responder's results to the search once that is there:
 // the hub's responder needs its sink from the start, the search needs the hub's
 // session. Detached before the search goes, so that no result reaches it after.
-class ResultSinkSlot final : public server::SearchResultSink {
+class ResultSinkSlot final : public wire::SearchResultSink {
  public:
-  void attach(server::SearchResultSink* target);
+  void attach(wire::SearchResultSink* target);
   void search_result_received(std::string datagram, service::Endpoint source) override;
 
  private:
   std::mutex lock_;
-  server::SearchResultSink* target_ = nullptr;
+  wire::SearchResultSink* target_ = nullptr;
 };
 
 // The search settings of the search window's boxes, as stored ("SendtoDelay", "AutoSort").

@@ -80,6 +80,10 @@ void replace_all(std::string& text, std::string_view from, std::string_view to) 
   }
 }
 
+bool has_control_byte(std::string_view text) {
+  return std::any_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7f; });
+}
+
 size_t utf8_length(std::string_view text) {
   return static_cast<size_t>(std::count_if(text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
 }

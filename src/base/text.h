@@ -25,6 +25,9 @@ std::string join(const std::vector<std::string>& parts, std::string_view separat
 
 void replace_all(std::string& text, std::string_view from, std::string_view to);
 
+// A byte below 0x20 or DEL: never part of a name or a typed text.
+bool has_control_byte(std::string_view text);
+
 // Number of code points of a UTF-8 text (invalid bytes count one each).
 size_t utf8_length(std::string_view text);
 // Longest prefix of at most max_bytes that does not end inside a UTF-8 character.

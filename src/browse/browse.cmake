@@ -8,7 +8,6 @@ target_sources(dovel-core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/peer_pages.cpp
   ${CMAKE_CURRENT_LIST_DIR}/remote_browser.cpp
   ${CMAKE_CURRENT_LIST_DIR}/row_sorting.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/server_frame.cpp
   ${CMAKE_CURRENT_LIST_DIR}/server_info_query.cpp
   ${CMAKE_CURRENT_LIST_DIR}/session_replies.cpp
   ${CMAKE_CURRENT_LIST_DIR}/sub_folder_name.cpp

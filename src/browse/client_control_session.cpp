@@ -6,25 +6,18 @@
 #include <cerrno>
 
 #include "base/string_printf.h"
-#include "browse/server_frame.h"
 #include "core/message_ids.h"
 #include "platform/clock.h"
-#include "platform/cp949.h"
 #include "platform/deadline.h"
 #include "service/service_socket.h"
+#include "wire/connection_kind.h"
+#include "wire/peer_frame.h"
+#include "wire/wire_text.h"
 
 namespace dovel::browse {
 namespace {
 
-constexpr uint8_t kBrowsingConnection = 0x22;
 constexpr platform::Ipv4 kLoopback = 0x0100007F;  // 127.0.0.1 in network order
-
-std::string wire(std::string_view local) { return platform::utf8_to_cp949(local).value_or(std::string()); }
-
-std::string with_zero(std::string text) {
-  text += '\0';
-  return text;
-}
 
 platform::UniqueFd new_socket(platform::Ipv4 bind_address) {
   platform::UniqueFd fd(platform::create_tcp_socket());
@@ -75,7 +68,7 @@ size_t ClientControlSession::send_request(std::string_view payload) {
 }
 
 bool ClientControlSession::send_payload(std::string_view payload) {
-  std::shared_ptr<server::PeerSocket> socket;
+  std::shared_ptr<wire::PeerSocket> socket;
   {
     std::lock_guard guard(lock_);
     socket = socket_;
@@ -94,12 +87,11 @@ void ClientControlSession::run() {
     shows_ids_ = record.privilege_a != 0 || record.privilege_b != 0;
   }
   events_.session_started();
-  if (!stop_requested_ && events_.prepare(setup_.target) && connect_and_greet()) {
-    send_login_lines();
+  if (!stop_requested_ && events_.prepare(setup_.target) && connect_and_greet() && send_login_lines()) {
     logged_in_ = true;
     receive_replies();
   }
-  std::shared_ptr<server::PeerSocket> socket;
+  std::shared_ptr<wire::PeerSocket> socket;
   {
     std::lock_guard guard(lock_);
     socket = std::move(socket_);
@@ -116,7 +108,7 @@ bool ClientControlSession::connect_and_greet() {
   port_ = target.port;
   platform::UniqueFd fd = new_socket(setup_.bind_address);
   if (!fd.valid()) return false;
-  auto socket = std::make_shared<server::PeerSocket>(std::move(fd));
+  auto socket = std::make_shared<wire::PeerSocket>(std::move(fd));
   {
     std::lock_guard guard(lock_);
     if (stop_requested_) return false;
@@ -132,7 +124,7 @@ bool ClientControlSession::connect_and_greet() {
   connected_ = true;
   events_.session_connected();
 
-  const char kind = static_cast<char>(kBrowsingConnection);
+  const char kind = static_cast<char>(wire::kControlKind);
   char word[4];
   errno = 0;
   const platform::Deadline deadline = platform::Deadline::after_ms(2 * kGreetingReadMs);
@@ -162,25 +154,34 @@ bool ClientControlSession::connect_and_greet() {
   return true;
 }
 
-void ClientControlSession::send_login_lines() {
+bool ClientControlSession::send_login_lines() {
   service::SessionRecord record;
   if (setup_.session != nullptr) record = setup_.session->record();
   const SessionTarget& target = setup_.target;
-  send_payload(with_zero(wire(base::string_printf("D%s|%d|%s|%d", record.identity.user_id.c_str(), record.identity.member_level,
-                                                  record.identity.member_label.c_str(), target.share_index))));
+  const std::optional<std::string> user_id = wire::field(record.identity.user_id, "|");
+  const std::optional<std::string> label = wire::field(record.identity.member_label, "|");
+  const std::optional<std::string> start_path = wire::field(target.start_path, "|");
+  const std::optional<std::string> focus_file = wire::terminated_field(target.focus_file);
+  const std::optional<std::string> own_address = wire::terminated_field(setup_.own_address);
+  if (!user_id || !label || !start_path || !focus_file || !own_address) {
+    tell("접속요청에 서버로 보낼 수 없는 글자가 있습니다.");
+    return false;
+  }
+  send_payload("D" + *user_id + "|" + std::to_string(record.identity.member_level) + "|" + *label + "|" + std::to_string(target.share_index) + '\0');
   send_payload(record.is_adult != 0 || target.own_server ? "A1" : "A0");
   if (target.share_index < 0) {
-    send_payload("C\\" + wire(target.start_path));
+    send_payload("C\\" + *start_path);
   } else if (target.start_path.empty()) {
     // An empty "C" would take the server back to its root and undo the
     // placement the login line asked for: list the share instead.
     send_payload("L");
   } else {
-    send_payload(with_zero("C" + wire(target.start_path)));
+    send_payload("C" + *start_path + '\0');
   }
-  if (!target.focus_file.empty()) send_payload(with_zero("F" + wire(target.focus_file)));
-  send_payload(with_zero("I" + wire(setup_.own_address)));
-  send_payload(with_zero(base::string_printf("P%d", static_cast<int>(setup_.own_port))));
+  if (!target.focus_file.empty()) send_payload("F" + *focus_file);
+  send_payload("I" + *own_address);
+  send_payload(base::string_printf("P%d", static_cast<int>(setup_.own_port)) + '\0');
+  return true;
 }
 
 void ClientControlSession::receive_replies() {
@@ -190,12 +191,12 @@ void ClientControlSession::receive_replies() {
     if (socket_) fd = socket_->fd();
   }
   while (fd >= 0 && !stop_requested_) {
-    ServerFrame frame = read_server_frame(fd);
-    if (frame.kind == ServerFrame::Kind::End) return;
-    if (frame.kind == ServerFrame::Kind::KeepAlive) continue;
+    wire::PeerFrame frame = wire::read_server_frame(fd);
+    if (frame.kind == wire::PeerFrame::Kind::End) return;
+    if (frame.kind == wire::PeerFrame::Kind::KeepAlive) continue;
     if (stop_requested_) return;
     const std::string_view payload = frame.payload;
-    if (!dispatch(payload.front(), without_terminator(payload.substr(1)))) return;
+    if (!dispatch(payload.front(), wire::up_to_terminator(payload.substr(1)))) return;
   }
 }
 
@@ -268,7 +269,7 @@ bool ClientControlSession::dispatch(char letter, std::string_view body) {
 
 void ClientControlSession::forward_to_hub(core::MessageId id, std::string_view body) {
   if (setup_.hub == nullptr) return;
-  auto text = platform::cp949_to_utf8(body);
+  auto text = wire::read_field(body);
   if (!text) return;
   setup_.hub->post({id, 0, 0, std::make_unique<core::TextPayload>(std::move(*text))});
 }

@@ -12,8 +12,8 @@
 #include "browse/session_target.h"
 #include "core/message.h"
 #include "platform/socket.h"
-#include "server/peer_socket.h"
 #include "service/service_session.h"
+#include "wire/peer_socket.h"
 
 namespace dovel::browse {
 
@@ -80,7 +80,7 @@ class ClientControlSession {
  private:
   void run();
   bool connect_and_greet();
-  void send_login_lines();
+  bool send_login_lines();
   void receive_replies();
   // False when the reply ends the session.
   bool dispatch(char letter, std::string_view body);
@@ -97,7 +97,7 @@ class ClientControlSession {
   bool shows_ids_ = false;
 
   mutable std::mutex lock_;  // the socket pointer and the peer's texts
-  std::shared_ptr<server::PeerSocket> socket_;
+  std::shared_ptr<wire::PeerSocket> socket_;
   std::string peer_id_;
   std::string peer_label_;
 

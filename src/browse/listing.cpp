@@ -2,9 +2,9 @@
 
 #include "base/text.h"
 #include "browse/leading_fields.h"
-#include "platform/cp949.h"
 #include "share/shareable_name.h"
 #include "util/letter_pair.h"
+#include "wire/wire_text.h"
 
 namespace dovel::browse {
 namespace {
@@ -12,20 +12,12 @@ namespace {
 constexpr uint32_t kMaskOnlyBits = kFriendBit | kSecretBit;
 constexpr size_t kMaxNameBytes = 1024;
 
-bool has_control_byte(std::string_view text) {
-  for (char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte < 0x20 || byte == 0x7f) return true;
-  }
-  return false;
-}
-
 // A share name only travels back in "C" requests; a file or folder name also
 // names a file on this machine, so it must be a name the wire can carry.
 bool acceptable_name(const std::string& kind, const std::string& name) {
   if (name.empty() || name.size() > kMaxNameBytes || name == "." || name == "..") return false;
   if (kind == kShareRootKind) {
-    return !has_control_byte(name) && name.find('/') == std::string::npos && name.find('\\') == std::string::npos;
+    return !base::has_control_byte(name) && name.find('/') == std::string::npos && name.find('\\') == std::string::npos;
   }
   return share::is_shareable_name(name);
 }
@@ -73,7 +65,7 @@ ListingRow back_row() {
 std::optional<RecordRow> row_of_record(std::string_view record) {
   const std::vector<std::string_view> fields = leading_fields(record, '|', 6);
   if (fields.size() < 5) return std::nullopt;
-  auto name = platform::cp949_to_utf8(fields[1]);
+  auto name = wire::read_field(fields[1]);
   auto size = base::parse_int64(fields[2]);
   auto time = base::parse_uint64(fields[3]);
   auto attributes = base::parse_uint32(fields[4]);
@@ -129,8 +121,8 @@ std::optional<ListingPage> parse_listing(std::string_view wire_body, const Listi
   RecordReader records(wire_body);
   const std::optional<std::string_view> first = records.next();
   if (!first) return std::nullopt;
-  auto path = platform::cp949_to_utf8(first->size() > 4 ? first->substr(4) : std::string_view());
-  if (!path || has_control_byte(*path)) return std::nullopt;
+  auto path = wire::read_field(first->size() > 4 ? first->substr(4) : std::string_view());
+  if (!path || base::has_control_byte(*path)) return std::nullopt;
 
   static const PassingContentLists kPassEverything;
   ListingRules applied = rules;

@@ -4,10 +4,10 @@
 #include "base/text.h"
 #include "browse/row_sorting.h"
 #include "browse/sub_folder_name.h"
-#include "platform/cp949.h"
 #include "settings/service_switches.h"
 #include "util/letter_pair.h"
 #include "util/log_files.h"
+#include "wire/wire_text.h"
 
 namespace dovel::browse {
 namespace {
@@ -18,13 +18,6 @@ constexpr std::string_view kIntroNoScriptValue = "IntroNoScript";
 constexpr std::string_view kAutoMoveDownloadValue = "ExploreAutoMoveDownload";
 constexpr std::string_view kProfileSection = "dovel";
 constexpr std::string_view kSortProfileValue = "remotelistautosort";
-
-std::optional<std::string> wire(std::string_view local) { return platform::utf8_to_cp949(local); }
-
-std::string with_zero(std::string text) {
-  text += '\0';
-  return text;
-}
 
 // The ID as given, or what its letter-pair encoding stands for.
 std::string decoded_peer_id(const std::string& id) {
@@ -471,8 +464,8 @@ bool RemoteBrowser::open_entry(const std::string& name, const OpenOptions& optio
     std::lock_guard guard(state_lock_);
     folder_password_ = password;
   }
-  auto wire_name = wire(row->name);
-  auto wire_password = wire(password);
+  auto wire_name = wire::field(row->name, "|");
+  auto wire_password = wire::field(password, "|");
   if (!wire_name || !wire_password) return false;
   std::lock_guard session_guard(session_lock_);
   return send_locked("C" + *wire_name + "|" + *wire_password) > 0;
@@ -487,8 +480,8 @@ bool RemoteBrowser::change_folder(const std::string& path) {
     std::lock_guard guard(state_lock_);
     password = folder_password_;
   }
-  auto wire_path = wire(path);
-  auto wire_password = wire(password);
+  auto wire_path = wire::field(path, "|");
+  auto wire_password = wire::field(password, "|");
   if (!wire_path || !wire_password) return false;
   std::lock_guard session_guard(session_lock_);
   return send_locked("C" + *wire_path + "|" + *wire_password) > 0;
@@ -517,7 +510,7 @@ size_t RemoteBrowser::request_downloads(const std::vector<std::string>& names, c
   for (const std::string& name : names) {
     std::optional<ListingRow> row = find_row(name);
     if (!row || !row->is_file()) continue;
-    auto wire_name = wire(row->name);
+    auto wire_name = wire::field(row->name, "|");
     if (!wire_name) continue;
     const std::string size_text = std::to_string(row->size);
     const std::string key = util::ScratchKey(row->name, size_text, session->address(), session->port());
@@ -540,7 +533,7 @@ bool RemoteBrowser::request_file_info(const std::string& name) {
   touch();
   std::optional<ListingRow> row = find_row(name);
   if (!row || !row->is_file()) return false;
-  auto wire_name = wire(row->name);
+  auto wire_name = wire::field(row->name, "|");
   if (!wire_name) return false;
   std::lock_guard session_guard(session_lock_);
   return send_locked("R" + *wire_name + "|" + std::to_string(row->size)) > 0;
@@ -550,7 +543,7 @@ bool RemoteBrowser::request_file_link(const std::string& name) {
   touch();
   std::optional<ListingRow> row = find_row(name);
   if (!row || !row->is_file()) return false;
-  auto wire_name = wire(row->name);
+  auto wire_name = wire::field(row->name, "|");
   if (!wire_name) return false;
   std::lock_guard session_guard(session_lock_);
   ClientControlSession* session = session_locked();
@@ -590,8 +583,8 @@ bool RemoteBrowser::request_folder_download(const std::string& folder_name) {
       return false;
     }
   }
-  auto wire_path = wire(path);
-  return wire_path && send_locked(with_zero("Z" + *wire_path)) > 0;
+  auto wire_path = wire::terminated_field(path);
+  return wire_path && send_locked("Z" + *wire_path) > 0;
 }
 
 // --- View choices, idle timer, history ---------------------------------------------

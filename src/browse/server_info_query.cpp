@@ -7,12 +7,13 @@
 #include <vector>
 
 #include "base/text.h"
-#include "platform/cp949.h"
 #include "platform/deadline.h"
-#include "server/local_server.h"
 #include "service/frame.h"
 #include "service/service_socket.h"
 #include "util/little_endian.h"
+#include "wire/connection_kind.h"
+#include "wire/peer_frame.h"
+#include "wire/wire_text.h"
 
 namespace dovel::browse {
 namespace {
@@ -84,7 +85,7 @@ std::optional<ServerInfo> parse_server_info(std::string_view answer) {
   answer = answer.substr(0, answer.find('\0'));
   std::vector<std::string> fields = base::split(answer, kFieldSeparator);
   if (fields.size() != 4 || fields[0].size() > kMaxUserIdBytes) return std::nullopt;
-  std::optional<std::string> user_id = platform::cp949_to_utf8(fields[0]);
+  std::optional<std::string> user_id = wire::read_field(fields[0]);
   std::optional<int64_t> most = count_of(fields[1]);
   std::optional<int64_t> running = count_of(fields[2]);
   if (!user_id || !most || !running || !is_speed_text(fields[3])) return std::nullopt;
@@ -96,13 +97,13 @@ std::optional<ServerInfo> query_server_info(platform::Ipv4 address, uint16_t por
   platform::UniqueFd fd = connected_socket(address, port, timeout_ms, bind_address);
   if (!fd.valid()) return std::nullopt;
   const platform::Deadline deadline = platform::Deadline::after_ms(timeout_ms);
-  const char kind = static_cast<char>(server::kSideChannelKind);
+  const char kind = static_cast<char>(wire::kSideChannelKind);
   char status[4];
   if (platform::send_all(fd.get(), &kind, 1) != 1 || !receive(fd.get(), status, sizeof status, timeout_ms, deadline) ||
       std::string_view(status, sizeof status) != "OKKK") {
     return std::nullopt;
   }
-  const std::string request = service::build_keyed_length_frame(std::string_view(&kInfoLetter, 1));
+  const std::string request = wire::build_peer_frame(std::string_view(&kInfoLetter, 1));
   if (platform::send_all(fd.get(), request.data(), request.size()) != static_cast<ssize_t>(request.size())) return std::nullopt;
   std::optional<std::string> answer = read_answer_frame(fd.get(), timeout_ms, deadline);
   platform::shutdown_socket(fd.get());

@@ -49,7 +49,5 @@ std::optional<FileHashReply> parse_file_hash_reply(std::string_view body);
 // Whether a reply body has at least `count` "|"-separated fields.
 bool has_fields(std::string_view body, size_t count);
 
-// A reply text cut at its first zero byte: some replies carry one inside their length.
-std::string_view without_terminator(std::string_view body);
 
 }  // namespace dovel::browse

@@ -3,19 +3,10 @@
 namespace dovel::download {
 namespace {
 
-constexpr size_t kFileHashDigits = 32;
 
 bool is_hex_digit(char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
 
 }  // namespace
-
-bool is_file_hash_text(std::string_view text) {
-  if (text.size() != kFileHashDigits) return false;
-  for (char c : text) {
-    if (!is_hex_digit(c)) return false;
-  }
-  return true;
-}
 
 bool is_usable_source(const Source& source) {
   if (source.address == 0 || source.port == 0 || source.peer_id.size() > kMaxPeerIdBytes) return false;

@@ -30,8 +30,6 @@ inline constexpr size_t kMaxSources = 100;
 inline constexpr size_t kMaxPeerIdBytes = 50;
 inline constexpr size_t kMaxPasswordBytes = 50;
 
-// 32 hexadecimal digits, either case.
-bool is_file_hash_text(std::string_view text);
 
 // A source a connection can be made to: an address and a port that are not 0,
 // and a peer ID of a sane length without control characters.

@@ -8,6 +8,7 @@
 #include "platform/deadline.h"
 #include "service/service_socket.h"
 #include "util/little_endian.h"
+#include "wire/connection_kind.h"
 
 namespace dovel::download {
 namespace {
@@ -40,7 +41,7 @@ std::optional<Source> moved_source(const Source& source, const ConnectEnvironmen
 
 // The kind byte out, the server's word back.
 int greet(int socket, const ConnectEnvironment& environment) {
-  const char kind = static_cast<char>(kDataConnectionKind);
+  const char kind = static_cast<char>(wire::kDataKind);
   if (platform::send_all(socket, &kind, 1) != 1) return kStatusNoAnswer;
   char word[2];
   const platform::Deadline deadline = platform::Deadline::after_ms(environment.answer_ms);

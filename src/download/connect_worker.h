@@ -10,9 +10,7 @@
 
 namespace dovel::download {
 
-// The byte that opens a data connection, and the word the server says when it
-// waits for the request.
-inline constexpr uint8_t kDataConnectionKind = 35;
+// The word a share server says when it waits for the request of a data connection.
 inline constexpr int kSendTheRequest = 1;
 
 // The receive buffer of a data connection, set before it connects (the system

@@ -13,6 +13,7 @@
 #include "download/scheduling.h"
 #include "download/source_list.h"
 #include "download/status_codes.h"
+#include "util/file_hash_text.h"
 #include "util/format.h"
 #include "util/links.h"
 #include "util/log_files.h"
@@ -45,7 +46,7 @@ bool valid_request_details(const AddRequest& request) {
 // Refusals of requests that cannot be queued as they stand; false when it is fine.
 bool refused(const AddRequest& request) {
   const std::string shown = printable_name(request.file_name);
-  if (!is_file_hash_text(request.hash)) {
+  if (!util::is_file_hash_text(request.hash)) {
     util::LogSystem("'%s' 파일의 해시가 올바르지 않습니다. 다운로드가 취소되었습니다.", shown.c_str());
     return true;
   }

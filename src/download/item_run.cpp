@@ -263,16 +263,17 @@ LoopSetup ItemRun::loop_setup(std::vector<Source> sources, bool several_connecti
   setup.paid = !privileged_ && paid_state_ >= kPaidFile;
   setup.own_address = own_address();
 
-  DataRequestFields& request = setup.request;
+  wire::DataRequest& request = setup.request;
+  request.mode = wire::kRequestByHash;
   request.user_id = session_.identity.user_id;
-  request.member_level = session_.identity.member_level;
-  request.member_label = session_.identity.member_label;
+  request.level = session_.identity.member_level;
+  request.nickname = session_.identity.member_label;
   request.hash = hash_;
   request.size = size_;
   request.adult = session_.is_adult != 0;
-  request.own_address = platform::format_ipv4(own_address());
-  request.own_port = static_cast<uint16_t>(context_.settings->values().share_port);
-  request.folder_password = folder_password_;
+  request.address = platform::format_ipv4(own_address());
+  request.port = static_cast<uint16_t>(context_.settings->values().share_port);
+  request.password = folder_password_;
   request.file_name = name_;
   request.skips_archive_check = privileged_;
   return setup;

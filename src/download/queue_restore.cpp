@@ -10,6 +10,7 @@
 #include "download/download_records.h"
 #include "download/source_list.h"
 #include "share/file_hash.h"
+#include "util/file_hash_text.h"
 
 namespace dovel::download {
 namespace {
@@ -25,7 +26,7 @@ bool is_nonempty_regular_file(const std::filesystem::path& path) {
 }
 
 bool is_well_formed(const QueuedRow& row) {
-  return is_file_hash_text(row.hash) && is_safe_file_name(row.file_name) && is_safe_sub_folder(row.sub_folder) && row.size > 0;
+  return util::is_file_hash_text(row.hash) && is_safe_file_name(row.file_name) && is_safe_sub_folder(row.sub_folder) && row.size > 0;
 }
 
 // A download whose file was already in place when the program ended, before

@@ -1,8 +1,6 @@
 target_sources(dovel-core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/charge_rule.cpp
   ${CMAKE_CURRENT_LIST_DIR}/connect_worker.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/data_reply.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/data_request_text.cpp
   ${CMAKE_CURRENT_LIST_DIR}/download_report.cpp
   ${CMAKE_CURRENT_LIST_DIR}/download_run.cpp
   ${CMAKE_CURRENT_LIST_DIR}/file_move.cpp

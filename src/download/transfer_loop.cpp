@@ -12,11 +12,12 @@
 #include "download/connect_worker.h"
 #include "download/download_names.h"
 #include "download/run_log.h"
-#include "server/data_request.h"
-#include "server/info_block.h"
 #include "service/frame.h"
 #include "share/file_hash.h"
 #include "util/log_files.h"
+#include "wire/data_request.h"
+#include "wire/info_block.h"
+#include "wire/peer_frame.h"
 
 namespace dovel::download {
 namespace {
@@ -54,7 +55,7 @@ struct TransferLoop::Connection {
   int64_t piece_start = 0;   // where its piece began
   int64_t received = 0;      // bytes of its piece received
   int status = 0;            // the server's refusal, or why it never connected
-  std::optional<ServingOwner> owner;
+  std::optional<wire::InfoBlock> owner;
   Clock::time_point deadline;
 };
 
@@ -210,21 +211,21 @@ void TransferLoop::activate(std::unique_ptr<Connection> connection) {
 }
 
 bool TransferLoop::send_request(Connection& connection, const ByteRange& piece) {
-  DataRequestFields fields = setup_.request;
+  wire::DataRequest request = setup_.request;
   {
     std::lock_guard guard(item_.lock);
-    fields.share_index = item_.server_share_index;
-    fields.server_path = item_.server_path;
+    request.share_index = item_.server_share_index;
+    request.folder_path = item_.server_path;
   }
-  fields.start = piece.start;
-  fields.end = piece.end;
-  fields.follow_up = connection.follow_up;
-  std::optional<std::string> text = build_data_request_text(fields);
-  if (!text || text->empty() || text->size() > server::kMaxDataRequestLength) {
+  request.start = piece.start;
+  request.end = piece.end;
+  request.follow_up = connection.follow_up;
+  std::optional<std::string> text = wire::build_data_request(request);
+  if (!text || text->empty() || text->size() > wire::kMaxDataRequestLength) {
     connection.status = kStatusFileInfoError;
     return false;
   }
-  const std::string frame = service::build_keyed_length_frame(*text);
+  const std::string frame = wire::build_peer_frame(*text);
   if (platform::send_all(connection.socket.get(), frame.data(), frame.size()) != static_cast<ssize_t>(frame.size())) return false;
   connection.phase = Phase::Reply;
   connection.deadline = Clock::now() + std::chrono::milliseconds(context_.timings.reply_ms);
@@ -244,7 +245,7 @@ void TransferLoop::serve(ConnectionId id) {
 }
 
 void TransferLoop::read_head(Connection& connection) {
-  const size_t wanted = connection.phase == Phase::Reply ? kDataReplySize : kDataReplySize + server::kInfoBlockSize;
+  const size_t wanted = connection.phase == Phase::Reply ? wire::kDataReplySize : wire::kDataReplySize + wire::kInfoBlockSize;
   const ssize_t got = ::recv(connection.socket.get(), buffer_.data(), wanted - connection.head.size(), MSG_DONTWAIT);
   if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)) return;
   if (got <= 0) {
@@ -261,8 +262,8 @@ void TransferLoop::read_head(Connection& connection) {
 }
 
 void TransferLoop::on_reply(Connection& connection) {
-  const std::optional<DataReply> reply = parse_data_reply(connection.head);
-  if (reply->status != kRequestAccepted) {
+  const std::optional<wire::DataReply> reply = wire::parse_data_reply(connection.head);
+  if (reply->status != wire::kRequestAccepted) {
     connection.status = reply->status;
     end_connection(take_active(connection.id), reply->status);
     return;
@@ -280,7 +281,7 @@ void TransferLoop::on_reply(Connection& connection) {
 }
 
 void TransferLoop::on_information_block(Connection& connection) {
-  connection.owner = parse_info_block(std::string_view(connection.head).substr(kDataReplySize));
+  connection.owner = wire::parse_info_block(std::string_view(connection.head).substr(wire::kDataReplySize));
   if (!connection.owner) {
     end_connection(take_active(connection.id), kStatusWrongVersion);
     return;

@@ -12,14 +12,14 @@
 #include <vector>
 
 #include "download/charge_rule.h"
-#include "download/data_reply.h"
-#include "download/data_request_text.h"
 #include "download/download_item.h"
 #include "download/received_ranges.h"
 #include "download/run_checkpoint.h"
 #include "download/run_signals.h"
 #include "download/status_codes.h"
 #include "download/transfer_context.h"
+#include "wire/data_reply.h"
+#include "wire/data_request.h"
 
 namespace dovel::download {
 
@@ -45,7 +45,7 @@ struct LoopSetup {
   bool privileged = false;            // transfer_flag: no name filter, no archive check
   bool paid = false;                  // charges go to the file's pair tally
   platform::Ipv4 own_address = 0;     // no charge for this client's own server
-  DataRequestFields request;          // what every request of the item says
+  wire::DataRequest request;          // what every request of the item says
 };
 
 enum class LoopResult {

@@ -15,12 +15,6 @@
 namespace dovel::mainframe {
 namespace {
 
-// Until the search window exists, results that reach the search port have no reader.
-class DroppedSearchResults final : public server::SearchResultSink {
- public:
-  void search_result_received(std::string, service::Endpoint) override {}
-};
-
 // Until the friend and block lists are kept in step with the service, its
 // requests to re-read them are answered with this.
 class NoListSync final : public server::ListSyncHandler {
@@ -69,7 +63,7 @@ CMainFrame::CMainFrame(MainFrameSetup setup)
       monitor_(settings_, clock_),
       hashing_(share::HashRunContext{&settings_, setup_.program_folder / "DovelData.dat", &clock_, &totals_, &loop_, {}}),
       share_context_(share_context_for(setup_, session_, friends_, blocks_, hashing_, archive_, meter_, monitor_)),
-      fallback_results_(setup_.search_results == nullptr ? std::make_unique<DroppedSearchResults>() : nullptr),
+      fallback_results_(setup_.search_results == nullptr ? std::make_unique<wire::DroppedSearchResults>() : nullptr),
       fallback_lists_(setup_.list_sync == nullptr ? std::make_unique<NoListSync>() : nullptr),
       responder_(share_context_, setup_.endpoints, setup_.search_results != nullptr ? *setup_.search_results : *fallback_results_,
                  setup_.list_sync != nullptr ? *setup_.list_sync : *fallback_lists_),

@@ -76,7 +76,7 @@ struct MainFrameSetup {
   HubParts parts;
   // Results of this copy's own searches and the service's list notifications;
   // null until those subsystems are there (results are dropped, list requests answered with an error).
-  server::SearchResultSink* search_results = nullptr;
+  wire::SearchResultSink* search_results = nullptr;
   server::ListSyncHandler* list_sync = nullptr;
   const platform::Clock* clock = &platform::system_clock();
   // The C library's rand in the program; fixed in tests.
@@ -232,7 +232,7 @@ class CMainFrame final : public core::MessageHandler {
   server::UploadMonitor monitor_;
   share::HashRunner hashing_;
   server::ShareServerContext share_context_;
-  std::unique_ptr<server::SearchResultSink> fallback_results_;
+  std::unique_ptr<wire::SearchResultSink> fallback_results_;
   std::unique_ptr<server::ListSyncHandler> fallback_lists_;
   server::SearchResponder responder_;
   server::LocalServer local_server_;

@@ -13,7 +13,7 @@ std::string_view extension_of(std::string_view name) {
 
 std::string_view stem_of(std::string_view name) { return name.substr(0, name.rfind('.')); }
 
-bool listed(const ResultRecord& record, const browse::ContentLists& lists) {
+bool listed(const wire::ResultRecord& record, const browse::ContentLists& lists) {
   if (lists.forbidden_name(record.name)) return true;
   if (record.is_file()) {
     const std::string_view extension = extension_of(record.name);
@@ -27,7 +27,7 @@ bool listed(const ResultRecord& record, const browse::ContentLists& lists) {
 
 }  // namespace
 
-std::optional<std::string> shown_name(const ResultRecord& record, const ResultRules& rules) {
+std::optional<std::string> shown_name(const wire::ResultRecord& record, const ResultRules& rules) {
   if ((record.right & settings::SHARE_ADULT) != 0 && !rules.adult) return std::nullopt;
   if (rules.transfer_flag) return record.name;
   if (listed(record, *rules.lists)) return std::nullopt;

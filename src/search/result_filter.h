@@ -4,7 +4,7 @@
 #include <string>
 
 #include "browse/content_lists.h"
-#include "search/result_reader.h"
+#include "wire/result_reader.h"
 
 namespace dovel::search {
 
@@ -19,6 +19,6 @@ struct ResultRules {
 // drops it: an adult share for a user who is not adult; unless transfer_flag is
 // set, a forbidden name, a forbidden extension or restricted file name (files),
 // a restricted folder name (folders), a forbidden FileHash.
-std::optional<std::string> shown_name(const ResultRecord& record, const ResultRules& rules);
+std::optional<std::string> shown_name(const wire::ResultRecord& record, const ResultRules& rules);
 
 }  // namespace dovel::search

@@ -9,20 +9,20 @@ namespace {
 
 // Rows with a hash are found by it; a record without one by everything it
 // says, so that only the same answer from the same server meets its row again.
-std::string row_key(const ResultRecord& record, const FoundAt& at) {
+std::string row_key(const wire::ResultRecord& record, const FoundAt& at) {
   if (!record.hash.empty()) return record.hash;
   return base::string_printf("%u:%u|%d|%lld|%d|", at.server.address, static_cast<unsigned>(at.server.port), record.file_type, static_cast<long long>(record.size),
                              record.share_index) +
          record.path + '|' + record.name;
 }
 
-ResultSource source_of(const ResultRecord& record, const FoundAt& at) {
+ResultSource source_of(const wire::ResultRecord& record, const FoundAt& at) {
   return {at.responder_id, at.server, at.response_ms, record.name, record.right, record.path, record.share_index};
 }
 
 }  // namespace
 
-bool ResultTable::insert(const ResultRecord& record, std::string shown_name, const FoundAt& at) {
+bool ResultTable::insert(const wire::ResultRecord& record, std::string shown_name, const FoundAt& at) {
   const std::string key = row_key(record, at);
   if (auto found = row_of_key_.find(key); found != row_of_key_.end()) return add_source(rows_[found->second], source_of(record, at));
   if (rows_.size() >= kMaxRows) return false;
@@ -62,7 +62,7 @@ void ResultTable::index_rows() {
   for (size_t i = 0; i < rows_.size(); ++i) {
     const ResultRow& row = rows_[i];
     const ResultSource& first = row.sources.front();
-    const ResultRecord record{first.name, row.size, row.hash, row.file_type, first.right, first.path, first.share_index};
+    const wire::ResultRecord record{first.name, row.size, row.hash, row.file_type, first.right, first.path, first.share_index};
     row_of_key_.emplace(row_key(record, {first.responder_id, first.server, first.response_ms}), i);
   }
 }

@@ -6,9 +6,9 @@
 #include <unordered_map>
 #include <vector>
 
-#include "search/result_reader.h"
 #include "search/result_rows.h"
 #include "search/result_sort.h"
+#include "wire/result_reader.h"
 
 namespace dovel::search {
 
@@ -32,7 +32,7 @@ class ResultTable {
 
   // Adds a record that the rules let through (see shown_name), shown under
   // `shown_name`; true when the rows changed.
-  bool insert(const ResultRecord& record, std::string shown_name, const FoundAt& at);
+  bool insert(const wire::ResultRecord& record, std::string shown_name, const FoundAt& at);
   // In the order of arrival until sorted.
   const std::vector<ResultRow>& rows() const { return rows_; }
   void sort(const SortOrder& order);

@@ -15,7 +15,7 @@ namespace dovel::search {
 // A record with the name it is shown under. The content lists that decide both
 // are asked before the tab lock is taken, so that no thread holds both locks.
 struct ShownRecord {
-  ResultRecord record;
+  wire::ResultRecord record;
   std::string name;
 };
 

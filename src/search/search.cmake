@@ -1,10 +1,8 @@
 target_sources(dovel-core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/peer_lists.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/query_datagram.cpp
   ${CMAKE_CURRENT_LIST_DIR}/relay_link.cpp
   ${CMAKE_CURRENT_LIST_DIR}/result_filter.cpp
   ${CMAKE_CURRENT_LIST_DIR}/result_queue.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/result_reader.cpp
   ${CMAKE_CURRENT_LIST_DIR}/result_sort.cpp
   ${CMAKE_CURRENT_LIST_DIR}/result_table.cpp
   ${CMAKE_CURRENT_LIST_DIR}/result_tabs.cpp

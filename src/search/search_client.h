@@ -16,9 +16,9 @@
 #include "search/search_observer.h"
 #include "search/search_run.h"
 #include "search/search_settings.h"
-#include "server/search_responder.h"
 #include "service/endpoints.h"
 #include "service/service_session.h"
+#include "wire/search_result_sink.h"
 
 namespace dovel::search {
 
@@ -48,7 +48,7 @@ struct StartOutcome {
 // datagrams that the own search responder receives (set it as the responder's
 // result sink). Thread-safe; start and stop block until the previous search's
 // threads have ended.
-class SearchClient final : public server::SearchResultSink {
+class SearchClient final : public wire::SearchResultSink {
  public:
   explicit SearchClient(SearchContext context);
   ~SearchClient() override;

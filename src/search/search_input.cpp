@@ -4,7 +4,9 @@
 
 #include "base/string_printf.h"
 #include "base/text.h"
-#include "platform/cp949.h"
+#include "util/file_hash_text.h"
+#include "wire/query_datagram.h"
+#include "wire/wire_text.h"
 
 namespace dovel::search {
 namespace {
@@ -23,17 +25,11 @@ constexpr size_t kMinKeywordBytes = 2;
 constexpr size_t kMinWordBytes = 2;
 // A word that starts with a double-byte character needs two of them.
 constexpr size_t kMaxShortDoubleByteWord = 3;
-constexpr size_t kHashDigits = 32;
 
 PreparedQuery refused(std::string message) { return {std::nullopt, {}, std::move(message)}; }
 
 bool is_ascii_punctuation(unsigned char c) {
   return (c >= 33 && c <= 47) || (c >= 58 && c <= 64) || (c >= 91 && c <= 96) || (c >= 123 && c <= 126);
-}
-
-// Control bytes would be taken for the separators of the query text.
-bool has_control_byte(std::string_view text) {
-  return std::any_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7f; });
 }
 
 // The words of a keyword: what lies between spaces, empty ones left out.
@@ -53,17 +49,11 @@ std::string without_punctuation(std::string_view word) {
   return kept;
 }
 
-// Bytes of the CP949 form; the text was checked to have one.
-size_t cp949_size(std::string_view utf8) { return platform::utf8_to_cp949(utf8).value_or(std::string()).size(); }
-
-bool is_lower_case_hash(std::string_view text) {
-  return text.size() == kHashDigits &&
-         std::all_of(text.begin(), text.end(), [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); });
-}
-
 std::optional<std::string> word_refusal(const std::string& word) {
   const std::string bare = without_punctuation(word);
-  const size_t size = cp949_size(bare);
+  const std::optional<std::string> form = wire::field(bare);
+  if (!form) return kSpecialCharacter;
+  const size_t size = form->size();
   if (size < kMinWordBytes) return kShortEnglishWord;
   const bool starts_double_byte = static_cast<unsigned char>(bare.front()) >= 0x80;
   if (starts_double_byte && size <= kMaxShortDoubleByteWord) return base::string_printf(kShortDoubleByteWord, bare.c_str());
@@ -102,7 +92,7 @@ PreparedQuery prepare_hash_list(const std::vector<std::string>& candidates) {
   PreparedQuery prepared;
   for (const std::string& candidate : candidates) {
     if (prepared.hashes.size() == kMaxSearchHashes) break;
-    std::optional<std::string> hash = lower_case_file_hash(base::trim(candidate));
+    std::optional<std::string> hash = util::lower_case_file_hash(base::trim(candidate));
     if (hash && std::find(prepared.hashes.begin(), prepared.hashes.end(), *hash) == prepared.hashes.end()) {
       prepared.hashes.push_back(std::move(*hash));
     }
@@ -119,30 +109,26 @@ PreparedQuery prepare_query(const SearchRequest& input, const SearchRights& righ
   const std::string extension = extension_of(input.extension);
   if (keyword.empty()) return refused(kEmptyKeyword);
   // Text the wire cannot carry is refused for everyone, privileged or not.
-  if (has_control_byte(keyword) || has_control_byte(extension) || !platform::utf8_to_cp949(keyword) || !platform::utf8_to_cp949(extension)) {
+  const std::optional<std::string> wire_keyword = wire::field(keyword);
+  if (base::has_control_byte(keyword) || base::has_control_byte(extension) || !wire_keyword || !wire::field(extension)) {
     return refused(kSpecialCharacter);
   }
-  if (cp949_size(keyword) < kMinKeywordBytes) return refused(kShortKeyword);
+  if (wire_keyword->size() < kMinKeywordBytes) return refused(kShortKeyword);
   if (!rights.transfer_flag) {
     if (std::optional<std::string> refusal = rule_refusal(keyword, extension, lists)) return refused(std::move(*refusal));
   }
 
   std::string text;
-  if (is_lower_case_hash(keyword) && (input.allow_hash_query || rights.transfer_flag || rights.privilege_a)) {
-    text = std::string(2, kQueryFieldSeparator) + keyword;
+  if (util::is_lower_case_file_hash(keyword) && (input.allow_hash_query || rights.transfer_flag || rights.privilege_a)) {
+    text = std::string(2, wire::kQueryFieldSeparator) + keyword;
   } else {
-    text = base::join(words_of(keyword), std::string(1, kQueryWordSeparator));
-    if (!extension.empty()) text += kQueryFieldSeparator + extension;
+    text = base::join(words_of(keyword), std::string(1, wire::kQueryWordSeparator));
+    if (!extension.empty()) text += wire::kQueryFieldSeparator + extension;
   }
-  std::string wire = platform::utf8_to_cp949(text).value_or(std::string());
-  if (wire.size() > kMaxQueryTextBytes) return refused(kLongQuery);
-  return {std::move(wire), {}, {}};
-}
-
-std::optional<std::string> lower_case_file_hash(std::string_view text) {
-  const std::string hash = base::ascii_lower(text);
-  if (!is_lower_case_hash(hash)) return std::nullopt;
-  return hash;
+  std::optional<std::string> query_text = wire::field(text);
+  if (!query_text) return refused(kSpecialCharacter);
+  if (query_text->size() > wire::kQueryTextSize) return refused(kLongQuery);
+  return {std::move(query_text), {}, {}};
 }
 
 }  // namespace dovel::search

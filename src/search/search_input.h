@@ -10,15 +10,8 @@
 
 namespace dovel::search {
 
-// The query text travels in a 50-byte field (CP949).
-inline constexpr size_t kMaxQueryTextBytes = 50;
 // A hash query carries at most this many FileHash values.
 inline constexpr size_t kMaxSearchHashes = 50;
-
-// Separators of the query text: between words, and before the extension (or,
-// doubled, before a FileHash).
-inline constexpr char kQueryWordSeparator = '\x01';
-inline constexpr char kQueryFieldSeparator = '\x02';
 
 // What the user or a dovel:// request asks for. Texts are UTF-8.
 // (Every field has an initializer, so that a request may name only its first ones.)
@@ -56,8 +49,5 @@ struct PreparedQuery {
 // counted on the CP949 form of what was typed. A hash-list request keeps the
 // entries that are FileHash values (in lower case), each once, at most 50.
 PreparedQuery prepare_query(const SearchRequest& request, const SearchRights& rights, const SearchContentLists& lists);
-
-// A FileHash as peers send it: 32 hexadecimal digits; nullopt for anything else.
-std::optional<std::string> lower_case_file_hash(std::string_view text);
 
 }  // namespace dovel::search

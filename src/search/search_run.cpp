@@ -5,7 +5,7 @@
 
 #include <system_error>
 
-#include "search/result_reader.h"
+#include "wire/result_reader.h"
 
 namespace dovel::search {
 
@@ -52,19 +52,19 @@ void SearchRun::run() {
   listed_ = listed;
   if (listed == 0) return give_up();
 
-  QueryHeader header;
+  wire::QueryHeader header;
   header.search_number = plan_.number;
   header.user_id = plan_.user_id;
   header.adult = plan_.rules.adult;
   if (plan_.own.usable) {
-    header.searcher_key = server_searcher_key(plan_.own.external_address, plan_.own.share_port);
+    header.searcher_key = wire::server_searcher_key(plan_.own.external_address, plan_.own.share_port);
     header.searcher_usable = true;
     header.reply = {plan_.own.external_address, static_cast<uint16_t>(plan_.own.share_port)};
   } else {
     relay_ = RelayLink::open(*parts_.endpoints, plan_.relay_index, plan_.own.external_address, plan_.own.share_port, stop_);
     if (!relay_) return give_up();
     relayed_ = true;
-    header.searcher_key = relay_searcher_key(relay_->ticket());
+    header.searcher_key = wire::relay_searcher_key(relay_->ticket());
     header.reply = relay_->relay();
   }
   const std::optional<std::string> datagram = prototype_query(header);
@@ -85,9 +85,9 @@ void SearchRun::run() {
   queue_.wake();
 }
 
-std::optional<std::string> SearchRun::prototype_query(const QueryHeader& header) const {
-  if (!plan_.hashes.empty()) return build_hash_query(header, plan_.hashes);
-  return build_keyword_query(header, plan_.query_text);
+std::optional<std::string> SearchRun::prototype_query(const wire::QueryHeader& header) const {
+  if (!plan_.hashes.empty()) return wire::build_hash_query(header, plan_.hashes);
+  return wire::build_keyword_query(header, plan_.query_text);
 }
 
 bool SearchRun::is_own_server(const service::ServerAddress& entry) const {
@@ -102,7 +102,7 @@ void SearchRun::send_list(const PeerList& list, std::string datagram) {
   for (const service::ServerAddress& entry : list) {
     if (stop_.stopped()) return;
     if (is_own_server(entry) || entry.address == 0 || entry.port == 0) continue;
-    set_query_time(datagram, parts_.clock->tick());
+    wire::set_query_time(datagram, parts_.clock->tick());
     sockaddr_in target{};
     target.sin_family = AF_INET;
     target.sin_addr.s_addr = entry.address;
@@ -129,12 +129,12 @@ void SearchRun::process() {
 
 // A malformed datagram or record costs only itself; the search goes on.
 bool SearchRun::handle(const ArrivedResult& result) {
-  const std::optional<server::ResultHeader> header = read_result_header(result.datagram);
+  const std::optional<wire::ResultHeader> header = wire::read_result_header(result.datagram);
   if (!header || header->search_number != plan_.number) return false;
-  const std::optional<ResultPayload> payload = read_result_payload(result.datagram);
+  const std::optional<wire::ResultPayload> payload = wire::read_result_payload(result.datagram);
   if (!payload || payload->records.empty()) return false;
   std::vector<ShownRecord> shown;
-  for (const ResultRecord& record : payload->records) {
+  for (const wire::ResultRecord& record : payload->records) {
     if (std::optional<std::string> name = shown_name(record, plan_.rules)) shown.push_back({record, std::move(*name)});
   }
   if (shown.empty()) return false;

@@ -10,7 +10,6 @@
 
 #include "platform/clock.h"
 #include "search/peer_lists.h"
-#include "search/query_datagram.h"
 #include "search/relay_link.h"
 #include "search/result_filter.h"
 #include "search/result_queue.h"
@@ -19,6 +18,7 @@
 #include "search/search_observer.h"
 #include "search/stop_signal.h"
 #include "service/endpoints.h"
+#include "wire/query_datagram.h"
 
 namespace dovel::search {
 
@@ -91,7 +91,7 @@ class SearchRun {
 
  private:
   void run();
-  std::optional<std::string> prototype_query(const QueryHeader& header) const;
+  std::optional<std::string> prototype_query(const wire::QueryHeader& header) const;
   void send_list(const PeerList& list, std::string datagram);
   bool is_own_server(const service::ServerAddress& entry) const;
   void process();

@@ -6,13 +6,14 @@
 #include "base/string_printf.h"
 #include "base/text.h"
 #include "platform/atomic_file.h"
-#include "platform/cp949.h"
 #include "server/folder_download_list.h"
 #include "server/folder_listing.h"
 #include "server/server_status.h"
+#include "server/share_access.h"
 #include "server/shared_file_lookup.h"
 #include "share/hash_run.h"
 #include "util/letter_pair.h"
+#include "wire/wire_text.h"
 
 namespace dovel::server {
 namespace {
@@ -20,16 +21,6 @@ namespace {
 constexpr size_t kMaxComponentBytes = 260;
 constexpr size_t kMaxIntroBytes = 1024 * 1024;
 constexpr size_t kMaxAnnouncedAddress = 64;
-
-std::string wire(const std::string& utf8) { return platform::utf8_to_cp949(utf8).value_or(std::string()); }
-
-std::string with_zero(std::string text) {
-  text += '\0';
-  return text;
-}
-
-// The message text as sent: receivers stop at a zero byte.
-std::string_view text_of(std::string_view body) { return body.substr(0, body.find('\0')); }
 
 ControlHandler::Outcome reply(std::string payload) {
   ControlHandler::Outcome outcome;
@@ -56,22 +47,35 @@ ControlHandler::ControlHandler(ShareServerContext& context, db::Sqlite3Connectio
 
 std::vector<std::string> ControlHandler::greeting() const {
   const service::SessionIdentity owner = context_.session->identity();
+  const std::optional<std::string> user_id = wire::field(owner.user_id, "|");
+  const std::optional<std::string> label = wire::field(owner.member_label, "|");
+  if (!user_id || !label) return {};
+  std::vector<std::string> frames = {"D" + *user_id + "|" + std::to_string(owner.member_level) + "|" + *label + '\0'};
+  if (std::optional<std::string> intro = intro_frame()) frames.push_back(std::move(*intro));
+  frames.push_back(status_message(context_));
+  frames.push_back("5");
+  return frames;
+}
+
+std::optional<std::string> ControlHandler::intro_frame() const {
   const settings::StoredSettings settings = context_.settings->values();
-  std::string intro;
+  std::optional<std::string> intro;
   if (settings.use_intro_url) {
-    intro = "I1|" + wire(settings.intro_url);
+    intro = wire::field(settings.intro_url);
+    if (intro) return "I1|" + *intro;
   } else {
-    auto page = platform::read_whole_file(context_.program_folder / "intro.html", kMaxIntroBytes);
-    intro = "I0|" + wire(page.value_or(std::string()));
+    // A missing page is an empty one.
+    const std::optional<std::string> page = platform::read_whole_file(context_.program_folder / "intro.html", kMaxIntroBytes);
+    intro = wire::field(page.value_or(std::string()));
+    if (intro) return "I0|" + *intro;
   }
-  return {with_zero(wire(base::string_printf("D%s|%d|%s", owner.user_id.c_str(), owner.member_level, owner.member_label.c_str()))),
-          intro, status_message(context_), "5"};
+  return std::nullopt;
 }
 
 ControlHandler::Outcome ControlHandler::handle(std::string_view payload) {
   if (payload.empty()) return close_connection();
   const char letter = payload.front();
-  const std::string_view body = text_of(payload.substr(1));
+  const std::string_view body = wire::up_to_terminator(payload.substr(1));
   switch (letter) {
     case 'A':
       peer_adult_ = !body.empty() && body.front() == '1';
@@ -87,7 +91,7 @@ ControlHandler::Outcome ControlHandler::handle(std::string_view payload) {
     case 'R':
       return hash_request(letter, body);
     case 'I':
-      if (auto address = platform::cp949_to_utf8(body); address && address->size() <= kMaxAnnouncedAddress) peer_->set_address(*address);
+      if (auto address = wire::read_field(body); address && address->size() <= kMaxAnnouncedAddress) peer_->set_address(*address);
       return {};
     case 'L':
       return list_current();
@@ -105,13 +109,15 @@ ControlHandler::Outcome ControlHandler::handle(std::string_view payload) {
 
 ControlHandler::Outcome ControlHandler::identify(std::string_view body) {
   std::vector<std::string> fields = base::split(body, '|');
-  auto text = [&fields](size_t index) {
-    return index < fields.size() ? platform::cp949_to_utf8(fields[index]).value_or(std::string()) : std::string();
-  };
-  peer_id_ = text(0);
+  fields.resize(std::max<size_t>(fields.size(), 3));
+  // A peer whose identity is not a text is not served.
+  const std::optional<std::string> peer_id = wire::read_field(fields[0]);
+  const std::optional<std::string> nickname = wire::read_field(fields[2]);
+  if (!peer_id || !nickname) return close_connection();
+  peer_id_ = *peer_id;
   int level = fields.size() > 1 ? parse_number(fields[1]).value_or(9) : 9;
   if (level < 1 || level > 9) level = 9;
-  peer_->set_identity(peer_id_, level, text(2));
+  peer_->set_identity(peer_id_, level, *nickname);
   if (context_.blocks->contains(peer_id_)) {
     // A blocked user is told so and not served further.
     Outcome outcome = reply("3");
@@ -133,21 +139,22 @@ ControlHandler::Access ControlHandler::check_access(settings::ShareIndex index, 
   const auto shares = context_.settings->shared_folders();
   if (index < 0 || static_cast<size_t>(index) >= shares.size()) return Access::Refused;
   const uint32_t flags = shares[static_cast<size_t>(index)].flags;
-  if ((flags & settings::SHARE_ADULT) && !peer_adult_) return Access::Refused;
-  if (flags & settings::SHARE_FRIEND) {
-    const std::string owner = context_.session->identity().user_id;
-    const bool is_owner = !peer_id_.empty() && base::iequals_ascii(peer_id_, owner);
-    if (!is_owner && !context_.friends->contains(peer_id_)) return Access::Refused;
-  }
-  if (flags & settings::SHARE_SECRET) {
-    if (held_password_.empty()) held_password_ = password;
-    const std::string folder_pass = context_.settings->values().folder_pass;
-    if (held_password_.empty() || held_password_ != folder_pass) {
+  // The session keeps the first folder password it was given while it opens secret shares with it.
+  const std::string offered = held_password_.empty() ? password : held_password_;
+  const ShareVisitor visitor = visitor_of(context_, peer_id_, peer_adult_, offered);
+  switch (decide_share_access(flags, visitor, context_.settings->values().folder_pass)) {
+    case ShareAccess::Granted:
+      if ((flags & settings::SHARE_SECRET) != 0) held_password_ = offered;
+      return Access::Granted;
+    case ShareAccess::WrongPassword:
       held_password_.clear();
       return Access::WrongPassword;
-    }
+    case ShareAccess::Blocked:
+    case ShareAccess::AdultOnly:
+    case ShareAccess::FriendsOnly:
+      break;
   }
-  return Access::Granted;
+  return Access::Refused;
 }
 
 std::optional<std::string> ControlHandler::refusal_for_pending_share(const std::string& password) {
@@ -169,8 +176,8 @@ ControlHandler::Outcome ControlHandler::change_folder(std::string_view body) {
   const std::string_view raw_path = body.substr(0, bar);
   const std::string_view raw_password = bar == std::string_view::npos ? std::string_view() : body.substr(bar + 1);
   if (raw_path.find("./") != std::string_view::npos || raw_path.find(".\\") != std::string_view::npos) return close_connection();
-  auto path = platform::cp949_to_utf8(raw_path);
-  auto password = platform::cp949_to_utf8(base::split(raw_password, '|').front());
+  auto path = wire::read_field(raw_path);
+  auto password = wire::read_field(base::split(raw_password, '|').front());
   if (!path || !password) return reply("X");
 
   const auto shares = context_.settings->shared_folders();
@@ -240,10 +247,21 @@ ControlHandler::Outcome ControlHandler::find_by_hash(std::string_view body) {
   return change_folder_to(std::move(target), entered, "");
 }
 
+std::vector<settings::ShareIndex> ControlHandler::visible_shares() const {
+  const auto shares = context_.settings->shared_folders();
+  const std::string folder_pass = context_.settings->values().folder_pass;
+  const ShareVisitor visitor = visitor_of(context_, peer_id_, peer_adult_, held_password_);
+  std::vector<settings::ShareIndex> visible;
+  for (size_t index = 0; index < shares.size(); ++index) {
+    if (decide_share_access(shares[index].flags, visitor, folder_pass) == ShareAccess::Granted) visible.push_back(static_cast<settings::ShareIndex>(index));
+  }
+  return visible;
+}
+
 ControlHandler::Outcome ControlHandler::hash_request(char letter, std::string_view body) {
   if (context_.hashing->active()) return reply("B");
   Outcome outcome;
-  outcome.hash_job = HashJob{letter, std::string(body), place_.relative_path(), place_.index};
+  outcome.hash_job = HashJob{letter, std::string(body), place_.relative_path(), place_.index, visible_shares()};
   return outcome;
 }
 
@@ -264,13 +282,13 @@ ControlHandler::Outcome ControlHandler::folder_download(std::string_view body) {
   if (auto refusal = refusal_for_pending_share("")) return reply(*refusal);
   const auto shares = context_.settings->shared_folders();
   if (static_cast<size_t>(place_.index) >= shares.size()) return close_connection();
-  auto path = platform::cp949_to_utf8(body);
+  auto path = wire::read_field(body);
   if (!path) return {};
   const settings::SharedFolder& folder = shares[static_cast<size_t>(place_.index)];
   const int limit = folder_download_limit(context_.settings->values().max_for_folder_down);
   std::optional<FolderDownloadRequest> request = parse_folder_download_path(*path, folder, place_.index, limit);
   if (!request) return {};
-  auto stored_hash = [this](const std::string& file_name, int64_t size) { return stored_hash_of(connection_, file_name, size); };
+  auto stored_hash = [this](const std::string& file_name, int64_t size) { return stored_hash_of(connection_, file_name, size, place_.index); };
   std::optional<std::string> list = folder_download_list(folder, *request, context_.session->identity(), stored_hash);
   if (!list) return {};
   return reply(std::move(*list));
@@ -279,12 +297,15 @@ ControlHandler::Outcome ControlHandler::folder_download(std::string_view body) {
 std::optional<std::string> ControlHandler::answer_hash_job(ShareServerContext& context, db::Sqlite3Connection& connection, const HashJob& job) {
   std::vector<std::string> fields = base::split(job.request, '|');
   if (fields.size() != 2) return std::nullopt;
-  auto name = platform::cp949_to_utf8(fields[0]);
+  auto name = wire::read_field(fields[0]);
   auto size = base::parse_int64(fields[1]);
   std::string hash;
   if (name && size) {
-    hash = stored_hash_of(connection, *name, *size);
-    if (hash.empty()) hash = context.hashing->hash_on_demand(job.relative_path, *name, job.index);
+    hash = stored_hash_of(connection, *name, *size, job.index);
+    auto visible = [&job](settings::ShareIndex index) {
+      return std::find(job.visible_shares.begin(), job.visible_shares.end(), index) != job.visible_shares.end();
+    };
+    if (hash.empty()) hash = context.hashing->hash_on_demand(job.relative_path, *name, job.index, visible);
   }
   if (hash.empty()) return std::string("1");
   std::string answer = std::string(1, job.letter) + hash + "|" + fields[0] + "|" + fields[1];

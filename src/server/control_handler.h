@@ -19,6 +19,8 @@ struct HashJob {
   std::string request;        // "name|size" as received (CP949)
   std::string relative_path;  // the session's folder inside its share
   settings::ShareIndex index = -1;
+  // The shares the peer may see when the request was made; a file is looked for in no other.
+  std::vector<settings::ShareIndex> visible_shares;
 };
 
 // The browsing protocol of one control connection, without the socket: takes
@@ -36,6 +38,7 @@ class ControlHandler {
   ControlHandler(ShareServerContext& context, db::Sqlite3Connection& connection, std::shared_ptr<ConnectedPeer> peer);
 
   // The frames that open a session: identity, introduction page, status, "5".
+  // None when the owner's identity has no wire form: the peer cannot be served.
   std::vector<std::string> greeting() const;
   Outcome handle(std::string_view payload);
 
@@ -47,6 +50,11 @@ class ControlHandler {
 
  private:
   enum class Access { Granted, Refused, WrongPassword };
+
+  // The introduction page or its address; none when it has no wire form.
+  std::optional<std::string> intro_frame() const;
+  // The shares the peer may see now, with the folder password the session holds.
+  std::vector<settings::ShareIndex> visible_shares() const;
 
   Outcome change_folder(std::string_view body);
   Outcome change_folder_to(SharePlace target, const std::vector<settings::ShareIndex>& entered, const std::string& password);

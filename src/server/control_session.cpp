@@ -28,7 +28,7 @@ struct HashJobPayload : core::MessagePayload {
 // its own database connection, so slow hashing never stalls the session.
 class HashWorker {
  public:
-  HashWorker(ShareServerContext& context, std::shared_ptr<PeerSocket> socket)
+  HashWorker(ShareServerContext& context, std::shared_ptr<wire::PeerSocket> socket)
       : context_(context), socket_(std::move(socket)), thread_([this](core::Message& message) { answer(message); }) {}
   ~HashWorker() { thread_.stop(); }
 
@@ -47,14 +47,14 @@ class HashWorker {
   }
 
   ShareServerContext& context_;
-  std::shared_ptr<PeerSocket> socket_;
+  std::shared_ptr<wire::PeerSocket> socket_;
   db::Sqlite3Connection connection_;
   core::WorkerThread thread_;
 };
 
 }  // namespace
 
-void run_control_session(ShareServerContext& context, std::shared_ptr<PeerSocket> socket, uint64_t id) {
+void run_control_session(ShareServerContext& context, std::shared_ptr<wire::PeerSocket> socket, uint64_t id) {
   db::Sqlite3Connection connection;
   open_connection(connection, context.database_file);
   auto peer = std::make_shared<ConnectedPeer>(id, context.clock->tick());
@@ -66,10 +66,11 @@ void run_control_session(ShareServerContext& context, std::shared_ptr<PeerSocket
   {
     ControlHandler handler(context, connection, peer);
     HashWorker worker(context, socket);
-    bool open = true;
-    for (const std::string& frame : handler.greeting()) open = open && socket->send_frame(frame);
+    const std::vector<std::string> greeting = handler.greeting();
+    bool open = !greeting.empty();
+    for (const std::string& frame : greeting) open = open && socket->send_frame(frame);
     while (open) {
-      std::optional<std::string> payload = read_client_frame(socket->fd(), kMaxClientFrameLength, kControlIdleMs, kControlFrameMs);
+      std::optional<std::string> payload = wire::read_client_frame(socket->fd(), wire::kMaxClientFrameLength, kControlIdleMs, kControlFrameMs);
       if (!payload) break;
       ControlHandler::Outcome outcome = handler.handle(*payload);
       for (const std::string& reply : outcome.replies) open = open && socket->send_frame(reply);

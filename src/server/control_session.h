@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <memory>
 
-#include "server/peer_socket.h"
 #include "server/share_server_context.h"
+#include "wire/peer_socket.h"
 
 namespace dovel::server {
 
@@ -17,6 +17,6 @@ inline constexpr int kControlFrameMs = 60 * 1000;
 // the session's own database connection, its hash worker, the upload monitor's
 // notices. Ends when the peer closes or misbehaves, or when the socket is shut
 // down from outside.
-void run_control_session(ShareServerContext& context, std::shared_ptr<PeerSocket> socket, uint64_t id);
+void run_control_session(ShareServerContext& context, std::shared_ptr<wire::PeerSocket> socket, uint64_t id);
 
 }  // namespace dovel::server

@@ -1,11 +1,7 @@
 target_sources(dovel-core PRIVATE
-  ${CMAKE_CURRENT_LIST_DIR}/data_access.cpp
   ${CMAKE_CURRENT_LIST_DIR}/data_evaluation.cpp
   ${CMAKE_CURRENT_LIST_DIR}/data_file_lookup.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/data_request.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/data_status.cpp
   ${CMAKE_CURRENT_LIST_DIR}/data_thread.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/info_block.cpp
   ${CMAKE_CURRENT_LIST_DIR}/upload_log.cpp
   ${CMAKE_CURRENT_LIST_DIR}/upload_stream.cpp
 )

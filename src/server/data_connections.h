@@ -10,14 +10,14 @@
 #include <string>
 #include <string_view>
 
-#include "server/peer_socket.h"
+#include "wire/peer_socket.h"
 
 namespace dovel::server {
 
 // One data connection as the server's data list sees it.
 struct DataConnection {
   uint64_t id = 0;
-  std::shared_ptr<PeerSocket> socket;
+  std::shared_ptr<wire::PeerSocket> socket;
   std::atomic<bool> running{true};
   // The requester's user ID, once its request was read; empty before.
   void set_user_id(std::string user_id);

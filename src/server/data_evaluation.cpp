@@ -4,7 +4,7 @@
 #include <chrono>
 #include <mutex>
 
-#include "server/data_access.h"
+#include "server/share_access.h"
 #include "share/archive_check.h"
 
 namespace dovel::server {
@@ -20,6 +20,22 @@ bool wait_until_other_uploads_end(DataConnectionList& list, const DataConnection
     if (list.wait_until_user_gone(user_id, self.id, static_cast<int>(std::clamp<int64_t>(left, 0, kSliceMs)))) return true;
     if (left <= 0 || !self.running) return false;
   }
+}
+
+DataStatus data_status_of(ShareAccess access) {
+  switch (access) {
+    case ShareAccess::Granted:
+      return DataStatus::Accepted;
+    case ShareAccess::Blocked:
+      return DataStatus::Blocked;
+    case ShareAccess::AdultOnly:
+      return DataStatus::AdultOnly;
+    case ShareAccess::FriendsOnly:
+      return DataStatus::FriendsOnly;
+    case ShareAccess::WrongPassword:
+      break;
+  }
+  return DataStatus::WrongPassword;
 }
 
 DataStatus archive_status(share::ArchiveChecker& archive, const std::filesystem::path& file, bool probe_all) {
@@ -40,9 +56,9 @@ DataStatus archive_status(share::ArchiveChecker& archive, const std::filesystem:
 DataVerdict evaluate_data_request(ShareServerContext& context, DataConnectionList& list, DataConnection& self,
                                   db::Sqlite3Connection& database, std::string_view request_text, int same_user_wait_ms) {
   DataVerdict verdict;
-  verdict.request = parse_data_request(request_text);
+  verdict.request = wire::parse_data_request(request_text);
   if (!verdict.request) return verdict;
-  const DataRequest& request = *verdict.request;
+  const wire::DataRequest& request = *verdict.request;
   verdict.requester_is_friend = context.friends->contains(request.user_id);
 
   auto decide = [&verdict](DataStatus status) {
@@ -55,14 +71,14 @@ DataVerdict evaluate_data_request(ShareServerContext& context, DataConnectionLis
   if (!request.follow_up && list.has_other_of_user(request.user_id, self.id)) return decide(DataStatus::SameUserBusy);
   self.set_user_id(request.user_id);
   verdict.start_tick = context.clock->tick();
-  if (!has_valid_range(request)) return decide(DataStatus::BadRequest);
+  if (!wire::has_valid_range(request)) return decide(DataStatus::BadRequest);
 
   DataFileLookup lookup(context.settings->shared_folders(), database, *context.hashing);
-  if (request.mode == kRequestByHash) {
+  if (request.mode == wire::kRequestByHash) {
     if (request.hash.empty()) return decide(DataStatus::UnknownHash);
     verdict.file = lookup.by_hash(request);
     if (!verdict.file) return decide(DataStatus::UnknownHash);
-  } else if (request.mode == kRequestByPath) {
+  } else if (request.mode == wire::kRequestByPath) {
     verdict.file = lookup.by_path(request);
     if (!verdict.file) return decide(DataStatus::BadRequest);
   } else {
@@ -70,8 +86,8 @@ DataVerdict evaluate_data_request(ShareServerContext& context, DataConnectionLis
   }
   verdict.share_flags = verdict.file->share_flags;
 
-  const DataStatus access = check_folder_access(verdict.share_flags, request.adult, verdict.requester_is_friend, request.password,
-                                                context.settings->values().folder_pass);
+  const ShareVisitor visitor = visitor_of(context, request.user_id, request.adult, request.password);
+  const DataStatus access = data_status_of(decide_share_access(verdict.share_flags, visitor, context.settings->values().folder_pass));
   if (access != DataStatus::Accepted) return decide(access);
   if (request.skips_archive_check || request.start != 0) return decide(DataStatus::Accepted);
   return decide(archive_status(*context.archive, verdict.file->disk_path, !request.follow_up));

@@ -8,9 +8,9 @@
 #include "platform/clock.h"
 #include "server/data_connections.h"
 #include "server/data_file_lookup.h"
-#include "server/data_request.h"
 #include "server/data_status.h"
 #include "server/share_server_context.h"
+#include "wire/data_request.h"
 
 namespace dovel::server {
 
@@ -20,7 +20,7 @@ struct DataVerdict {
   DataStatus status = DataStatus::BadRequest;
   bool requester_is_friend = false;
   uint32_t share_flags = 0;
-  std::optional<DataRequest> request;  // once the text could be parsed
+  std::optional<wire::DataRequest> request;  // once the text could be parsed
   std::optional<ServedFile> file;      // when accepted
   platform::Tick start_tick = 0;
 };

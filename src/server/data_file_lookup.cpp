@@ -8,6 +8,7 @@
 #include "db/database_lock.h"
 #include "platform/safe_path.h"
 #include "share/shared_file_statements.h"
+#include "util/file_hash_text.h"
 
 namespace dovel::server {
 namespace {
@@ -44,7 +45,7 @@ std::optional<std::filesystem::path> DataFileLookup::file_of_size(settings::Shar
 }
 
 std::optional<ServedFile> DataFileLookup::stored_file(std::string_view hash, int64_t size) {
-  if (!is_file_hash(hash) || !database_.IsOpen()) return std::nullopt;
+  if (!util::is_file_hash_text(hash) || !database_.IsOpen()) return std::nullopt;
   StoredRow row;
   {
     std::lock_guard guard(db::database_lock());
@@ -70,15 +71,16 @@ std::optional<ServedFile> DataFileLookup::stored_file(std::string_view hash, int
                     std::string(hash)};
 }
 
-std::optional<ServedFile> DataFileLookup::by_hash(const DataRequest& request) {
+std::optional<ServedFile> DataFileLookup::by_hash(const wire::DataRequest& request) {
   if (auto stored = stored_file(request.hash, request.size)) return stored;
-  const share::FileHash made = hashing_.hash_on_demand(request.folder_path, request.file_name, request.share_index);
+  // The share of the file found is checked against the requester afterwards.
+  const share::FileHash made = hashing_.hash_on_demand(request.folder_path, request.file_name, request.share_index, share::any_share);
   if (made.empty()) return std::nullopt;
   return stored_file(made, request.size);
 }
 
-std::optional<ServedFile> DataFileLookup::by_path(const DataRequest& request) {
-  if (!names_plain_file(request)) return std::nullopt;
+std::optional<ServedFile> DataFileLookup::by_path(const wire::DataRequest& request) {
+  if (!wire::names_plain_file(request)) return std::nullopt;
   settings::ShareIndex index = request.share_index;
   std::optional<std::filesystem::path> disk_path = file_of_size(index, request.folder_path, request.file_name, request.size);
   for (size_t other = 0; !disk_path && other < folders_.size(); ++other) {
@@ -89,7 +91,7 @@ std::optional<ServedFile> DataFileLookup::by_path(const DataRequest& request) {
   ServedFile served{*disk_path, index, folders_[static_cast<size_t>(index)].flags, request.folder_path, request.file_name, {}};
   const std::optional<ServedFile> stored = stored_file(request.hash, request.size);
   served.hash = stored && stored->disk_path == served.disk_path ? request.hash
-                                                                 : hashing_.hash_on_demand(request.folder_path, request.file_name, index);
+                                                                 : hashing_.hash_on_demand(request.folder_path, request.file_name, index, share::any_share);
   return served;
 }
 

@@ -8,10 +8,10 @@
 #include <vector>
 
 #include "db/sqlite3_connection.h"
-#include "server/data_request.h"
 #include "settings/shared_folder.h"
 #include "share/file_hash.h"
 #include "share/hash_service.h"
+#include "wire/data_request.h"
 
 namespace dovel::server {
 
@@ -36,10 +36,10 @@ class DataFileLookup {
 
   // By FileHash; when the stored row does not fit, the file the request names is
   // hashed on demand and looked up by that hash.
-  std::optional<ServedFile> by_hash(const DataRequest& request);
+  std::optional<ServedFile> by_hash(const wire::DataRequest& request);
   // By folder path and name, in the requested share first, then in every share in
   // order; the hash is made on demand unless the request's hash is this file's.
-  std::optional<ServedFile> by_path(const DataRequest& request);
+  std::optional<ServedFile> by_path(const wire::DataRequest& request);
 
  private:
   std::optional<ServedFile> stored_file(std::string_view hash, int64_t size);

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
 
 namespace dovel::server {
 
@@ -20,8 +19,5 @@ enum class DataStatus : uint8_t {
   ForbiddenArchive = 39,
   ArchiveCheckFailed = 40,
 };
-
-// The five answer bytes: status, friend byte, low byte of the share's flags, 0, 0.
-std::string data_status_answer(DataStatus status, bool requester_is_friend, uint32_t share_flags);
 
 }  // namespace dovel::server

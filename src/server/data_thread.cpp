@@ -8,12 +8,13 @@
 #include "db/database_lock.h"
 #include "db/sqlite3_connection.h"
 #include "server/data_evaluation.h"
-#include "server/info_block.h"
 #include "server/upload_log.h"
 #include "server/upload_monitor.h"
 #include "server/upload_stream.h"
 #include "util/little_endian.h"
 #include "util/log_files.h"
+#include "wire/data_reply.h"
+#include "wire/info_block.h"
 
 namespace dovel::server {
 namespace {
@@ -42,7 +43,7 @@ void open_quietly(db::Sqlite3Connection& database, const std::filesystem::path& 
 
 DataVerdict read_and_evaluate(ShareServerContext& context, DataConnectionList& list, DataConnection& connection,
                               const DataThreadOptions& options) {
-  std::optional<std::string> frame = read_client_frame(connection.socket->fd(), kMaxDataRequestLength, options.request_read_ms,
+  std::optional<std::string> frame = wire::read_client_frame(connection.socket->fd(), wire::kMaxDataRequestLength, options.request_read_ms,
                                                        options.request_read_ms);
   if (!frame) {
     DataVerdict unreadable;
@@ -55,7 +56,7 @@ DataVerdict read_and_evaluate(ShareServerContext& context, DataConnectionList& l
 }
 
 std::shared_ptr<UploadProgress> progress_of(const DataConnection& connection, const DataVerdict& verdict) {
-  const DataRequest& request = *verdict.request;
+  const wire::DataRequest& request = *verdict.request;
   auto progress = std::make_shared<UploadProgress>();
   progress->id = connection.id;
   progress->nickname = request.nickname;
@@ -72,9 +73,17 @@ std::shared_ptr<UploadProgress> progress_of(const DataConnection& connection, co
   return progress;
 }
 
-void upload(ShareServerContext& context, DataConnection& connection, const DataVerdict& verdict, const UploadChunking& chunking) {
+// The information block of an accepted request; nullopt when one of its texts
+// cannot go on the wire, and then the file is not served.
+std::optional<std::string> info_block_of(const ShareServerContext& context, const ServedFile& file) {
+  const service::SessionIdentity owner = context.session->identity();
+  return wire::build_info_block({owner.user_id, owner.auth_token_a, owner.auth_token_b, owner.member_level, file.share_index, file.folder_path, file.hash});
+}
+
+void upload(ShareServerContext& context, DataConnection& connection, const DataVerdict& verdict, const std::string& info_block,
+            const UploadChunking& chunking) {
   const ServedFile& file = *verdict.file;
-  if (!connection.socket->send_raw(build_info_block(context.session->identity(), file.share_index, file.folder_path, file.hash))) return;
+  if (!connection.socket->send_raw(info_block)) return;
 
   std::shared_ptr<UploadProgress> progress = progress_of(connection, verdict);
   auto started = std::make_unique<UploadStartedPayload>();
@@ -102,9 +111,14 @@ void serve_data_connection(ShareServerContext& context, DataConnectionList& list
   std::string send_the_request;
   util::append_u16(send_the_request, 1);
   if (connection->socket->send_raw(send_the_request)) {
-    const DataVerdict verdict = read_and_evaluate(context, list, *connection, options);
-    const std::string answer = data_status_answer(verdict.status, verdict.requester_is_friend, verdict.share_flags);
-    if (connection->socket->send_raw(answer) && verdict.status == DataStatus::Accepted) upload(context, *connection, verdict, chunking);
+    DataVerdict verdict = read_and_evaluate(context, list, *connection, options);
+    std::optional<std::string> info_block;
+    if (verdict.status == DataStatus::Accepted) {
+      info_block = info_block_of(context, *verdict.file);
+      if (!info_block) verdict.status = DataStatus::UnknownHash;
+    }
+    const std::string answer = wire::build_data_reply(static_cast<uint8_t>(verdict.status), verdict.requester_is_friend, verdict.share_flags);
+    if (connection->socket->send_raw(answer) && info_block) upload(context, *connection, verdict, *info_block, chunking);
   }
   connection->socket->shutdown();
   list.remove(connection->id);

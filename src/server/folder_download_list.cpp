@@ -9,9 +9,9 @@
 
 #include "base/string_printf.h"
 #include "base/text.h"
-#include "platform/cp949.h"
 #include "share/shareable_name.h"
 #include "util/letter_pair.h"
+#include "wire/wire_text.h"
 
 namespace dovel::server {
 namespace {
@@ -54,10 +54,10 @@ class FileCollector {
 
   void add(const std::string& sub_path, const std::string& name, int64_t size) {
     std::string record = sub_path + "\x06" + name + "\x06" + std::to_string(size) + "\x06" + stored_hash_(name, size);
-    auto wire = platform::utf8_to_cp949(record);
-    if (!wire) return;
+    const std::optional<std::string> wire_record = wire::field(record);
+    if (!wire_record) return;
     if (!records_.empty()) records_ += '\x07';
-    records_ += *wire;
+    records_ += *wire_record;
     ++count_;
   }
 
@@ -102,8 +102,8 @@ std::optional<std::string> folder_download_list(const settings::SharedFolder& sh
   FileCollector collector(request.limit, stored_hash);
   collector.collect(folder.release(), "", 0);
   std::string header = base::string_printf("Z%s", request.folder_name.c_str());
-  auto wire_header = platform::utf8_to_cp949(header);
-  auto wire_fields = platform::utf8_to_cp949(base::string_printf("%d|%s|%s|%s|%d|%s|", request.limit, util::EncodeWire(owner.user_id).c_str(),
+  const std::optional<std::string> wire_header = wire::field(header);
+  const std::optional<std::string> wire_fields = wire::field(base::string_printf("%d|%s|%s|%s|%d|%s|", request.limit, util::EncodeWire(owner.user_id).c_str(),
                                                                  owner.auth_token_a.c_str(), owner.auth_token_b.c_str(), request.index,
                                                                  request.parent_path.c_str()));
   if (!wire_header || !wire_fields) return std::nullopt;

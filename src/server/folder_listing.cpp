@@ -8,10 +8,10 @@
 #include <cinttypes>
 
 #include "base/string_printf.h"
-#include "platform/cp949.h"
 #include "platform/filetime.h"
-#include "server/peer_socket.h"
 #include "share/shareable_name.h"
+#include "wire/peer_frame.h"
+#include "wire/wire_text.h"
 
 namespace dovel::server {
 namespace {
@@ -31,9 +31,9 @@ bool is_folder(const std::filesystem::path& path, FolderIdentity& identity) {
 // Appends one "*"-ended record in its wire form; false (nothing appended) when
 // it has no CP949 form or the listing would grow past a frame.
 bool append_record(std::string& listing, const std::string& utf8_record) {
-  auto wire = platform::utf8_to_cp949(utf8_record);
-  if (!wire || listing.size() + wire->size() + 1 > kMaxServerFrameLength) return false;
-  listing += *wire;
+  const std::optional<std::string> record = wire::field(utf8_record);
+  if (!record || listing.size() + record->size() + 1 > wire::kMaxServerFrameLength) return false;
+  listing += *record;
   listing += '*';
   return true;
 }
@@ -71,7 +71,7 @@ std::string folder_listing(const settings::SharedFolder& share, const SharePlace
     const uint64_t written = platform::filetime_from_timespec(status.st_mtim);
     if (!append_record(listing, base::string_printf("%c|%s|%" PRId64 "|%" PRIu64 "|%u|", is_directory ? 'D' : 'F', name.c_str(), size,
                                                     written, share.flags))) {
-      if (listing.size() + 300 > kMaxServerFrameLength) break;
+      if (listing.size() + 300 > wire::kMaxServerFrameLength) break;
     }
   }
   ::closedir(stream);

@@ -198,18 +198,18 @@ void LocalServer::accept_loop(int listener) {
 
 void LocalServer::dispatch(platform::UniqueFd fd, uint8_t kind) {
   if (!platform::set_nonblocking(fd.get(), false)) return;
-  auto socket = std::make_shared<PeerSocket>(std::move(fd));
+  auto socket = std::make_shared<wire::PeerSocket>(std::move(fd));
   switch (kind) {
-    case kControlKind:
+    case wire::kControlKind:
       accept_control(std::move(socket));
       break;
-    case kDataKind:
+    case wire::kDataKind:
       accept_data(std::move(socket));
       break;
-    case kChatKind:
+    case wire::kChatKind:
       accept_chat(std::move(socket));
       break;
-    case kSideChannelKind:
+    case wire::kSideChannelKind:
       accept_side_channel(std::move(socket));
       break;
     default:
@@ -217,7 +217,7 @@ void LocalServer::dispatch(platform::UniqueFd fd, uint8_t kind) {
   }
 }
 
-void LocalServer::accept_control(std::shared_ptr<PeerSocket> socket) {
+void LocalServer::accept_control(std::shared_ptr<wire::PeerSocket> socket) {
   keep_alive_all(controls_, 0);
   if (controls_.count() >= kMaxControlConnections) {
     socket->send_raw("OVER", kAnswerTimeoutMs);
@@ -235,7 +235,7 @@ void LocalServer::accept_control(std::shared_ptr<PeerSocket> socket) {
   });
 }
 
-void LocalServer::accept_data(std::shared_ptr<PeerSocket> socket) {
+void LocalServer::accept_data(std::shared_ptr<wire::PeerSocket> socket) {
   if (context_.hashing->active()) {
     socket->send_raw(value16(2), kAnswerTimeoutMs);
     return;
@@ -256,7 +256,7 @@ void LocalServer::accept_data(std::shared_ptr<PeerSocket> socket) {
   threads_.start(connection->id, [this, connection] { run_data_connection_(context_, data_, connection); });
 }
 
-void LocalServer::accept_chat(std::shared_ptr<PeerSocket> socket) {
+void LocalServer::accept_chat(std::shared_ptr<wire::PeerSocket> socket) {
   ChatRunner runner;
   {
     std::lock_guard guard(chat_lock_);
@@ -280,7 +280,7 @@ void LocalServer::accept_chat(std::shared_ptr<PeerSocket> socket) {
   });
 }
 
-void LocalServer::accept_side_channel(std::shared_ptr<PeerSocket> socket) {
+void LocalServer::accept_side_channel(std::shared_ptr<wire::PeerSocket> socket) {
   keep_alive_all(sides_, 0);
   if (sides_.count() >= kMaxSideConnections) {
     socket->send_raw("OVER", kAnswerTimeoutMs);
@@ -322,7 +322,7 @@ void LocalServer::send_keep_alives() {
 }
 
 bool LocalServer::disconnect_control(uint64_t id) {
-  std::shared_ptr<PeerSocket> socket = controls_.find(id);
+  std::shared_ptr<wire::PeerSocket> socket = controls_.find(id);
   if (!socket) return false;
   socket->shutdown();
   return true;

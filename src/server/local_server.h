@@ -14,6 +14,7 @@
 #include "server/data_connections.h"
 #include "server/share_server_context.h"
 #include "server/socket_list.h"
+#include "wire/connection_kind.h"
 
 namespace dovel::server {
 
@@ -31,13 +32,9 @@ class SearchResponderControl {
 // off the data list when done.
 using DataConnectionRunner = std::function<void(ShareServerContext&, DataConnectionList&, std::shared_ptr<DataConnection>)>;
 // Serves one accepted chat connection to its end, on the calling thread.
-using ChatRunner = std::function<void(std::shared_ptr<PeerSocket>)>;
+using ChatRunner = std::function<void(std::shared_ptr<wire::PeerSocket>)>;
 
-// Connection-kind bytes: the first byte of every connection to the share port.
-inline constexpr uint8_t kControlKind = 0x22;
-inline constexpr uint8_t kDataKind = 0x23;
-inline constexpr uint8_t kChatKind = 0x24;
-inline constexpr uint8_t kSideChannelKind = 0x26;
+// The protocol version byte a control connection is greeted with.
 inline constexpr uint8_t kProtocolVersion = 11;
 
 // Accepted sockets waiting for their kind byte: at most this many, each for at most the deadline.
@@ -102,10 +99,10 @@ class LocalServer {
   void accept_loop(int listener);
   void timer_loop();
   void dispatch(platform::UniqueFd fd, uint8_t kind);
-  void accept_control(std::shared_ptr<PeerSocket> socket);
-  void accept_data(std::shared_ptr<PeerSocket> socket);
-  void accept_chat(std::shared_ptr<PeerSocket> socket);
-  void accept_side_channel(std::shared_ptr<PeerSocket> socket);
+  void accept_control(std::shared_ptr<wire::PeerSocket> socket);
+  void accept_data(std::shared_ptr<wire::PeerSocket> socket);
+  void accept_chat(std::shared_ptr<wire::PeerSocket> socket);
+  void accept_side_channel(std::shared_ptr<wire::PeerSocket> socket);
   void stop_threads();
 
   ShareServerContext& context_;

@@ -1,8 +1,6 @@
 target_sources(dovel-core PRIVATE
-  ${CMAKE_CURRENT_LIST_DIR}/result_datagram.cpp
   ${CMAKE_CURRENT_LIST_DIR}/search_addresses.cpp
   ${CMAKE_CURRENT_LIST_DIR}/search_answer.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/search_datagram.cpp
   ${CMAKE_CURRENT_LIST_DIR}/search_query.cpp
   ${CMAKE_CURRENT_LIST_DIR}/search_rate_limit.cpp
   ${CMAKE_CURRENT_LIST_DIR}/search_responder.cpp

@@ -7,6 +7,7 @@
 #include "db/sqlite3_connection.h"
 #include "server/search_query.h"
 #include "server/search_terms.h"
+#include "server/share_access.h"
 #include "settings/shared_folder.h"
 
 namespace dovel::server {
@@ -20,9 +21,10 @@ inline constexpr size_t kFullPayloadsOtherwise = 2;
 // taken them in.
 inline constexpr int64_t kNamesTakenInPerQuery = 2000;
 
-// The shares whose rows a search may answer, by their current flags: never a
-// secret one, a friend-only one only for a searcher on the friend list.
-std::vector<settings::ShareIndex> searchable_shares(const std::vector<settings::SharedFolder>& folders, bool searcher_is_friend);
+// The shares whose rows a search may answer, by their current flags and the
+// share rule: a query carries no folder password, so never a secret one; a
+// friend-only one for the owner and friends.
+std::vector<settings::ShareIndex> searchable_shares(const std::vector<settings::SharedFolder>& folders, const ShareVisitor& searcher);
 
 // Runs the query and packs the rows into result payloads (CP949, unscrambled),
 // in order. A hash already answered in this query is not answered again; a row
@@ -30,7 +32,7 @@ std::vector<settings::ShareIndex> searchable_shares(const std::vector<settings::
 // CP949 form of our user ID; `planner` belongs to `database`. A keyword search
 // first takes a batch of new names into the name index. The caller holds the
 // database lock; a database failure throws CppSQLite3Exception.
-std::vector<std::string> answer_search(db::Sqlite3Connection& database, SearchTermPlanner& planner, const SearchQuery& query,
+std::vector<std::string> answer_search(db::Sqlite3Connection& database, SearchTermPlanner& planner, const wire::SearchQuery& query,
                                        const std::vector<settings::ShareIndex>& shares, std::string_view responder_id);
 
 }  // namespace dovel::server

@@ -12,12 +12,12 @@
 
 #include "db/database_lock.h"
 #include "db/name_index.h"
-#include "platform/cp949.h"
-#include "server/result_datagram.h"
 #include "server/search_answer.h"
-#include "server/search_datagram.h"
 #include "util/last_error.h"
 #include "util/log_files.h"
+#include "wire/result_datagram.h"
+#include "wire/search_datagram.h"
+#include "wire/wire_text.h"
 
 namespace dovel::server {
 namespace {
@@ -55,7 +55,7 @@ int bind_udp(platform::Ipv4 address, uint16_t port, int& error) {
 
 }  // namespace
 
-SearchResponder::SearchResponder(const ShareServerContext& context, service::ServiceEndpoints endpoints, SearchResultSink& results,
+SearchResponder::SearchResponder(const ShareServerContext& context, service::ServiceEndpoints endpoints, wire::SearchResultSink& results,
                                  ListSyncHandler& lists, SearchRateLimits limits)
     : context_(context), endpoints_(std::move(endpoints)), results_(results), lists_(lists), rate_limit_(*context.clock, limits) {}
 
@@ -103,7 +103,7 @@ void SearchResponder::stop_locked() {
 
 void SearchResponder::serve(int fd) {
   WorkerDatabase database;
-  std::string buffer(kMaxReceivedDatagram, '\0');
+  std::string buffer(wire::kMaxReceivedDatagram, '\0');
   bool behind = true;
   while (!stopping_) {
     const platform::WaitResult ready = platform::wait_readable(fd, behind ? kTakeInPauseMs : kReceiveWaitMs);
@@ -142,14 +142,14 @@ bool SearchResponder::take_in_names(WorkerDatabase& database) const {
 }
 
 void SearchResponder::handle(int fd, std::string_view datagram, service::Endpoint source, WorkerDatabase& database) {
-  const std::optional<uint8_t> type = search_datagram_type(datagram);
+  const std::optional<uint8_t> type = wire::search_datagram_type(datagram);
   if (!type) return;
   switch (*type) {
-    case kResultDatagram:
+    case wire::kResultDatagram:
       handle_result(datagram, source);
       break;
-    case kFriendListChanged:
-    case kBlockListChanged:
+    case wire::kFriendListChanged:
+    case wire::kBlockListChanged:
       handle_list_change(*type, source.address);
       break;
     default:
@@ -159,16 +159,16 @@ void SearchResponder::handle(int fd, std::string_view datagram, service::Endpoin
 }
 
 void SearchResponder::handle_result(std::string_view datagram, service::Endpoint source) {
-  if (static_cast<uint8_t>(datagram[kResultDestination]) != kSearchWindowDestination) return;
+  if (static_cast<uint8_t>(datagram[wire::kResultDestination]) != wire::kSearchWindowDestination) return;
   std::string result(datagram);
   // The responder wrote the address it knows itself by; the one the network shows is better.
-  if (!is_private_address(source.address)) std::memcpy(result.data() + kResultResponderAddress, &source.address, sizeof source.address);
+  if (!is_private_address(source.address)) std::memcpy(result.data() + wire::kResultResponderAddress, &source.address, sizeof source.address);
   results_.search_result_received(std::move(result), source);
 }
 
 void SearchResponder::handle_list_change(uint8_t type, platform::Ipv4 source) {
   if (!is_service_host(endpoints_, source)) return;
-  if (type == kFriendListChanged) {
+  if (type == wire::kFriendListChanged) {
     if (std::optional<std::string> error = lists_.refresh_friends()) {
       util::LogSystem("친구목록 동기화 에러: %s", error->c_str());
     } else {
@@ -202,7 +202,7 @@ std::unique_lock<std::recursive_mutex> SearchResponder::lock_database() const {
 
 void SearchResponder::handle_query(int fd, std::string_view datagram, service::Endpoint source, WorkerDatabase& database) {
   if (queries_paused()) return;
-  std::optional<SearchQuery> query = parse_search_query(datagram);
+  std::optional<wire::SearchQuery> query = wire::parse_search_query(datagram);
   if (!query) return;
   const std::optional<service::Endpoint> destination = reply_destination(endpoints_, source.address, {query->reply_address, query->reply_port});
   if (!destination || !rate_limit_.allow(source.address)) return;
@@ -213,12 +213,14 @@ void SearchResponder::handle_query(int fd, std::string_view datagram, service::E
   if (std::optional<std::vector<std::string>> payloads = answer(*query, database)) send_results(fd, *query, *payloads, *destination, taken);
 }
 
-std::optional<std::vector<std::string>> SearchResponder::answer(SearchQuery& query, WorkerDatabase& database) {
+std::optional<std::vector<std::string>> SearchResponder::answer(wire::SearchQuery& query, WorkerDatabase& database) {
   const std::optional<std::string> responder_id =
-      platform::utf8_to_cp949(context_.session != nullptr ? context_.session->identity().user_id : std::string());
+      wire::field(context_.session != nullptr ? context_.session->identity().user_id : std::string(), "*");
   if (!responder_id) return std::nullopt;
-  const bool searcher_is_friend = context_.friends != nullptr && context_.friends->contains(query.searcher_id);
-  const std::vector<settings::ShareIndex> shares = searchable_shares(context_.settings->shared_folders(), searcher_is_friend);
+  // Adult rows are answered to everyone and hidden by the searcher's own program
+  // from users without adult status; everything else follows the share rule.
+  const ShareVisitor searcher = visitor_of(context_, query.searcher_id, true, std::nullopt);
+  const std::vector<settings::ShareIndex> shares = searchable_shares(context_.settings->shared_folders(), searcher);
 
   std::unique_lock lock = lock_database();
   if (!lock.owns_lock()) return std::nullopt;
@@ -230,13 +232,13 @@ std::optional<std::vector<std::string>> SearchResponder::answer(SearchQuery& que
   }
 }
 
-void SearchResponder::send_results(int fd, const SearchQuery& query, const std::vector<std::string>& payloads, service::Endpoint destination,
+void SearchResponder::send_results(int fd, const wire::SearchQuery& query, const std::vector<std::string>& payloads, service::Endpoint destination,
                                    platform::Tick taken) const {
-  ResultHeader header{context_.settings->external_address, port_, query.searcher_key, query.search_number, 0, query.destination};
+  wire::ResultHeader header{context_.settings->external_address, port_, query.searcher_key, query.search_number, 0, query.destination};
   const sockaddr_in target = socket_address(destination);
   for (const std::string& payload : payloads) {
     header.time_field = query.time_field + platform::ticks_between(taken, context_.clock->tick());
-    const std::string datagram = build_result_datagram(header, payload);
+    const std::string datagram = wire::build_result_datagram(header, payload);
     // Sent from the search socket itself, so that the answer comes from the bind
     // address; a failed send loses that datagram only.
     ::sendto(fd, datagram.data(), datagram.size(), MSG_NOSIGNAL, reinterpret_cast<const sockaddr*>(&target), sizeof target);

@@ -18,17 +18,9 @@
 #include "server/search_terms.h"
 #include "server/share_server_context.h"
 #include "service/endpoints.h"
+#include "wire/search_result_sink.h"
 
 namespace dovel::server {
-
-// Takes the results of this copy's own searches that arrive on the search port.
-class SearchResultSink {
- public:
-  virtual ~SearchResultSink() = default;
-  // A result datagram for the search window, whole; its bytes 2..5 already hold
-  // the responder's address as the network showed it. Called on a worker thread.
-  virtual void search_result_received(std::string datagram, service::Endpoint source) = 0;
-};
 
 // Re-reads the friend or the block list from the service when it asks for it.
 class ListSyncHandler {
@@ -47,7 +39,7 @@ class SearchResponder final : public SearchResponderControl {
  public:
   static constexpr int kWorkers = 2;
 
-  SearchResponder(const ShareServerContext& context, service::ServiceEndpoints endpoints, SearchResultSink& results, ListSyncHandler& lists,
+  SearchResponder(const ShareServerContext& context, service::ServiceEndpoints endpoints, wire::SearchResultSink& results, ListSyncHandler& lists,
                   SearchRateLimits limits = {});
   ~SearchResponder() override;
   SearchResponder(const SearchResponder&) = delete;
@@ -78,15 +70,15 @@ class SearchResponder final : public SearchResponderControl {
   void handle_result(std::string_view datagram, service::Endpoint source);
   void handle_list_change(uint8_t type, platform::Ipv4 source);
   void handle_query(int fd, std::string_view datagram, service::Endpoint source, WorkerDatabase& database);
-  std::optional<std::vector<std::string>> answer(SearchQuery& query, WorkerDatabase& database);
-  void send_results(int fd, const SearchQuery& query, const std::vector<std::string>& payloads, service::Endpoint destination,
+  std::optional<std::vector<std::string>> answer(wire::SearchQuery& query, WorkerDatabase& database);
+  void send_results(int fd, const wire::SearchQuery& query, const std::vector<std::string>& payloads, service::Endpoint destination,
                     platform::Tick taken) const;
   bool queries_paused() const;
   std::unique_lock<std::recursive_mutex> lock_database() const;
 
   const ShareServerContext& context_;
   const service::ServiceEndpoints endpoints_;
-  SearchResultSink& results_;
+  wire::SearchResultSink& results_;
   ListSyncHandler& lists_;
   SearchRateLimit rate_limit_;
 

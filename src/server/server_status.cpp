@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "base/string_printf.h"
-#include "platform/cp949.h"
+#include "wire/wire_text.h"
 
 namespace dovel::server {
 namespace {
@@ -22,25 +22,25 @@ UploadFigures upload_figures(const ShareServerContext& context) {
   return figures;
 }
 
-std::string with_zero(const std::string& utf8) {
-  std::string wire = platform::utf8_to_cp949(utf8).value_or(std::string());
-  wire += '\0';
-  return wire;
-}
-
 }  // namespace
 
 std::string status_message(const ShareServerContext& context) {
   UploadFigures figures = upload_figures(context);
   const uint32_t limit = context.settings->upload_speed_limit;
   std::string shown_limit = limit < kShownUploadLimitCeiling ? std::to_string(limit / 1024) : "-1";
-  return with_zero(base::string_printf("2%d\a%d\a%.2f\a%s", figures.most, figures.running, figures.kib_per_second, shown_limit.c_str()));
+  // Numbers only: the text is the same in either form.
+  std::string message = base::string_printf("2%d\a%d\a%.2f\a%s", figures.most, figures.running, figures.kib_per_second, shown_limit.c_str());
+  message += '\0';
+  return message;
 }
 
-std::string identity_answer(const ShareServerContext& context) {
+std::optional<std::string> identity_answer(const ShareServerContext& context) {
+  const std::optional<std::string> user_id = wire::field(context.session->identity().user_id, "\a");
+  if (!user_id) return std::nullopt;
   UploadFigures figures = upload_figures(context);
-  std::string user_id = context.session->identity().user_id;
-  return with_zero(base::string_printf("I%s\a%d\a%d\a%.2f", user_id.c_str(), figures.most, figures.running, figures.kib_per_second));
+  std::string answer = base::string_printf("I%s\a%d\a%d\a%.2f", user_id->c_str(), figures.most, figures.running, figures.kib_per_second);
+  answer += '\0';
+  return answer;
 }
 
 }  // namespace dovel::server

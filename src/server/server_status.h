@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "server/share_server_context.h"
@@ -15,7 +16,8 @@ inline constexpr uint32_t kShownUploadLimitCeiling = 104857600;
 std::string status_message(const ShareServerContext& context);
 
 // The side channel's 'I' answer (wire form, with its terminating zero): own ID,
-// the most uploads, the running ones and the upload speed in KiB/s.
-std::string identity_answer(const ShareServerContext& context);
+// the most uploads, the running ones and the upload speed in KiB/s. None when
+// the own ID has no wire form.
+std::optional<std::string> identity_answer(const ShareServerContext& context);
 
 }  // namespace dovel::server

@@ -5,22 +5,20 @@
 #include "base/text.h"
 #include "db/database_lock.h"
 #include "share/shared_file_statements.h"
+#include "util/file_hash_text.h"
 
 namespace dovel::server {
 
-bool looks_like_file_hash(std::string_view text) {
-  return text.size() == 32 && text.find_first_not_of("0123456789abcdefABCDEF") == std::string_view::npos;
-}
-
-std::string stored_hash_of(db::Sqlite3Connection& connection, std::string_view file_name, int64_t size) {
+std::string stored_hash_of(db::Sqlite3Connection& connection, std::string_view file_name, int64_t size, settings::ShareIndex share_index) {
   auto [name, extension] = share::split_file_name(std::string(file_name));
   std::lock_guard guard(db::database_lock());
   try {
     db::Sqlite3Statement select =
-        connection.Prepare("Select [hash] From [shared_files] Where [name]=? And [extention]=? And [size]=? And [hash]<>''");
+        connection.Prepare("Select [hash] From [shared_files] Where [name]=? And [extention]=? And [size]=? And [shared_index]=? And [hash]<>''");
     select.Bind(0, name);
     select.Bind(1, extension);
     select.Bind(2, static_cast<double>(size));
+    select.Bind(3, share_index);
     db::Sqlite3Query rows = select.Query();
     if (rows.AtEnd()) return {};
     const char* hash = rows.Text(0);
@@ -31,7 +29,7 @@ std::string stored_hash_of(db::Sqlite3Connection& connection, std::string_view f
 }
 
 std::optional<HashedRow> row_of_hash(db::Sqlite3Connection& connection, std::string_view hash) {
-  if (!looks_like_file_hash(hash)) return std::nullopt;
+  if (!util::is_file_hash_text(hash)) return std::nullopt;
   std::lock_guard guard(db::database_lock());
   try {
     db::Sqlite3Statement select = connection.Prepare(

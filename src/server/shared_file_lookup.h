@@ -11,8 +11,9 @@
 namespace dovel::server {
 
 // The stored FileHash of a file known by its name (with extension) and size, in
-// any share and folder; empty when no row has a hash. Takes the database lock.
-std::string stored_hash_of(db::Sqlite3Connection& connection, std::string_view file_name, int64_t size);
+// any folder of one share (the one the asking peer may see); empty when no row
+// has a hash. Takes the database lock.
+std::string stored_hash_of(db::Sqlite3Connection& connection, std::string_view file_name, int64_t size, settings::ShareIndex share_index);
 
 // Where the row of a FileHash stands: its share, its folder inside the share and,
 // for a directory row, the directory's own name.
@@ -26,8 +27,5 @@ struct HashedRow {
   uint32_t right = 0;
 };
 std::optional<HashedRow> row_of_hash(db::Sqlite3Connection& connection, std::string_view hash);
-
-// 32 lower-case or upper-case hexadecimal digits.
-bool looks_like_file_hash(std::string_view text);
 
 }  // namespace dovel::server

@@ -6,8 +6,8 @@
 #include <string_view>
 
 #include "db/sqlite3_connection.h"
-#include "server/peer_socket.h"
 #include "server/share_server_context.h"
+#include "wire/peer_socket.h"
 
 namespace dovel::server {
 
@@ -19,6 +19,6 @@ inline constexpr int kSideChannelReadMs = 5000;
 std::optional<std::string> side_channel_answer(ShareServerContext& context, db::Sqlite3Connection& connection, std::string_view request);
 
 // One side-channel connection: reads its single request, answers, closes.
-void run_side_channel(ShareServerContext& context, std::shared_ptr<PeerSocket> socket);
+void run_side_channel(ShareServerContext& context, std::shared_ptr<wire::PeerSocket> socket);
 
 }  // namespace dovel::server

@@ -2,7 +2,7 @@
 
 namespace dovel::server {
 
-void SocketList::add(uint64_t id, std::shared_ptr<PeerSocket> socket) {
+void SocketList::add(uint64_t id, std::shared_ptr<wire::PeerSocket> socket) {
   std::lock_guard guard(lock_);
   sockets_[id] = std::move(socket);
 }
@@ -17,14 +17,14 @@ size_t SocketList::count() const {
   return sockets_.size();
 }
 
-std::vector<std::shared_ptr<PeerSocket>> SocketList::sockets() const {
+std::vector<std::shared_ptr<wire::PeerSocket>> SocketList::sockets() const {
   std::lock_guard guard(lock_);
-  std::vector<std::shared_ptr<PeerSocket>> result;
+  std::vector<std::shared_ptr<wire::PeerSocket>> result;
   for (const auto& [id, socket] : sockets_) result.push_back(socket);
   return result;
 }
 
-std::shared_ptr<PeerSocket> SocketList::find(uint64_t id) const {
+std::shared_ptr<wire::PeerSocket> SocketList::find(uint64_t id) const {
   std::lock_guard guard(lock_);
   auto found = sockets_.find(id);
   return found == sockets_.end() ? nullptr : found->second;

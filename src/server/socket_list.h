@@ -6,7 +6,7 @@
 #include <mutex>
 #include <vector>
 
-#include "server/peer_socket.h"
+#include "wire/peer_socket.h"
 
 namespace dovel::server {
 
@@ -14,16 +14,16 @@ namespace dovel::server {
 // under the list's own lock.
 class SocketList {
  public:
-  void add(uint64_t id, std::shared_ptr<PeerSocket> socket);
+  void add(uint64_t id, std::shared_ptr<wire::PeerSocket> socket);
   void remove(uint64_t id);
   size_t count() const;
-  std::vector<std::shared_ptr<PeerSocket>> sockets() const;
-  std::shared_ptr<PeerSocket> find(uint64_t id) const;
+  std::vector<std::shared_ptr<wire::PeerSocket>> sockets() const;
+  std::shared_ptr<wire::PeerSocket> find(uint64_t id) const;
   void shutdown_all();
 
  private:
   mutable std::mutex lock_;
-  std::map<uint64_t, std::shared_ptr<PeerSocket>> sockets_;
+  std::map<uint64_t, std::shared_ptr<wire::PeerSocket>> sockets_;
 };
 
 }  // namespace dovel::server

@@ -35,7 +35,7 @@ void pause_for_throttle(const core::TransferMeter& meter, const std::atomic<bool
 
 UploadChunking upload_chunking(bool ultra_turbo) { return ultra_turbo ? UploadChunking{16384, 65536} : UploadChunking{8192, 8192}; }
 
-UploadEnd stream_upload(const std::filesystem::path& file, PeerSocket& socket, UploadProgress& progress, const std::atomic<bool>& running,
+UploadEnd stream_upload(const std::filesystem::path& file, wire::PeerSocket& socket, UploadProgress& progress, const std::atomic<bool>& running,
                         core::TransferMeter& meter, const UploadChunking& chunking) {
   platform::UniqueFd fd(platform::open_regular_file(file, O_RDONLY));
   if (!fd.valid()) return UploadEnd::Failed;

@@ -5,8 +5,8 @@
 #include <filesystem>
 
 #include "core/transfer_meter.h"
-#include "server/peer_socket.h"
 #include "server/upload_monitor.h"
+#include "wire/peer_socket.h"
 
 namespace dovel::server {
 
@@ -32,7 +32,7 @@ inline bool ended_normally(UploadEnd end) { return end == UploadEnd::Completed |
 // meter's uploaded bytes, and is followed by the published upload delay when it
 // is 3 ms or more. A file that ends before the range does ends the upload. Checks
 // `running` before every chunk and during the delay.
-UploadEnd stream_upload(const std::filesystem::path& file, PeerSocket& socket, UploadProgress& progress, const std::atomic<bool>& running,
+UploadEnd stream_upload(const std::filesystem::path& file, wire::PeerSocket& socket, UploadProgress& progress, const std::atomic<bool>& running,
                         core::TransferMeter& meter, const UploadChunking& chunking);
 
 }  // namespace dovel::server

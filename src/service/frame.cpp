@@ -54,11 +54,4 @@ std::optional<Frame> read_frame_body(std::string_view scrambled_body) {
   return Frame{util::read_u16(body.data()), body.substr(2)};
 }
 
-std::string build_keyed_length_frame(std::string_view payload) {
-  std::string frame;
-  append_u32(frame, static_cast<uint32_t>(payload.size()) ^ kScrambleKey);
-  frame += scrambled(payload);
-  return frame;
-}
-
 }  // namespace dovel::service

@@ -51,8 +51,4 @@ std::optional<size_t> frame_body_length(std::string_view plain_start);
 // The frame of the scrambled bytes after the plain start; nullopt when they cannot hold the type word.
 std::optional<Frame> read_frame_body(std::string_view scrambled_body);
 
-// The framing of the peer side channel and the direct chat: a u32 length XORed
-// with the key, then the scrambled payload.
-std::string build_keyed_length_frame(std::string_view payload);
-
 }  // namespace dovel::service

@@ -47,14 +47,4 @@ std::optional<TypedReply> read_typed_reply(int fd, const ReplyTiming& timing) {
 
 std::optional<std::string> read_fixed_reply(int fd, size_t count, const ReplyTiming& timing) { return read_body(fd, count, timing); }
 
-std::optional<std::string> read_keyed_length_frame(int fd, uint32_t max_length, const ReplyTiming& timing) {
-  uint8_t prefix[4];
-  if (!read_into(fd, prefix, sizeof prefix, timing)) return std::nullopt;
-  uint32_t length = util::read_u32(prefix) ^ kScrambleKey;
-  if (length < 1 || length > max_length) return std::nullopt;
-  auto body = read_body(fd, length, timing);
-  if (!body) return std::nullopt;
-  return scrambled(*body);
-}
-
 }  // namespace dovel::service

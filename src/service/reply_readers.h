@@ -38,8 +38,4 @@ std::optional<TypedReply> read_typed_reply(int fd, const ReplyTiming& timing);
 // Exactly `count` bytes.
 std::optional<std::string> read_fixed_reply(int fd, size_t count, const ReplyTiming& timing);
 
-// The side channel's and direct chat's framing: u32 length XORed with the key
-// (1..max_length), then that many scrambled bytes; returns them unscrambled.
-std::optional<std::string> read_keyed_length_frame(int fd, uint32_t max_length, const ReplyTiming& timing);
-
 }  // namespace dovel::service

@@ -38,12 +38,15 @@ std::optional<LocatedFile> non_empty_file_in(const settings::SharedFolder& folde
                      static_cast<int32_t>(platform::filetime_from_timespec(status.st_mtim) & 0xFFFFFFFFu)};
 }
 
-std::optional<LocatedFile> locate(const std::vector<settings::SharedFolder>& folders, settings::ShareIndex index, const std::string& wire_path) {
-  if (index >= 0 && static_cast<size_t>(index) < folders.size()) {
+std::optional<LocatedFile> locate(const std::vector<settings::SharedFolder>& folders, settings::ShareIndex index, const std::string& wire_path,
+                                  const ShareFilter& may_look_in) {
+  if (index >= 0 && static_cast<size_t>(index) < folders.size() && may_look_in(index)) {
     if (auto found = non_empty_file_in(folders[static_cast<size_t>(index)], index, wire_path)) return found;
   }
   for (size_t other = 0; other < folders.size(); ++other) {
-    if (auto found = non_empty_file_in(folders[other], static_cast<settings::ShareIndex>(other), wire_path)) return found;
+    const auto other_index = static_cast<settings::ShareIndex>(other);
+    if (!may_look_in(other_index)) continue;
+    if (auto found = non_empty_file_in(folders[other], other_index, wire_path)) return found;
   }
   return std::nullopt;
 }
@@ -51,11 +54,11 @@ std::optional<LocatedFile> locate(const std::vector<settings::SharedFolder>& fol
 }  // namespace
 
 FileHash hash_on_demand(settings::Settings& settings, const std::filesystem::path& database_file, const platform::Clock& clock,
-                        std::string_view relative_path, std::string_view file_name, settings::ShareIndex index) {
+                        std::string_view relative_path, std::string_view file_name, settings::ShareIndex index, const ShareFilter& may_look_in) {
   if (file_name.empty() || index == -1 || !is_shareable_name(file_name)) return {};
   const std::string row_path = std::string(base::trim_backslashes(relative_path));
   const std::string wire_path = row_path.empty() ? std::string(file_name) : row_path + "\\" + std::string(file_name);
-  std::optional<LocatedFile> file = locate(settings.shared_folders(), index, wire_path);
+  std::optional<LocatedFile> file = locate(settings.shared_folders(), index, wire_path, may_look_in);
   if (!file) return {};
 
   auto hash_now = [&file] { return sampled_md5_of_file(file->path).value_or(""); };

@@ -7,6 +7,7 @@
 #include "settings/settings.h"
 #include "settings/shared_folder.h"
 #include "share/file_hash.h"
+#include "share/hash_service.h"
 
 namespace dovel::share {
 
@@ -14,9 +15,9 @@ namespace dovel::share {
 // table has none. `relative_path` and `file_name` come from the peer: they are
 // resolved below the shared folder and anything that escapes it, or names no
 // non-empty regular file, gives an empty result. When the file is not in share
-// `index`, the other shares are tried in order with the same path. The caller
-// refuses the request while a full run is active.
+// `index`, the other shares that `may_look_in` allows are tried in order with
+// the same path. The caller refuses the request while a full run is active.
 FileHash hash_on_demand(settings::Settings& settings, const std::filesystem::path& database_file, const platform::Clock& clock,
-                        std::string_view relative_path, std::string_view file_name, settings::ShareIndex index);
+                        std::string_view relative_path, std::string_view file_name, settings::ShareIndex index, const ShareFilter& may_look_in);
 
 }  // namespace dovel::share

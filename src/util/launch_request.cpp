@@ -1,16 +1,13 @@
 #include "util/launch_request.h"
 
 #include "base/text.h"
+#include "util/file_hash_text.h"
 #include "util/letter_pair.h"
 
 namespace dovel::util {
 namespace {
 
 constexpr std::string_view kScheme = "dovel:/";
-
-bool is_file_hash(std::string_view text) {
-  return text.size() == 32 && text.find_first_not_of("0123456789abcdef") == std::string_view::npos;
-}
 
 uint32_t port_of(std::string_view text) {
   auto port = base::parse_uint32(text);
@@ -110,7 +107,7 @@ bool CLaunchRequest::Parse(std::string_view text) {
     parsed.search_text = tokens[2];
     for (const std::string& element : hashes) {
       std::string hash = base::ascii_lower(base::trim(element));
-      if (is_file_hash(hash) && parsed.hash_list.size() < kMaxRequestHashes) parsed.hash_list.push_back(hash);
+      if (is_lower_case_file_hash(hash) && parsed.hash_list.size() < kMaxRequestHashes) parsed.hash_list.push_back(hash);
     }
   }
   parsed.raw = std::string(text);

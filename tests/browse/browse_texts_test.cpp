@@ -2,7 +2,6 @@
 // check, the address history and the peer's pages.
 #include <gtest/gtest.h>
 
-#include "settings/settings_registry.h"
 #include "browse/address_history.h"
 #include "browse/leading_fields.h"
 #include "browse/peer_pages.h"
@@ -10,6 +9,7 @@
 #include "browse/sub_folder_name.h"
 #include "platform/cp949.h"
 #include "platform/registry_store.h"
+#include "settings/settings_registry.h"
 #include "support/temp_folder.h"
 #include "util/letter_pair.h"
 
@@ -77,7 +77,6 @@ TEST(SessionReplies, IntroAndFileHash) {
   EXPECT_TRUE(has_fields("a|b|c", 3));
   EXPECT_FALSE(has_fields("a|b", 3));
   EXPECT_TRUE(has_fields("||", 3));
-  EXPECT_EQ(without_terminator(std::string_view("ab\0cd", 5)), "ab");
 }
 
 TEST(LeadingFields, OnlyTheFieldsAskedForAreMade) {

@@ -12,11 +12,12 @@
 #include "service/frame.h"
 #include "support/loopback_address.h"
 #include "util/little_endian.h"
+#include "wire/peer_frame.h"
 
 namespace dovel::browse::test_support {
 
 // A frame as a share server sends it on its control and side channels.
-inline std::string frame(std::string_view payload) { return service::build_keyed_length_frame(payload); }
+inline std::string frame(std::string_view payload) { return wire::build_peer_frame(payload); }
 
 // A length word as the server sends it, whatever follows.
 inline std::string length_word(uint32_t length) {

@@ -3,9 +3,9 @@
 #include "central/central_fixture.h"
 #include "central/udp_receiver.h"
 #include "platform/wait_for.h"
-#include "server/result_datagram.h"
 #include "service/relay_messages.h"
 #include "util/little_endian.h"
+#include "wire/result_datagram.h"
 
 namespace dovel::central::test {
 namespace {
@@ -22,14 +22,14 @@ class SearchRelayTest : public CentralFixture {
   }
 
   static std::string result_for(uint16_t ticket, std::string_view payload) {
-    server::ResultHeader header;
+    wire::ResultHeader header;
     header.responder_address = *platform::parse_ipv4("10.1.2.3");
     header.responder_port = 9910;
     std::string key = service::searcher_key_of_ticket(ticket);
     std::copy(key.begin(), key.end(), header.searcher_key.begin());
     header.search_number = 77;
     header.destination = 1;
-    return server::build_result_datagram(header, payload);
+    return wire::build_result_datagram(header, payload);
   }
 
   void send_udp(std::string_view datagram) {

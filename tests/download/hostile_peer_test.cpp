@@ -9,14 +9,14 @@
 #include <string>
 #include <thread>
 
-#include "server/data_request.h"
-#include "server/data_status.h"
-#include "server/info_block.h"
-#include "server/peer_socket.h"
 #include "service/frame.h"
 #include "service/report_messages.h"
 #include "share/file_hash.h"
 #include "transfer_fixture.h"
+#include "wire/data_reply.h"
+#include "wire/data_request.h"
+#include "wire/info_block.h"
+#include "wire/peer_socket.h"
 
 namespace dovel::download::test {
 namespace {
@@ -26,7 +26,7 @@ namespace fs = std::filesystem;
 // A data server that answers every request its own way.
 class FakeDataServer {
  public:
-  using Behaviour = std::function<void(int socket, const server::DataRequest& request)>;
+  using Behaviour = std::function<void(int socket, const wire::DataRequest& request)>;
 
   explicit FakeDataServer(Behaviour behaviour)
       : behaviour_(std::move(behaviour)), listener_(platform::make_tcp_listener(address, 0, 8)), thread_([this] { serve(); }) {}
@@ -48,9 +48,9 @@ class FakeDataServer {
       char kind = 0;
       if (platform::receive_some(connection.get(), &kind, 1, 5000) != 1 || kind != '#') continue;
       if (platform::send_all(connection.get(), "\x01\x00", 2) != 2) continue;
-      std::optional<std::string> frame = server::read_client_frame(connection.get(), server::kMaxDataRequestLength, 5000, 5000);
+      std::optional<std::string> frame = wire::read_client_frame(connection.get(), wire::kMaxDataRequestLength, 5000, 5000);
       if (!frame) continue;
-      std::optional<server::DataRequest> request = server::parse_data_request(*frame);
+      std::optional<wire::DataRequest> request = wire::parse_data_request(*frame);
       if (request) behaviour_(connection.get(), *request);
     }
   }
@@ -63,9 +63,9 @@ class FakeDataServer {
 
 void send(int socket, std::string_view bytes) { platform::send_all(socket, bytes.data(), bytes.size()); }
 
-std::string accepted_head(const server::DataRequest& request) {
-  return server::data_status_answer(server::DataStatus::Accepted, false, settings::SHARE_READ) +
-         server::build_info_block({"hostile", 5, "", "tokA", "tokB"}, 0, "", request.hash);
+std::string accepted_head(const wire::DataRequest& request) {
+  return wire::build_data_reply(wire::kRequestAccepted, false, settings::SHARE_READ) +
+         *wire::build_info_block({"hostile", "tokA", "tokB", 5, 0, "", request.hash});
 }
 
 // Waits until the client is gone, so that the client's end is what ends the exchange.
@@ -98,24 +98,24 @@ TEST_F(HostilePeerTest, WhatEachPeerDoesEndsTheItemWithItsStatus) {
   };
   const std::string& good = content;
   const Case cases[] = {
-      {"refuses with a status", [](int s, const server::DataRequest&) { send(s, server::data_status_answer(server::DataStatus::WrongPassword, false, 0)); },
+      {"refuses with a status", [](int s, const wire::DataRequest&) { send(s, wire::build_data_reply(35, false, 0)); },
        ItemState::Stopped, 35},
-      {"says nothing after the request", [](int s, const server::DataRequest&) { wait_for_close(s); }, ItemState::Stopped, 15},
-      {"sends no information block", [](int s, const server::DataRequest&) {
-         send(s, server::data_status_answer(server::DataStatus::Accepted, false, 0));
+      {"says nothing after the request", [](int s, const wire::DataRequest&) { wait_for_close(s); }, ItemState::Stopped, 15},
+      {"sends no information block", [](int s, const wire::DataRequest&) {
+         send(s, wire::build_data_reply(wire::kRequestAccepted, false, 0));
          wait_for_close(s);
        },
        ItemState::Stopped, 15},
-      {"sends a block of another version", [](int s, const server::DataRequest&) {
-         send(s, server::data_status_answer(server::DataStatus::Accepted, false, 0) + std::string(server::kInfoBlockSize, 'z'));
+      {"sends a block of another version", [](int s, const wire::DataRequest&) {
+         send(s, wire::build_data_reply(wire::kRequestAccepted, false, 0) + std::string(wire::kInfoBlockSize, 'z'));
          wait_for_close(s);
        },
        ItemState::Stopped, 37},
-      {"closes in the middle", [&good](int s, const server::DataRequest& r) {
+      {"closes in the middle", [&good](int s, const wire::DataRequest& r) {
          send(s, accepted_head(r) + good.substr(static_cast<size_t>(r.start), 1000));
        },
        ItemState::Stopped, 12},
-      {"sends more than was asked", [&good](int s, const server::DataRequest& r) {
+      {"sends more than was asked", [&good](int s, const wire::DataRequest& r) {
          send(s, accepted_head(r) + good.substr(static_cast<size_t>(r.start)) + std::string(5000, 'x'));
          wait_for_close(s);
        },
@@ -138,7 +138,7 @@ TEST_F(HostilePeerTest, WhatEachPeerDoesEndsTheItemWithItsStatus) {
 }
 
 TEST_F(HostilePeerTest, BytesThatAreNotTheFileAreNeverMovedIntoPlace) {
-  FakeDataServer liar([](int s, const server::DataRequest& r) {
+  FakeDataServer liar([](int s, const wire::DataRequest& r) {
     send(s, accepted_head(r) + pattern(static_cast<size_t>(r.end - r.start), 77));
     wait_for_close(s);
   });

@@ -17,11 +17,11 @@ constexpr const char* kOtherHash = "ffeeddccbbaa99887766554433221100";
 
 FoundAt at(const char* id, uint16_t port, uint32_t response_ms) { return {id, {0x0100007F, port}, response_ms}; }
 
-ResultRecord file(std::string name, std::string hash, int64_t size = 700, uint32_t right = settings::SHARE_READ) {
+wire::ResultRecord file(std::string name, std::string hash, int64_t size = 700, uint32_t right = settings::SHARE_READ) {
   return {std::move(name), size, std::move(hash), 1, right, "", -1};
 }
 
-ResultRecord unhashed(std::string name, std::string path = "a", settings::ShareIndex index = 0) {
+wire::ResultRecord unhashed(std::string name, std::string path = "a", settings::ShareIndex index = 0) {
   return {std::move(name), 10, "", 1, settings::SHARE_READ, std::move(path), index};
 }
 
@@ -29,7 +29,7 @@ class ResultTableTest : public ::testing::Test {
  protected:
   ResultRules rules() const { return {adult, transfer_flag, &lists}; }
   // As a search inserts: the rules first, then the table.
-  bool insert(const ResultRecord& record, const FoundAt& found) {
+  bool insert(const wire::ResultRecord& record, const FoundAt& found) {
     std::optional<std::string> name = shown_name(record, rules());
     return name && table.insert(record, *name, found);
   }
@@ -75,7 +75,7 @@ TEST_F(ResultTableTest, RecordsWithoutHashMakeRowsOfTheirOwn) {
 }
 
 TEST_F(ResultTableTest, AdultSharesAreHiddenFromUsersWhoAreNotAdult) {
-  const ResultRecord adult_file = file("night.avi", kHash, 700, settings::SHARE_READ | settings::SHARE_ADULT);
+  const wire::ResultRecord adult_file = file("night.avi", kHash, 700, settings::SHARE_READ | settings::SHARE_ADULT);
   transfer_flag = true;
   EXPECT_FALSE(insert(adult_file, at("bob", 9910, 10))) << "the transfer flag does not lift it";
   adult = true;
@@ -89,7 +89,7 @@ TEST_F(ResultTableTest, ContentListsDropAndMaskUnlessTheTransferFlagIsSet) {
   lists.restricted_folders = {"private"};
   lists.forbidden_hashes = {kOtherHash};
   lists.masked_words = {"bad"};
-  const std::vector<std::pair<const char*, ResultRecord>> dropped = {
+  const std::vector<std::pair<const char*, wire::ResultRecord>> dropped = {
       {"forbidden name", file("the leak.avi", "")},
       {"forbidden extension, any case", file("setup.EXE", "")},
       {"restricted file name", file("secret plans.avi", "")},
@@ -199,7 +199,7 @@ TEST(ResultSort, AutoSortIndexes) {
   EXPECT_EQ(auto_sort_column(5), std::nullopt);
 }
 
-ShownRecord shown(const ResultRecord& record) { return {record, record.name}; }
+ShownRecord shown(const wire::ResultRecord& record) { return {record, record.name}; }
 
 TEST(ResultTabs, KeepTheLatestSearchesAndIgnoreClosedOnes) {
   ResultTabs tabs;

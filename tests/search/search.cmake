@@ -4,7 +4,6 @@ target_link_libraries(dovel-search-test-support PUBLIC dovel-core dovel-test-sup
 dovel_test(search_client_tests unit
   ${CMAKE_CURRENT_LIST_DIR}/result_table_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/search_client_test.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/search_datagrams_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/search_input_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/service_links_test.cpp
 )

@@ -7,13 +7,13 @@
 #include "search/fake_service_server.h"
 #include "search/search_client.h"
 #include "search/search_doubles.h"
-#include "server/result_datagram.h"
-#include "server/search_datagram.h"
 #include "server/search_query.h"
 #include "service/relay_messages.h"
 #include "support/loopback_address.h"
 #include "util/current_user.h"
 #include "util/little_endian.h"
+#include "wire/result_datagram.h"
+#include "wire/search_datagram.h"
 
 namespace dovel::search {
 namespace {
@@ -57,21 +57,21 @@ class SearchClientTest : public ::testing::Test {
   }
 
   // The query a listed server received, read by the responders' own parser.
-  static server::SearchQuery query_at(const QueryCatcher& catcher) {
+  static wire::SearchQuery query_at(const QueryCatcher& catcher) {
     std::optional<std::string> datagram = catcher.receive();
     EXPECT_TRUE(datagram) << "no query came";
-    std::optional<server::SearchQuery> query = datagram ? server::parse_search_query(*datagram) : std::nullopt;
+    std::optional<wire::SearchQuery> query = datagram ? wire::parse_search_query(*datagram) : std::nullopt;
     EXPECT_TRUE(query);
-    return query.value_or(server::SearchQuery{});
+    return query.value_or(wire::SearchQuery{});
   }
 
   // What a responder sends back: the query's number and time field (plus
   // `elapsed`), its address and port, then the records.
-  static std::string answer_to(const server::SearchQuery& query, const service::Endpoint& responder, const std::string& payload,
+  static std::string answer_to(const wire::SearchQuery& query, const service::Endpoint& responder, const std::string& payload,
                                platform::Tick elapsed = 0) {
-    server::ResultHeader header{responder.address, responder.port, query.searcher_key, query.search_number, query.time_field + elapsed,
+    wire::ResultHeader header{responder.address, responder.port, query.searcher_key, query.search_number, query.time_field + elapsed,
                                 query.destination};
-    return server::build_result_datagram(header, payload);
+    return wire::build_result_datagram(header, payload);
   }
 
   void deliver(const std::string& datagram) { client().search_result_received(datagram, {}); }
@@ -110,7 +110,7 @@ TEST_F(SearchClientTest, QueriesGoToEveryListedServerButTheOwn) {
   EXPECT_EQ(observer.count(Kind::Started, number), 1u);
 
   for (const QueryCatcher* catcher : {&bob, &carol}) {
-    const server::SearchQuery query = query_at(*catcher);
+    const wire::SearchQuery query = query_at(*catcher);
     EXPECT_EQ(query.words, (std::vector<std::string>{"holiday", "movie"}));
     EXPECT_EQ(query.extension, "avi");
     EXPECT_EQ(query.search_number, number);
@@ -119,7 +119,7 @@ TEST_F(SearchClientTest, QueriesGoToEveryListedServerButTheOwn) {
     EXPECT_TRUE(query.searcher_usable);
     EXPECT_EQ(query.reply_address, own.external_address);
     EXPECT_EQ(query.reply_port, own.share_port);
-    EXPECT_EQ(query.searcher_key, server_searcher_key(own.external_address, own.share_port));
+    EXPECT_EQ(query.searcher_key, wire::server_searcher_key(own.external_address, own.share_port));
   }
   ASSERT_TRUE(dovel::test::wait_for([&] { return observer.count(Kind::SendingDone, number) == 1; }));
   EXPECT_FALSE(own_catcher.receive(0)) << "the own server got nothing";
@@ -139,8 +139,8 @@ TEST_F(SearchClientTest, HashListSearchSendsAHashQuery) {
   start({"", "", false, {kHash, kOtherHash}});
   std::optional<std::string> datagram = bob.receive();
   ASSERT_TRUE(datagram);
-  EXPECT_EQ(datagram->size(), kHashQueryDatagramSize);
-  std::optional<server::SearchQuery> query = server::parse_search_query(*datagram);
+  EXPECT_EQ(datagram->size(), wire::kHashQueryDatagramSize);
+  std::optional<wire::SearchQuery> query = wire::parse_search_query(*datagram);
   ASSERT_TRUE(query);
   EXPECT_EQ(query->hashes, (std::vector<std::string>{kHash, kOtherHash}));
 }
@@ -148,8 +148,8 @@ TEST_F(SearchClientTest, HashListSearchSendsAHashQuery) {
 TEST_F(SearchClientTest, ResultsGroupByHashWithTheFastestResponse) {
   servers[0]->answer_peers({listed(bob.endpoint()), listed(carol.endpoint())});
   const uint32_t number = start();
-  const server::SearchQuery to_bob = query_at(bob);
-  const server::SearchQuery to_carol = query_at(carol);
+  const wire::SearchQuery to_bob = query_at(bob);
+  const wire::SearchQuery to_carol = query_at(carol);
   clock.advance_ms(300);
   deliver(answer_to(to_bob, bob.endpoint(), "bob*holiday movie.avi|700|" + std::string(kHash) + "|1|1*holiday|0||0|1|photos|2*"));
   deliver(answer_to(to_carol, carol.endpoint(), "carol*holiday movie (copy).avi|700|" + std::string(kHash) + "|1|1*", 200));
@@ -177,7 +177,7 @@ TEST_F(SearchClientTest, ResponseTimesAreTakenModulo2To32) {
   clock.set_tick(5);
   servers[0]->answer_peers({listed(bob.endpoint())});
   const uint32_t number = start();
-  server::SearchQuery query = query_at(bob);
+  wire::SearchQuery query = query_at(bob);
   query.time_field = 0xFFFFFFF0;  // the responder's clock ran past the wrap
   deliver(answer_to(query, bob.endpoint(), "bob*a.avi|1|" + std::string(kHash) + "|1|1*"));
   ASSERT_TRUE(wait_rows(number, 1));
@@ -187,8 +187,8 @@ TEST_F(SearchClientTest, ResponseTimesAreTakenModulo2To32) {
 TEST_F(SearchClientTest, StaleAndMalformedResultsAreIgnoredAndTheSearchGoesOn) {
   servers[0]->answer_peers({listed(bob.endpoint())});
   const uint32_t number = start();
-  const server::SearchQuery query = query_at(bob);
-  server::SearchQuery stale = query;
+  const wire::SearchQuery query = query_at(bob);
+  wire::SearchQuery stale = query;
   stale.search_number = number - 1;
   std::string bad_check = answer_to(query, bob.endpoint(), "bob*bad check.avi|1|" + std::string(kHash) + "|1|1*");
   bad_check[0] ^= 1;
@@ -205,11 +205,11 @@ TEST_F(SearchClientTest, StaleAndMalformedResultsAreIgnoredAndTheSearchGoesOn) {
 TEST_F(SearchClientTest, ANewSearchReplacesTheRunningOne) {
   servers[0]->answer_peers({listed(bob.endpoint())});
   const uint32_t first = start({"first"});
-  const server::SearchQuery first_query = query_at(bob);
+  const wire::SearchQuery first_query = query_at(bob);
   const uint32_t second = start({"second"});
   EXPECT_NE(second, first) << "even within the same millisecond";
   EXPECT_EQ(observer.count(Kind::Stopped, first), 1u);
-  const server::SearchQuery second_query = query_at(bob);
+  const wire::SearchQuery second_query = query_at(bob);
   EXPECT_EQ(second_query.words, (std::vector<std::string>{"second"}));
 
   deliver(answer_to(first_query, bob.endpoint(), "bob*late.avi|1|" + std::string(kOtherHash) + "|1|1*"));
@@ -224,7 +224,7 @@ TEST_F(SearchClientTest, ANewSearchReplacesTheRunningOne) {
 TEST_F(SearchClientTest, AdultResultsAreHiddenFromUsersWhoAreNotAdult) {
   servers[0]->answer_peers({listed(bob.endpoint())});
   const uint32_t number = start();
-  const server::SearchQuery query = query_at(bob);
+  const wire::SearchQuery query = query_at(bob);
   EXPECT_EQ(query.searcher_id, "seeker");
   deliver(answer_to(query, bob.endpoint(), "bob*night.avi|1|" + std::string(kOtherHash) + "|1|5*day.avi|1|" + std::string(kHash) + "|1|1*"));
   ASSERT_TRUE(wait_rows(number, 1));
@@ -239,10 +239,10 @@ TEST_F(SearchClientTest, SendingDoneSortsByTheAutoSortColumn) {
   const uint32_t number = start();
   // The number is known (the clock stands still), so answers can come before
   // the last list is in and the sending done.
-  server::SearchQuery query;
+  wire::SearchQuery query;
   query.search_number = number;
   query.time_field = kStart;
-  query.destination = server::kSearchWindowDestination;
+  query.destination = wire::kSearchWindowDestination;
   deliver(answer_to(query, bob.endpoint(), "bob*small.avi|10|" + std::string(kHash) + "|1|1*big.avi|20|" + std::string(kOtherHash) + "|1|1*"));
   ASSERT_TRUE(wait_rows(number, 2));
   EXPECT_EQ(client().results()->rows[0].name, "small.avi") << "in the order of arrival while sending";
@@ -275,9 +275,9 @@ TEST_F(SearchClientTest, WithoutAUsableServerTheQueriesNameTheRelay) {
   relay.answer(ticket, FakeServiceServer::After::Hold);
   servers[0]->answer_peers({listed(bob.endpoint())});
   start();
-  const server::SearchQuery query = query_at(bob);
+  const wire::SearchQuery query = query_at(bob);
   EXPECT_FALSE(query.searcher_usable);
-  EXPECT_EQ(query.searcher_key, relay_searcher_key(0x9001));
+  EXPECT_EQ(query.searcher_key, wire::relay_searcher_key(0x9001));
   EXPECT_EQ(query.reply_address, relay.endpoint().address);
   EXPECT_EQ(query.reply_port, relay.endpoint().port);
   EXPECT_TRUE(client().progress().relayed);

@@ -108,15 +108,10 @@ class SearchNetworkTest : public ::testing::Test {
     return *client->results(last_number);
   }
 
-  class DroppedResults final : public server::SearchResultSink {
-   public:
-    void search_result_received(std::string, service::Endpoint) override {}
-  };
-
   dovel::test::TempFolder logs;
   dovel::test::TempFolder central_home;
   std::unique_ptr<central::CentralService> central;
-  DroppedResults dropped;
+  wire::DroppedSearchResults dropped;
   std::unique_ptr<test::SharingClient> bob;
   std::unique_ptr<test::SharingClient> carol;
   std::unique_ptr<test::SharingClient> seeker;

@@ -6,10 +6,10 @@
 #include "search/peer_lists.h"
 #include "search/relay_link.h"
 #include "search/search_doubles.h"
-#include "server/result_datagram.h"
 #include "service/relay_messages.h"
 #include "support/loopback_address.h"
 #include "util/little_endian.h"
+#include "wire/result_datagram.h"
 
 namespace dovel::search {
 namespace {
@@ -126,12 +126,12 @@ TEST_F(ServiceLinksTest, ListsAreKeptFromARandomStartAndRefreshedWhenOld) {
 }
 
 TEST_F(ServiceLinksTest, RelayGivesATicketAndForwardsResults) {
-  server::ResultHeader header;
+  wire::ResultHeader header;
   header.responder_address = 0x0100007F;
   header.responder_port = 9910;
   header.destination = 1;
-  const std::string first = server::build_result_datagram(header, "bob*");
-  const std::string second = server::build_result_datagram(header, "carol*");
+  const std::string first = wire::build_result_datagram(header, "bob*");
+  const std::string second = wire::build_result_datagram(header, "carol*");
   std::string bad_check = first;
   bad_check[0] ^= 1;
   std::string other_type;

@@ -45,7 +45,7 @@ void SharingClient::share(const std::vector<std::pair<std::string, uint32_t>>& f
 
 void SharingClient::insert(const std::vector<SharedRow>& rows) { dovel::test::insert_shared_files(databases_.data, rows); }
 
-void SharingClient::start_responder(server::SearchResultSink& results) {
+void SharingClient::start_responder(wire::SearchResultSink& results) {
   // Generous limits: a test searches again when a datagram was lost.
   responder_ = std::make_unique<server::SearchResponder>(context_, endpoints_, results, list_sync_, server::SearchRateLimits{100, 100, 64});
   ASSERT_TRUE(responder_->start_search_responder(0));

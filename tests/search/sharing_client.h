@@ -45,7 +45,7 @@ class SharingClient {
   void share(const std::vector<std::pair<std::string, uint32_t>>& folders);
   void insert(const std::vector<SharedRow>& rows);
   // Starts the responder; its results go to `results`.
-  void start_responder(server::SearchResultSink& results);
+  void start_responder(wire::SearchResultSink& results);
   void stop_responder();
   // Logs in and registers the responder's port on the channel; false when either fails.
   bool log_in_and_register(const std::string& user_id, const std::string& password, int channel);
@@ -57,11 +57,6 @@ class SharingClient {
   const service::ServiceEndpoints& endpoints() const { return endpoints_; }
 
  private:
-  class NoHashing final : public share::HashService {
-   public:
-    bool active() const override { return false; }
-    share::FileHash hash_on_demand(std::string_view, std::string_view, settings::ShareIndex) override { return {}; }
-  };
   class NoListSync final : public server::ListSyncHandler {
    public:
     std::optional<std::string> refresh_friends() override { return std::nullopt; }
@@ -77,7 +72,7 @@ class SharingClient {
   service::ServiceSession session_;
   service::UserListStore friends_{"buddy"};
   service::UserListStore blocks_{"black"};
-  NoHashing hashing_;
+  share::IdleHashing hashing_;
   NoListSync list_sync_;
   core::TransferMeter meter_;
   server::ShareServerContext context_;

@@ -3,8 +3,8 @@
 #include <cstring>
 #include <set>
 
-#include "db/database_lock.h"
 #include "base/text.h"
+#include "db/database_lock.h"
 #include "platform/cp949.h"
 #include "server/server_fixture.h"
 #include "service/frame.h"
@@ -61,7 +61,7 @@ class ControlSessionTest : public ShareServerFixture {
 
 TEST_F(ControlSessionTest, GreetingTellsWhoTheOwnerIs) {
   temp.write("intro.html", "<b>안녕</b>");
-  auto peer = test::TestPeer::connect(server->port(), kControlKind);
+  auto peer = test::TestPeer::connect(server->port(), wire::kControlKind);
   ASSERT_TRUE(peer);
   EXPECT_EQ(peer->read_control_answer(), std::string("OKKK\x0b", 5));
   std::vector<std::string> greeting = peer->read_greeting();
@@ -203,6 +203,18 @@ TEST_F(ControlSessionTest, HashRequestsAreAnsweredByTheWorker) {
   EXPECT_EQ(ask(peer, "H../../outside/passwd|6"), "1");
   peer.send_frame("Hno-size");
   EXPECT_EQ(ask(peer, "L").front(), 'L') << "a malformed request gets no answer";
+}
+
+TEST_F(ControlSessionTest, AHashRequestIsAnsweredFromTheSharesRowsOnly) {
+  // The secret share holds a hashed file of the same name and size as one asked for in the public share.
+  {
+    std::lock_guard guard(db::database_lock());
+    databases.data.Execute("Insert Into shared_files (hash,name,extention,file_type,size,path,shared_index,hash_version,uniq_id,right) "
+                           "Values ('0123456789abcdef0123456789abcdef','s','txt',1,6,'',3,7,1,17)");
+  }
+  auto peer = browse();
+  ask(peer, "C\\Public");
+  EXPECT_EQ(ask(peer, "Hs.txt|6"), "1") << "the secret share's row stays unseen";
 }
 
 TEST_F(ControlSessionTest, FindByHashEntersTheFilesFolder) {

@@ -1,5 +1,3 @@
 dovel_test(data_transfer_tests unit
-  ${CMAKE_CURRENT_LIST_DIR}/data_info_block_test.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/data_request_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/data_transfer_test.cpp
 )

@@ -22,7 +22,6 @@
 #include "platform/cp949.h"
 #include "platform/socket.h"
 #include "server/data_connections.h"
-#include "server/info_block.h"
 #include "server/upload_monitor.h"
 #include "service/frame.h"
 #include "service/service_session.h"
@@ -33,6 +32,7 @@
 #include "util/letter_pair.h"
 #include "util/little_endian.h"
 #include "util/log_files.h"
+#include "wire/info_block.h"
 
 namespace dovel::server {
 namespace {
@@ -129,7 +129,7 @@ class TestPeer {
 
   int fd() const { return fd_.get(); }
   void send(std::string_view bytes) { ASSERT_EQ(platform::send_all(fd(), bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size())); }
-  void send_request(const std::string& wire) { send(service::build_keyed_length_frame(wire)); }
+  void send_request(const std::string& wire) { send(wire::build_peer_frame(wire)); }
   // Up to `count` bytes: fewer when the server closed or half a minute passed.
   std::string read(size_t count) {
     std::string bytes(count, '\0');
@@ -194,7 +194,7 @@ class DataTransferTest : public share::HashingFixture {
   TestPeer start(platform::UniqueFd server_end, platform::UniqueFd peer_end, const std::string& listed_user = "") {
     auto connection = std::make_shared<DataConnection>();
     connection->id = ++next_id;
-    connection->socket = std::make_shared<PeerSocket>(std::move(server_end));
+    connection->socket = std::make_shared<wire::PeerSocket>(std::move(server_end));
     if (!listed_user.empty()) connection->set_user_id(listed_user);
     list.add(connection);
     last_connection = connection;
@@ -226,7 +226,7 @@ class DataTransferTest : public share::HashingFixture {
     result.hello = peer.read(2);
     peer.send_request(wire);
     result.answer = peer.read(5);
-    if (result.status() == 1) result.info = peer.read(kInfoBlockSize);
+    if (result.status() == 1) result.info = peer.read(wire::kInfoBlockSize);
     result.data = peer.read_to_end();
     EXPECT_TRUE(peer.server_ended());
     return result;
@@ -237,14 +237,14 @@ class DataTransferTest : public share::HashingFixture {
     ASSERT_EQ(peer.read(2), std::string("\x01\x00", 2));
     peer.send_request(request.wire());
     ASSERT_EQ(peer.read(5).substr(0, 1), "\x01");
-    ASSERT_EQ(peer.read(kInfoBlockSize).size(), kInfoBlockSize);
+    ASSERT_EQ(peer.read(wire::kInfoBlockSize).size(), wire::kInfoBlockSize);
   }
 
   // Another listed data connection, as if another upload were running.
   std::shared_ptr<DataConnection> list_other(const std::string& user_id) {
     auto other = std::make_shared<DataConnection>();
     other->id = ++next_id;
-    other->socket = std::make_shared<PeerSocket>(platform::UniqueFd());
+    other->socket = std::make_shared<wire::PeerSocket>(platform::UniqueFd());
     other->set_user_id(user_id);
     list.add(other);
     return other;
@@ -364,6 +364,27 @@ TEST_F(DataTransferTest, RequestsAreCheckedInOrderAndRefusedWithTheirCode) {
          r.path = "";
        },
        {.is_friend = true}, answer(1, 1, kFriend)},
+      {"a friends' folder for its owner, in any letter case",
+       [](Request& r) {
+         r.index = "2";
+         r.path = "";
+         r.user = "OWNER";
+       },
+       {}, answer(1, 0, kFriend)},
+      {"the archive-check privilege opens no friends' folder",
+       [](Request& r) {
+         r.index = "2";
+         r.path = "";
+         r.privilege = "1";
+       },
+       {}, answer(31, 0, kFriend)},
+      {"nor a secret one",
+       [](Request& r) {
+         r.index = "3";
+         r.path = "";
+         r.privilege = "1";
+       },
+       {}, answer(35, 0, kSecret)},
       {"a secret folder without password",
        [](Request& r) {
          r.index = "3";
@@ -444,7 +465,7 @@ TEST_F(DataTransferTest, RequestsAreCheckedInOrderAndRefusedWithTheirCode) {
     const Exchange result = exchange(request.wire(), s.listed_as_requester ? "peer" : "");
     EXPECT_EQ(result.hello, std::string("\x01\x00", 2));
     EXPECT_EQ(result.answer, c.expected);
-    EXPECT_EQ(result.info.size(), result.status() == 1 ? kInfoBlockSize : 0u);
+    EXPECT_EQ(result.info.size(), result.status() == 1 ? wire::kInfoBlockSize : 0u);
     if (result.status() == 1) {
       EXPECT_EQ(result.data, song.substr(std::stoul(request.start)));
     } else {
@@ -468,7 +489,7 @@ TEST_F(DataTransferTest, UnreadableRequestsAreAnsweredWithFour) {
   } cases[] = {
       {"nothing at all", ""},
       {"an empty frame", length_word(0)},
-      {"a frame longer than 1024 bytes", service::build_keyed_length_frame(Request().wire() + "|" + std::string(1024, 'x'))},
+      {"a frame longer than 1024 bytes", wire::build_peer_frame(Request().wire() + "|" + std::string(1024, 'x'))},
       {"half a frame", length_word(100) + "1|0|Mus"},
       {"half a length word", "\x01\x02"},
   };
@@ -492,7 +513,7 @@ TEST_F(DataTransferTest, ARequestOfExactly1024BytesIsRead) {
 }
 
 TEST_F(DataTransferTest, SendsTheInformationBlockAndExactlyTheRequestedBytes) {
-  const share::FileHash hash = hashing.hash_on_demand("Music", "song.bin", 0);
+  const share::FileHash hash = hashing.hash_on_demand("Music", "song.bin", 0, share::any_share);
   ASSERT_EQ(hash, *share::sampled_md5_of_file(share_folder("public") / "Music/song.bin"));
   const struct {
     const char* what;
@@ -527,7 +548,7 @@ TEST_F(DataTransferTest, SendsTheInformationBlockAndExactlyTheRequestedBytes) {
 
     const Exchange result = exchange(request.wire());
     EXPECT_EQ(result.answer, answer(1, 0, settings::SHARE_READ));
-    ASSERT_EQ(result.info.size(), kInfoBlockSize);
+    ASSERT_EQ(result.info.size(), wire::kInfoBlockSize);
     EXPECT_EQ(util::DecodeWire(result.info.substr(0, 36).c_str()), "owner");
     EXPECT_EQ(std::string(result.info.substr(36, 32).c_str()), "tokenA");
     EXPECT_EQ(std::string(result.info.substr(68, 32).c_str()), "tokenB");
@@ -543,7 +564,7 @@ TEST_F(DataTransferTest, SendsTheInformationBlockAndExactlyTheRequestedBytes) {
 TEST_F(DataTransferTest, NothingOutsideTheSharesIsServed) {
   std::filesystem::create_symlink(temp / "outside/song.bin", share_folder("public") / "Music/link.bin");
   std::filesystem::create_directory_symlink(temp / "outside", share_folder("public") / "out");
-  const share::FileHash song_hash = hashing.hash_on_demand("Music", "song.bin", 0);
+  const share::FileHash song_hash = hashing.hash_on_demand("Music", "song.bin", 0, share::any_share);
   ASSERT_FALSE(song_hash.empty());
   // Rows that a damaged or doctored table could hold.
   const std::string kRowLeavesByPath = "feedfacefeedfacefeedfacefeedface";
@@ -763,7 +784,7 @@ TEST_F(DataTransferTest, ANewDownloadWaitsForTheSameUsersUploadToEnd) {
   std::this_thread::sleep_for(200ms);
   list.remove(other->id);
   EXPECT_EQ(peer.read(5), answer(1, 0, 1));
-  EXPECT_EQ(peer.read(kInfoBlockSize).size(), kInfoBlockSize);
+  EXPECT_EQ(peer.read(wire::kInfoBlockSize).size(), wire::kInfoBlockSize);
   EXPECT_EQ(peer.read_to_end(), song);
   EXPECT_TRUE(peer.server_ended());
 }

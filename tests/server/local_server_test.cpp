@@ -44,7 +44,7 @@ TEST_F(LocalServerTest, FiftyControlConnectionsAndNoMore) {
   start_server();
   std::deque<test::TestPeer> peers;
   for (size_t i = 0; i < LocalServer::kMaxControlConnections; ++i) peers.push_back(browse());
-  auto refused = test::TestPeer::connect(server->port(), kControlKind);
+  auto refused = test::TestPeer::connect(server->port(), wire::kControlKind);
   ASSERT_TRUE(refused);
   EXPECT_EQ(refused->read_raw(4), "OVER");
   EXPECT_TRUE(refused->closed_within());
@@ -60,12 +60,12 @@ TEST_F(LocalServerTest, DataConnectionsAboveMaxUploadPlusTen) {
   start_server();
   std::vector<test::TestPeer> held;
   for (int i = 0; i < 12; ++i) {
-    auto peer = test::TestPeer::connect(server->port(), kDataKind);
+    auto peer = test::TestPeer::connect(server->port(), wire::kDataKind);
     ASSERT_TRUE(peer);
     ASSERT_EQ(peer->read_raw(2), value16(1)) << i;
     held.push_back(std::move(*peer));
   }
-  auto refused = test::TestPeer::connect(server->port(), kDataKind);
+  auto refused = test::TestPeer::connect(server->port(), wire::kDataKind);
   EXPECT_EQ(refused->read_raw(2), value16(3));
   EXPECT_TRUE(refused->closed_within());
 }
@@ -73,14 +73,14 @@ TEST_F(LocalServerTest, DataConnectionsAboveMaxUploadPlusTen) {
 TEST_F(LocalServerTest, DataConnectionsDuringHashingAndWhilePaused) {
   start_server();
   meter.power_off_after_transfers = true;
-  auto powering_off = test::TestPeer::connect(server->port(), kDataKind);
+  auto powering_off = test::TestPeer::connect(server->port(), wire::kDataKind);
   EXPECT_EQ(powering_off->read_raw(2), value16(10));
   meter.power_off_after_transfers = false;
 
   monitor.set_new_uploads_paused(true);
-  auto paused = test::TestPeer::connect(server->port(), kDataKind);
+  auto paused = test::TestPeer::connect(server->port(), wire::kDataKind);
   EXPECT_EQ(paused->read_raw(2), value16(10));
-  auto control = test::TestPeer::connect(server->port(), kControlKind);
+  auto control = test::TestPeer::connect(server->port(), wire::kControlKind);
   EXPECT_EQ(control->read_control_answer(), std::string("X_UP\x0b", 5)) << "browsing still works, with the pause shown";
   monitor.set_new_uploads_paused(false);
 
@@ -94,7 +94,7 @@ TEST_F(LocalServerTest, DataConnectionsDuringHashingAndWhilePaused) {
   context.hashing = &busy;
   busy.start_hash_run(0);
   gate.wait_until_entered();
-  auto during_run = test::TestPeer::connect(server->port(), kDataKind);
+  auto during_run = test::TestPeer::connect(server->port(), wire::kDataKind);
   EXPECT_EQ(during_run->read_raw(2), value16(2));
   EXPECT_EQ(ask(browsing, "Ha.txt|1"), "B") << "hash requests wait for the run";
   gate.release();
@@ -104,12 +104,12 @@ TEST_F(LocalServerTest, DataConnectionsDuringHashingAndWhilePaused) {
 TEST_F(LocalServerTest, ChatNeedsMemosAndARunner) {
   start_server();
   settings.update([](settings::StoredSettings& values) { values.allow_memo = false; });
-  auto no_memos = test::TestPeer::connect(server->port(), kChatKind);
+  auto no_memos = test::TestPeer::connect(server->port(), wire::kChatKind);
   EXPECT_EQ(no_memos->read_raw(4), "NOOO");
 
   settings.update([](settings::StoredSettings& values) { values.allow_memo = true; });
   std::atomic<int> served{0};
-  server->set_chat_runner([&served](std::shared_ptr<PeerSocket> socket) {
+  server->set_chat_runner([&served](std::shared_ptr<wire::PeerSocket> socket) {
     ++served;
     char byte;
     while (::recv(socket->fd(), &byte, 1, 0) > 0) {
@@ -117,11 +117,11 @@ TEST_F(LocalServerTest, ChatNeedsMemosAndARunner) {
   });
   std::vector<test::TestPeer> chats;
   for (size_t i = 0; i < LocalServer::kMaxChatConnections; ++i) {
-    auto chat = test::TestPeer::connect(server->port(), kChatKind);
+    auto chat = test::TestPeer::connect(server->port(), wire::kChatKind);
     ASSERT_EQ(chat->read_raw(4), "OKKK");
     chats.push_back(std::move(*chat));
   }
-  auto over = test::TestPeer::connect(server->port(), kChatKind);
+  auto over = test::TestPeer::connect(server->port(), wire::kChatKind);
   EXPECT_EQ(over->read_raw(4), "OVER");
   EXPECT_TRUE(eventually([&] { return served == 10; }));
 }
@@ -130,11 +130,11 @@ TEST_F(LocalServerTest, SideChannelsAreLimitedAndUnknownKindsClosed) {
   start_server();
   std::vector<test::TestPeer> sides;
   for (size_t i = 0; i < LocalServer::kMaxSideConnections; ++i) {
-    auto side = test::TestPeer::connect(server->port(), kSideChannelKind);
+    auto side = test::TestPeer::connect(server->port(), wire::kSideChannelKind);
     ASSERT_EQ(side->read_raw(4), "OKKK");
     sides.push_back(std::move(*side));
   }
-  auto over = test::TestPeer::connect(server->port(), kSideChannelKind);
+  auto over = test::TestPeer::connect(server->port(), wire::kSideChannelKind);
   EXPECT_EQ(over->read_raw(4), "OVER");
   auto unknown = test::TestPeer::connect(server->port(), 'x');
   EXPECT_TRUE(unknown->closed_within());
@@ -193,7 +193,7 @@ TEST_F(LocalServerTest, APeerThatStopsReadingDoesNotHoldTheBroadcast) {
 TEST_F(LocalServerTest, StoppingEndsEverySessionAndJoins) {
   start_server();
   auto control = browse();
-  auto data = test::TestPeer::connect(server->port(), kDataKind);
+  auto data = test::TestPeer::connect(server->port(), wire::kDataKind);
   ASSERT_EQ(data->read_raw(2), value16(1));
   server->stop_share_server(true);
   EXPECT_FALSE(server->is_running());
@@ -233,7 +233,7 @@ TEST_F(LocalServerTest, ADownloadThroughTheServer) {
     serve_data_connection(serving, list, std::move(connection));
   });
 
-  auto peer = test::TestPeer::connect(server->port(), kDataKind);
+  auto peer = test::TestPeer::connect(server->port(), wire::kDataKind);
   ASSERT_TRUE(peer);
   ASSERT_EQ(peer->read_raw(2), value16(1));
   peer->send_frame("0|0||taker|3|" + hash + "|100000|1000|61000|1|10.0.0.9|9910||data.bin|0|nick|dovel|0");
@@ -246,7 +246,7 @@ TEST_F(LocalServerTest, ADownloadThroughTheServer) {
   EXPECT_TRUE(eventually([&] { return server->data_count() == 0 && meter.running_uploads == 0; }));
 }
 
-class NoSearches final : public SearchResultSink, public ListSyncHandler {
+class NoSearches final : public wire::SearchResultSink, public ListSyncHandler {
  public:
   void search_result_received(std::string, service::Endpoint) override {}
   std::optional<std::string> refresh_friends() override { return std::nullopt; }

@@ -10,8 +10,8 @@
 
 #include "app/local_databases.h"
 #include "db/database_lock.h"
-#include "db/schema.h"
 #include "db/name_index.h"
+#include "db/schema.h"
 #include "server/search_query.h"
 #include "server/search_terms.h"
 #include "support/temp_folder.h"
@@ -63,7 +63,7 @@ class SearchNameIndexTest : public ::testing::Test {
 
   // Row ids the search finds, in its order.
   // Row ids a search finds, in row id order.
-  static std::vector<int64_t> searched(db::Sqlite3Connection& data, SearchTermPlanner& planner, const SearchQuery& query) {
+  static std::vector<int64_t> searched(db::Sqlite3Connection& data, SearchTermPlanner& planner, const wire::SearchQuery& query) {
     std::lock_guard guard(db::database_lock());
     const int64_t up_to = db::NameIndexIndexedUpTo(data);
     std::vector<int64_t> found;
@@ -88,7 +88,7 @@ class SearchNameIndexTest : public ::testing::Test {
   }
 
   // Row ids a scan of the whole table with the same LIKE tests finds.
-  std::vector<int64_t> scanned(const SearchQuery& query) {
+  std::vector<int64_t> scanned(const wire::SearchQuery& query) {
     std::string sql = "Select idx From shared_files Where 1";
     std::vector<std::variant<std::string, int64_t>> parameters;
     for (const std::string& word : query.words) {
@@ -108,7 +108,7 @@ class SearchNameIndexTest : public ::testing::Test {
   void expect_search_equals_scan(int queries) {
     int matched = 0;
     for (int i = 0; i < queries; ++i) {
-      SearchQuery query;
+      wire::SearchQuery query;
       const size_t words = 1 + random() % 3;
       for (size_t w = 0; w < words; ++w) {
         std::string word = random_text(3, false);
@@ -195,7 +195,7 @@ TEST_F(SearchNameIndexTest, AnExistingFileGetsTheIndexFilledFromItsRows) {
     std::lock_guard guard(db::database_lock());
     EXPECT_EQ(db::NameIndexIndexedUpTo(opened.data), 4) << "every pair is in the full-text table";
   }
-  SearchQuery query;
+  wire::SearchQuery query;
   query.words = {"노래"};
   query.extension = "mp3";
   SearchTermPlanner older_planner;

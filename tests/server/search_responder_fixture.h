@@ -19,7 +19,6 @@
 #include "core/transfer_meter.h"
 #include "platform/cp949.h"
 #include "platform/registry_store.h"
-#include "server/search_datagram.h"
 #include "server/search_responder.h"
 #include "service/frame.h"
 #include "service/service_session.h"
@@ -31,6 +30,7 @@
 #include "util/last_error.h"
 #include "util/little_endian.h"
 #include "util/log_files.h"
+#include "wire/search_datagram.h"
 
 namespace dovel::server {
 
@@ -53,11 +53,11 @@ class TestClock final : public platform::Clock {
 class FakeHashing final : public share::HashService {
  public:
   bool active() const override { return running; }
-  share::FileHash hash_on_demand(std::string_view, std::string_view, settings::ShareIndex) override { return {}; }
+  share::FileHash hash_on_demand(std::string_view, std::string_view, settings::ShareIndex, const share::ShareFilter&) override { return {}; }
   std::atomic<bool> running{false};
 };
 
-class RecordingSink final : public SearchResultSink {
+class RecordingSink final : public wire::SearchResultSink {
  public:
   void search_result_received(std::string datagram, service::Endpoint source) override {
     std::lock_guard guard(lock_);
@@ -133,36 +133,36 @@ struct QueryFields {
 inline void put_header(std::string& datagram, uint8_t type, const QueryFields& fields, service::Endpoint sender) {
   datagram[0] = static_cast<char>(service::search_check_byte(type));
   datagram[1] = static_cast<char>(type);
-  for (size_t i = 0; i < 8; ++i) datagram[kQuerySearcherKey + i] = static_cast<char>(0xA0 + i);
-  datagram[kQuerySearcherUsable] = fields.usable ? 1 : 0;
+  for (size_t i = 0; i < 8; ++i) datagram[wire::kQuerySearcherKey + i] = static_cast<char>(0xA0 + i);
+  datagram[wire::kQuerySearcherUsable] = fields.usable ? 1 : 0;
   std::string number;
   util::append_u32(number, fields.search_number);
   util::append_u32(number, fields.time_field);
-  datagram.replace(kQuerySearchNumber, 8, number);
-  datagram[kQueryDestination] = static_cast<char>(kSearchWindowDestination);
-  datagram.replace(kQueryUserId, fields.searcher_id.size(), fields.searcher_id);
+  datagram.replace(wire::kQuerySearchNumber, 8, number);
+  datagram[wire::kQueryDestination] = static_cast<char>(wire::kSearchWindowDestination);
+  datagram.replace(wire::kQueryUserId, fields.searcher_id.size(), fields.searcher_id);
   const service::Endpoint reply = fields.reply.value_or(sender);
-  datagram.replace(kQueryReplyAddress, 4, reinterpret_cast<const char*>(&reply.address), 4);
+  datagram.replace(wire::kQueryReplyAddress, 4, reinterpret_cast<const char*>(&reply.address), 4);
   std::string port;
   util::append_u32(port, reply.port);
-  datagram.replace(kQueryReplyPort, 4, port);
+  datagram.replace(wire::kQueryReplyPort, 4, port);
 }
 
 // A keyword query: `text` is the CP949 query text (words split by 0x01, then
 // 0x02 and an extension), at most 50 bytes.
 inline std::string keyword_query(std::string_view text, service::Endpoint sender, const QueryFields& fields = {}) {
-  std::string datagram(kKeywordQuerySize, '\0');
-  put_header(datagram, kKeywordQuery, fields, sender);
-  std::string plain(kQueryTextSize, '\0');
+  std::string datagram(wire::kKeywordQuerySize, '\0');
+  put_header(datagram, wire::kKeywordQuery, fields, sender);
+  std::string plain(wire::kQueryTextSize, '\0');
   plain.replace(0, text.size(), text);
-  datagram.replace(kQueryText, kQueryTextSize, service::scrambled(plain));
+  datagram.replace(wire::kQueryText, wire::kQueryTextSize, service::scrambled(plain));
   return datagram;
 }
 
 inline std::string hash_query(const std::vector<std::string>& hashes, service::Endpoint sender, const QueryFields& fields = {}) {
-  std::string datagram(kQueryHashes, '\0');
-  put_header(datagram, kHashQuery, fields, sender);
-  datagram[kQueryHashCount] = static_cast<char>(hashes.size());
+  std::string datagram(wire::kQueryHashes, '\0');
+  put_header(datagram, wire::kHashQuery, fields, sender);
+  datagram[wire::kQueryHashCount] = static_cast<char>(hashes.size());
   for (const std::string& hash : hashes) datagram += hash;
   return datagram;
 }
@@ -173,18 +173,18 @@ struct Answer {
   std::string responder_id;
   std::vector<std::vector<std::string>> records;  // fields, CP949 converted to UTF-8
 
-  uint32_t search_number() const { return util::read_u32(datagram.data() + kResultSearchNumber); }
-  uint32_t time_field() const { return util::read_u32(datagram.data() + kResultTimeField); }
+  uint32_t search_number() const { return util::read_u32(datagram.data() + wire::kResultSearchNumber); }
+  uint32_t time_field() const { return util::read_u32(datagram.data() + wire::kResultTimeField); }
 };
 
 inline Answer read_answer(const std::string& datagram) {
   Answer answer{datagram, {}, {}};
-  EXPECT_GE(datagram.size(), kResultHeaderSize);
-  EXPECT_LE(datagram.size(), kMaxResultDatagram);
-  EXPECT_EQ(static_cast<uint8_t>(datagram[0]), service::search_check_byte(kResultDatagram));
-  EXPECT_EQ(static_cast<uint8_t>(datagram[1]), kResultDatagram);
-  if (datagram.size() < kResultHeaderSize) return answer;
-  const std::string payload = service::scrambled(std::string_view(datagram).substr(kResultHeaderSize));
+  EXPECT_GE(datagram.size(), wire::kResultHeaderSize);
+  EXPECT_LE(datagram.size(), wire::kMaxResultDatagram);
+  EXPECT_EQ(static_cast<uint8_t>(datagram[0]), service::search_check_byte(wire::kResultDatagram));
+  EXPECT_EQ(static_cast<uint8_t>(datagram[1]), wire::kResultDatagram);
+  if (datagram.size() < wire::kResultHeaderSize) return answer;
+  const std::string payload = service::scrambled(std::string_view(datagram).substr(wire::kResultHeaderSize));
   std::vector<std::string> parts = base::split(payload, '*');
   EXPECT_GE(parts.size(), 2u);
   EXPECT_EQ(parts.back(), "") << "every record ends with '*'";

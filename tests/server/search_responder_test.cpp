@@ -184,18 +184,18 @@ TEST_F(SearchResponderTest, AnswersStopAtThreeOrSixDatagrams) {
       previous_time = answer.time_field();
       // A datagram closed early would leave room for one more record of ~60 bytes.
       if (i + 1 < all.size()) {
-        EXPECT_GT(answer.datagram.size(), kMaxResultDatagram - 60);
+        EXPECT_GT(answer.datagram.size(), wire::kMaxResultDatagram - 60);
       }
       for (const auto& record : answer.records) EXPECT_TRUE(names.insert(record.at(0)).second) << record.at(0);
 
       const std::string& datagram = answer.datagram;
-      EXPECT_EQ(platform::format_ipv4(util::read_u32(datagram.data() + kResultResponderAddress)), "203.0.113.7");
-      EXPECT_EQ(util::read_u32(datagram.data() + kResultResponderPort), responder->port());
-      EXPECT_EQ(static_cast<uint8_t>(datagram[kResultDestination]), kSearchWindowDestination);
+      EXPECT_EQ(platform::format_ipv4(util::read_u32(datagram.data() + wire::kResultResponderAddress)), "203.0.113.7");
+      EXPECT_EQ(util::read_u32(datagram.data() + wire::kResultResponderPort), responder->port());
+      EXPECT_EQ(static_cast<uint8_t>(datagram[wire::kResultDestination]), wire::kSearchWindowDestination);
       // A usable searcher's key carries the address it was seen at; the rest is copied.
-      const platform::Ipv4 key_address = util::read_u32(datagram.data() + kResultSearcherKey);
+      const platform::Ipv4 key_address = util::read_u32(datagram.data() + wire::kResultSearcherKey);
       EXPECT_EQ(platform::format_ipv4(key_address), c.usable ? "127.0.0.1" : platform::format_ipv4(0xA3A2A1A0));
-      EXPECT_EQ(datagram.substr(kResultSearcherKey + 4, 4), "\xA4\xA5\xA6\xA7");
+      EXPECT_EQ(datagram.substr(wire::kResultSearcherKey + 4, 4), "\xA4\xA5\xA6\xA7");
     }
     EXPECT_GT(previous_time, fields.time_field) << "the time field grows by the time spent";
   }
@@ -225,10 +225,10 @@ TEST_F(SearchResponderTest, MalformedQueriesGetNoAnswer) {
     datagram[offset] = value;
     return datagram;
   };
-  auto with_hash_count = [&](std::vector<std::string> hashes, uint8_t count) { return with_byte(hash_query(hashes, me), kQueryHashCount, count); };
+  auto with_hash_count = [&](std::vector<std::string> hashes, uint8_t count) { return with_byte(hash_query(hashes, me), wire::kQueryHashCount, count); };
   // 32 characters each: what would match every row if it reached the SQL as text.
   const std::string injected = "' Or 1=1 Or hash<>'0123456789ab'";
-  ASSERT_EQ(injected.size(), kHashTextSize);
+  ASSERT_EQ(injected.size(), wire::kHashTextSize);
   const std::string wildcards(32, '%');
   QueryFields no_reply_port;
   no_reply_port.reply = service::Endpoint{me.address, 0};
@@ -236,9 +236,9 @@ TEST_F(SearchResponderTest, MalformedQueriesGetNoAnswer) {
   const std::vector<std::pair<std::string, std::string>> hostile = {
       {"empty", ""},
       {"one byte", keyword.substr(0, 1)},
-      {"keyword query of 95 bytes", keyword.substr(0, kKeywordQuerySize - 1)},
+      {"keyword query of 95 bytes", keyword.substr(0, wire::kKeywordQuerySize - 1)},
       {"hash query without room for its hash", hash.substr(0, hash.size() - 1)},
-      {"hash query without its count", hash.substr(0, kQueryHashes - 1)},
+      {"hash query without its count", hash.substr(0, wire::kQueryHashes - 1)},
       {"bad check byte", with_byte(keyword, 0, static_cast<char>(keyword[0] ^ 1))},
       {"unknown type", with_byte(with_byte(keyword, 1, 13), 0, static_cast<char>(service::search_check_byte(13)))},
       {"n = 0", with_hash_count({hash_of(5)}, 0)},
@@ -326,12 +326,12 @@ TEST_F(SearchResponderTest, IncomingResultsGoToTheSearchWindow) {
   start();
   UdpPeer peer;
   std::string result(40, 'r');
-  result[0] = static_cast<char>(service::search_check_byte(kResultDatagram));
-  result[1] = static_cast<char>(kResultDatagram);
-  result[kResultDestination] = static_cast<char>(kSearchWindowDestination);
+  result[0] = static_cast<char>(service::search_check_byte(wire::kResultDatagram));
+  result[1] = static_cast<char>(wire::kResultDatagram);
+  result[wire::kResultDestination] = static_cast<char>(wire::kSearchWindowDestination);
   std::string elsewhere = result;
-  elsewhere[kResultDestination] = 2;
-  send(peer, result.substr(0, kResultHeaderSize - 1));
+  elsewhere[wire::kResultDestination] = 2;
+  send(peer, result.substr(0, wire::kResultHeaderSize - 1));
   send(peer, elsewhere);
   send(peer, result);
 
@@ -341,7 +341,7 @@ TEST_F(SearchResponderTest, IncomingResultsGoToTheSearchWindow) {
   EXPECT_EQ(received[0].second, peer.endpoint());
   std::string expected = result;
   const platform::Ipv4 seen_at = peer.address();
-  std::memcpy(expected.data() + kResultResponderAddress, &seen_at, 4);
+  std::memcpy(expected.data() + wire::kResultResponderAddress, &seen_at, 4);
   EXPECT_EQ(received[0].first, expected);
 }
 
@@ -351,10 +351,10 @@ TEST_F(SearchResponderTest, OnlyTheServiceMayAskForListSynchronisation) {
   UdpPeer stranger;
   UdpPeer service_host(kServiceHost);
   auto notification = [](uint8_t type) { return std::string{static_cast<char>(service::search_check_byte(type)), static_cast<char>(type)}; };
-  send(stranger, notification(kFriendListChanged));
-  send(stranger, notification(kBlockListChanged));
-  send(service_host, notification(kFriendListChanged));
-  send(service_host, notification(kBlockListChanged));
+  send(stranger, notification(wire::kFriendListChanged));
+  send(stranger, notification(wire::kBlockListChanged));
+  send(service_host, notification(wire::kFriendListChanged));
+  send(service_host, notification(wire::kBlockListChanged));
 
   ASSERT_TRUE(test::wait_for([&] { return lists.friend_refreshes + lists.block_refreshes == 2; }));
   EXPECT_EQ(lists.friend_refreshes, 1);

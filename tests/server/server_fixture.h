@@ -74,7 +74,7 @@ class ShareServerFixture : public ::testing::Test {
 
   // A control connection past its greeting.
   test::TestPeer browse() {
-    auto peer = test::TestPeer::connect(server->port(), kControlKind);
+    auto peer = test::TestPeer::connect(server->port(), wire::kControlKind);
     EXPECT_TRUE(peer);
     EXPECT_EQ(peer->read_control_answer(), std::string("OKKK\x0b", 5));
     EXPECT_EQ(peer->read_greeting().size(), 4u);

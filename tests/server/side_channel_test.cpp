@@ -20,7 +20,7 @@ class SideChannelTest : public ShareServerFixture {
 
   // One request on its own side-channel connection; the answer, or nullopt when none came.
   std::optional<std::string> request(const std::string& text) {
-    auto peer = test::TestPeer::connect(server->port(), kSideChannelKind);
+    auto peer = test::TestPeer::connect(server->port(), wire::kSideChannelKind);
     EXPECT_TRUE(peer);
     EXPECT_EQ(peer->read_raw(4), "OKKK");
     peer->send_frame(text);
@@ -35,6 +35,19 @@ TEST_F(SideChannelTest, HashOfAFileByPathNameSizeAndShare) {
   const std::string name = *platform::utf8_to_cp949("노래.mp3");
   EXPECT_EQ(request("Hsub|" + name + "|8|0"), "H" + expected + std::string(1, '\0'));
   EXPECT_EQ(request("R\\sub\\|" + name + "|8|1"), "R" + expected + std::string(1, '\0')) << "found in another share by the same path";
+}
+
+TEST_F(SideChannelTest, FriendOnlyAndSecretSharesKeepTheirHashes) {
+  set_shares({{"Public", settings::SHARE_READ}, {"Friends", settings::SHARE_READ | settings::SHARE_FRIEND},
+              {"Secret", settings::SHARE_READ | settings::SHARE_SECRET}, {"Adult", settings::SHARE_READ | settings::SHARE_ADULT}});
+  for (const char* share : {"Friends", "Secret", "Adult"}) temp.write(std::string("shares/") + share + "/a.bin", "abcdef");
+  EXPECT_FALSE(request("H|a.bin|6|1")) << "friend-only: the side channel names nobody";
+  EXPECT_FALSE(request("H|a.bin|6|2")) << "secret: no password comes with it";
+  EXPECT_FALSE(request("H|a.bin|6|-1")) << "no share named";
+  const std::string adult = *share::sampled_md5_of_file(share_folder("Adult") / "a.bin");
+  EXPECT_EQ(request("H|a.bin|6|3"), "H" + adult + std::string(1, '\0')) << "a hash is told as a search tells a name";
+  // Once hashed, the friend-only copy's hash is still not told by name and size.
+  EXPECT_FALSE(request("H|a.bin|6|1"));
 }
 
 TEST_F(SideChannelTest, IdentityAndLoad) {

@@ -9,6 +9,7 @@
 #include "service/frame.h"
 #include "service/service_socket.h"
 #include "util/little_endian.h"
+#include "wire/peer_frame.h"
 
 namespace dovel::test {
 
@@ -27,7 +28,7 @@ std::optional<TestPeer> TestPeer::connect(uint16_t port, uint8_t kind, std::stri
 
 bool TestPeer::send_raw(std::string_view bytes) { return platform::send_all(fd_.get(), bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size()); }
 
-bool TestPeer::send_frame(std::string_view payload) { return send_raw(service::build_keyed_length_frame(payload)); }
+bool TestPeer::send_frame(std::string_view payload) { return send_raw(wire::build_peer_frame(payload)); }
 
 std::string TestPeer::read_raw(size_t count, int timeout_ms) {
   std::string bytes;

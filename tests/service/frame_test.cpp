@@ -130,11 +130,5 @@ TEST(BuildFrame, TakesLowSixteenBitsOfTheClockTick) {
   EXPECT_EQ(*frame, *build_frame(1, "x", uint16_t{0xABCD}));
 }
 
-TEST(KeyedLengthFrame, KnownBytes) {
-  // 2 ^ 5E21C7A4 little-endian, then "hi" scrambled.
-  EXPECT_EQ(build_keyed_length_frame("hi"), bytes({0xA6, 0xC7, 0x21, 0x5E, 0xCC, 0xAE}));
-  EXPECT_EQ(build_keyed_length_frame(""), bytes({0xA4, 0xC7, 0x21, 0x5E}));
-}
-
 }  // namespace
 }  // namespace dovel::service

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "service/frame.h"
-#include "socket_pair.h"
+#include "support/socket_pair.h"
 #include "util/little_endian.h"
 
 namespace dovel::service {
@@ -126,24 +126,6 @@ TEST_F(ReplyReaders, FixedReadsExactlyTheCount) {
   EXPECT_EQ(pair_.unread(kTail.size()), kTail);
 }
 
-TEST_F(ReplyReaders, KeyedLengthFrameRoundTrip) {
-  for (const std::string& payload : {std::string("x"), std::string("hello, world"), body_of(100)}) {
-    SCOPED_TRACE(payload.size());
-    pair_.peer_send(build_keyed_length_frame(payload) + std::string(kTail));
-    EXPECT_EQ(read_keyed_length_frame(pair_.ours(), 100, timing()), payload);
-    EXPECT_EQ(pair_.unread(kTail.size()), kTail);
-  }
-}
-
-TEST_F(ReplyReaders, KeyedLengthFrameRefusesBadLengthsWithoutReadingOn) {
-  // A plain (unkeyed) length of 5 reads as a huge one.
-  for (uint32_t prefix : {kScrambleKey ^ 0u, kScrambleKey ^ 101u, 5u}) {
-    SCOPED_TRACE(prefix);
-    pair_.peer_send(u32(prefix) + std::string(kTail));
-    EXPECT_FALSE(read_keyed_length_frame(pair_.ours(), 100, timing()));
-    EXPECT_EQ(pair_.unread(kTail.size()), kTail);
-  }
-}
 
 // ---- what every reader must do with a misbehaving peer ----
 
@@ -164,8 +146,6 @@ std::vector<ReaderCase> all_readers() {
       {"typed", u16(kBodySize + 2) + u16(1),
        [](int fd, const ReplyTiming& t) { return read_typed_reply(fd, t).has_value(); }},
       {"fixed", "", [](int fd, const ReplyTiming& t) { return read_fixed_reply(fd, kBodySize, t).has_value(); }},
-      {"keyed length", u32(kBodySize ^ kScrambleKey),
-       [](int fd, const ReplyTiming& t) { return read_keyed_length_frame(fd, 100, t).has_value(); }},
   };
 }
 

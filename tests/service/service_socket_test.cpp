@@ -15,7 +15,7 @@
 #include "parsed_frame.h"
 #include "platform/clock.h"
 #include "service/frame.h"
-#include "socket_pair.h"
+#include "support/socket_pair.h"
 
 namespace dovel::service {
 namespace {

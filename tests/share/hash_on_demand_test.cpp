@@ -19,7 +19,7 @@ class HashOnDemandTest : public HashingFixture {
     temp.write("outside/secret.txt", "not shared");
   }
   FileHash ask(std::string_view path, std::string_view name, settings::ShareIndex index) {
-    return hash_on_demand(settings, temp / "DovelData.dat", platform::system_clock(), path, name, index);
+    return hash_on_demand(settings, temp / "DovelData.dat", platform::system_clock(), path, name, index, any_share);
   }
 };
 
@@ -88,13 +88,13 @@ TEST_F(HashOnDemandTest, TheRunnerRefusesWhileAFullRunIsActive) {
   runner.start_hash_run(0);
   gate.wait_until_entered();
   EXPECT_TRUE(runner.active());
-  EXPECT_EQ(runner.hash_on_demand("", "a.txt", 0), "");
+  EXPECT_EQ(runner.hash_on_demand("", "a.txt", 0, any_share), "");
   gate.release();
   ASSERT_TRUE(target.wait_for(1));
   // The run forgets itself when it ends on its own.
   for (int i = 0; i < 1000 && runner.active(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
   EXPECT_FALSE(runner.active());
-  EXPECT_EQ(runner.hash_on_demand("", "a.txt", 0), *sampled_md5_of_file(file));
+  EXPECT_EQ(runner.hash_on_demand("", "a.txt", 0, any_share), *sampled_md5_of_file(file));
 }
 
 }  // namespace
