@@ -11,7 +11,7 @@
 #include "app/update_step.h"
 #include "central/central_service.h"
 #include "fake_update_host.h"
-#include "platform/wait_for.h"
+#include "support/eventually.h"
 #include "settings/service_switches.h"
 #include "support/loopback_address.h"
 #include "support/temp_folder.h"
@@ -75,7 +75,7 @@ TEST_F(StartupChecksAgainstCentralTest, TheUpdateListAsSwitchedOnTheService) {
                                                             (tools / "record.tmp").string() + "' '" + (tools / "record").string() + "'\n");
   fs::permissions(updater, fs::perms::owner_all, fs::perm_options::add);
   EXPECT_EQ(RunUpdateStep(update_host(), program_folder.path(), {updater, "/opt/dovel/bin/dovel"}), UpdateStepOutcome::UpdaterStarted);
-  ASSERT_TRUE(dovel::test::wait_for([&] { return fs::exists(tools / "record"); }));
+  ASSERT_TRUE(dovel::test::eventually([&] { return fs::exists(tools / "record"); }));
   EXPECT_EQ(dovel::test::read_file(tools / "record"), central->config().service.web_base + "/dovel/update\n");
 }
 

@@ -11,7 +11,7 @@
 #include "app/update_step.h"
 #include "base/text.h"
 #include "fake_update_host.h"
-#include "platform/wait_for.h"
+#include "support/eventually.h"
 #include "support/temp_folder.h"
 
 namespace dovel::app {
@@ -130,7 +130,7 @@ class UpdateStepTest : public ::testing::Test {
 TEST_F(UpdateStepTest, AnUpdateStartsTheConfiguredUpdaterWithItsArguments) {
   const fs::path updater = recording_script("dovel-updater", "old");
   EXPECT_EQ(RunUpdateStep(host_listing("1.1"), program_folder.path(), {updater, executable}), UpdateStepOutcome::UpdaterStarted);
-  ASSERT_TRUE(dovel::test::wait_for([&] { return fs::exists(record()); }));
+  ASSERT_TRUE(dovel::test::eventually([&] { return fs::exists(record()); }));
   EXPECT_EQ(recorded_lines(), (std::vector<std::string>{"old", fs::canonical(program_folder.path()).string(), updater.string(),
                                                         "http://update.test/dovel/update", executable.string(), "1"}));
 }
@@ -153,7 +153,7 @@ TEST_F(UpdateStepTest, APendingUpdaterReplacesTheOldOneBeforeTheCheck) {
   EXPECT_FALSE(fs::exists(pending)) << "replaced also when nothing needs an update";
 
   EXPECT_EQ(RunUpdateStep(host_listing("2.0"), program_folder.path(), {updater, executable}), UpdateStepOutcome::UpdaterStarted);
-  ASSERT_TRUE(dovel::test::wait_for([&] { return fs::exists(record()); }));
+  ASSERT_TRUE(dovel::test::eventually([&] { return fs::exists(record()); }));
   EXPECT_EQ(recorded_lines().front(), "new");
 }
 

@@ -1,16 +1,14 @@
 #pragma once
 
-#include <sys/socket.h>
 
 #include <atomic>
 #include <string>
 #include <string_view>
-#include <thread>
 #include <vector>
 
 #include "platform/socket.h"
 #include "service/frame.h"
-#include "support/loopback_address.h"
+#include "support/scripted_peer.h"
 #include "util/little_endian.h"
 #include "wire/peer_frame.h"
 
@@ -26,61 +24,33 @@ inline std::string length_word(uint32_t length) {
   return word;
 }
 
-// A share server that follows a script: it accepts one connection on a
-// loopback address of its own, reads the kind byte, writes its script and then
-// waits for the client to go (or closes first when asked).
+// A share server that follows a script: on every connection to its loopback
+// address of its own it reads the kind byte, writes its script and then waits
+// for the client to go (or closes first when asked).
 class ScriptedServer {
  public:
-  static constexpr int kWaitMs = 10000;
-
   explicit ScriptedServer(std::vector<std::string> script, bool close_after = false)
-      : address_(dovel::test::unique_loopback_address()), script_(std::move(script)), close_after_(close_after) {
-    listener_.reset(platform::make_tcp_listener(address_, 0, 1));
-    port_ = platform::local_port(listener_.get());
-    thread_ = std::thread([this] { serve(); });
-  }
-  ~ScriptedServer() {
-    platform::shutdown_socket(listener_.get());
-    if (const int connection = connection_; connection >= 0) platform::shutdown_socket(connection);
-    thread_.join();
-  }
-  ScriptedServer(const ScriptedServer&) = delete;
-  ScriptedServer& operator=(const ScriptedServer&) = delete;
+      : script_(std::move(script)), close_after_(close_after), peer_([this](int connection) { serve(connection); }) {}
 
-  platform::Ipv4 address() const { return address_; }
-  uint16_t port() const { return port_; }
+  platform::Ipv4 address() const { return peer_.address(); }
+  uint16_t port() const { return peer_.port(); }
   char kind() const { return kind_; }
 
  private:
-  void serve() {
-    if (platform::wait_readable(listener_.get(), kWaitMs) != platform::WaitResult::Ready) return;
-    client_.reset(::accept(listener_.get(), nullptr, nullptr));
-    if (!client_.valid()) return;
-    connection_ = client_.get();
-    char byte = 0;
-    if (platform::receive_some(client_.get(), &byte, 1, kWaitMs) != 1) return;
-    kind_ = byte;
+  void serve(int connection) {
+    const std::string byte = dovel::test::read_exactly(connection, 1);
+    if (byte.empty()) return;
+    kind_ = byte[0];
     for (const std::string& piece : script_) {
-      if (platform::send_all(client_.get(), piece.data(), piece.size()) < 0) return;
+      if (!dovel::test::send_text(connection, piece)) return;
     }
-    if (close_after_) {
-      platform::shutdown_socket(client_.get());
-      return;
-    }
-    char sink[4096];
-    while (platform::receive_some(client_.get(), sink, sizeof sink, kWaitMs) > 0) {
-    }
+    if (!close_after_) dovel::test::read_until_closed(connection);
   }
 
-  platform::Ipv4 address_;
-  platform::UniqueFd listener_;
-  platform::UniqueFd client_;  // closed only after the thread ended
-  uint16_t port_ = 0;
-  std::vector<std::string> script_;
-  bool close_after_;
-  std::atomic<int> connection_{-1};
+  const std::vector<std::string> script_;
+  const bool close_after_;
   std::atomic<char> kind_{0};
-  std::thread thread_;
+  dovel::test::ScriptedPeer peer_;  // last: its threads end before the rest goes
 };
 
 }  // namespace dovel::browse::test_support

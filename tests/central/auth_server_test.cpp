@@ -2,7 +2,7 @@
 
 #include "central/central_fixture.h"
 #include "platform/cp949.h"
-#include "platform/wait_for.h"
+#include "support/eventually.h"
 #include "service/registration_messages.h"
 #include "util/little_endian.h"
 
@@ -119,7 +119,7 @@ TEST_F(AuthServerTest, DuplicateCheckSeesWhoHasASession) {
   EXPECT_TRUE(duplicate_check("alice"));
   EXPECT_FALSE(duplicate_check("bob"));
   session.close();
-  EXPECT_TRUE(dovel::test::wait_for([&] { return !duplicate_check("alice"); }));
+  EXPECT_TRUE(dovel::test::eventually([&] { return !duplicate_check("alice"); }));
 }
 
 TEST_F(AuthServerTest, SecondLoginEndsTheFirstSessionInOrder) {
@@ -180,7 +180,7 @@ TEST_F(AuthServerTest, MemoThatCannotBeDeliveredComesBackAsServiceNotice) {
   }
   // Switching memos on makes bob reachable.
   ASSERT_TRUE(bob.send_frame(service::kMemoFlagType, "\x01"));
-  ASSERT_TRUE(dovel::test::wait_for([&] { return request_log().find("accepts memos") != std::string::npos; }));
+  ASSERT_TRUE(dovel::test::eventually([&] { return request_log().find("accepts memos") != std::string::npos; }));
   ASSERT_TRUE(alice.send_frame(service::kMemoType, chat("bob", "now?")));
   EXPECT_EQ(memo_of(bob.next_push(service::kMemoPush)).marker, "MEMO");
 }

@@ -6,7 +6,7 @@
 
 #include "central/central_fixture.h"
 #include "platform/spawn.h"
-#include "platform/wait_for.h"
+#include "support/eventually.h"
 #include "service/endpoints.h"
 #include "support/run_program.h"
 
@@ -128,7 +128,7 @@ TEST(CentralProgramTest, ServesUntilTerminated) {
   ASSERT_TRUE(pid);
   const service::Endpoint authentication{address, service::ServiceConfig::defaults().authentication_port};
   std::optional<CentralClient> session;
-  EXPECT_TRUE(dovel::test::wait_for([&] { return (session = CentralClient::connect(client_address, authentication)).has_value(); },
+  EXPECT_TRUE(dovel::test::eventually([&] { return (session = CentralClient::connect(client_address, authentication)).has_value(); },
                                     std::chrono::seconds(30)));
   if (session) {
     service::LoginRequest request{"alice", "pw", 0, service::kClientVersion, true, service::program_integrity_value()};
@@ -140,7 +140,7 @@ TEST(CentralProgramTest, ServesUntilTerminated) {
 
   ::kill(*pid, SIGTERM);
   int status = 0;
-  const bool ended = dovel::test::wait_for([&] { return ::waitpid(*pid, &status, WNOHANG) == *pid; }, std::chrono::seconds(30));
+  const bool ended = dovel::test::eventually([&] { return ::waitpid(*pid, &status, WNOHANG) == *pid; }, std::chrono::seconds(30));
   if (!ended) {
     ::kill(*pid, SIGKILL);
     platform::wait_process(*pid);

@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "central/central_fixture.h"
-#include "platform/wait_for.h"
+#include "support/eventually.h"
 #include "service/file_index_messages.h"
 
 namespace dovel::central::test {
@@ -57,7 +57,7 @@ TEST_F(FileIndexTest, AnnouncementGoesWithItsConnection) {
     ASSERT_EQ(answer, service::kAnnounceAccepted);
     ASSERT_EQ(sources(1, kMovie).size(), 1u);
   }
-  EXPECT_TRUE(dovel::test::wait_for([&] { return sources(1, kMovie).empty(); }));
+  EXPECT_TRUE(dovel::test::eventually([&] { return sources(1, kMovie).empty(); }));
 }
 
 TEST_F(FileIndexTest, NewAnnouncementOfTheSameServerReplacesTheOld) {
@@ -71,7 +71,7 @@ TEST_F(FileIndexTest, NewAnnouncementOfTheSameServerReplacesTheOld) {
   EXPECT_EQ(ports_of(sources(0, kSong)), std::vector<uint16_t>{9910});
   // The replaced connection closing takes nothing with it.
   old_connection.close();
-  ASSERT_TRUE(dovel::test::wait_for([&] { return request_log().find("announce\tended with its connection") != std::string::npos; }));
+  ASSERT_TRUE(dovel::test::eventually([&] { return request_log().find("announce\tended with its connection") != std::string::npos; }));
   EXPECT_EQ(ports_of(sources(0, kSong)), std::vector<uint16_t>{9910});
 }
 

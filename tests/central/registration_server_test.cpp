@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "central/central_fixture.h"
-#include "platform/wait_for.h"
+#include "support/eventually.h"
 #include "service/registration_messages.h"
 
 namespace dovel::central::test {
@@ -145,7 +145,7 @@ TEST_F(RegistrationTest, RegistrationEndsWithItsConnection) {
     CentralClient registration = channel_connection(0);
     ASSERT_EQ(register_on(registration, record("alice")), service::kRegisterOk);
   }
-  EXPECT_TRUE(dovel::test::wait_for([&] { return server_list(0).empty(); }));
+  EXPECT_TRUE(dovel::test::eventually([&] { return server_list(0).empty(); }));
   CentralClient again = channel_connection(0);
   EXPECT_EQ(register_on(again, record("alice")), service::kRegisterOk);
 }

@@ -2,7 +2,7 @@
 
 #include "central/central_fixture.h"
 #include "central/udp_receiver.h"
-#include "platform/wait_for.h"
+#include "support/eventually.h"
 #include "service/relay_messages.h"
 #include "util/little_endian.h"
 #include "wire/result_datagram.h"
@@ -79,9 +79,9 @@ TEST_F(SearchRelayTest, TicketIsReleasedWithItsConnection) {
     auto [connection, number] = ticket();
     released = number;
   }
-  ASSERT_TRUE(dovel::test::wait_for([&] { return request_log().find("released " + std::to_string(released)) != std::string::npos; }));
+  ASSERT_TRUE(dovel::test::eventually([&] { return request_log().find("released " + std::to_string(released)) != std::string::npos; }));
   send_udp(result_for(released, "late*"));
-  EXPECT_TRUE(dovel::test::wait_for(
+  EXPECT_TRUE(dovel::test::eventually(
       [&] { return request_log().find("dropped, unknown ticket " + std::to_string(released)) != std::string::npos; }));
 }
 

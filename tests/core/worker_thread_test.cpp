@@ -9,6 +9,8 @@
 
 #include "core/worker_thread.h"
 
+#include "support/eventually.h"
+
 namespace dovel::core {
 namespace {
 
@@ -25,7 +27,7 @@ TEST(WorkerThread, HandlesMessagesInOrderOnItsOwnThread) {
       ++count;
     });
     for (uint64_t i = 0; i < 100; ++i) worker.post({1, i, 0, nullptr});
-    for (int i = 0; i < 2000 && count < 100; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    EXPECT_TRUE(test::eventually([&] { return count == 100; }));
   }
   ASSERT_EQ(seen.size(), 100u);
   for (uint64_t i = 0; i < 100; ++i) EXPECT_EQ(seen[i], i);

@@ -56,7 +56,7 @@ class DownloadManagerTest : public ManagerFixture {
     item->status_code = status_code;
     item->set_state(final_state);
     manager->run_ended(item);
-    ASSERT_TRUE(wait_until([&] { return !manager->run_pending(hash) || runner.started().size() > starts_before; }));
+    ASSERT_TRUE(eventually([&] { return !manager->run_pending(hash) || runner.started().size() > starts_before; }));
   }
 
   // Adds an item and leaves it stopped, its run ended.
@@ -200,7 +200,7 @@ TEST_F(DownloadManagerTest, OneServerRunsOneFileAtATimeAndTheNextStartsWhenARunE
   EXPECT_THAT(runner.started(), ElementsAre(kHashA, kHashC));
   EXPECT_EQ(state_of(kHashB), ItemState::Waiting);
   end_run(kHashA, ItemState::Finished);
-  ASSERT_TRUE(wait_until([&] { return runner.started().size() == 3; }));
+  ASSERT_TRUE(eventually([&] { return runner.started().size() == 3; }));
   EXPECT_THAT(runner.started(), ElementsAre(kHashA, kHashC, kHashB));
 }
 
@@ -264,7 +264,7 @@ TEST_F(DownloadManagerTest, ResumeWhileTheRunWindsDownStartsAfterItsEnd) {
   item->set_state(ItemState::Stopped);
   item->status_code = 15;
   manager->run_ended(item);
-  ASSERT_TRUE(wait_until([&] { return runner.started().size() == 2; }));
+  ASSERT_TRUE(eventually([&] { return runner.started().size() == 2; }));
 }
 
 TEST_F(DownloadManagerTest, ResumeNeedsTheServiceAndTheConnectWorker) {
@@ -325,7 +325,7 @@ TEST_F(DownloadManagerTest, AFinishedItemWhoseRunStillFlushesCanBeDeleted) {
   EXPECT_THAT(manager->snapshot(), IsEmpty());
   EXPECT_EQ(exits_done, 1);
   manager->run_ended(item);
-  EXPECT_TRUE(wait_until([&] { return !manager->run_pending(kHashA); }));
+  EXPECT_TRUE(eventually([&] { return !manager->run_pending(kHashA); }));
   EXPECT_EQ(exits_done, 1);
 }
 
@@ -462,7 +462,7 @@ TEST_F(DownloadManagerTest, StopAllForExitStopsEveryUnfinishedItemAndReportsTheL
   end_run(kHashA, ItemState::Stopped);
   EXPECT_EQ(exit_reports, 0);
   end_run(kHashB, ItemState::Stopped);
-  ASSERT_TRUE(wait_until([&] { return exit_reports == 1; }));
+  ASSERT_TRUE(eventually([&] { return exit_reports == 1; }));
   EXPECT_EQ(runner.started().size(), 2u);  // nothing starts any more
 }
 
@@ -492,7 +492,7 @@ TEST_F(DownloadManagerTest, ChangesAreTold) {
   const int after_add = changes;
   EXPECT_GT(after_add, 0);
   end_run(kHashA, ItemState::Stopped);
-  ASSERT_TRUE(wait_until([&] { return changes > after_add; }));
+  ASSERT_TRUE(eventually([&] { return changes > after_add; }));
 }
 
 // A restart: what the first manager queued comes back stopped, strays are swept.

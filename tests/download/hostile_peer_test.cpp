@@ -12,7 +12,9 @@
 #include "service/frame.h"
 #include "service/report_messages.h"
 #include "share/file_hash.h"
+#include "support/scripted_peer.h"
 #include "transfer_fixture.h"
+#include "wire/connection_kind.h"
 #include "wire/data_reply.h"
 #include "wire/data_request.h"
 #include "wire/info_block.h"
@@ -28,37 +30,21 @@ class FakeDataServer {
  public:
   using Behaviour = std::function<void(int socket, const wire::DataRequest& request)>;
 
-  explicit FakeDataServer(Behaviour behaviour)
-      : behaviour_(std::move(behaviour)), listener_(platform::make_tcp_listener(address, 0, 8)), thread_([this] { serve(); }) {}
-  ~FakeDataServer() {
-    stopping_ = true;
-    thread_.join();
-  }
+  explicit FakeDataServer(Behaviour behaviour) : behaviour_(std::move(behaviour)), peer_([this](int connection) { serve(connection); }) {}
 
-  Source source() const { return {address, platform::local_port(listener_.get()), ""}; }
-
-  const platform::Ipv4 address = dovel::test::unique_loopback_address();
+  Source source() const { return {peer_.address(), peer_.port(), ""}; }
 
  private:
-  void serve() {
-    while (!stopping_) {
-      if (platform::wait_readable(listener_.get(), 50) != platform::WaitResult::Ready) continue;
-      platform::UniqueFd connection(::accept4(listener_.get(), nullptr, nullptr, SOCK_CLOEXEC));
-      if (!connection.valid()) continue;
-      char kind = 0;
-      if (platform::receive_some(connection.get(), &kind, 1, 5000) != 1 || kind != '#') continue;
-      if (platform::send_all(connection.get(), "\x01\x00", 2) != 2) continue;
-      std::optional<std::string> frame = wire::read_client_frame(connection.get(), wire::kMaxDataRequestLength, 5000, 5000);
-      if (!frame) continue;
-      std::optional<wire::DataRequest> request = wire::parse_data_request(*frame);
-      if (request) behaviour_(connection.get(), *request);
-    }
+  void serve(int connection) {
+    if (dovel::test::read_exactly(connection, 1) != std::string(1, static_cast<char>(wire::kDataKind))) return;
+    if (!dovel::test::send_text(connection, std::string("\x01\x00", 2))) return;
+    std::optional<std::string> frame = wire::read_client_frame(connection, wire::kMaxDataRequestLength, 5000, 5000);
+    if (!frame) return;
+    if (std::optional<wire::DataRequest> request = wire::parse_data_request(*frame)) behaviour_(connection, *request);
   }
 
-  Behaviour behaviour_;
-  std::atomic<bool> stopping_{false};
-  platform::UniqueFd listener_;
-  std::thread thread_;
+  const Behaviour behaviour_;
+  dovel::test::ScriptedPeer peer_;  // last: its threads end before the rest goes
 };
 
 void send(int socket, std::string_view bytes) { platform::send_all(socket, bytes.data(), bytes.size()); }

@@ -17,22 +17,16 @@
 #include "download/download_manager.h"
 #include "download/queue_host.h"
 #include "download/transfer_runner.h"
+#include "support/eventually.h"
 #include "support/fake_clock.h"
 #include "support/temp_folder.h"
 #include "util/log_files.h"
 
 namespace dovel::download::test {
 
-// Polls the condition (at most `limit`); true as soon as it holds.
-inline bool wait_until(const std::function<bool()>& condition, std::chrono::milliseconds limit = std::chrono::seconds(20)) {
-  const auto deadline = std::chrono::steady_clock::now() + limit;
-  while (!condition()) {
-    if (std::chrono::steady_clock::now() >= deadline) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
-  }
-  return true;
-}
+using dovel::test::eventually;
 
+// Polls the condition (at most `limit`); true as soon as it holds.
 // A runner without threads: it records what it is asked; the test ends runs by
 // hand through the manager, as a real run would.
 class FakeRunner final : public TransferRunner {

@@ -24,12 +24,15 @@
 #include "service/frame.h"
 #include "service/service_socket.h"
 #include "share_peer.h"
+#include "support/eventually.h"
 #include "support/loopback_address.h"
 #include "support/refusing_port.h"
 #include "support/temp_folder.h"
 #include "util/log_files.h"
 
 namespace dovel::download::test {
+
+using dovel::test::eventually;
 
 // Bytes that differ from position to position, so that a shifted range shows.
 inline std::string pattern(size_t size, unsigned seed) {
@@ -39,15 +42,6 @@ inline std::string pattern(size_t size, unsigned seed) {
 }
 
 // Polls the condition (at most `limit`); true as soon as it holds.
-inline bool eventually(const std::function<bool()>& condition, std::chrono::milliseconds limit = std::chrono::seconds(60)) {
-  const auto deadline = std::chrono::steady_clock::now() + limit;
-  while (!condition()) {
-    if (std::chrono::steady_clock::now() >= deadline) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
-  }
-  return true;
-}
-
 // Every file is free and every download allowed.
 class FreeContent final : public PaidContent {
  public:

@@ -11,6 +11,7 @@
 
 #include "platform/socket.h"
 #include "support/background_program.h"
+#include "support/eventually.h"
 #include "support/loopback_address.h"
 #include "support/run_program.h"
 #include "support/temp_folder.h"
@@ -18,16 +19,6 @@
 namespace dovel::test {
 
 inline constexpr int kNetworkWaitMs = 60000;
-
-// Polls until the condition holds, at most kNetworkWaitMs.
-inline bool eventually(const std::function<bool()>& condition) {
-  const auto give_up = std::chrono::steady_clock::now() + std::chrono::milliseconds(kNetworkWaitMs);
-  while (!condition()) {
-    if (std::chrono::steady_clock::now() > give_up) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  }
-  return true;
-}
 
 inline bool accepts_connections(platform::Ipv4 address, uint16_t port) {
   platform::UniqueFd socket(platform::create_tcp_socket());

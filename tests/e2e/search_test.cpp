@@ -64,12 +64,13 @@ class SearchTest : public ::testing::Test {
       words.insert(words.end(), search.begin(), search.end());
       const std::string started = ctl(client, words);
       EXPECT_NE(started.find("\"ok\":true"), std::string::npos) << started;
-      const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-      while (std::chrono::steady_clock::now() < give_up) {
-        results = ctl(client, {"results"});
-        if (done(results)) return results;
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-      }
+      const bool found = test::eventually(
+          [&] {
+            results = ctl(client, {"results"});
+            return done(results);
+          },
+          std::chrono::seconds(10));
+      if (found) return results;
     }
     return results;
   }

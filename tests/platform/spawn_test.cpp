@@ -11,7 +11,7 @@
 
 #include "platform/atomic_file.h"
 #include "support/temp_folder.h"
-#include "wait_for.h"
+#include "support/eventually.h"
 
 namespace dovel::platform {
 namespace {
@@ -113,7 +113,7 @@ TEST(Spawn, ChildStartsWithDefaultSignalHandling) {
 TEST(Spawn, DetachedChildRuns) {
   test::TempFolder temp;
   ASSERT_TRUE(spawn_detached({"sh", "-c", "echo done > finished.tmp && mv finished.tmp finished"}, temp.path()));
-  EXPECT_TRUE(test::wait_for([&] { return fs::exists(temp / "finished"); }));
+  EXPECT_TRUE(test::eventually([&] { return fs::exists(temp / "finished"); }));
 }
 
 }  // namespace

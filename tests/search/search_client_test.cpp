@@ -3,7 +3,7 @@
 // the result sink as the own search responder would.
 #include <gtest/gtest.h>
 
-#include "platform/wait_for.h"
+#include "support/eventually.h"
 #include "search/fake_service_server.h"
 #include "search/search_client.h"
 #include "search/search_doubles.h"
@@ -77,7 +77,7 @@ class SearchClientTest : public ::testing::Test {
   void deliver(const std::string& datagram) { client().search_result_received(datagram, {}); }
 
   bool wait_rows(uint32_t number, size_t rows) {
-    return dovel::test::wait_for([&] {
+    return dovel::test::eventually([&] {
       std::optional<ResultSnapshot> snapshot = client().results(number);
       return snapshot && snapshot->rows.size() >= rows;
     });
@@ -121,7 +121,7 @@ TEST_F(SearchClientTest, QueriesGoToEveryListedServerButTheOwn) {
     EXPECT_EQ(query.reply_port, own.share_port);
     EXPECT_EQ(query.searcher_key, wire::server_searcher_key(own.external_address, own.share_port));
   }
-  ASSERT_TRUE(dovel::test::wait_for([&] { return observer.count(Kind::SendingDone, number) == 1; }));
+  ASSERT_TRUE(dovel::test::eventually([&] { return observer.count(Kind::SendingDone, number) == 1; }));
   EXPECT_FALSE(own_catcher.receive(0)) << "the own server got nothing";
   const SearchProgress progress = client().progress();
   EXPECT_EQ(progress.sent, 2u);
@@ -154,7 +154,7 @@ TEST_F(SearchClientTest, ResultsGroupByHashWithTheFastestResponse) {
   deliver(answer_to(to_bob, bob.endpoint(), "bob*holiday movie.avi|700|" + std::string(kHash) + "|1|1*holiday|0||0|1|photos|2*"));
   deliver(answer_to(to_carol, carol.endpoint(), "carol*holiday movie (copy).avi|700|" + std::string(kHash) + "|1|1*", 200));
   ASSERT_TRUE(wait_rows(number, 2));
-  ASSERT_TRUE(dovel::test::wait_for([&] { return client().results(number)->rows[0].sources.size() == 2; }));
+  ASSERT_TRUE(dovel::test::eventually([&] { return client().results(number)->rows[0].sources.size() == 2; }));
   const ResultSnapshot snapshot = *client().results();
   EXPECT_EQ(snapshot.number, number);
   ASSERT_EQ(snapshot.rows.size(), 2u);
@@ -249,7 +249,7 @@ TEST_F(SearchClientTest, SendingDoneSortsByTheAutoSortColumn) {
   EXPECT_FALSE(client().results()->order);
   EXPECT_EQ(observer.count(Kind::SendingDone), 0u);
   servers[2]->release();
-  ASSERT_TRUE(dovel::test::wait_for([&] { return observer.count(Kind::SendingDone, number) == 1; }));
+  ASSERT_TRUE(dovel::test::eventually([&] { return observer.count(Kind::SendingDone, number) == 1; }));
   const ResultSnapshot sorted = *client().results();
   EXPECT_EQ(sorted.rows[0].name, "big.avi");
   EXPECT_EQ(sorted.order, (SortOrder{SortColumn::Size, false}));
@@ -261,7 +261,7 @@ TEST_F(SearchClientTest, SendingDoneSortsByTheAutoSortColumn) {
 
 TEST_F(SearchClientTest, ASearchWithoutListedServersEndsAtOnce) {
   const uint32_t number = start();
-  ASSERT_TRUE(dovel::test::wait_for([&] { return observer.count(Kind::Stopped, number) == 1; }));
+  ASSERT_TRUE(dovel::test::eventually([&] { return observer.count(Kind::Stopped, number) == 1; }));
   EXPECT_FALSE(client().running());
   EXPECT_EQ(client().progress().state, SearchState::Stopped);
   client().stop();
@@ -290,14 +290,14 @@ TEST_F(SearchClientTest, AFailedRelayEndsTheSearch) {
   relay.answer("");
   servers[0]->answer_peers({listed(bob.endpoint())});
   const uint32_t number = start();
-  ASSERT_TRUE(dovel::test::wait_for([&] { return observer.count(Kind::Stopped, number) == 1; }));
+  ASSERT_TRUE(dovel::test::eventually([&] { return observer.count(Kind::Stopped, number) == 1; }));
   EXPECT_FALSE(bob.receive(0)) << "no query without a way back";
 }
 
 TEST_F(SearchClientTest, StopEndsAListFetchThatHangs) {
   servers[0]->answer("", FakeServiceServer::After::Hold);
   const uint32_t number = start();
-  ASSERT_TRUE(dovel::test::wait_for([&] { return servers[0]->requests().size() == 1; }));
+  ASSERT_TRUE(dovel::test::eventually([&] { return servers[0]->requests().size() == 1; }));
   EXPECT_EQ(client().progress().state, SearchState::FetchingLists);
   client().stop();
   EXPECT_EQ(client().progress().state, SearchState::Stopped);

@@ -9,7 +9,7 @@
 #include <functional>
 
 #include "central/central_service.h"
-#include "platform/wait_for.h"
+#include "support/eventually.h"
 #include "search/search_client.h"
 #include "search/search_doubles.h"
 #include "search/sharing_client.h"
@@ -103,7 +103,7 @@ class SearchNetworkTest : public ::testing::Test {
       EXPECT_TRUE(outcome.number) << outcome.refusal;
       if (!outcome.number) return {};
       last_number = *outcome.number;
-      if (dovel::test::wait_for([&] { return found(*client->results(last_number)); }, 15s)) break;
+      if (dovel::test::eventually([&] { return found(*client->results(last_number)); }, 15s)) break;
     }
     return *client->results(last_number);
   }
@@ -146,7 +146,7 @@ TEST_F(SearchNetworkTest, KeywordSearchFindsTheFilesOfOtherServersGroupedByHash)
   EXPECT_EQ(row_of(found, kOwn), nullptr) << "the searcher's own files are not asked for";
   EXPECT_EQ(row_of(found, kNight), nullptr) << "carol's other rows came, her adult one is hidden";
 
-  ASSERT_TRUE(dovel::test::wait_for([&] { return observer.count(RecordingObserver::Kind::SendingDone, last_number) == 1; }));
+  ASSERT_TRUE(dovel::test::eventually([&] { return observer.count(RecordingObserver::Kind::SendingDone, last_number) == 1; }));
   const SearchProgress progress = client->progress();
   EXPECT_EQ(progress.listed, 3u);
   EXPECT_EQ(progress.sent, 2u) << "the own server's entry was skipped";

@@ -1,7 +1,7 @@
 // The search's exchanges with the service's search servers and relays, against scripted fakes.
 #include <gtest/gtest.h>
 
-#include "platform/wait_for.h"
+#include "support/eventually.h"
 #include "search/fake_service_server.h"
 #include "search/peer_lists.h"
 #include "search/relay_link.h"

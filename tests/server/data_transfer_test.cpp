@@ -29,6 +29,7 @@
 #include "share/file_hash.h"
 #include "share/hash_runner.h"
 #include "share/hashing_fixture.h"
+#include "support/eventually.h"
 #include "util/letter_pair.h"
 #include "util/little_endian.h"
 #include "util/log_files.h"
@@ -37,6 +38,7 @@
 namespace dovel::server {
 namespace {
 
+using test::eventually;
 using namespace std::chrono_literals;
 using share::ArchiveVerdict;
 
@@ -49,15 +51,6 @@ std::string pattern(size_t size, unsigned seed) {
   std::string bytes(size, '\0');
   for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>((i * 7 + seed * 13 + i / 251) % 256);
   return bytes;
-}
-
-template <typename Predicate>
-bool eventually(Predicate done) {
-  for (int i = 0; i < 6000; ++i) {
-    if (done()) return true;
-    std::this_thread::sleep_for(5ms);
-  }
-  return done();
 }
 
 // The first reading is when the request was checked; every later one is two

@@ -13,24 +13,17 @@
 #include "server/server_fixture.h"
 #include "share/file_hash.h"
 #include "share/hash_run.h"
+#include "support/eventually.h"
 #include "support/first_file_gate.h"
 #include "util/last_error.h"
 
 namespace dovel::server {
 namespace {
 
+using test::eventually;
 using namespace std::chrono_literals;
 
 std::string value16(uint16_t value) { return std::string{static_cast<char>(value & 0xFF), static_cast<char>(value >> 8)}; }
-
-// Waits (bounded) until `done` holds.
-bool eventually(const std::function<bool()>& done) {
-  for (int i = 0; i < 2000; ++i) {
-    if (done()) return true;
-    std::this_thread::sleep_for(5ms);
-  }
-  return done();
-}
 
 class LocalServerTest : public ShareServerFixture {
  protected:

@@ -18,7 +18,9 @@
 #include "server/startup_port_check.h"
 #include "service/frame.h"
 #include "service/service_socket.h"
+#include "support/eventually.h"
 #include "support/loopback_address.h"
+#include "support/scripted_peer.h"
 #include "support/temp_folder.h"
 #include "util/log_files.h"
 
@@ -27,7 +29,6 @@ namespace {
 
 using service::PortTestKind;
 
-constexpr int kBoundMs = 10000;
 
 // Waits that are meant to run out are short; the others keep the program's limits.
 PortTestTiming short_waits() {
@@ -46,43 +47,35 @@ uint16_t free_port(platform::Ipv4 address) {
   return platform::local_port(probe.get());
 }
 
-// A port-test endpoint of the test's own: takes one connection, reads the
+// A port-test endpoint of the test's own: on each connection it reads the
 // request frame, answers with `answer` (nothing when empty) and closes.
 class ScriptedTestServer {
  public:
-  ScriptedTestServer(platform::Ipv4 address, std::string answer)
-      : listener_(platform::make_tcp_listener(address, 0, 5)), answer_(std::move(answer)) {
-    endpoint_ = {address, platform::local_port(listener_.get())};
-    thread_ = std::thread([this] { serve(); });
-  }
-  ~ScriptedTestServer() {
-    if (thread_.joinable()) thread_.join();
-  }
+  explicit ScriptedTestServer(std::string answer) : answer_(std::move(answer)), peer_([this](int connection) { serve(connection); }) {}
 
-  service::Endpoint endpoint() const { return endpoint_; }
-  // The request as it arrived (after the connection ended).
+  service::Endpoint endpoint() const { return {peer_.address(), peer_.port()}; }
+  // The request as it arrived, once its connection has ended.
   std::optional<service::PortTestRequest> request() {
-    if (thread_.joinable()) thread_.join();
+    if (!test::eventually([this] { return peer_.served() > 0; })) return std::nullopt;
+    std::lock_guard guard(lock_);
     return request_;
   }
 
  private:
-  void serve() {
-    if (platform::wait_readable(listener_.get(), kBoundMs) != platform::WaitResult::Ready) return;
-    platform::UniqueFd connection(::accept(listener_.get(), nullptr, nullptr));
-    std::string frame(service::kFrameHeaderSize + 7, '\0');
-    if (service::receive_exact(connection.get(), frame.data(), frame.size(), kBoundMs, platform::Deadline::after_ms(kBoundMs)) < 0) return;
+  void serve(int connection) {
+    const std::string frame = test::read_exactly(connection, service::kFrameHeaderSize + 7);
+    if (frame.empty()) return;
     if (std::optional<service::Frame> body = service::read_frame_body(std::string_view(frame).substr(service::kFramePlainSize))) {
+      std::lock_guard guard(lock_);
       if (body->type == service::kPortTestType) request_ = service::parse_port_test_request(body->payload);
     }
-    if (!answer_.empty()) platform::send_all(connection.get(), answer_.data(), answer_.size());
+    if (!answer_.empty()) test::send_text(connection, answer_);
   }
 
-  platform::UniqueFd listener_;
-  std::string answer_;
-  service::Endpoint endpoint_;
+  const std::string answer_;
+  std::mutex lock_;
   std::optional<service::PortTestRequest> request_;
-  std::thread thread_;
+  test::ScriptedPeer peer_;  // last: its threads end before the rest goes
 };
 
 // Keeps every message with its payload.
@@ -228,7 +221,7 @@ TEST_F(PortCheckTest, ReplyThatNeverComesIsCodeFive) {
 }
 
 TEST_F(PortCheckTest, ReplyCutShortIsCodeFive) {
-  ScriptedTestServer cut_short(silent_address, std::string(7, '\0'));
+  ScriptedTestServer cut_short(std::string(7, '\0'));
   endpoints.port_test = {cut_short.endpoint(), cut_short.endpoint()};
   PortTester tester(endpoints, short_waits());
   PortTestResult result;
@@ -238,7 +231,7 @@ TEST_F(PortCheckTest, ReplyCutShortIsCodeFive) {
 
 TEST_F(PortCheckTest, RequestCarriesTheKindAndThePort) {
   for (PortTestKind kind : {PortTestKind::Tcp, PortTestKind::Udp}) {
-    ScriptedTestServer server(silent_address, service::build_port_test_reply({kPortTestReached, client_address}));
+    ScriptedTestServer server(service::build_port_test_reply({kPortTestReached, client_address}));
     endpoints.port_test = {server.endpoint(), server.endpoint()};
     PortTester tester(endpoints, short_waits());
     PortTestResult result;
@@ -251,7 +244,7 @@ TEST_F(PortCheckTest, RequestCarriesTheKindAndThePort) {
 }
 
 TEST_F(PortCheckTest, CodeOutsideTheTableIsShownNotLookedUp) {
-  ScriptedTestServer server(silent_address, service::build_port_test_reply({0xFFFFFFFFu, client_address}));
+  ScriptedTestServer server(service::build_port_test_reply({0xFFFFFFFFu, client_address}));
   endpoints.port_test = {server.endpoint(), server.endpoint()};
   StartupPortCheckOutcome outcome = run_startup_port_check(settings, PortTester(endpoints, short_waits()));
   EXPECT_FALSE(outcome.server_usable);
@@ -317,7 +310,7 @@ TEST_F(PortCheckTest, StartupCheckWithoutTheServiceSaysWhyAndSkipsUdp) {
 
 TEST_F(PortCheckTest, StartupCheckWithTcpClosedAtTheServiceIsNotUsable) {
   // The service answers that its connect-back found nothing; the address it saw still counts.
-  ScriptedTestServer server(silent_address, service::build_port_test_reply({kPortTestTimedOut, client_address}));
+  ScriptedTestServer server(service::build_port_test_reply({kPortTestTimedOut, client_address}));
   endpoints.port_test = {server.endpoint(), server.endpoint()};
   StartupPortCheckOutcome outcome = run_startup_port_check(settings, PortTester(endpoints, short_waits()));
   EXPECT_FALSE(outcome.server_usable);

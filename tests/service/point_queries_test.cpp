@@ -17,8 +17,10 @@
 #include "service/paid_content_queries.h"
 #include "service/point_messages.h"
 #include "service/point_queries.h"
+#include "support/eventually.h"
 #include "support/loopback_address.h"
 #include "support/recording_target.h"
+#include "support/scripted_peer.h"
 #include "support/temp_folder.h"
 #include "util/current_user.h"
 #include "util/log_files.h"
@@ -26,14 +28,10 @@
 namespace dovel::service {
 namespace {
 
+using test::eventually;
 using namespace std::chrono_literals;
 
 const std::string kHash = "00112233445566778899aabbccddeeff";
-
-bool eventually(const std::function<bool()>& done) {
-  for (int i = 0; i < 2000 && !done(); ++i) std::this_thread::sleep_for(5ms);
-  return done();
-}
 
 // Both point endpoints on an address where nothing listens.
 ServiceEndpoints endpoints_without_point_servers() {
@@ -171,44 +169,27 @@ TEST(PointQueriesWithoutService, NoPointServerIsReportedAsSuch) {
 // either hangs up or keeps the connection open without a further word.
 class FakePointServer {
  public:
-  FakePointServer(std::string answer, bool hang_up) : answer_(std::move(answer)), hang_up_(hang_up) {
-    listener_.reset(platform::make_tcp_listener(address_, 0, 8));
-    EXPECT_TRUE(listener_.valid());
-    thread_ = std::thread([this] { serve(); });
-  }
-  ~FakePointServer() {
-    stop_ = true;
-    thread_.join();
-  }
+  FakePointServer(std::string answer, bool hang_up)
+      : answer_(std::move(answer)), hang_up_(hang_up), peer_([this](int connection) { serve(connection); }) {}
 
   ServiceEndpoints endpoints() const {
     ServiceConfig config = ServiceConfig::defaults();
-    config.host_a = config.host_b = address_;
-    const uint16_t port = platform::local_port(listener_.get());
-    config.point_ports = {port, port};
+    config.host_a = config.host_b = peer_.address();
+    config.point_ports = {peer_.port(), peer_.port()};
     return config.endpoints();
   }
 
  private:
-  void serve() {
-    std::vector<platform::UniqueFd> held;
-    while (!stop_) {
-      if (platform::wait_readable(listener_.get(), 20) != platform::WaitResult::Ready) continue;
-      platform::UniqueFd client(::accept(listener_.get(), nullptr, nullptr));
-      if (!client.valid()) continue;
-      char request[256];
-      platform::receive_some(client.get(), request, sizeof request, 5000);
-      if (!answer_.empty()) platform::send_all(client.get(), answer_.data(), answer_.size());
-      if (!hang_up_) held.push_back(std::move(client));
-    }
+  void serve(int connection) {
+    char request[256];
+    platform::receive_some(connection, request, sizeof request, 5000);
+    if (!answer_.empty()) test::send_text(connection, answer_);
+    if (!hang_up_) test::read_until_closed(connection);
   }
 
-  const platform::Ipv4 address_ = test::unique_loopback_address();
   const std::string answer_;
   const bool hang_up_;
-  platform::UniqueFd listener_;
-  std::atomic<bool> stop_{false};
-  std::thread thread_;
+  test::ScriptedPeer peer_;  // last: its threads end before the rest goes
 };
 
 constexpr PointExchangeTiming kShortWait{2000, 300};

@@ -20,6 +20,7 @@
 #include "service/server_directory.h"
 #include "service/service_socket.h"
 #include "service/session_flow.h"
+#include "support/eventually.h"
 #include "support/loopback_address.h"
 #include "support/recording_target.h"
 #include "support/temp_folder.h"
@@ -30,12 +31,8 @@
 namespace dovel::service {
 namespace {
 
+using test::eventually;
 using namespace std::chrono_literals;
-
-bool eventually(const std::function<bool()>& done) {
-  for (int i = 0; i < 2000 && !done(); ++i) std::this_thread::sleep_for(5ms);
-  return done();
-}
 
 class ServiceClientTest : public ::testing::Test {
  protected:

@@ -6,6 +6,7 @@
 
 #include "share/hash_runner.h"
 #include "share/hashing_fixture.h"
+#include "support/eventually.h"
 
 namespace dovel::share {
 namespace {
@@ -92,8 +93,7 @@ TEST_F(HashOnDemandTest, TheRunnerRefusesWhileAFullRunIsActive) {
   gate.release();
   ASSERT_TRUE(target.wait_for(1));
   // The run forgets itself when it ends on its own.
-  for (int i = 0; i < 1000 && runner.active(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  EXPECT_FALSE(runner.active());
+  EXPECT_TRUE(test::eventually([&] { return !runner.active(); }));
   EXPECT_EQ(runner.hash_on_demand("", "a.txt", 0, any_share), *sampled_md5_of_file(file));
 }
 

@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "platform/ini_text.h"
+#include "support/eventually.h"
 #include "support/temp_folder.h"
 #include "util/shutdown_computer.h"
 #include "util/url_protocol.h"
@@ -50,11 +51,7 @@ TEST(ShutdownComputer, RunsTheConfiguredCommandWithoutAShell) {
   ::setenv("DOVEL_POWEROFF_COMMAND", ("touch " + marker.string()).c_str(), 1);
   EXPECT_EQ(PowerOffCommand(), (std::vector<std::string>{"touch", marker.string()}));
   ASSERT_TRUE(ShutdownComputer());
-  auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-  while (!std::filesystem::exists(marker) && std::chrono::steady_clock::now() < give_up) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  EXPECT_TRUE(std::filesystem::exists(marker));
+  EXPECT_TRUE(test::eventually([&] { return std::filesystem::exists(marker); }));
 
   ::unsetenv("DOVEL_POWEROFF_COMMAND");
   EXPECT_EQ(PowerOffCommand(), (std::vector<std::string>{"systemctl", "poweroff"}));

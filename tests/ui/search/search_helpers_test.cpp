@@ -1,57 +1,13 @@
 #include <gtest/gtest.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <string>
-#include <thread>
 
-#include "platform/socket.h"
-#include "support/loopback_address.h"
-
+#include "support/scripted_peer.h"
 #include "ui/search/keyword_history.h"
 #include "ui/search/recommend_page.h"
 
 namespace dovel::ui {
 namespace {
-
-// A web host on its own loopback address that answers one request with `answer`.
-class OneAnswerHost {
- public:
-  explicit OneAnswerHost(std::string answer) : answer_(std::move(answer)) {
-    const platform::Ipv4 address = test::unique_loopback_address();
-    listener_ = platform::make_tcp_listener(address, 0, 4);
-    base_ = "http://" + platform::format_ipv4(address) + ":" + std::to_string(platform::local_port(listener_));
-    thread_ = std::thread([this] { serve(); });
-  }
-  ~OneAnswerHost() {
-    platform::shutdown_socket(listener_);
-    thread_.join();
-    ::close(listener_);
-  }
-  const std::string& base() const { return base_; }
-  // Read after the fetch has returned (the host answers only after reading it).
-  const std::string& request() const { return request_; }
-
- private:
-  void serve() {
-    const int client = ::accept(listener_, nullptr, nullptr);
-    if (client < 0) return;
-    char buffer[4096];
-    while (request_.find("\r\n\r\n") == std::string::npos) {
-      const ssize_t got = platform::receive_some(client, buffer, sizeof buffer, 5000);
-      if (got <= 0) break;
-      request_.append(buffer, static_cast<size_t>(got));
-    }
-    platform::send_all(client, answer_.data(), answer_.size());
-    ::close(client);
-  }
-
-  std::string answer_;
-  int listener_ = -1;
-  std::string base_;
-  std::string request_;
-  std::thread thread_;
-};
 
 std::string http_answer(const std::string& status, const std::string& body) {
   return "HTTP/1.1 " + status + "\r\nContent-Length: " + std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
@@ -84,15 +40,15 @@ TEST(RecommendationPage, PagesAreReadAsUtf8OrCp949) {
 }
 
 TEST(RecommendationPage, TheFetchAsksForTheKeywordsPageAndReadsItAsCp949) {
-  OneAnswerHost host(http_answer("200 OK", "<body>\xB0\xA1</body>"));
+  dovel::test::AnsweringWebHost host(http_answer("200 OK", "<body>\xB0\xA1</body>"));
   EXPECT_EQ(fetch_recommendation_page(host.base(), "영화"), "<body>가</body>");
   EXPECT_EQ(host.request().rfind("GET " + recommendation_page_path("영화") + " HTTP/1.1\r\n", 0), 0u) << host.request();
 }
 
 TEST(RecommendationPage, AFailedFetchGivesNoPage) {
-  OneAnswerHost missing(http_answer("404 Not Found", "<body>없음</body>"));
+  dovel::test::AnsweringWebHost missing(http_answer("404 Not Found", "<body>없음</body>"));
   EXPECT_EQ(fetch_recommendation_page(missing.base(), "영화"), "");
-  OneAnswerHost too_large(http_answer("200 OK", std::string(kRecommendationMaxBytes + 1, 'x')));
+  dovel::test::AnsweringWebHost too_large(http_answer("200 OK", std::string(kRecommendationMaxBytes + 1, 'x')));
   EXPECT_EQ(fetch_recommendation_page(too_large.base(), "영화"), "");
 }
 

@@ -29,7 +29,7 @@ TEST(ServerInfoDialogTest, ShowsTheFourFieldsOfTheAnswer) {
     return browse::ServerInfo{"주인장", 10, 2, "5.50"};
   });
   EXPECT_EQ(dialog.windowTitle().toStdString(), "서버정보");
-  ASSERT_TRUE(test::wait_until([&] { return dialog.settled(); }));
+  ASSERT_TRUE(test::process_until([&] { return dialog.settled(); }));
   EXPECT_NE(asked_on, std::this_thread::get_id()) << "asked off the GUI thread";
   EXPECT_EQ(asked_address, "10.1.2.3");
   EXPECT_EQ(asked_port, 9910);
@@ -41,7 +41,7 @@ TEST(ServerInfoDialogTest, ShowsTheFourFieldsOfTheAnswer) {
 
 TEST(ServerInfoDialogTest, FailureIsOnePlainLine) {
   CServerInfoDialog dialog("10.1.2.3", 9910, [](const std::string&, uint16_t) { return std::optional<browse::ServerInfo>(); });
-  ASSERT_TRUE(test::wait_until([&] { return dialog.settled(); }));
+  ASSERT_TRUE(test::process_until([&] { return dialog.settled(); }));
   EXPECT_EQ(shown(dialog.status_line()), "서버정보를 가져올 수 없습니다.");
   EXPECT_EQ(shown(dialog.id_value()), "");
   EXPECT_EQ(shown(dialog.transfers_value()), "");
@@ -76,7 +76,7 @@ TEST(ServerInfoDialogTest, ClosedWhileTheQuestionRuns) {
     released = true;
   }
   changed.notify_all();
-  EXPECT_TRUE(test::wait_until([&] { return worker.isNull(); })) << "the worker goes once its question ended";
+  EXPECT_TRUE(test::process_until([&] { return worker.isNull(); })) << "the worker goes once its question ended";
 }
 
 }  // namespace

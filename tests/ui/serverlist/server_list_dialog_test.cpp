@@ -299,7 +299,7 @@ TEST_F(ServerListDialogTest, ServerInfoOfTheSelectedRow) {
   select_row(dialog, 0);
   CServerInfoDialog* info = dialog.open_server_info();
   ASSERT_NE(info, nullptr);
-  ASSERT_TRUE(test::wait_until([info] { return info->settled(); }));
+  ASSERT_TRUE(test::process_until([info] { return info->settled(); }));
   EXPECT_EQ(info->transfers_value()->text().toStdString(), "1 / 4");
   EXPECT_EQ(asked, (std::vector<std::pair<std::string, uint16_t>>{{"10.0.0.3", 9930}}));
 }

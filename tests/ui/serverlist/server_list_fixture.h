@@ -1,8 +1,6 @@
 #pragma once
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QEvent>
 
 #include <map>
 #include <string>
@@ -10,21 +8,10 @@
 
 #include "platform/socket.h"
 #include "service/server_directory.h"
+#include "ui/mainframe/gui_wait.h"
 #include "ui/serverlist/server_list_commands.h"
 
 namespace dovel::ui::test {
-
-// Runs the event loop (deferred deletes included) until the condition holds or 20 s have passed.
-template <typename Condition>
-bool wait_until(Condition condition) {
-  QElapsedTimer waited;
-  waited.start();
-  while (!condition() && waited.elapsed() < 20000) {
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-  }
-  return condition();
-}
 
 struct ServerSpec {
   std::string user_id;

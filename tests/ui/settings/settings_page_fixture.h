@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QInputMethodEvent>
 #include <QStringList>
 
@@ -15,6 +14,7 @@
 #include "platform/registry_store.h"
 #include "settings/settings.h"
 #include "support/temp_folder.h"
+#include "ui/mainframe/gui_wait.h"
 #include "ui/recording_message_sink.h"
 #include "ui/settings/settings_sheet_hooks.h"
 
@@ -46,11 +46,4 @@ inline void commit_text(QWidget* widget, const QString& text) {
 }
 
 // Runs Qt's event loop until the condition holds, at most 20 s.
-inline bool process_until(const std::function<bool()>& condition) {
-  QElapsedTimer waited;
-  waited.start();
-  while (!condition() && waited.elapsed() < 20000) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-  return condition();
-}
-
 }  // namespace dovel::ui::test
