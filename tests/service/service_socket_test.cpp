@@ -231,8 +231,9 @@ bool wait_until_sleeping(pid_t tid) {
 }
 
 // Closing alone does not wake a reader blocked on the socket; the shutdown does.
-// The reader's descriptor is a duplicate, so the socket outlives the close and
-// only the shutdown can end the read before the watchdog does.
+// The close is of a duplicate of the reader's descriptor, so the socket outlives
+// it, the reader's descriptor stays open while it reads, and only the shutdown
+// can end the read before the watchdog does.
 TEST(CloseSocket, WithoutLingerWakesABlockedReader) {
   SocketPair pair;
   int fd = ::dup(pair.ours());
@@ -241,7 +242,7 @@ TEST(CloseSocket, WithoutLingerWakesABlockedReader) {
   pair.peer_send("1");
   std::atomic<pid_t> reader_tid{0};
   int result = 0;
-  std::thread reader([&result, &reader_tid, reading = fd] {
+  std::thread reader([&result, &reader_tid, reading = pair.ours()] {
     reader_tid = ::gettid();
     char bytes[2];
     result = receive_exact(reading, bytes, sizeof bytes, -1, Deadline::after_ms(60000));
