@@ -56,7 +56,7 @@ ControlHandler::ControlHandler(ShareServerContext& context, db::Sqlite3Connectio
 
 std::vector<std::string> ControlHandler::greeting() const {
   const service::SessionIdentity owner = context_.session->identity();
-  const settings::StoredSettings settings = context_.settings->values();
+  const ServedChoices settings = context_.settings->values();
   std::string intro;
   if (settings.use_intro_url) {
     intro = "I1|" + wire(settings.intro_url);

@@ -232,7 +232,7 @@ std::optional<std::vector<std::string>> SearchResponder::answer(SearchQuery& que
 
 void SearchResponder::send_results(int fd, const SearchQuery& query, const std::vector<std::string>& payloads, service::Endpoint destination,
                                    platform::Tick taken) const {
-  ResultHeader header{context_.settings->external_address, port_, query.searcher_key, query.search_number, 0, query.destination};
+  ResultHeader header{context_.settings->external_address(), port_, query.searcher_key, query.search_number, 0, query.destination};
   const sockaddr_in target = socket_address(destination);
   for (const std::string& payload : payloads) {
     header.time_field = query.time_field + platform::ticks_between(taken, context_.clock->tick());

@@ -4,9 +4,9 @@
 #include <string_view>
 
 #include "platform/clock.h"
-#include "settings/settings.h"
 #include "settings/shared_folder.h"
 #include "share/file_hash.h"
+#include "share/hash_settings.h"
 
 namespace dovel::share {
 
@@ -16,7 +16,7 @@ namespace dovel::share {
 // non-empty regular file, gives an empty result. When the file is not in share
 // `index`, the other shares are tried in order with the same path. The caller
 // refuses the request while a full run is active.
-FileHash hash_on_demand(settings::Settings& settings, const std::filesystem::path& database_file, const platform::Clock& clock,
+FileHash hash_on_demand(const HashSettings& settings, const std::filesystem::path& database_file, const platform::Clock& clock,
                         std::string_view relative_path, std::string_view file_name, settings::ShareIndex index);
 
 }  // namespace dovel::share

@@ -51,7 +51,7 @@ TEST_F(SideChannelTest, NothingForOtherRequestsOrEscapes) {
 
 TEST_F(SideChannelTest, NothingWhileHashing) {
   test::FirstFileGate gate;
-  share::HashRunner busy({&settings, temp / "DovelData.dat", &platform::system_clock(), nullptr, &hash_done, gate.callback()});
+  share::HashRunner busy({&hash_settings, temp / "DovelData.dat", &platform::system_clock(), nullptr, &hash_done, gate.callback()});
   context.hashing = &busy;
   busy.start_hash_run(0);
   gate.wait_until_entered();
