@@ -15,15 +15,16 @@
 #include "app/local_databases.h"
 #include "core/transfer_meter.h"
 #include "platform/deadline.h"
-#include "platform/registry_store.h"
 #include "server/local_server.h"
+#include "server/share_server_settings.h"
 #include "server/upload_monitor.h"
 #include "service/frame.h"
 #include "service/service_session.h"
 #include "service/user_list_store.h"
-#include "settings/settings.h"
+#include "settings/live_settings.h"
 #include "share/archive_check.h"
 #include "share/hash_runner.h"
+#include "share/hash_settings.h"
 #include "util/little_endian.h"
 #include "util/log_files.h"
 
@@ -73,9 +74,9 @@ int main(int argc, char** argv) {
     }
   }
   util::ConfigureLogFiles(home, platform::system_clock());
-  platform::RegistryStore store(home / "config");
-  settings::Settings settings(store, home);
-  settings.Load();
+  settings::LiveSettings settings;
+  server::ShareServerSettings server_settings(settings);
+  share::HashSettings hash_settings(settings);
   settings.set_shared_folders({{"Bench", (home / "share").string(), settings::SHARE_READ}});
   settings.server_usable = true;
   app::LocalDatabases databases;
@@ -84,12 +85,13 @@ int main(int argc, char** argv) {
   session.set_identity({"owner", 1, "bench", "a", "b"});
   service::UserListStore friends("buddy");
   service::UserListStore blocks("black");
-  share::HashRunner hashing({&settings, home / "DovelData.dat", &platform::system_clock(), nullptr, nullptr, {}});
+  share::HashRunner hashing({&hash_settings, home / "DovelData.dat", &platform::system_clock(), nullptr, nullptr, {}});
   share::NoArchiveCheck archive;
   core::TransferMeter meter;
-  server::UploadMonitor monitor(settings);
-  server::ShareServerContext context{&settings, home,    home / "DovelData.dat", &session, &friends, &blocks, &hashing, &archive,
-                                     &meter,    &monitor, &platform::system_clock(), *platform::parse_ipv4("127.0.0.1")};
+  server::UploadMonitor monitor(server_settings);
+  server::ShareServerContext context{&server_settings, home,     home / "DovelData.dat",   &session,
+                                     &friends,         &blocks,  &hashing,                 &archive,
+                                     &meter,           &monitor, &platform::system_clock(), *platform::parse_ipv4("127.0.0.1")};
   server::LocalServer server(context, [](server::ShareServerContext&, server::DataConnectionList&, std::shared_ptr<server::DataConnection>) {});
   if (!server.start_share_server(0)) return 1;
 

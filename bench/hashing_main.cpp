@@ -18,11 +18,11 @@
 #include <vector>
 
 #include "app/local_databases.h"
-#include "platform/registry_store.h"
-#include "settings/settings.h"
+#include "settings/live_settings.h"
 #include "share/file_hash.h"
 #include "share/hash_on_demand.h"
 #include "share/hash_run.h"
+#include "share/hash_settings.h"
 #include "util/log_files.h"
 #include "util/program_path.h"
 
@@ -104,9 +104,8 @@ int main(int argc, char** argv) {
   const fs::path home = work / "home";
   util::SetProgramFolder(home);
   util::ConfigureLogFiles(home, platform::system_clock());
-  platform::RegistryStore store(home / "config");
-  settings::Settings settings(store, home);
-  settings.Load();
+  settings::LiveSettings settings;
+  share::HashSettings hash_settings(settings);
   settings.set_shared_folders({{"bench", share.string(), settings::SHARE_READ}});
   settings.server_usable = true;
   app::LocalDatabases databases;
@@ -114,7 +113,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "%s\n", failure->c_str());
     return 1;
   }
-  const share::HashRunContext context{&settings, home / "DovelData.dat", &platform::system_clock(), nullptr, nullptr, {}};
+  const share::HashRunContext context{&hash_settings, home / "DovelData.dat", &platform::system_clock(), nullptr, nullptr, {}};
   double share_walk = seconds_of([&] { walk_with_stat(share); });
 
   share::HashRun first(context, 0);
@@ -132,7 +131,7 @@ int main(int argc, char** argv) {
   auto ask_all = [&] {
     for (int i = 0; i < calls; ++i) {
       const fs::path& file = small[static_cast<size_t>(i) * 7 % small.size()];
-      share::hash_on_demand(settings, context.database_file, platform::system_clock(), file.parent_path().filename().string(),
+      share::hash_on_demand(hash_settings, context.database_file, platform::system_clock(), file.parent_path().filename().string(),
                             file.filename().string(), 0, share::any_share);
     }
   };

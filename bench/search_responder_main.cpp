@@ -28,13 +28,13 @@
 #include "db/database_lock.h"
 #include "db/name_index.h"
 #include "platform/cp949.h"
-#include "platform/registry_store.h"
 #include "server/search_answer.h"
 #include "server/search_query.h"
 #include "server/search_responder.h"
+#include "server/share_server_settings.h"
 #include "service/frame.h"
 #include "service/service_session.h"
-#include "settings/settings.h"
+#include "settings/live_settings.h"
 #include "util/little_endian.h"
 #include "util/log_files.h"
 #include "wire/result_datagram.h"
@@ -256,9 +256,8 @@ int main(int argc, char** argv) {
   const fs::path home = work / "home";
   fs::create_directories(home);
   util::ConfigureLogFiles(home, platform::system_clock());
-  platform::RegistryStore store(home / "config");
-  settings::Settings settings(store, home);
-  settings.Load();
+  settings::LiveSettings settings;
+  server::ShareServerSettings server_settings(settings);
   for (const char* share : {"a", "b", "c"}) fs::create_directories(work / share);
   settings.set_shared_folders({{"공유", (work / "a").string(), settings::SHARE_READ},
                                {"성인", (work / "b").string(), settings::SHARE_READ | settings::SHARE_ADULT},
@@ -332,7 +331,7 @@ int main(int argc, char** argv) {
   service::ServiceSession session;
   session.set_identity({"owner", 0, "", "", ""});
   server::ShareServerContext context;
-  context.settings = &settings;
+  context.settings = &server_settings;
   context.database_file = home / "DovelData.dat";
   context.session = &session;
   context.bind_address = *platform::parse_ipv4("127.0.0.1");

@@ -24,20 +24,21 @@
 #include "app/local_databases.h"
 #include "core/transfer_meter.h"
 #include "platform/cp949.h"
-#include "platform/registry_store.h"
 #include "platform/socket.h"
 #include "platform/spawn.h"
 #include "server/data_connections.h"
 #include "server/data_thread.h"
 #include "server/share_server_context.h"
+#include "server/share_server_settings.h"
 #include "server/upload_monitor.h"
 #include "server/upload_stream.h"
 #include "service/frame.h"
 #include "service/service_session.h"
 #include "service/user_list_store.h"
-#include "settings/settings.h"
+#include "settings/live_settings.h"
 #include "share/archive_check.h"
 #include "share/hash_runner.h"
+#include "share/hash_settings.h"
 #include "util/log_files.h"
 #include "wire/info_block.h"
 
@@ -155,16 +156,16 @@ int main(int argc, char** argv) {
   }
 
   util::ConfigureLogFiles(work, platform::system_clock());
-  platform::RegistryStore store(work / "config");
-  settings::Settings settings(store, work);
-  settings.Load();
+  settings::LiveSettings settings;
+  server::ShareServerSettings server_settings(settings);
+  share::HashSettings hash_settings(settings);
   settings.set_shared_folders({{"bench", (work / "share").string(), settings::SHARE_READ}});
   app::LocalDatabases databases;
   if (auto failure = app::open_local_databases(work, databases)) {
     std::fprintf(stderr, "%s\n", failure->c_str());
     return 1;
   }
-  share::HashRunner hashing({&settings, work / "DovelData.dat", &platform::system_clock(), nullptr, nullptr, {}});
+  share::HashRunner hashing({&hash_settings, work / "DovelData.dat", &platform::system_clock(), nullptr, nullptr, {}});
   const share::FileHash hash = hashing.hash_on_demand("", "movie.bin", 0, share::any_share);
   service::ServiceSession session;
   session.set_identity({"bench", 5, "벤치", "tokenA", "tokenB"});
@@ -172,9 +173,9 @@ int main(int argc, char** argv) {
   service::UserListStore blocks("black");
   share::NoArchiveCheck archive;
   core::TransferMeter meter;
-  server::UploadMonitor monitor(settings);
-  server::ShareServerContext context{&settings, work, work / "DovelData.dat", &session, &friends, &blocks, &hashing, &archive, &meter,
-                                     &monitor};
+  server::UploadMonitor monitor(server_settings);
+  server::ShareServerContext context{&server_settings, work, work / "DovelData.dat", &session, &friends, &blocks, &hashing, &archive,
+                                     &meter,           &monitor};
   server::DataConnectionList list;
   const std::string request = *platform::utf8_to_cp949("0|0||peer|3|" + hash + "|" + std::to_string(size) + "|0|" + std::to_string(size) +
                                                        "|1|127.0.0.1|9910||movie.bin|0|이웃|dovel|1");

@@ -13,12 +13,12 @@
 
 #include "app/local_databases.h"
 #include "core/transfer_meter.h"
-#include "platform/registry_store.h"
 #include "server/share_server_context.h"
+#include "server/share_server_settings.h"
 #include "server/upload_monitor.h"
 #include "service/service_session.h"
 #include "service/user_list_store.h"
-#include "settings/settings.h"
+#include "settings/live_settings.h"
 #include "share/archive_check.h"
 #include "share/hash_service.h"
 
@@ -37,20 +37,16 @@ struct ShareServerHome {
     write("shares/Adult/x.txt", "x");
     write("shares/Friends/f.txt", "f");
     write("shares/Secret/s.txt", "s");
-    store = std::make_unique<platform::RegistryStore>(folder / "config");
-    settings = std::make_unique<settings::Settings>(*store, folder);
-    settings->Load();
-    settings->set_shared_folders({{"Public", (folder / "shares/Public").string(), settings::SHARE_READ},
+    settings.set_shared_folders({{"Public", (folder / "shares/Public").string(), settings::SHARE_READ},
                                   {"Adult", (folder / "shares/Adult").string(), settings::SHARE_READ | settings::SHARE_ADULT},
                                   {"Friends", (folder / "shares/Friends").string(), settings::SHARE_READ | settings::SHARE_FRIEND},
                                   {"Secret", (folder / "shares/Secret").string(), settings::SHARE_READ | settings::SHARE_SECRET}});
-    settings->update([](settings::StoredSettings& values) { values.folder_pass = "pw"; });
-    settings->server_usable = true;
+    settings.update([](settings::StoredSettings& values) { values.folder_pass = "pw"; });
+    settings.server_usable = true;
     app::open_local_databases(folder, databases);
     session.set_identity({"owner", 5, "label", "tokenA", "tokenB"});
     friends.set_entries({{"pal", ""}});
-    monitor = std::make_unique<server::UploadMonitor>(*settings);
-    context.settings = settings.get();
+    context.settings = &server_settings;
     context.program_folder = folder;
     context.database_file = folder / "DovelData.dat";
     context.session = &session;
@@ -59,7 +55,7 @@ struct ShareServerHome {
     context.hashing = &hashing;
     context.archive = &archive;
     context.meter = &meter;
-    context.monitor = monitor.get();
+    context.monitor = &monitor;
   }
   // The home goes with the process, so that runs leave nothing in the temporary folder.
   ~ShareServerHome() {
@@ -70,8 +66,8 @@ struct ShareServerHome {
   ShareServerHome& operator=(const ShareServerHome&) = delete;
 
   std::filesystem::path folder;
-  std::unique_ptr<platform::RegistryStore> store;
-  std::unique_ptr<settings::Settings> settings;
+  settings::LiveSettings settings;
+  server::ShareServerSettings server_settings{settings};
   app::LocalDatabases databases;
   service::ServiceSession session;
   service::UserListStore friends{"buddy"};
@@ -79,7 +75,7 @@ struct ShareServerHome {
   share::IdleHashing hashing;
   share::NoArchiveCheck archive;
   core::TransferMeter meter;
-  std::unique_ptr<server::UploadMonitor> monitor;
+  server::UploadMonitor monitor{server_settings};
   server::ShareServerContext context;
 };
 

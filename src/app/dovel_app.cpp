@@ -113,8 +113,9 @@ StartOutcome CDovelApp::InitInstance() {
   parts.search = search_->part();
   main_frame_->set_parts(parts);
   // The speed limits the transfer lists' boxes keep, as those lists open.
-  main_frame_->upload_monitor().load_upload_limit_row();
-  download::load_download_limit_row(*settings_);
+  const settings::SettingsRegistry::Reader stored = settings_->registry().reader();
+  main_frame_->upload_monitor().select_upload_limit(stored.read(settings::kLimitUploadSpeed));
+  download::apply_download_limit_row(downloads_->download_settings(), stored.read(settings::kLimitDownloadSpeed));
   // The queue of the last run is back before anything can be added to it.
   downloads_->manager().restore();
   if (setup_.register_url_protocol) {
@@ -144,7 +145,8 @@ void CDovelApp::load_endpoints() {
 
 void CDovelApp::run_port_check() {
   const server::PortTester tester(endpoints_, setup_.port_test_timing);
-  const server::StartupPortCheckOutcome outcome = server::run_startup_port_check(*settings_, tester);
+  server::ShareServerSettings server_settings(*settings_);
+  const server::StartupPortCheckOutcome outcome = server::run_startup_port_check(server_settings, tester);
   if (!outcome.udp_warning.empty()) setup_.prompt->tell(outcome.udp_warning);
 }
 

@@ -24,13 +24,13 @@ int ServicePaidContent::check_allowance(int64_t megabytes) {
 }
 
 bool ServicePaidContent::stop_for_false_reports(const std::string& hash) {
-  if (settings_.registry().read_dword(settings::kSettingSection, "AutoStopReported", 0) == 0) return false;
+  if (!registry_.read(settings::kAutoStopReported)) return false;
   return service::count_false_reports(endpoints_, hash) > 0;
 }
 
 namespace {
 
-download::TransferContext transfer_context(settings::Settings& settings, db::InfoDatabase& info, mainframe::CMainFrame& hub,
+download::TransferContext transfer_context(download::DownloadSettings& settings, db::InfoDatabase& info, mainframe::CMainFrame& hub,
                                            core::MessageTarget& loop, const service::ServiceEndpoints& endpoints,
                                            share::ArchiveChecker& archive, download::ContentFilter& filter,
                                            ServicePaidContent& paid, download::PeerLocator& locator) {
@@ -55,7 +55,7 @@ download::TransferContext transfer_context(settings::Settings& settings, db::Inf
   return context;
 }
 
-browse::BrowseContext browse_context(settings::Settings& settings, mainframe::CMainFrame& hub, core::MessageTarget& loop,
+browse::BrowseContext browse_context(browse::BrowseSettings& settings, mainframe::CMainFrame& hub, core::MessageTarget& loop,
                                      const service::ServiceEndpoints& endpoints, browse::DownloadAdder& adder,
                                      const BrowseFrontParts& front) {
   browse::BrowseContext context;
@@ -76,14 +76,16 @@ browse::BrowseContext browse_context(settings::Settings& settings, mainframe::CM
 DownloadSystem::DownloadSystem(settings::Settings& settings, db::InfoDatabase& info, mainframe::CMainFrame& hub, core::MessageTarget& loop,
                                const service::ServiceEndpoints& endpoints, BrowseFrontParts browse_front)
     : hub_(hub),
-      paid_(endpoints, hub.session(), settings),
+      download_settings_(settings),
+      browse_settings_(settings, settings.registry()),
+      paid_(endpoints, hub.session(), settings.registry()),
       locator_(endpoints),
-      runner_(transfer_context(settings, info, hub, loop, endpoints, archive_, filter_, paid_, locator_),
+      runner_(transfer_context(download_settings_, info, hub, loop, endpoints, archive_, filter_, paid_, locator_),
               [this](const std::shared_ptr<download::DownloadItem>& item) { manager_.run_ended(item); }),
       queue_host_(settings, hub, loop),
       manager_(info, runner_, queue_host_, platform::system_clock()),
       adder_(manager_),
-      browser_(browse_context(settings, hub, loop, endpoints, adder_, browse_front)),
+      browser_(browse_context(browse_settings_, hub, loop, endpoints, adder_, browse_front)),
       downloads_part_(manager_, loop,
                       [endpoints](const std::string& user_id) {
                         // The look-up servers are asked from a random one on, as every look-up does.

@@ -1,11 +1,13 @@
 #pragma once
 
 #include "app/download_parts.h"
+#include "browse/browse_settings.h"
 #include "browse/remote_browser.h"
 #include "db/info_database.h"
 #include "download/content_filter.h"
 #include "download/download_manager.h"
 #include "download/download_run.h"
+#include "download/download_settings.h"
 #include "download/false_reports.h"
 #include "download/paid_content.h"
 #include "download/peer_locator.h"
@@ -19,8 +21,8 @@ namespace dovel::app {
 // service's point servers.
 class ServicePaidContent final : public download::PaidContent, public download::FalseReports {
  public:
-  ServicePaidContent(service::ServiceEndpoints endpoints, service::ServiceSession& session, settings::Settings& settings)
-      : endpoints_(std::move(endpoints)), session_(session), settings_(settings) {}
+  ServicePaidContent(service::ServiceEndpoints endpoints, service::ServiceSession& session, const settings::SettingsRegistry& registry)
+      : endpoints_(std::move(endpoints)), session_(session), registry_(registry) {}
 
   std::optional<int> paid_state(const service::SessionIdentity& identity, const std::string& hash) override;
   int check_allowance(int64_t megabytes) override;
@@ -32,7 +34,7 @@ class ServicePaidContent final : public download::PaidContent, public download::
  private:
   const service::ServiceEndpoints endpoints_;
   service::ServiceSession& session_;
-  settings::Settings& settings_;
+  const settings::SettingsRegistry& registry_;
 };
 
 // What the front gives the remote browser: the window that asks for folder
@@ -57,11 +59,14 @@ class DownloadSystem {
   mainframe::HubParts parts() { return {&downloads_part_, nullptr, &remote_part_, nullptr}; }
   download::DownloadManager& manager() { return manager_; }
   browse::RemoteBrowser& browser() { return browser_; }
+  download::DownloadSettings& download_settings() { return download_settings_; }
   // Stops the browse session, cancels and joins every run; before the hub goes.
   void shut_down();
 
  private:
   mainframe::CMainFrame& hub_;
+  download::DownloadSettings download_settings_;
+  browse::BrowseSettings browse_settings_;
   share::NoArchiveCheck archive_;
   download::NoContentFilter filter_;
   ServicePaidContent paid_;

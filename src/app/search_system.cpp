@@ -15,10 +15,11 @@ void ResultSinkSlot::search_result_received(std::string datagram, service::Endpo
   if (target_ != nullptr) target_->search_result_received(std::move(datagram), source);
 }
 
-search::SearchSettings stored_search_settings(settings::SettingsRegistry& registry) {
+search::SearchSettings stored_search_settings(const settings::SettingsRegistry& registry) {
+  const settings::SettingsRegistry::Reader reader = registry.reader();
   search::SearchSettings settings;
-  settings.send_delay_index = static_cast<int>(registry.read_dword(settings::kSettingSection, "SendtoDelay", search::kDefaultSendDelayIndex));
-  settings.auto_sort_index = static_cast<int>(registry.read_dword(settings::kSettingSection, "AutoSort", search::kDefaultAutoSortIndex));
+  settings.send_delay_index = static_cast<int>(reader.read(settings::kSendtoDelay));
+  settings.auto_sort_index = static_cast<int>(reader.read(settings::kAutoSort));
   return settings;
 }
 

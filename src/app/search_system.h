@@ -29,7 +29,7 @@ class ResultSinkSlot final : public wire::SearchResultSink {
 };
 
 // The search settings of the search window's boxes, as stored ("SendtoDelay", "AutoSort").
-search::SearchSettings stored_search_settings(settings::SettingsRegistry& registry);
+search::SearchSettings stored_search_settings(const settings::SettingsRegistry& registry);
 
 // What a search tells the program: the hub hears of its end (an exit waits for
 // it), the user of a refused input; a search window, once attached, hears all.

@@ -44,10 +44,4 @@ void AddressHistory::load_text(std::string_view text) {
   ids_ = std::move(loaded);
 }
 
-void AddressHistory::load(const settings::SettingsRegistry& registry) { load_text(registry.read_text(settings::kSettingSection, kHistoryValue)); }
-
-bool AddressHistory::save(settings::SettingsRegistry& registry) const {
-  return registry.write_text(settings::kSettingSection, kHistoryValue, stored_text());
-}
-
 }  // namespace dovel::browse

@@ -5,15 +5,13 @@
 #include <string_view>
 #include <vector>
 
-#include "settings/settings_registry.h"
 
 namespace dovel::browse {
 
 // The entry that empties the history when chosen; always last.
 inline constexpr std::string_view kClearHistoryEntry = "-모두삭제-";
 inline constexpr size_t kMaxHistoryIds = 20;
-// Where the history is kept: the IDs joined by the byte 0x03.
-inline constexpr std::string_view kHistoryValue = "UserList";
+// The stored form joins the IDs by the byte 0x03.
 inline constexpr char kHistorySeparator = '\x03';
 
 // The user IDs explored, newest first, at most 20. Thread-safe.
@@ -31,9 +29,6 @@ class AddressHistory {
   // The stored form and back; load ignores empty parts and keeps at most 20.
   std::string stored_text() const;
   void load_text(std::string_view text);
-  // The setting "UserList" of section "Setting".
-  void load(const settings::SettingsRegistry& registry);
-  bool save(settings::SettingsRegistry& registry) const;
 
  private:
   mutable std::mutex lock_;

@@ -1,6 +1,7 @@
 target_sources(dovel-core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/address_history.cpp
   ${CMAKE_CURRENT_LIST_DIR}/address_resolver.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/browse_settings.cpp
   ${CMAKE_CURRENT_LIST_DIR}/client_control_session.cpp
   ${CMAKE_CURRENT_LIST_DIR}/leading_fields.cpp
   ${CMAKE_CURRENT_LIST_DIR}/listing.cpp

@@ -3,6 +3,7 @@
 #include <functional>
 
 #include "browse/address_resolver.h"
+#include "browse/browse_settings.h"
 #include "browse/browser_front.h"
 #include "browse/content_lists.h"
 #include "browse/download_adder.h"
@@ -12,7 +13,6 @@
 #include "platform/profile_ini.h"
 #include "service/endpoints.h"
 #include "service/service_session.h"
-#include "settings/settings.h"
 #include "util/scratch_store.h"
 
 namespace dovel::browse {
@@ -29,7 +29,7 @@ class ServiceLink {
 // What the remote browser needs from the rest of the program. Every pointer
 // outlives the browser; optional ones may be null.
 struct BrowseContext {
-  settings::Settings* settings = nullptr;          // own port and address, own share password, registry values
+  BrowseSettings* settings = nullptr;         // optional: own port and address, own share password, the window's values
   service::ServiceSession* session = nullptr; // the user's identity and privileges
   service::ServiceEndpoints endpoints;        // web host, bind address, address look-up servers
   ServiceLink* service_link = nullptr;        // optional: taken as connected

@@ -4,7 +4,9 @@
 #include "base/text.h"
 #include "browse/row_sorting.h"
 #include "browse/sub_folder_name.h"
+#include "settings/profile_values.h"
 #include "settings/service_switches.h"
+#include "settings/setting_table.h"
 #include "util/letter_pair.h"
 #include "util/log_files.h"
 #include "wire/wire_text.h"
@@ -14,10 +16,6 @@ namespace {
 
 constexpr const char* kUpInFolder = "상위폴더";
 constexpr const char* kUpToOrigin = "이전 탭";
-constexpr std::string_view kIntroNoScriptValue = "IntroNoScript";
-constexpr std::string_view kAutoMoveDownloadValue = "ExploreAutoMoveDownload";
-constexpr std::string_view kProfileSection = "dovel";
-constexpr std::string_view kSortProfileValue = "remotelistautosort";
 
 // The ID as given, or what its letter-pair encoding stands for.
 std::string decoded_peer_id(const std::string& id) {
@@ -61,10 +59,12 @@ RemoteBrowser::RemoteBrowser(BrowseContext context)
       resolver_(*context_.clock, context_.online_servers,
                 context_.lookup ? context_.lookup : service_address_lookup(context_.endpoints, context_.random)) {
   if (context_.settings != nullptr) {
-    history_.load(context_.settings->registry());
-    view_.move_to_download_tab = context_.settings->registry().read_dword(settings::kSettingSection, kAutoMoveDownloadValue, 0) != 0;
+    history_.load_text(context_.settings->address_history());
+    view_.move_to_download_tab = context_.settings->move_to_download_tab();
   }
-  if (context_.profile != nullptr) view_.sort_column = static_cast<int>(sort_column_of(context_.profile->read_int(kProfileSection, kSortProfileValue, 0)));
+  if (context_.profile != nullptr) {
+    view_.sort_column = static_cast<int>(sort_column_of(settings::read_profile(*context_.profile, settings::kRemoteListSort)));
+  }
   view_.up_text = kUpToOrigin;
 }
 
@@ -159,7 +159,7 @@ StartOutcome RemoteBrowser::start_session(const SessionRequest& request) {
   setup.hub = context_.hub;
   setup.folder_lists = context_.folder_lists;
   if (context_.settings != nullptr) {
-    const platform::Ipv4 external = context_.settings->external_address;
+    const platform::Ipv4 external = context_.settings->external_address();
     const platform::Ipv4 own = external != 0 ? external : context_.endpoints.bind_address;
     setup.own_address = own != 0 ? platform::format_ipv4(own) : std::string();
     setup.own_port = static_cast<uint16_t>(context_.settings->values().share_port);
@@ -333,7 +333,7 @@ void RemoteBrowser::on_identity(uint64_t generation, const ClientControlSession&
 
 void RemoteBrowser::on_intro(uint64_t generation, const PeerIntroReply& intro) {
   const bool no_script =
-      context_.settings == nullptr || context_.settings->registry().read_dword(settings::kSettingSection, kIntroNoScriptValue, 1) != 0;
+      context_.settings == nullptr || context_.settings->intro_without_scripts();
   PeerIntro kept = peer_intro_of(intro, context_.endpoints.web_base, no_script);
   std::lock_guard guard(state_lock_);
   if (!current_generation(generation)) return;
@@ -599,7 +599,7 @@ void RemoteBrowser::set_sort(int column_index, bool ascending) {
     sort_rows(view_.rows, column, ascending);
     changed_locked();
   }
-  if (context_.profile != nullptr) context_.profile->write_int(kProfileSection, kSortProfileValue, static_cast<int>(column));
+  if (context_.profile != nullptr) settings::write_profile(*context_.profile, settings::kRemoteListSort, static_cast<int>(column));
 }
 
 void RemoteBrowser::set_move_to_download_tab(bool move) {
@@ -607,7 +607,7 @@ void RemoteBrowser::set_move_to_download_tab(bool move) {
     std::lock_guard guard(state_lock_);
     view_.move_to_download_tab = move;
   }
-  if (context_.settings != nullptr) context_.settings->registry().write_dword(settings::kSettingSection, kAutoMoveDownloadValue, move ? 1 : 0);
+  if (context_.settings != nullptr) context_.settings->store_move_to_download_tab(move);
 }
 
 void RemoteBrowser::set_folder_password(const std::string& password) {
@@ -627,7 +627,7 @@ void RemoteBrowser::check_idle() {
 }
 
 bool RemoteBrowser::save_history() {
-  return context_.settings != nullptr && history_.save(context_.settings->registry());
+  return context_.settings != nullptr && context_.settings->store_address_history(history_.stored_text());
 }
 
 // --- Snapshot and waiting -----------------------------------------------------------

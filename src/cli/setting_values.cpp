@@ -7,10 +7,10 @@
 #include "base/string_printf.h"
 #include "base/text.h"
 #include "platform/cp949.h"
-#include "search/search_settings.h"
 #include "service/service_domain.h"
 #include "service/stored_login.h"
 #include "settings/settings_page_rules.h"
+#include "settings/setting_table.h"
 #include "settings/settings_registry.h"
 #include "share/shared_folder_rules.h"
 #include "util/file_utils.h"
@@ -19,15 +19,8 @@
 namespace dovel::cli {
 namespace {
 
-using StoredFlag = bool settings::StoredSettings::*;
-using StoredNumber = uint32_t settings::StoredSettings::*;
 // A rule over the whole set of stored values after a change; the refusal or nullopt.
 using StoredCheck = std::function<std::optional<std::string>(const settings::StoredSettings&)>;
-
-struct NumberRange {
-  uint32_t low = 0;
-  uint32_t high = 0;
-};
 
 struct SettingValue {
   std::string_view name;
@@ -49,13 +42,13 @@ std::optional<bool> parse_flag(std::string_view text) {
 
 std::string flag_refusal(std::string_view name) { return std::string(name) + " 값은 0 또는 1이어야 합니다."; }
 
-std::optional<uint32_t> parse_in_range(std::string_view text, NumberRange range) {
+std::optional<uint32_t> parse_in_range(std::string_view text, const settings::NumberRange& range) {
   std::optional<uint32_t> number = base::parse_uint32(text);
-  if (!number || *number < range.low || *number > range.high) return std::nullopt;
+  if (!number || !range.contains(*number)) return std::nullopt;
   return number;
 }
 
-std::string range_refusal(std::string_view name, NumberRange range) {
+std::string range_refusal(std::string_view name, const settings::NumberRange& range) {
   return std::string(name) + base::string_printf(" 값은 %u ~ %u 사이의 숫자이어야 합니다.", range.low, range.high);
 }
 
@@ -101,26 +94,26 @@ std::optional<std::string> folder_page_check(const settings::StoredSettings& val
   return share::check_shared_folder_list(values.shared_folders, values.down_path, values.folder_pass);
 }
 
-SettingValue stored_flag(std::string_view name, StoredFlag field, StoredCheck check = {}) {
-  return {name, [field](settings::Settings& settings) { return flag_text(settings.values().*field); },
-          [name, field, check](settings::Settings& settings, std::string_view text, const SettingContext&) {
+SettingValue stored_flag(const settings::FlagSetting& row, StoredCheck check = {}) {
+  return {row.name, [&row](settings::Settings& settings) { return flag_text(settings.values().*row.member); },
+          [&row, check](settings::Settings& settings, std::string_view text, const SettingContext&) {
             std::optional<bool> on = parse_flag(text);
-            if (!on) return refused(flag_refusal(name));
-            return store_checked(settings, [&](settings::StoredSettings& values) { values.*field = *on; }, check);
+            if (!on) return refused(flag_refusal(row.name));
+            return store_checked(settings, [&](settings::StoredSettings& values) { values.*row.member = *on; }, check);
           }};
 }
 
-SettingValue stored_number(std::string_view name, StoredNumber field, NumberRange range, StoredCheck check = {}) {
-  return {name, [field](settings::Settings& settings) { return std::to_string(settings.values().*field); },
-          [name, field, range, check](settings::Settings& settings, std::string_view text, const SettingContext&) {
-            std::optional<uint32_t> number = parse_in_range(text, range);
-            if (!number) return refused(range_refusal(name, range));
-            return store_checked(settings, [&](settings::StoredSettings& values) { values.*field = *number; }, check);
+SettingValue stored_number(const settings::NumberSetting& row, StoredCheck check = {}) {
+  return {row.name, [&row](settings::Settings& settings) { return std::to_string(settings.values().*row.member); },
+          [&row, check](settings::Settings& settings, std::string_view text, const SettingContext&) {
+            std::optional<uint32_t> number = parse_in_range(text, *row.range);
+            if (!number) return refused(range_refusal(row.name, *row.range));
+            return store_checked(settings, [&](settings::StoredSettings& values) { values.*row.member = *number; }, check);
           }};
 }
 
 SettingValue share_port() {
-  return {"SharePort", [](settings::Settings& settings) { return std::to_string(settings.values().share_port); },
+  return {settings::kSharePort.name, [](settings::Settings& settings) { return std::to_string(settings.values().share_port); },
           [](settings::Settings& settings, std::string_view text, const SettingContext&) {
             std::optional<uint32_t> port = settings::parse_share_port(text);
             if (!port) return refused(std::string(settings::kSharePortRangeMessage));
@@ -132,20 +125,20 @@ SettingValue share_port() {
 }
 
 SettingValue server_subject() {
-  return {"ServerSubject", [](settings::Settings& settings) { return settings.values().server_subject; },
+  return {settings::kServerSubject.name, [](settings::Settings& settings) { return settings.values().server_subject; },
           [](settings::Settings& settings, std::string_view text, const SettingContext&) {
             const std::string title(base::trim(text));
-            if (auto refusal = text_refusal("ServerSubject", title, title)) return refused(*refusal);
+            if (auto refusal = text_refusal(settings::kServerSubject.name, title, title)) return refused(*refusal);
             if (auto refusal = settings::server_subject_refusal(title)) return refused(*refusal);
             return store_checked(settings, [&](settings::StoredSettings& values) { values.server_subject = title; });
           }};
 }
 
 SettingValue intro_url() {
-  return {"IntroURL", [](settings::Settings& settings) { return settings.values().intro_url; },
+  return {settings::kIntroUrl.name, [](settings::Settings& settings) { return settings.values().intro_url; },
           [](settings::Settings& settings, std::string_view text, const SettingContext& context) {
             const std::string address(base::trim(text));
-            if (auto refusal = text_refusal("IntroURL", address, address)) return refused(*refusal);
+            if (auto refusal = text_refusal(settings::kIntroUrl.name, address, address)) return refused(*refusal);
             // Peers receive the address in the greeting, so it must have a CP949 form.
             if (!platform::utf8_to_cp949(address)) return refused("소개페이지 주소에 쓸 수 없는 글자가 있습니다.");
             if (service::mentions_service_domain(address, context.web_base)) {
@@ -157,22 +150,22 @@ SettingValue intro_url() {
 }
 
 SettingValue down_path() {
-  return {"DownPath", [](settings::Settings& settings) { return settings.values().down_path; },
+  return {settings::kDownPath.name, [](settings::Settings& settings) { return settings.values().down_path; },
           [](settings::Settings& settings, std::string_view text, const SettingContext&) {
             if (text.empty()) return refused("다운로드폴더가 없습니다.");
             std::error_code error;
             std::filesystem::path absolute = std::filesystem::absolute(std::filesystem::path(std::string(text)), error);
             const std::string folder = error ? std::string(text) : absolute.lexically_normal().string();
-            if (auto refusal = text_refusal("DownPath", folder, folder)) return refused(*refusal);
+            if (auto refusal = text_refusal(settings::kDownPath.name, folder, folder)) return refused(*refusal);
             if (!util::FolderExists(folder)) return refused(base::string_printf("다운로드폴더(%s)가 존재하지 않습니다.", folder.c_str()));
             return store_checked(settings, [&](settings::StoredSettings& values) { values.down_path = folder; }, folder_page_check);
           }};
 }
 
 SettingValue folder_pass() {
-  return {"FolderPass", [](settings::Settings& settings) { return settings.values().folder_pass; },
+  return {settings::kFolderPass.name, [](settings::Settings& settings) { return settings.values().folder_pass; },
           [](settings::Settings& settings, std::string_view text, const SettingContext&) {
-            if (auto refusal = text_refusal("FolderPass", text, util::Encode(text))) return refused(*refusal);
+            if (auto refusal = text_refusal(settings::kFolderPass.name, text, util::Encode(text))) return refused(*refusal);
             // Peers send the password in CP949; one without that form could never match.
             if (!platform::utf8_to_cp949(text)) return refused("비밀폴더 암호에 쓸 수 없는 글자가 있습니다.");
             return store_checked(settings, [&](settings::StoredSettings& values) { values.folder_pass = std::string(text); }, folder_page_check);
@@ -180,35 +173,32 @@ SettingValue folder_pass() {
 }
 
 // Values one window keeps for itself, read and written on their own.
-SettingValue window_flag(std::string_view name) {
-  return {name, [name](settings::Settings& settings) { return flag_text(settings.registry().read_dword(settings::kSettingSection, name, 0) != 0); },
-          [name](settings::Settings& settings, std::string_view text, const SettingContext&) {
+SettingValue window_flag(const settings::FlagSetting& row) {
+  return {row.name, [&row](settings::Settings& settings) { return flag_text(settings.registry().read(row)); },
+          [&row](settings::Settings& settings, std::string_view text, const SettingContext&) {
             std::optional<bool> on = parse_flag(text);
-            if (!on) return refused(flag_refusal(name));
-            if (!settings.registry().write_dword(settings::kSettingSection, name, *on ? 1 : 0)) return refused(std::string(kNotSaved));
+            if (!on) return refused(flag_refusal(row.name));
+            if (!settings.registry().write(row, *on)) return refused(std::string(kNotSaved));
             return SettingChange{};
           }};
 }
 
-SettingValue window_number(std::string_view name, NumberRange range, uint32_t fallback = 0) {
-  return {name,
-          [name, fallback](settings::Settings& settings) {
-            return std::to_string(settings.registry().read_dword(settings::kSettingSection, name, fallback));
-          },
-          [name, range](settings::Settings& settings, std::string_view text, const SettingContext&) {
-            std::optional<uint32_t> number = parse_in_range(text, range);
-            if (!number) return refused(range_refusal(name, range));
-            if (!settings.registry().write_dword(settings::kSettingSection, name, *number)) return refused(std::string(kNotSaved));
+SettingValue window_number(const settings::NumberSetting& row) {
+  return {row.name, [&row](settings::Settings& settings) { return std::to_string(settings.registry().read(row)); },
+          [&row](settings::Settings& settings, std::string_view text, const SettingContext&) {
+            std::optional<uint32_t> number = parse_in_range(text, *row.range);
+            if (!number) return refused(range_refusal(row.name, *row.range));
+            if (!settings.registry().write(row, *number)) return refused(std::string(kNotSaved));
             return SettingChange{};
           }};
 }
 
 SettingValue auto_login() {
-  return {"AutoLogin",
+  return {settings::kAutoLogin.name,
           [](settings::Settings& settings) { return flag_text(service::read_stored_login(settings.registry().reader()).auto_login); },
           [](settings::Settings& settings, std::string_view text, const SettingContext&) {
             std::optional<bool> on = parse_flag(text);
-            if (!on) return refused(flag_refusal("AutoLogin"));
+            if (!on) return refused(flag_refusal(settings::kAutoLogin.name));
             if (!settings.registry().edit([&](settings::SettingsRegistry::Writer& writer) { service::set_auto_login(writer, *on); })) {
               return refused(std::string(kNotSaved));
             }
@@ -218,32 +208,32 @@ SettingValue auto_login() {
 
 const std::vector<SettingValue>& setting_values() {
   static const std::vector<SettingValue> values = {
-      stored_flag("ShowServer", &settings::StoredSettings::show_server),
+      stored_flag(settings::kShowServer),
       server_subject(),
       intro_url(),
       down_path(),
       share_port(),
-      stored_number("MaxUpload", &settings::StoredSettings::max_upload, {1, 100}),
-      stored_flag("UseIntroURL", &settings::StoredSettings::use_intro_url),
-      stored_flag("UseMultiDown", &settings::StoredSettings::use_multi_down),
-      stored_flag("AllowMemo", &settings::StoredSettings::allow_memo),
-      stored_flag("UltraTurbo", &settings::StoredSettings::ultra_turbo),
-      stored_flag("AutoHash", &settings::StoredSettings::auto_hash),
-      stored_flag("AutoRetryStopDown", &settings::StoredSettings::auto_retry_stop_down),
-      stored_number("SelLimitDownSameTime", &settings::StoredSettings::sel_limit_down_same_time, {0, 3}),
-      stored_flag("UseNotifyWindow", &settings::StoredSettings::use_notify_window),
-      stored_flag("UseServerReserve", &settings::StoredSettings::use_server_reserve, reserve_check),
-      stored_flag("UseServerReserveRepeat", &settings::StoredSettings::use_server_reserve_repeat),
-      stored_number("ServerReserveStartTime", &settings::StoredSettings::server_reserve_start_time, {0, 23}, reserve_check),
-      stored_number("ServerReserveEndTime", &settings::StoredSettings::server_reserve_end_time, {0, 23}, reserve_check),
+      stored_number(settings::kMaxUpload),
+      stored_flag(settings::kUseIntroUrl),
+      stored_flag(settings::kUseMultiDown),
+      stored_flag(settings::kAllowMemo),
+      stored_flag(settings::kUltraTurbo),
+      stored_flag(settings::kAutoHash),
+      stored_flag(settings::kAutoRetryStopDown),
+      stored_number(settings::kSelLimitDownSameTime),
+      stored_flag(settings::kUseNotifyWindow),
+      stored_flag(settings::kUseServerReserve, reserve_check),
+      stored_flag(settings::kUseServerReserveRepeat),
+      stored_number(settings::kServerReserveStartTime, reserve_check),
+      stored_number(settings::kServerReserveEndTime, reserve_check),
       folder_pass(),
-      stored_number("MaxForFolderDown", &settings::StoredSettings::max_for_folder_down, {0, 6}),
-      window_flag("AutoTray"),
+      stored_number(settings::kMaxForFolderDown),
+      window_flag(settings::kAutoTray),
       auto_login(),
-      window_number("LimitDownloadSpeed", {0, 9}),
-      window_number("LimitUploadSpeed", {0, 5}),
-      window_number("SendtoDelay", {0, 7}, search::kDefaultSendDelayIndex),
-      window_number("AutoSort", {0, 4}, search::kDefaultAutoSortIndex),
+      window_number(settings::kLimitDownloadSpeed),
+      window_number(settings::kLimitUploadSpeed),
+      window_number(settings::kSendtoDelay),
+      window_number(settings::kAutoSort),
   };
   return values;
 }

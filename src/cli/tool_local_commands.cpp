@@ -11,6 +11,7 @@
 #include "platform/registry_store.h"
 #include "settings/settings.h"
 #include "share/hash_run.h"
+#include "share/hash_settings.h"
 
 namespace dovel::cli {
 namespace {
@@ -47,9 +48,10 @@ int index_command(const std::vector<std::string>& options) {
   settings.Load();
   // No port check runs here: index as a reachable server would.
   settings.server_usable = true;
+  const share::HashSettings hash_settings(settings);
 
   share::ShareTotals totals;
-  share::HashRun run({&settings, home->root / db::kDataFileName, &platform::system_clock(), &totals, nullptr, {}}, 0);
+  share::HashRun run({&hash_settings, home->root / db::kDataFileName, &platform::system_clock(), &totals, nullptr, {}}, 0);
   run.Run();
   if (!run.error().empty()) {
     std::fprintf(stderr, "dovel-tool: %s\n", run.error().c_str());

@@ -248,7 +248,7 @@ bool ItemRun::gather_sources() {
 }
 
 platform::Ipv4 ItemRun::own_address() const {
-  const platform::Ipv4 external = context_.settings->external_address;
+  const platform::Ipv4 external = context_.settings->external_address();
   return external != 0 ? external : context_.endpoints.bind_address;
 }
 

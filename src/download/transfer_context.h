@@ -10,13 +10,13 @@
 #include "db/info_database.h"
 #include "download/content_filter.h"
 #include "download/download_item.h"
+#include "download/download_settings.h"
 #include "download/false_reports.h"
 #include "download/paid_content.h"
 #include "download/peer_locator.h"
 #include "platform/clock.h"
 #include "service/endpoints.h"
 #include "service/service_session.h"
-#include "settings/settings.h"
 #include "share/archive_check.h"
 
 namespace dovel::download {
@@ -57,7 +57,7 @@ struct TransferHooks {
 // Everything the runs of the downloads use. Every pointer outlives the runner
 // and, for the connect worker's queue, the share server.
 struct TransferContext {
-  settings::Settings* settings = nullptr;
+  DownloadSettings* settings = nullptr;
   service::ServiceSession* session = nullptr;
   db::InfoDatabase* info = nullptr;
   core::TransferMeter* meter = nullptr;

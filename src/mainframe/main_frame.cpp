@@ -26,11 +26,11 @@ class NoListSync final : public server::ListSyncHandler {
   static constexpr const char* kUnavailable = "목록을 받아올 수 없습니다.";
 };
 
-server::ShareServerContext share_context_for(MainFrameSetup& setup, service::ServiceSession& session, service::UserListStore& friends,
-                                             service::UserListStore& blocks, share::HashService& hashing,
+server::ShareServerContext share_context_for(MainFrameSetup& setup, server::ShareServerSettings& settings, service::ServiceSession& session,
+                                             service::UserListStore& friends, service::UserListStore& blocks, share::HashService& hashing,
                                              share::ArchiveChecker& archive, core::TransferMeter& meter, server::UploadMonitor& monitor) {
   server::ShareServerContext context;
-  context.settings = setup.settings;
+  context.settings = &settings;
   context.program_folder = setup.program_folder;
   context.database_file = setup.program_folder / "DovelData.dat";
   context.session = &session;
@@ -59,10 +59,13 @@ CMainFrame::CMainFrame(MainFrameSetup setup)
       front_(*setup_.front),
       prompt_(*setup_.prompt),
       clock_(*setup_.clock),
+      server_settings_(settings_),
+      hash_settings_(settings_),
+      registration_settings_(settings_),
       scratch_(clock_),
-      monitor_(settings_, clock_),
-      hashing_(share::HashRunContext{&settings_, setup_.program_folder / "DovelData.dat", &clock_, &totals_, &loop_, {}}),
-      share_context_(share_context_for(setup_, session_, friends_, blocks_, hashing_, archive_, meter_, monitor_)),
+      monitor_(server_settings_, clock_),
+      hashing_(share::HashRunContext{&hash_settings_, setup_.program_folder / "DovelData.dat", &clock_, &totals_, &loop_, {}}),
+      share_context_(share_context_for(setup_, server_settings_, session_, friends_, blocks_, hashing_, archive_, meter_, monitor_)),
       fallback_results_(setup_.search_results == nullptr ? std::make_unique<wire::DroppedSearchResults>() : nullptr),
       fallback_lists_(setup_.list_sync == nullptr ? std::make_unique<NoListSync>() : nullptr),
       responder_(share_context_, setup_.endpoints, setup_.search_results != nullptr ? *setup_.search_results : *fallback_results_,

@@ -20,10 +20,12 @@
 #include "server/local_server.h"
 #include "server/search_responder.h"
 #include "server/share_server_context.h"
+#include "server/share_server_settings.h"
 #include "server/upload_monitor.h"
 #include "service/auth_client.h"
 #include "service/endpoints.h"
 #include "service/file_index_client.h"
+#include "service/registration_settings.h"
 #include "service/registration_client.h"
 #include "service/server_directory.h"
 #include "service/service_session.h"
@@ -32,6 +34,7 @@
 #include "settings/settings.h"
 #include "share/archive_check.h"
 #include "share/hash_runner.h"
+#include "share/hash_settings.h"
 #include "share/share_totals.h"
 #include "util/launch_request.h"
 #include "util/scratch_store.h"
@@ -221,6 +224,10 @@ class CMainFrame final : public core::MessageHandler {
   HubFront& front_;
   UserPrompt& prompt_;
   const platform::Clock& clock_;
+  // The subsystems' views of the one settings object.
+  server::ShareServerSettings server_settings_;
+  share::HashSettings hash_settings_;
+  service::RegistrationSettings registration_settings_;
 
   core::TransferMeter meter_;
   share::ShareTotals totals_;

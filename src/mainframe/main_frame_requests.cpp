@@ -60,7 +60,7 @@ void CMainFrame::carry_out_pending_request() {
       request.Reset();
       return;
     }
-    const bool auto_login = settings_.registry().read_dword(settings::kSettingSection, "AutoLogin", 0) != 0;
+    const bool auto_login = settings_.registry().read(settings::kAutoLogin);
     // The request waits for the login; a failed login drops it.
     sign_in(request.login_id, request.password, auto_login, false);
     return;

@@ -8,7 +8,6 @@
 #include "service/registration_source.h"
 #include "util/current_user.h"
 #include "util/last_error.h"
-#include "util/letter_pair.h"
 #include "util/log_files.h"
 
 namespace dovel::mainframe {
@@ -27,9 +26,9 @@ bool refused_credentials(const service::SignIn& outcome) {
 }  // namespace
 
 void CMainFrame::start_sequence() {
-  settings::SettingsRegistry& registry = settings_.registry();
-  if (registry.read_dword(settings::kSettingSection, "AutoTray", 0) == 0) front_.bring_to_front();
-  const bool auto_login = registry.read_dword(settings::kSettingSection, "AutoLogin", 0) != 0;
+  const settings::SettingsRegistry& registry = settings_.registry();
+  if (!registry.read(settings::kAutoTray)) front_.bring_to_front();
+  const bool auto_login = registry.read(settings::kAutoLogin);
   if (!pending_request_.login_id.empty() && !pending_request_.password.empty()) {
     sign_in(pending_request_.login_id, pending_request_.password, auto_login, false);
     return;
@@ -49,9 +48,9 @@ void CMainFrame::log_in(const std::string& user_id, const std::string& password,
 }
 
 bool CMainFrame::stored_credentials(std::string& user_id, std::string& password) const {
-  const settings::SettingsRegistry& registry = settings_.registry();
-  user_id = util::Decode(registry.read_text(settings::kSettingSection, "data1"));
-  password = util::Decode(registry.read_text(settings::kSettingSection, "data2"));
+  const settings::SettingsRegistry::Reader reader = settings_.registry().reader();
+  user_id = reader.read(settings::kStoredUserId);
+  password = reader.read(settings::kStoredPassword);
   return !user_id.empty() && !password.empty();
 }
 
@@ -74,7 +73,7 @@ void CMainFrame::on_signed_in(const SignInPayload& signed_in) {
   signing_in_ = false;
   const service::SignIn& outcome = signed_in.outcome;
   if (outcome.result != service::kLoginOk) {
-    if (signed_in.stored && refused_credentials(outcome)) settings_.registry().write_text(settings::kSettingSection, "data2", "");
+    if (signed_in.stored && refused_credentials(outcome)) settings_.registry().write(settings::kStoredPassword, "");
     if (!outcome.message.empty()) prompt_.tell(outcome.message);
     return;
   }
@@ -202,7 +201,7 @@ void CMainFrame::refresh_registration(bool reset, bool reconnect) {
 
 void CMainFrame::register_server() {
   std::optional<service::RegistrationRecord> record =
-      service::current_registration_record(session_, settings_, totals_, meter_, no_listed_words);
+      service::current_registration_record(session_, registration_settings_, totals_, meter_, no_listed_words);
   if (!record) {
     util::LogSystem("%s", service::registration_result_text(service::kRegisterDatabaseError, -1).c_str());
     return;

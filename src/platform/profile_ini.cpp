@@ -26,8 +26,12 @@ std::string ProfileIni::read_string(std::string_view section, std::string_view k
 }
 
 int ProfileIni::read_int(std::string_view section, std::string_view key, int fallback) const {
+  return find_int(section, key).value_or(fallback);
+}
+
+std::optional<int> ProfileIni::find_int(std::string_view section, std::string_view key) const {
   std::string text = read_string(section, key, "");
-  if (base::trim(text).empty()) return fallback;
+  if (base::trim(text).empty()) return std::nullopt;
   return static_cast<int>(std::strtol(text.c_str(), nullptr, 10));
 }
 

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -17,6 +18,8 @@ class ProfileIni {
   std::string read_string(std::string_view section, std::string_view key, std::string_view fallback) const;
   // The leading decimal number of the value, as the Windows profile reader takes it.
   int read_int(std::string_view section, std::string_view key, int fallback) const;
+  // The same, nullopt when the value is missing or blank.
+  std::optional<int> find_int(std::string_view section, std::string_view key) const;
 
   bool write_string(std::string_view section, std::string_view key, std::string_view value);
   bool write_int(std::string_view section, std::string_view key, int value);

@@ -2,10 +2,14 @@
 
 #include <algorithm>
 
+#include "settings/setting_table.h"
+
 namespace dovel::search {
 namespace {
 
+// The last row of the sort box sorts nothing.
 constexpr int kNoSortIndex = 4;
+static_assert(static_cast<int>(settings::kAutoSort.range->high) == kNoSortIndex);
 
 // <0 when a comes first in the first direction, >0 when b does, 0 when equal.
 template <typename Value>

@@ -58,7 +58,7 @@ std::vector<std::string> ControlHandler::greeting() const {
 }
 
 std::optional<std::string> ControlHandler::intro_frame() const {
-  const settings::StoredSettings settings = context_.settings->values();
+  const ServedChoices settings = context_.settings->values();
   std::optional<std::string> intro;
   if (settings.use_intro_url) {
     intro = wire::field(settings.intro_url);

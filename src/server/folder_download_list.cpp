@@ -9,6 +9,7 @@
 
 #include "base/string_printf.h"
 #include "base/text.h"
+#include "settings/setting_table.h"
 #include "share/shareable_name.h"
 #include "util/letter_pair.h"
 #include "wire/wire_text.h"
@@ -69,7 +70,9 @@ class FileCollector {
 
 }  // namespace
 
-int folder_download_limit(uint32_t row) { return kFolderDownloadLimits[row < kFolderDownloadLimits.size() ? row : 3]; }
+static_assert(settings::kMaxForFolderDown.range->count() == static_cast<int>(kFolderDownloadLimits.size()));
+
+int folder_download_limit(uint32_t row) { return kFolderDownloadLimits[settings::kMaxForFolderDown.range->repair(row)]; }
 
 std::optional<FolderDownloadRequest> parse_folder_download_path(std::string_view path, const settings::SharedFolder& share,
                                                                 settings::ShareIndex index, int limit) {

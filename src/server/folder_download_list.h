@@ -12,7 +12,8 @@
 
 namespace dovel::server {
 
-// Most files one folder download lists, by the MaxForFolderDown row.
+// Most files one folder download lists, by the MaxForFolderDown row (a row
+// beyond the list counts as the setting's repair).
 inline constexpr std::array<int, 7> kFolderDownloadLimits = {200, 300, 400, 500, 700, 1000, 2000};
 int folder_download_limit(uint32_t max_for_folder_down_row);
 

@@ -8,7 +8,7 @@
 
 namespace dovel::server {
 
-InitThread::InitThread(settings::Settings& settings, PortTester tester, core::MessageTarget& done_target)
+InitThread::InitThread(ShareServerSettings& settings, PortTester tester, core::MessageTarget& done_target)
     : settings_(settings),
       tester_(std::move(tester)),
       done_target_(done_target),

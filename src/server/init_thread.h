@@ -5,7 +5,7 @@
 
 #include "core/message.h"
 #include "server/port_check.h"
-#include "settings/settings.h"
+#include "server/share_server_settings.h"
 
 namespace dovel::server {
 
@@ -16,7 +16,7 @@ namespace dovel::server {
 class InitThread {
  public:
   // Starts the check at once; the settings and the target must outlive this object.
-  InitThread(settings::Settings& settings, PortTester tester, core::MessageTarget& done_target);
+  InitThread(ShareServerSettings& settings, PortTester tester, core::MessageTarget& done_target);
   // Waits for the check to end (its time-outs bound that wait).
   ~InitThread();
   InitThread(const InitThread&) = delete;
@@ -30,7 +30,7 @@ class InitThread {
  private:
   void run();
 
-  settings::Settings& settings_;
+  ShareServerSettings& settings_;
   const PortTester tester_;
   core::MessageTarget& done_target_;
   const std::string waiting_note_;

@@ -234,7 +234,7 @@ std::optional<std::vector<std::string>> SearchResponder::answer(wire::SearchQuer
 
 void SearchResponder::send_results(int fd, const wire::SearchQuery& query, const std::vector<std::string>& payloads, service::Endpoint destination,
                                    platform::Tick taken) const {
-  wire::ResultHeader header{context_.settings->external_address, port_, query.searcher_key, query.search_number, 0, query.destination};
+  wire::ResultHeader header{context_.settings->external_address(), port_, query.searcher_key, query.search_number, 0, query.destination};
   const sockaddr_in target = socket_address(destination);
   for (const std::string& payload : payloads) {
     header.time_field = query.time_field + platform::ticks_between(taken, context_.clock->tick());

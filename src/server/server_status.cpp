@@ -26,7 +26,7 @@ UploadFigures upload_figures(const ShareServerContext& context) {
 
 std::string status_message(const ShareServerContext& context) {
   UploadFigures figures = upload_figures(context);
-  const uint32_t limit = context.settings->upload_speed_limit;
+  const uint32_t limit = context.settings->upload_speed_limit();
   std::string shown_limit = limit < kShownUploadLimitCeiling ? std::to_string(limit / 1024) : "-1";
   // Numbers only: the text is the same in either form.
   std::string message = base::string_printf("2%d\a%d\a%.2f\a%s", figures.most, figures.running, figures.kib_per_second, shown_limit.c_str());

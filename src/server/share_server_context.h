@@ -7,7 +7,7 @@
 #include "platform/socket.h"
 #include "service/service_session.h"
 #include "service/user_list_store.h"
-#include "settings/settings.h"
+#include "server/share_server_settings.h"
 #include "share/archive_check.h"
 #include "share/hash_service.h"
 
@@ -18,7 +18,7 @@ class UploadMonitor;
 // What the share server's threads need from the rest of the program. Every
 // pointer outlives the server.
 struct ShareServerContext {
-  settings::Settings* settings = nullptr;
+  ShareServerSettings* settings = nullptr;
   std::filesystem::path program_folder;  // intro.html
   std::filesystem::path database_file;   // DovelData.dat
   service::ServiceSession* session = nullptr;

@@ -14,7 +14,7 @@ std::string logged_line(const PortTestResult& result) {
 
 }  // namespace
 
-uint16_t startup_check_port(const settings::Settings& settings) {
+uint16_t startup_check_port(const ShareServerSettings& settings) {
   const uint32_t stored = settings.values().share_port;
   return stored <= 65535 ? static_cast<uint16_t>(stored) : 0;
 }
@@ -30,16 +30,16 @@ std::string udp_failure_warning(uint16_t port) {
       static_cast<int>(port));
 }
 
-StartupPortCheckOutcome run_startup_port_check(settings::Settings& settings, const PortTester& tester) {
+StartupPortCheckOutcome run_startup_port_check(ShareServerSettings& settings, const PortTester& tester) {
   const uint16_t port = startup_check_port(settings);
   StartupPortCheckOutcome outcome;
 
   PortTestResult tcp;
   if (tester.port_test(tcp, port, service::PortTestKind::Tcp)) {
-    settings.server_usable = tcp.code == kPortTestReached;
-    settings.external_address = tcp.external_address;
+    settings.set_server_usable(tcp.code == kPortTestReached);
+    settings.set_external_address(tcp.external_address);
   } else {
-    settings.server_usable = false;
+    settings.set_server_usable(false);
   }
   outcome.result_lines.push_back(logged_line(tcp));
 
@@ -47,11 +47,11 @@ StartupPortCheckOutcome run_startup_port_check(settings::Settings& settings, con
     PortTestResult udp;
     tester.port_test(udp, port, service::PortTestKind::Udp);
     outcome.result_lines.push_back(logged_line(udp));
-    if (udp.code != kPortTestReached && settings.server_usable) outcome.udp_warning = udp_failure_warning(port);
+    if (udp.code != kPortTestReached && settings.server_usable()) outcome.udp_warning = udp_failure_warning(port);
   }
 
-  outcome.server_usable = settings.server_usable;
-  outcome.external_address = settings.external_address;
+  outcome.server_usable = settings.server_usable();
+  outcome.external_address = settings.external_address();
   return outcome;
 }
 

@@ -7,7 +7,7 @@
 #include "core/message.h"
 #include "platform/socket.h"
 #include "server/port_check.h"
-#include "settings/settings.h"
+#include "server/share_server_settings.h"
 
 namespace dovel::server {
 
@@ -23,7 +23,7 @@ struct StartupPortCheckOutcome : core::MessagePayload {
 
 // The share port the check tests. A stored value outside 1..65535 cannot be
 // listened on: it gives 0, which the test reports as a port it cannot take.
-uint16_t startup_check_port(const settings::Settings& settings);
+uint16_t startup_check_port(const ShareServerSettings& settings);
 
 // The note shown while the check runs.
 std::string port_check_waiting_note(uint16_t port);
@@ -33,6 +33,6 @@ std::string udp_failure_warning(uint16_t port);
 // when TCP was reached. Sets the settings' `server_usable` and, from a TCP
 // reply, `external_address` (the only place that writes them); logs each result
 // line to the status log. A failed UDP test never clears `server_usable`.
-StartupPortCheckOutcome run_startup_port_check(settings::Settings& settings, const PortTester& tester);
+StartupPortCheckOutcome run_startup_port_check(ShareServerSettings& settings, const PortTester& tester);
 
 }  // namespace dovel::server

@@ -2,10 +2,13 @@
 
 #include "base/string_printf.h"
 #include "core/message_ids.h"
+#include "settings/setting_table.h"
 #include "util/letter_pair.h"
 
 namespace dovel::server {
 namespace {
+
+static_assert(settings::kLimitUploadSpeed.range->count() == static_cast<int>(UploadMonitor::kUploadLimitRows.size()));
 
 std::string clock_text(int64_t seconds) {
   if (seconds < 0) seconds = 0;
@@ -37,7 +40,7 @@ void ConnectedPeer::set_port(uint16_t port) {
   details_.port = port;
 }
 
-UploadMonitor::UploadMonitor(settings::Settings& settings, const platform::Clock& clock) : settings_(settings), clock_(clock) {}
+UploadMonitor::UploadMonitor(ShareServerSettings& settings, const platform::Clock& clock) : settings_(settings), clock_(clock) {}
 
 void UploadMonitor::post(core::Message message) {
   std::lock_guard guard(lock_);
@@ -107,17 +110,10 @@ std::vector<std::shared_ptr<const UploadProgress>> UploadMonitor::uploads() cons
 }
 
 void UploadMonitor::select_upload_limit(size_t row) {
-  if (row >= kUploadLimitRows.size()) row = 0;
+  const settings::NumberRange& rows = *settings::kLimitUploadSpeed.range;
+  if (row > rows.high) row = rows.repaired;
   limit_row_ = row;
-  settings_.upload_speed_limit = kUploadLimitRows[row];
-}
-
-void UploadMonitor::load_upload_limit_row() {
-  select_upload_limit(settings_.registry().read_dword(settings::kSettingSection, "LimitUploadSpeed", 0));
-}
-
-void UploadMonitor::save_upload_limit_row() {
-  settings_.registry().write_dword(settings::kSettingSection, "LimitUploadSpeed", static_cast<uint32_t>(limit_row_));
+  settings_.set_upload_speed_limit(kUploadLimitRows[row]);
 }
 
 }  // namespace dovel::server

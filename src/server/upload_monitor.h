@@ -12,7 +12,7 @@
 #include "core/message.h"
 #include "platform/clock.h"
 #include "platform/socket.h"
-#include "settings/settings.h"
+#include "server/share_server_settings.h"
 
 namespace dovel::server {
 
@@ -93,7 +93,7 @@ class UploadMonitor final : public core::MessageTarget {
   // Bytes per second for the rows of the upload-speed choice ("제한없음", "3000K", ...).
   static constexpr std::array<uint32_t, 6> kUploadLimitRows = {1073741824, 3072000, 1024000, 716800, 512000, 307200};
 
-  UploadMonitor(settings::Settings& settings, const platform::Clock& clock = platform::system_clock());
+  UploadMonitor(ShareServerSettings& settings, const platform::Clock& clock = platform::system_clock());
 
   void post(core::Message message) override;
 
@@ -107,14 +107,12 @@ class UploadMonitor final : public core::MessageTarget {
   void set_new_uploads_paused(bool paused) { paused_ = paused; }
 
   // The upload-speed row: sets the upload limit the data threads and the status use.
+  // A row beyond the list means no limit.
   void select_upload_limit(size_t row);
   size_t upload_limit_row() const { return limit_row_; }
-  // The row stored as "LimitUploadSpeed", read when the pane opens and written when it closes.
-  void load_upload_limit_row();
-  void save_upload_limit_row();
 
  private:
-  settings::Settings& settings_;
+  ShareServerSettings& settings_;
   const platform::Clock& clock_;
   mutable std::mutex lock_;
   std::map<uint64_t, std::shared_ptr<const UploadProgress>> uploads_;

@@ -5,10 +5,10 @@
 
 namespace dovel::service {
 
-std::optional<RegistrationRecord> current_registration_record(const ServiceSession& session, const settings::Settings& settings,
+std::optional<RegistrationRecord> current_registration_record(const ServiceSession& session, const RegistrationSettings& settings,
                                                               const share::ShareTotals& totals, const core::TransferMeter& meter,
                                                               const WordMasker& mask_words) {
-  const settings::StoredSettings values = settings.values();
+  const RegistrationChoices values = settings.values();
   if (values.server_subject.size() >= kMaxMaskedTitle) return std::nullopt;
   std::optional<std::string> title = mask_words ? mask_words(values.server_subject) : std::optional<std::string>(values.server_subject);
   if (!title) return std::nullopt;

@@ -8,8 +8,8 @@
 #include "core/transfer_meter.h"
 #include "service/registration_client.h"
 #include "service/registration_messages.h"
+#include "service/registration_settings.h"
 #include "service/service_session.h"
-#include "settings/settings.h"
 #include "share/share_totals.h"
 
 namespace dovel::service {
@@ -24,7 +24,7 @@ inline constexpr size_t kMaxMaskedTitle = 1024;
 // listing and UltraTurbo choices, the share port, the share totals, the peak
 // upload speed and the title with the listed words masked. nullopt when the title
 // cannot be masked or the record cannot be built.
-std::optional<RegistrationRecord> current_registration_record(const ServiceSession& session, const settings::Settings& settings,
+std::optional<RegistrationRecord> current_registration_record(const ServiceSession& session, const RegistrationSettings& settings,
                                                               const share::ShareTotals& totals, const core::TransferMeter& meter,
                                                               const WordMasker& mask_words);
 

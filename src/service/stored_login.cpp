@@ -1,31 +1,24 @@
 #include "service/stored_login.h"
 
-#include "util/letter_pair.h"
+#include "settings/setting_table.h"
 
 namespace dovel::service {
-namespace {
-
-constexpr std::string_view kAutoLoginValue = "AutoLogin";
-constexpr std::string_view kUserIdValue = "data1";
-constexpr std::string_view kPasswordValue = "data2";
-
-}  // namespace
 
 void keep_login(settings::SettingsRegistry::Writer& writer, std::string_view user_id, std::string_view password, bool auto_login) {
-  writer.write_text(settings::kSettingSection, kUserIdValue, util::Encode(user_id));
-  writer.write_text(settings::kSettingSection, kPasswordValue, auto_login ? util::Encode(password) : "");
+  writer.write(settings::kStoredUserId, user_id);
+  writer.write(settings::kStoredPassword, auto_login ? password : "");
 }
 
 void set_auto_login(settings::SettingsRegistry::Writer& writer, bool on) {
-  writer.write_dword(settings::kSettingSection, kAutoLoginValue, on ? 1 : 0);
-  if (!on) writer.write_text(settings::kSettingSection, kPasswordValue, "");
+  writer.write(settings::kAutoLogin, on);
+  if (!on) writer.write(settings::kStoredPassword, "");
 }
 
 StoredLogin read_stored_login(const settings::SettingsRegistry::Reader& reader) {
   StoredLogin login;
-  login.auto_login = reader.read_dword(settings::kSettingSection, kAutoLoginValue, 0) != 0;
-  login.user_id = util::Decode(reader.read_text(settings::kSettingSection, kUserIdValue));
-  if (login.auto_login) login.password = util::Decode(reader.read_text(settings::kSettingSection, kPasswordValue));
+  login.auto_login = reader.read(settings::kAutoLogin);
+  login.user_id = reader.read(settings::kStoredUserId);
+  if (login.auto_login) login.password = reader.read(settings::kStoredPassword);
   return login;
 }
 

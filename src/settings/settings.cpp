@@ -2,19 +2,15 @@
 
 #include <optional>
 #include <random>
+#include <variant>
 
 #include "base/text.h"
 #include "platform/cp949.h"
 #include "util/file_utils.h"
 #include "util/last_error.h"
-#include "util/letter_pair.h"
 
 namespace dovel::settings {
 namespace {
-
-uint32_t in_range(uint32_t value, uint32_t low, uint32_t high, uint32_t fallback) {
-  return value >= low && value <= high ? value : fallback;
-}
 
 // One of the default titles, picked anew by every data home that has none.
 std::string_view random_default_title() {
@@ -49,11 +45,43 @@ std::vector<settings::SharedFolder> load_folder_list(const SettingsRegistry::Rea
   return folders;
 }
 
-}  // namespace
-
-bool storable_in_folder_list(const settings::SharedFolder& folder) {
-  return folder.name.find(';') == std::string::npos && folder.path.find(';') == std::string::npos;
+// What a text that is missing or empty becomes on load.
+std::string default_text(TextDefault kind, const std::filesystem::path& program_folder) {
+  switch (kind) {
+    case TextDefault::RandomServerTitle: return std::string(random_default_title());
+    case TextDefault::DownloadFolder: return default_folder(program_folder, "Download");
+    case TextDefault::Empty: break;
+  }
+  return {};
 }
+
+// Reads one row of the table into its member, with the row's default and repair.
+struct LoadedValue {
+  const SettingsRegistry::Reader& reader;
+  const std::filesystem::path& program_folder;
+  StoredSettings& values;
+
+  void operator()(const FlagSetting* row) const { values.*row->member = reader.read(*row); }
+  void operator()(const NumberSetting* row) const { values.*row->member = reader.read(*row); }
+  void operator()(const TextSetting* row) const {
+    std::string text = reader.read(*row);
+    if (text.empty()) text = default_text(row->on_load, program_folder);
+    if (row->form == TextForm::Trimmed) text = std::string(base::trim(text));
+    values.*row->member = std::move(text);
+  }
+};
+
+// Writes one member under its row of the table.
+struct SavedValue {
+  SettingsRegistry::Writer& writer;
+  const StoredSettings& values;
+
+  void operator()(const FlagSetting* row) const { writer.write(*row, values.*row->member); }
+  void operator()(const NumberSetting* row) const { writer.write(*row, values.*row->member); }
+  void operator()(const TextSetting* row) const { writer.write(*row, values.*row->member); }
+};
+
+}  // namespace
 
 Settings::Settings(platform::RegistryStore& store, std::filesystem::path program_folder)
     : registry_(store), program_folder_(std::move(program_folder)) {}
@@ -61,33 +89,7 @@ Settings::Settings(platform::RegistryStore& store, std::filesystem::path program
 void Settings::Load() {
   SettingsRegistry::Reader reader = registry_.reader();
   StoredSettings loaded;
-  auto flag = [&](std::string_view name, bool fallback) { return reader.read_dword(kSettingSection, name, fallback ? 1 : 0) != 0; };
-  auto number = [&](std::string_view name, uint32_t fallback) { return reader.read_dword(kSettingSection, name, fallback); };
-
-  loaded.show_server = flag("ShowServer", true);
-  std::string subject = reader.read_text(kSettingSection, "ServerSubject");
-  if (subject.empty()) subject = std::string(random_default_title());
-  loaded.server_subject = std::string(base::trim(subject));
-  loaded.intro_url = reader.read_text(kSettingSection, "IntroURL");
-  loaded.down_path = reader.read_text(kSettingSection, "DownPath");
-  if (loaded.down_path.empty()) loaded.down_path = default_folder(program_folder_, "Download");
-  loaded.share_port = in_range(number("SharePort", kDefaultSharePort), 1, 65535, kDefaultSharePort);
-  loaded.max_upload = in_range(number("MaxUpload", 10), 1, 100, 10);
-  loaded.use_intro_url = flag("UseIntroURL", false);
-  loaded.use_multi_down = flag("UseMultiDown", true);
-  loaded.allow_memo = flag("AllowMemo", true);
-  loaded.ultra_turbo = flag("UltraTurbo", true);
-  loaded.auto_hash = flag("AutoHash", true);
-  loaded.auto_retry_stop_down = flag("AutoRetryStopDown", false);
-  loaded.sel_limit_down_same_time = number("SelLimitDownSameTime", 1);
-  loaded.use_notify_window = flag("UseNotifyWindow", true);
-  loaded.use_server_reserve = flag("UseServerReserve", false);
-  loaded.use_server_reserve_repeat = flag("UseServerReserveRepeat", false);
-  loaded.server_reserve_start_time = in_range(number("ServerReserveStartTime", 0), 0, 23, 0);
-  loaded.server_reserve_end_time = in_range(number("ServerReserveEndTime", 0), 0, 23, 0);
-  loaded.folder_pass = util::Decode(reader.read_text(kSettingSection, "FolderPass"));
-  loaded.max_for_folder_down = in_range(number("MaxForFolderDown", 3), 0, 6, 3);
-
+  for (const RegistryRow& row : kLoadedTogether) std::visit(LoadedValue{reader, program_folder_, loaded}, row);
   loaded.shared_folders = load_folder_list(reader);
   const bool made_default_folder = loaded.shared_folders.empty();
   if (made_default_folder) {
@@ -105,29 +107,7 @@ bool Settings::Save() {
   std::lock_guard guard(lock_);
   const StoredSettings& v = values_;
   return registry_.edit([&v](SettingsRegistry::Writer& writer) {
-    auto text = [&](std::string_view name, std::string_view value) { writer.write_text(kSettingSection, name, value); };
-    auto number = [&](std::string_view name, uint32_t value) { writer.write_dword(kSettingSection, name, value); };
-    number("ShowServer", v.show_server);
-    text("ServerSubject", v.server_subject);
-    text("IntroURL", v.intro_url);
-    text("DownPath", v.down_path);
-    number("SharePort", v.share_port);
-    number("MaxUpload", v.max_upload);
-    number("UseIntroURL", v.use_intro_url);
-    number("UseMultiDown", v.use_multi_down);
-    number("AllowMemo", v.allow_memo);
-    number("UltraTurbo", v.ultra_turbo);
-    number("AutoHash", v.auto_hash);
-    number("AutoRetryStopDown", v.auto_retry_stop_down);
-    number("SelLimitDownSameTime", v.sel_limit_down_same_time);
-    number("UseNotifyWindow", v.use_notify_window);
-    number("UseServerReserve", v.use_server_reserve);
-    number("UseServerReserveRepeat", v.use_server_reserve_repeat);
-    number("ServerReserveStartTime", v.server_reserve_start_time);
-    number("ServerReserveEndTime", v.server_reserve_end_time);
-    text("FolderPass", util::Encode(v.folder_pass));
-    number("MaxForFolderDown", v.max_for_folder_down);
-
+    for (const RegistryRow& row : kLoadedTogether) std::visit(SavedValue{writer, v}, row);
     writer.delete_section(kSharedFolderSection);
     for (size_t index = 0; index < v.shared_folders.size(); ++index) {
       const settings::SharedFolder& folder = v.shared_folders[index];
@@ -135,6 +115,12 @@ bool Settings::Save() {
                         folder.name + ";" + folder.path + ";" + std::to_string(static_cast<int32_t>(folder.flags)));
     }
   });
+}
+
+bool Settings::store(const FlagSetting& row, bool on) {
+  std::lock_guard guard(lock_);
+  values_.*row.member = on;
+  return registry_.write(row, on);
 }
 
 bool Settings::check_share_settings() {
@@ -185,31 +171,6 @@ bool Settings::check_share_settings() {
     return false;
   }
   return true;
-}
-
-StoredSettings Settings::values() const {
-  std::lock_guard guard(lock_);
-  return values_;
-}
-
-bool Settings::update(const std::function<void(StoredSettings&)>& change) {
-  std::lock_guard guard(lock_);
-  StoredSettings changed = values_;
-  change(changed);
-  for (const settings::SharedFolder& folder : changed.shared_folders) {
-    if (!storable_in_folder_list(folder)) return false;
-  }
-  values_ = std::move(changed);
-  return true;
-}
-
-std::vector<settings::SharedFolder> Settings::shared_folders() const {
-  std::lock_guard guard(lock_);
-  return values_.shared_folders;
-}
-
-bool Settings::set_shared_folders(std::vector<settings::SharedFolder> folders) {
-  return update([&folders](StoredSettings& values) { values.shared_folders = std::move(folders); });
 }
 
 }  // namespace dovel::settings

@@ -20,7 +20,7 @@ std::optional<std::string> server_subject_refusal(std::string_view title) {
 
 std::optional<uint32_t> parse_share_port(std::string_view text) {
   std::optional<uint32_t> port = base::parse_uint32(base::trim(text));
-  if (!port || *port < 1 || *port > 65535) return std::nullopt;
+  if (!port || !kSharePort.range->contains(*port)) return std::nullopt;
   return port;
 }
 

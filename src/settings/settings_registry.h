@@ -7,19 +7,22 @@
 #include <string_view>
 
 #include "platform/registry_store.h"
+#include "settings/setting_rows.h"
 
 namespace dovel::settings {
 
 inline constexpr std::string_view kPrimaryRoot = "Software\\VARNO\\Dovel";
 inline constexpr std::string_view kFallbackRoot = "Software\\TALVEN\\Dovel";
-inline constexpr std::string_view kSettingSection = "Setting";
-inline constexpr std::string_view kSharedFolderSection = "SharedFolderList";
 // Texts longer than this are not written (the registry's limit for the program's values).
 inline constexpr size_t kMaxRegistryTextCharacters = 2048;
 
-// The program's settings key in the current user's hive, addressed by section
-// and value name. The root is "Software\\VARNO\\Dovel" when that key exists and
-// "Software\\TALVEN\\Dovel" otherwise, decided again at every access.
+// The program's settings key in the current user's hive. The root is
+// "Software\\VARNO\\Dovel" when that key exists and "Software\\TALVEN\\Dovel"
+// otherwise, decided again at every access. Values are read and written by
+// their rows of the settings table: a missing value reads as the row's default
+// on load, a number outside its range as the row's repair, and a letter-pair
+// text comes back plain. Texts with a computed default (the server title, the
+// download folder) read as stored; Load fills those in.
 class SettingsRegistry {
  public:
   explicit SettingsRegistry(platform::RegistryStore& store) : store_(store) {}
@@ -28,9 +31,12 @@ class SettingsRegistry {
   class Writer {
    public:
     explicit Writer(platform::RegistryHive& hive);
+    void write(const FlagSetting& row, bool on);
+    void write(const NumberSetting& row, uint32_t value);
     // False (and a line in the system log) for a text over the length limit.
+    bool write(const TextSetting& row, std::string_view text);
+    // The shared-folder list's values, named by their index.
     bool write_text(std::string_view section, std::string_view name, std::string_view value);
-    void write_dword(std::string_view section, std::string_view name, uint32_t value);
     void delete_section(std::string_view section);
 
    private:
@@ -39,27 +45,31 @@ class SettingsRegistry {
     std::string root_;
   };
 
-  std::string root() const;
-  // "" when missing.
-  std::string read_text(std::string_view section, std::string_view name) const;
-  uint32_t read_dword(std::string_view section, std::string_view name, uint32_t fallback) const;
-  // The snapshot read by Load: one consistent copy, root chosen once.
+  // One consistent copy of the hive, root chosen once.
   class Reader {
    public:
     explicit Reader(platform::RegistryHive hive);
+    bool read(const FlagSetting& row) const;
+    uint32_t read(const NumberSetting& row) const;
+    std::string read(const TextSetting& row) const;
+    // The shared-folder list's values, named by their index; "" when missing.
     std::string read_text(std::string_view section, std::string_view name) const;
-    std::optional<std::string> find_text(std::string_view section, std::string_view name) const;
-    uint32_t read_dword(std::string_view section, std::string_view name, uint32_t fallback) const;
 
    private:
+    std::optional<uint32_t> find_dword(std::string_view section, std::string_view name) const;
     std::string key_of(std::string_view section) const;
     platform::RegistryHive hive_;
     std::string root_;
   };
   Reader reader() const;
 
-  bool write_text(std::string_view section, std::string_view name, std::string_view value);
-  bool write_dword(std::string_view section, std::string_view name, uint32_t value);
+  std::string root() const;
+  bool read(const FlagSetting& row) const { return reader().read(row); }
+  uint32_t read(const NumberSetting& row) const { return reader().read(row); }
+  std::string read(const TextSetting& row) const { return reader().read(row); }
+  bool write(const FlagSetting& row, bool on);
+  bool write(const NumberSetting& row, uint32_t value);
+  bool write(const TextSetting& row, std::string_view text);
   // Runs `change` and writes all its changes in one atomic replace.
   bool edit(const std::function<void(Writer&)>& change);
 

@@ -53,7 +53,7 @@ std::optional<LocatedFile> locate(const std::vector<settings::SharedFolder>& fol
 
 }  // namespace
 
-FileHash hash_on_demand(settings::Settings& settings, const std::filesystem::path& database_file, const platform::Clock& clock,
+FileHash hash_on_demand(const HashSettings& settings, const std::filesystem::path& database_file, const platform::Clock& clock,
                         std::string_view relative_path, std::string_view file_name, settings::ShareIndex index, const ShareFilter& may_look_in) {
   if (file_name.empty() || index == -1 || !is_shareable_name(file_name)) return {};
   const std::string row_path = std::string(base::trim_backslashes(relative_path));

@@ -4,10 +4,10 @@
 #include <string_view>
 
 #include "platform/clock.h"
-#include "settings/settings.h"
 #include "settings/shared_folder.h"
 #include "share/file_hash.h"
 #include "share/hash_service.h"
+#include "share/hash_settings.h"
 
 namespace dovel::share {
 
@@ -17,7 +17,7 @@ namespace dovel::share {
 // non-empty regular file, gives an empty result. When the file is not in share
 // `index`, the other shares that `may_look_in` allows are tried in order with
 // the same path. The caller refuses the request while a full run is active.
-FileHash hash_on_demand(settings::Settings& settings, const std::filesystem::path& database_file, const platform::Clock& clock,
+FileHash hash_on_demand(const HashSettings& settings, const std::filesystem::path& database_file, const platform::Clock& clock,
                         std::string_view relative_path, std::string_view file_name, settings::ShareIndex index, const ShareFilter& may_look_in);
 
 }  // namespace dovel::share

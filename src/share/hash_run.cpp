@@ -240,7 +240,7 @@ void HashRun::Run() {
       context_.target->post({core::UM_HASH_DONE, static_cast<uint64_t>(mode_), completed_normally_ ? 1 : 0, nullptr});
     }
   };
-  if (!context_.settings->server_usable) {
+  if (!context_.settings->server_usable()) {
     post_done();
     return;
   }
@@ -248,7 +248,7 @@ void HashRun::Run() {
   // The list and the download folder are copied first: the run never holds the
   // settings lock and the database lock together.
   const std::vector<settings::SharedFolder> folders = context_.settings->shared_folders();
-  const std::string down_path = context_.settings->values().down_path;
+  const std::string down_path = context_.settings->download_folder();
   const auto partial_folder = identity_of(std::filesystem::path(down_path) / kPartialDownloadFolder);
   const int32_t run_id = static_cast<int32_t>(context_.clock->performance_counter() & 0xFFFFFFFFu);
 

@@ -10,8 +10,8 @@
 
 #include "core/message.h"
 #include "platform/clock.h"
-#include "settings/settings.h"
 #include "settings/shared_folder.h"
+#include "share/hash_settings.h"
 #include "share/share_totals.h"
 
 namespace dovel::share {
@@ -25,7 +25,7 @@ inline constexpr const char* kPartialDownloadFolder = "_DTEMP_";
 
 // What a hashing run needs from the rest of the program.
 struct HashRunContext {
-  settings::Settings* settings = nullptr;
+  const HashSettings* settings = nullptr;
   std::filesystem::path database_file;
   const platform::Clock* clock = &platform::system_clock();
   ShareTotals* totals = nullptr;               // where the run publishes its totals

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "browse/address_history.h"
+#include "browse/browse_settings.h"
 #include "browse/leading_fields.h"
 #include "browse/peer_pages.h"
 #include "browse/session_replies.h"
@@ -149,14 +150,16 @@ TEST(AddressHistoryTest, StoredAsOneSettingJoinedByByte3) {
   test::TempFolder temp;
   platform::RegistryStore store(temp / "config");
   settings::SettingsRegistry registry(store);
+  settings::LiveSettings live;
+  BrowseSettings browse_settings(live, registry);
   AddressHistory history;
   history.add("철수");
   history.add("bob");
-  ASSERT_TRUE(history.save(registry));
-  EXPECT_EQ(registry.read_text("Setting", "UserList"), "bob\x03철수");
+  ASSERT_TRUE(browse_settings.store_address_history(history.stored_text()));
+  EXPECT_EQ(store.read_string(platform::Hive::CurrentUser, std::string(settings::kFallbackRoot) + "\\Setting", "UserList"), "bob\x03철수");
 
   AddressHistory loaded;
-  loaded.load(registry);
+  loaded.load_text(browse_settings.address_history());
   EXPECT_EQ(loaded.ids(), (std::vector<std::string>{"bob", "철수"}));
 
   std::string many = "\x03\x03-모두삭제-\x03" "dup\x03" "DUP";

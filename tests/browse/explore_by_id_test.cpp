@@ -47,7 +47,7 @@ class ExploreByIdTest : public server::ShareServerFixture {
       values.share_port = server->port();
       values.server_subject = "앨리스의 서버";
     });
-    auto record = service::current_registration_record(owner_session, settings, totals, meter,
+    auto record = service::current_registration_record(owner_session, service::RegistrationSettings(settings), totals, meter,
                                                        [](std::string_view title) { return std::optional<std::string>(title); });
     ASSERT_TRUE(record);
     registration = std::make_unique<service::RegistrationClient>(owner_endpoints, nullptr, [] { return 0; });

@@ -7,7 +7,9 @@
 #include "browse/browse_fixture.h"
 #include "browse/remote_browser.h"
 #include "core/message_ids.h"
+#include "platform/registry_store.h"
 #include "server/server_fixture.h"
+#include "settings/setting_table.h"
 #include "share/file_hash.h"
 #include "support/fake_clock.h"
 #include "support/loopback_address.h"
@@ -48,7 +50,7 @@ class RemoteBrowserTest : public server::ShareServerFixture {
 
   BrowseContext browse_context() {
     BrowseContext made;
-    made.settings = &client_settings;
+    made.settings = &client_view;
     made.session = &me;
     made.endpoints.web_base = "http://127.0.0.1:11080";
     made.endpoints.bind_address = client_address;
@@ -78,7 +80,9 @@ class RemoteBrowserTest : public server::ShareServerFixture {
 
   platform::Ipv4 client_address = test::unique_loopback_address();
   platform::RegistryStore client_store{temp / "client-config"};
-  settings::Settings client_settings{client_store, temp / "client"};
+  settings::LiveSettings client_settings;
+  settings::SettingsRegistry client_registry{client_store};
+  BrowseSettings client_view{client_settings, client_registry};
   service::ServiceSession me;
   RecordingAdder adder;
   test::RecordingTarget hub;
@@ -214,11 +218,18 @@ TEST_F(RemoteBrowserTest, AdultSharesNeedAnAdultUser) {
   ASSERT_EQ(enter(browser, "Adult"), ListingWait::Listing);
 }
 
+TEST_F(RemoteBrowserTest, ANewDataHomeSwitchesToTheDownloadTabAfterQueuing) {
+  EXPECT_TRUE(RemoteBrowser(browse_context()).snapshot().move_to_download_tab);
+  client_registry.write(settings::kExploreAutoMoveDownload, false);
+  EXPECT_FALSE(RemoteBrowser(browse_context()).snapshot().move_to_download_tab) << "the stored choice";
+}
+
 TEST_F(RemoteBrowserTest, DownloadRequestsQueueTheFilesTheServerNames) {
   ScriptedFront front;
   BrowseContext with_front = browse_context();
   with_front.front = &front;
   RemoteBrowser browser(with_front);
+  browser.set_move_to_download_tab(false);
   open(browser);
   ASSERT_EQ(enter(browser, "Public"), ListingWait::Listing);
 
@@ -249,7 +260,8 @@ TEST_F(RemoteBrowserTest, DownloadRequestsQueueTheFilesTheServerNames) {
   EXPECT_TRUE(adder.requests()[3].switch_to_download_tab);
   EXPECT_EQ(adder.requests()[3].sub_folder, "") << "the sub-folder was taken with its answer";
   EXPECT_EQ(front.calls().back(), "download tab");
-  EXPECT_EQ(client_settings.registry().read_dword("Setting", "ExploreAutoMoveDownload", 0), 1u);
+  const std::string setting_key = std::string(settings::kFallbackRoot) + "\\Setting";
+  EXPECT_EQ(client_store.read_dword(platform::Hive::CurrentUser, setting_key, "ExploreAutoMoveDownload"), 1u);
 }
 
 TEST_F(RemoteBrowserTest, ABadSubFolderSendsNothing) {

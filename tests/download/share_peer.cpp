@@ -7,17 +7,18 @@
 #include "db/database_lock.h"
 #include "server/data_thread.h"
 #include "share/file_hash.h"
+#include "support/defaults_on_load.h"
 
 namespace dovel::download::test {
 
 SharePeer::SharePeer(platform::Ipv4 address, const std::string& user_id) {
   EXPECT_FALSE(app::open_local_databases(temp.path(), databases));
-  settings.Load();
+  dovel::test::load_defaults(settings);
   settings.server_usable = true;
   std::filesystem::create_directories(temp / "shares/public");
   EXPECT_TRUE(settings.set_shared_folders({{"public", (temp / "shares/public").string(), settings::SHARE_READ}}));
   session.set_identity({user_id, 5, user_id + "님", "tokenA-" + user_id, "tokenB-" + user_id});
-  context.settings = &settings;
+  context.settings = &server_settings;
   context.program_folder = temp.path();
   context.database_file = temp / "DovelData.dat";
   context.session = &session;

@@ -6,15 +6,16 @@
 
 #include "app/local_databases.h"
 #include "core/transfer_meter.h"
-#include "platform/registry_store.h"
 #include "server/local_server.h"
 #include "server/share_server_context.h"
+#include "server/share_server_settings.h"
 #include "server/upload_monitor.h"
 #include "service/service_session.h"
 #include "service/user_list_store.h"
-#include "settings/settings.h"
+#include "settings/live_settings.h"
 #include "share/archive_check.h"
 #include "share/hash_runner.h"
+#include "share/hash_settings.h"
 #include "support/recording_target.h"
 #include "support/temp_folder.h"
 
@@ -38,17 +39,18 @@ class SharePeer {
   std::filesystem::path home() const { return temp.path(); }
 
   dovel::test::TempFolder temp;
-  platform::RegistryStore store{temp / "config"};
-  settings::Settings settings{store, temp.path()};
+  settings::LiveSettings settings;
+  server::ShareServerSettings server_settings{settings};
+  share::HashSettings hash_settings{settings};
   app::LocalDatabases databases;
   service::ServiceSession session;
   service::UserListStore friends{"buddy"};
   service::UserListStore blocks{"black"};
   dovel::test::RecordingTarget hash_done;
-  share::HashRunner hashing{{&settings, temp / "DovelData.dat", &platform::system_clock(), nullptr, &hash_done, {}}};
+  share::HashRunner hashing{{&hash_settings, temp / "DovelData.dat", &platform::system_clock(), nullptr, &hash_done, {}}};
   share::NoArchiveCheck archive;
   core::TransferMeter meter;
-  server::UploadMonitor monitor{settings};
+  server::UploadMonitor monitor{server_settings};
   server::ShareServerContext context;
   std::unique_ptr<server::LocalServer> server;
 };

@@ -19,6 +19,7 @@
 
 #include "download/connect_worker.h"
 #include "download/download_run.h"
+#include "download/download_settings.h"
 #include "platform/deadline.h"
 #include "platform/socket.h"
 #include "service/frame.h"
@@ -135,7 +136,7 @@ class TransferFixture : public ::testing::Test {
     config.bind_address = client.address();
     context.endpoints = config.endpoints();
 
-    context.settings = &client.settings;
+    context.settings = &client_settings;
     context.session = &client.session;
     context.info = &client.databases.info;
     context.meter = &meter;
@@ -219,6 +220,7 @@ class TransferFixture : public ::testing::Test {
 
   dovel::test::RefusingPort nowhere;
   SharePeer client{dovel::test::unique_loopback_address(), "downloader"};
+  DownloadSettings client_settings{client.settings};
   std::vector<std::unique_ptr<SharePeer>> servers;
   core::TransferMeter meter;
   share::NoArchiveCheck archive;

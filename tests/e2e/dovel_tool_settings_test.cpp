@@ -23,10 +23,10 @@ class DovelToolSettingsTest : public ::testing::Test {
     return test::run_dovel_tool(arguments);
   }
   std::string get(const std::string& name) { return tool({"get", name}).output; }
-  // A value as the settings store keeps it, read the way the client reads it.
+  // A text as the settings store keeps it, by its stored name.
   std::string stored_text(const std::string& name) {
     platform::RegistryStore store(home / "config");
-    return settings::SettingsRegistry(store).read_text(settings::kSettingSection, name);
+    return store.read_string(platform::Hive::CurrentUser, std::string(settings::kFallbackRoot) + "\\Setting", name).value_or("");
   }
   service::StoredLogin stored_login() {
     platform::RegistryStore store(home / "config");

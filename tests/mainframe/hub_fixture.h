@@ -19,7 +19,6 @@
 #include "settings/settings.h"
 #include "support/loopback_address.h"
 #include "support/temp_folder.h"
-#include "util/letter_pair.h"
 #include "util/log_files.h"
 
 namespace dovel::mainframe::test {
@@ -129,9 +128,11 @@ class HubFixture : public ::testing::Test {
   }
 
   void store_login(const std::string& user_id, const std::string& password) {
-    settings->registry().write_text(settings::kSettingSection, "data1", util::Encode(user_id));
-    settings->registry().write_text(settings::kSettingSection, "data2", util::Encode(password));
-    settings->registry().write_dword(settings::kSettingSection, "AutoLogin", 1);
+    settings->registry().edit([&](settings::SettingsRegistry::Writer& writer) {
+      writer.write(settings::kStoredUserId, user_id);
+      writer.write(settings::kStoredPassword, password);
+      writer.write(settings::kAutoLogin, true);
+    });
   }
 
   void make_hub(HubParts parts = {}, bool defer_service_work = false) {

@@ -7,6 +7,7 @@
 #include "service/server_directory.h"
 #include "support/fake_clock.h"
 #include "util/current_user.h"
+#include "util/letter_pair.h"
 
 namespace dovel::mainframe::test {
 namespace {
@@ -93,7 +94,7 @@ TEST_F(HubFixture, AStoredPasswordIsForgottenOnlyWhenTheServiceRefusesIt) {
     loop.post({core::UM_START, 0, 0, nullptr});
     loop.run_for(*hub, 200);
     EXPECT_FALSE(hub->session().logged_in());
-    EXPECT_EQ(settings->registry().read_text(settings::kSettingSection, "data2").empty(), !c.kept) << c.password;
+    EXPECT_EQ(settings->registry().read(settings::kStoredPassword).empty(), !c.kept) << c.password;
     hub.reset();
   }
   EXPECT_FALSE(prompt.told.empty()) << "the failure is shown";

@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "service/auth_messages.h"
+#include "support/defaults_on_load.h"
 #include "support/shared_file_rows.h"
 
 namespace dovel::search::test {
@@ -13,10 +14,10 @@ SharingClient::SharingClient(const service::ServiceEndpoints& service_endpoints,
     : address_(address), endpoints_(service_endpoints) {
   endpoints_.bind_address = address;
   EXPECT_FALSE(app::open_local_databases(home_.path(), databases_));
-  settings_.Load();
+  dovel::test::load_defaults(settings_);
   settings_.server_usable = true;
   settings_.external_address = address;
-  context_.settings = &settings_;
+  context_.settings = &server_settings_;
   context_.program_folder = home_.path();
   context_.database_file = home_ / "DovelData.dat";
   context_.session = &session_;

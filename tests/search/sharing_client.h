@@ -8,14 +8,14 @@
 
 #include "app/local_databases.h"
 #include "core/transfer_meter.h"
-#include "platform/registry_store.h"
 #include "server/search_responder.h"
 #include "server/share_server_context.h"
+#include "server/share_server_settings.h"
 #include "service/auth_client.h"
 #include "service/registration_client.h"
 #include "service/service_session.h"
 #include "service/user_list_store.h"
-#include "settings/settings.h"
+#include "settings/live_settings.h"
 #include "share/hash_service.h"
 #include "support/temp_folder.h"
 
@@ -66,8 +66,8 @@ class SharingClient {
   const platform::Ipv4 address_;
   service::ServiceEndpoints endpoints_;
   dovel::test::TempFolder home_;
-  platform::RegistryStore store_{home_ / "config"};
-  settings::Settings settings_{store_, home_.path()};
+  settings::LiveSettings settings_;
+  server::ShareServerSettings server_settings_{settings_};
   app::LocalDatabases databases_;
   service::ServiceSession session_;
   service::UserListStore friends_{"buddy"};

@@ -269,10 +269,11 @@ class DataTransferTest : public share::HashingFixture {
   share::HashRunner hashing{context()};
   FakeArchiveChecker archive;
   core::TransferMeter meter;
-  UploadMonitor monitor{settings};
+  ShareServerSettings server_settings{settings};
+  UploadMonitor monitor{server_settings};
   TwoSecondUploadClock clock;
-  ShareServerContext share_server{&settings, temp.path(), temp / "DovelData.dat", &session, &friends, &blocks, &hashing, &archive,
-                                  &meter,    &monitor,    &clock};
+  ShareServerContext share_server{&server_settings, temp.path(), temp / "DovelData.dat", &session, &friends, &blocks, &hashing, &archive,
+                                  &meter,           &monitor,    &clock};
   DataConnectionList list;
   DataThreadOptions options{30000, 50};
   uint64_t next_id = 100;

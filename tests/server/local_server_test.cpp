@@ -82,7 +82,7 @@ TEST_F(LocalServerTest, DataConnectionsDuringHashingAndWhilePaused) {
   // run's walk; this one starts before the run.
   auto browsing = browse();
   test::FirstFileGate gate;
-  share::HashRunContext run_context{&settings, temp / "DovelData.dat", &platform::system_clock(), nullptr, &hash_done, gate.callback()};
+  share::HashRunContext run_context{&hash_settings, temp / "DovelData.dat", &platform::system_clock(), nullptr, &hash_done, gate.callback()};
   share::HashRunner busy(run_context);
   context.hashing = &busy;
   busy.start_hash_run(0);
@@ -219,7 +219,7 @@ TEST_F(LocalServerTest, ADownloadThroughTheServer) {
   std::string content;
   for (int i = 0; i < 100000; ++i) content += static_cast<char>(i * 31 % 251);
   temp.write("shares/Public/data.bin", content);
-  share::HashRun run({&settings, temp / "DovelData.dat", &platform::system_clock(), nullptr, nullptr, {}}, 0);
+  share::HashRun run({&hash_settings, temp / "DovelData.dat", &platform::system_clock(), nullptr, nullptr, {}}, 0);
   run.Run();
   const std::string hash = *share::sampled_md5_of_file(share_folder("Public") / "data.bin");
   start_server([](ShareServerContext& serving, DataConnectionList& list, std::shared_ptr<DataConnection> connection) {

@@ -12,9 +12,9 @@
 
 #include "central/central_service.h"
 #include "core/message_ids.h"
-#include "platform/registry_store.h"
 #include "server/init_thread.h"
 #include "server/port_check.h"
+#include "server/share_server_settings.h"
 #include "server/startup_port_check.h"
 #include "service/frame.h"
 #include "service/service_socket.h"
@@ -115,7 +115,6 @@ class PortCheckTest : public ::testing::Test {
     endpoints = config.service.endpoints();
     endpoints.bind_address = client_address;
 
-    settings.Load();
     share_port = free_port(client_address);
     ASSERT_NE(share_port, 0);
     settings.update([this](settings::StoredSettings& values) { values.share_port = share_port; });
@@ -140,8 +139,8 @@ class PortCheckTest : public ::testing::Test {
   const platform::Ipv4 silent_address = dovel::test::unique_loopback_address();
   std::unique_ptr<central::CentralService> central;
   service::ServiceEndpoints endpoints;
-  platform::RegistryStore store{home / "config"};
-  settings::Settings settings{store, home.path()};
+  settings::LiveSettings settings;
+  ShareServerSettings server_settings{settings};
   uint16_t share_port = 0;
   std::mutex log_lock;
   std::string status_log;
@@ -246,7 +245,7 @@ TEST_F(PortCheckTest, RequestCarriesTheKindAndThePort) {
 TEST_F(PortCheckTest, CodeOutsideTheTableIsShownNotLookedUp) {
   ScriptedTestServer server(service::build_port_test_reply({0xFFFFFFFFu, client_address}));
   endpoints.port_test = {server.endpoint(), server.endpoint()};
-  StartupPortCheckOutcome outcome = run_startup_port_check(settings, PortTester(endpoints, short_waits()));
+  StartupPortCheckOutcome outcome = run_startup_port_check(server_settings, PortTester(endpoints, short_waits()));
   EXPECT_FALSE(outcome.server_usable);
   EXPECT_EQ(outcome.result_lines, std::vector<std::string>{line("TCP", "알 수 없는 결과(4294967295)")});
 }
@@ -272,7 +271,7 @@ TEST(PortTestTextTest, EveryCodeHasItsText) {
 }
 
 TEST_F(PortCheckTest, StartupCheckWithBothPortsReachableMakesTheServerUsable) {
-  StartupPortCheckOutcome outcome = run_startup_port_check(settings, PortTester(endpoints));
+  StartupPortCheckOutcome outcome = run_startup_port_check(server_settings, PortTester(endpoints));
   EXPECT_TRUE(outcome.server_usable);
   EXPECT_TRUE(settings.server_usable);
   EXPECT_EQ(outcome.external_address, client_address);
@@ -287,7 +286,7 @@ TEST_F(PortCheckTest, StartupCheckWithThePortTakenRunsWithoutServing) {
   settings.server_usable = true;
   platform::UniqueFd other_program(platform::make_tcp_listener(client_address, share_port, 5));
   ASSERT_TRUE(other_program.valid());
-  StartupPortCheckOutcome outcome = run_startup_port_check(settings, PortTester(endpoints, short_waits()));
+  StartupPortCheckOutcome outcome = run_startup_port_check(server_settings, PortTester(endpoints, short_waits()));
   EXPECT_FALSE(outcome.server_usable);
   EXPECT_FALSE(settings.server_usable);
   EXPECT_EQ(settings.external_address, 0u);
@@ -299,7 +298,7 @@ TEST_F(PortCheckTest, StartupCheckWithThePortTakenRunsWithoutServing) {
 TEST_F(PortCheckTest, StartupCheckWithoutTheServiceSaysWhyAndSkipsUdp) {
   settings.server_usable = true;
   endpoints.port_test = {nowhere(), nowhere()};
-  StartupPortCheckOutcome outcome = run_startup_port_check(settings, PortTester(endpoints, short_waits()));
+  StartupPortCheckOutcome outcome = run_startup_port_check(server_settings, PortTester(endpoints, short_waits()));
   EXPECT_FALSE(outcome.server_usable);
   EXPECT_FALSE(settings.server_usable);
   EXPECT_EQ(outcome.result_lines, std::vector<std::string>{line("TCP", "서버접속불가")});
@@ -312,7 +311,7 @@ TEST_F(PortCheckTest, StartupCheckWithTcpClosedAtTheServiceIsNotUsable) {
   // The service answers that its connect-back found nothing; the address it saw still counts.
   ScriptedTestServer server(service::build_port_test_reply({kPortTestTimedOut, client_address}));
   endpoints.port_test = {server.endpoint(), server.endpoint()};
-  StartupPortCheckOutcome outcome = run_startup_port_check(settings, PortTester(endpoints, short_waits()));
+  StartupPortCheckOutcome outcome = run_startup_port_check(server_settings, PortTester(endpoints, short_waits()));
   EXPECT_FALSE(outcome.server_usable);
   EXPECT_EQ(outcome.external_address, client_address);
   EXPECT_EQ(outcome.result_lines, std::vector<std::string>{line("TCP", "타임아웃")});
@@ -327,7 +326,7 @@ TEST_F(PortCheckTest, InitThreadWithUdpBlockedStaysUsableAndWarnsOnce) {
   PortTester tester(endpoints, short_waits(), [&tests] { return tests++ == 0 ? size_t{0} : size_t{1}; });
 
   KeepingTarget front;
-  InitThread init(settings, tester, front);
+  InitThread init(server_settings, tester, front);
   EXPECT_EQ(init.waiting_note(), std::to_string(share_port) + " TCP/UDP 포트를 검사중입니다.\r\n잠시만 기다려주세요.");
   init.join();
 
@@ -352,7 +351,7 @@ TEST_F(PortCheckTest, InitThreadReportsAnUnusableServerToo) {
   endpoints.port_test = {nowhere(), nowhere()};
   KeepingTarget front;
   {
-    InitThread init(settings, PortTester(endpoints, short_waits()), front);
+    InitThread init(server_settings, PortTester(endpoints, short_waits()), front);
   }
   std::vector<core::Message> posted = front.take();
   ASSERT_EQ(posted.size(), 1u);

@@ -18,13 +18,14 @@
 #include "base/text.h"
 #include "core/transfer_meter.h"
 #include "platform/cp949.h"
-#include "platform/registry_store.h"
 #include "server/search_responder.h"
+#include "server/share_server_settings.h"
 #include "service/frame.h"
 #include "service/service_session.h"
 #include "service/user_list_store.h"
-#include "settings/settings.h"
+#include "settings/live_settings.h"
 #include "share/hash_service.h"
+#include "support/defaults_on_load.h"
 #include "support/shared_file_rows.h"
 #include "support/temp_folder.h"
 #include "util/last_error.h"
@@ -221,12 +222,12 @@ class SearchResponderFixture : public ::testing::Test {
   void SetUp() override {
     util::ConfigureLogFiles(temp.path(), platform::system_clock());
     ASSERT_FALSE(app::open_local_databases(temp.path(), databases));
-    settings.Load();
+    test::load_defaults(settings);
     settings.server_usable = true;
     settings.external_address = *platform::parse_ipv4("203.0.113.7");
     session.set_identity({"owner", 5, "주인장", "tokenA", "tokenB"});
     friends.set_entries({{"Pal", "친구\x07"}});
-    context.settings = &settings;
+    context.settings = &server_settings;
     context.program_folder = temp.path();
     context.database_file = temp / "DovelData.dat";
     context.session = &session;
@@ -304,8 +305,8 @@ class SearchResponderFixture : public ::testing::Test {
   }
 
   test::TempFolder temp;
-  platform::RegistryStore store{temp / "config"};
-  settings::Settings settings{store, temp.path()};
+  settings::LiveSettings settings;
+  ShareServerSettings server_settings{settings};
   app::LocalDatabases databases;
   service::ServiceSession session;
   service::UserListStore friends{"buddy"};

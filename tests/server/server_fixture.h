@@ -10,16 +10,18 @@
 
 #include "app/local_databases.h"
 #include "core/transfer_meter.h"
-#include "platform/registry_store.h"
 #include "server/local_server.h"
 #include "server/share_server_context.h"
+#include "server/share_server_settings.h"
 #include "server/test_peer.h"
 #include "server/upload_monitor.h"
 #include "service/service_session.h"
 #include "service/user_list_store.h"
-#include "settings/settings.h"
+#include "settings/live_settings.h"
 #include "share/archive_check.h"
 #include "share/hash_runner.h"
+#include "share/hash_settings.h"
+#include "support/defaults_on_load.h"
 #include "support/recording_target.h"
 #include "support/temp_folder.h"
 #include "util/log_files.h"
@@ -33,10 +35,10 @@ class ShareServerFixture : public ::testing::Test {
   void SetUp() override {
     util::ConfigureLogFiles(temp.path(), platform::system_clock());
     ASSERT_FALSE(app::open_local_databases(temp.path(), databases));
-    settings.Load();
+    dovel::test::load_defaults(settings);
     settings.server_usable = true;
     session.set_identity({"owner", 5, "주인장", "tokenA", "tokenB"});
-    context.settings = &settings;
+    context.settings = &server_settings;
     context.program_folder = temp.path();
     context.database_file = temp / "DovelData.dat";
     context.session = &session;
@@ -96,17 +98,18 @@ class ShareServerFixture : public ::testing::Test {
   }
 
   test::TempFolder temp;
-  platform::RegistryStore store{temp / "config"};
-  settings::Settings settings{store, temp.path()};
+  settings::LiveSettings settings;
+  ShareServerSettings server_settings{settings};
+  share::HashSettings hash_settings{settings};
   app::LocalDatabases databases;
   service::ServiceSession session;
   service::UserListStore friends{"buddy"};
   service::UserListStore blocks{"black"};
   test::RecordingTarget hash_done;
-  share::HashRunner hashing{{&settings, temp / "DovelData.dat", &platform::system_clock(), nullptr, &hash_done, {}}};
+  share::HashRunner hashing{{&hash_settings, temp / "DovelData.dat", &platform::system_clock(), nullptr, &hash_done, {}}};
   share::NoArchiveCheck archive;
   core::TransferMeter meter;
-  UploadMonitor monitor{settings};
+  UploadMonitor monitor{server_settings};
   ShareServerContext context;
   std::unique_ptr<LocalServer> server;
 };

@@ -65,7 +65,7 @@ TEST_F(SideChannelTest, NothingForOtherRequestsOrEscapes) {
 // The server's threads read the context, so it changes only while no server runs.
 TEST_F(SideChannelTest, NothingWhileHashing) {
   test::FirstFileGate gate;
-  share::HashRunner busy({&settings, temp / "DovelData.dat", &platform::system_clock(), nullptr, &hash_done, gate.callback()});
+  share::HashRunner busy({&hash_settings, temp / "DovelData.dat", &platform::system_clock(), nullptr, &hash_done, gate.callback()});
   server.reset();
   context.hashing = &busy;
   start_server();

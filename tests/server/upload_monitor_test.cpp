@@ -3,9 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "core/message_ids.h"
-#include "platform/registry_store.h"
 #include "support/fake_clock.h"
-#include "support/temp_folder.h"
 #include "util/letter_pair.h"
 
 namespace dovel::server {
@@ -13,12 +11,10 @@ namespace {
 
 class UploadMonitorTest : public ::testing::Test {
  protected:
-  void SetUp() override { settings.Load(); }
-  test::TempFolder temp;
-  platform::RegistryStore store{temp / "config"};
-  settings::Settings settings{store, temp.path()};
+  settings::LiveSettings settings;
+  ShareServerSettings server_settings{settings};
   test::FakeClock clock;
-  UploadMonitor monitor{settings, clock};
+  UploadMonitor monitor{server_settings, clock};
 };
 
 TEST_F(UploadMonitorTest, UploadRowsFollowTheirProgress) {
@@ -80,21 +76,17 @@ TEST_F(UploadMonitorTest, PeerRowsShowWhoIsConnectedAndForHowLong) {
   EXPECT_TRUE(monitor.peer_rows().empty());
 }
 
-TEST_F(UploadMonitorTest, UploadLimitRowsSetTheLimitAndAreStored) {
+TEST_F(UploadMonitorTest, UploadLimitRowsSetTheLimit) {
   const struct {
     size_t row;
     uint32_t limit;
-  } rows[] = {{0, 1073741824}, {1, 3072000}, {2, 1024000}, {3, 716800}, {4, 512000}, {5, 307200}, {9, 1073741824}};
-  for (const auto& [row, limit] : rows) {
+    size_t kept_row;
+  } rows[] = {{0, 1073741824, 0}, {1, 3072000, 1}, {2, 1024000, 2}, {3, 716800, 3}, {4, 512000, 4}, {5, 307200, 5}, {9, 1073741824, 0}};
+  for (const auto& [row, limit, kept_row] : rows) {
     monitor.select_upload_limit(row);
     EXPECT_EQ(settings.upload_speed_limit, limit) << row;
+    EXPECT_EQ(monitor.upload_limit_row(), kept_row) << row;
   }
-  monitor.select_upload_limit(4);
-  monitor.save_upload_limit_row();
-  UploadMonitor reopened(settings, clock);
-  reopened.load_upload_limit_row();
-  EXPECT_EQ(reopened.upload_limit_row(), 4u);
-  EXPECT_EQ(settings.upload_speed_limit, 512000u);
 }
 
 }  // namespace

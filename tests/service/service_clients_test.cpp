@@ -16,11 +16,13 @@
 #include "service/auth_messages.h"
 #include "service/file_index_client.h"
 #include "service/registration_client.h"
+#include "service/registration_settings.h"
 #include "service/registration_source.h"
 #include "service/server_directory.h"
 #include "service/service_socket.h"
 #include "service/session_flow.h"
 #include "support/eventually.h"
+#include "settings/settings_registry.h"
 #include "support/loopback_address.h"
 #include "support/recording_target.h"
 #include "support/temp_folder.h"
@@ -33,6 +35,11 @@ namespace {
 
 using test::eventually;
 using namespace std::chrono_literals;
+
+// A text as the settings store keeps it, by its stored name.
+std::string stored_text(const platform::RegistryStore& store, const char* name) {
+  return store.read_string(platform::Hive::CurrentUser, std::string(settings::kFallbackRoot) + "\\Setting", name).value_or("");
+}
 
 class ServiceClientTest : public ::testing::Test {
  protected:
@@ -128,8 +135,8 @@ TEST_F(ServiceClientTest, IdChecksComeBeforeAnySession) {
   SignIn signed_in = sign_in(auth, session, registry, {"ALICE", "secret", true, true, endpoints.web_base});
   EXPECT_EQ(signed_in.result, kLoginOk);
   EXPECT_EQ(session.identity().user_id, "alice");
-  EXPECT_EQ(util::Decode(registry.read_text(settings::kSettingSection, "data1")), "alice");
-  EXPECT_EQ(util::Decode(registry.read_text(settings::kSettingSection, "data2")), "secret");
+  EXPECT_EQ(util::Decode(stored_text(store, "data1")), "alice");
+  EXPECT_EQ(util::Decode(stored_text(store, "data2")), "secret");
 }
 
 TEST_F(ServiceClientTest, ASecondLoginOfTheSameIdAsksAndEndsTheFirstInOrder) {
@@ -209,14 +216,13 @@ TEST_F(ServiceClientTest, WarningsAreCheckedAfterLogin) {
   EXPECT_EQ(signed_in.warning_result, 2);
   EXPECT_EQ(signed_in.warning_notice, "사용중지 내역이 있습니다.\r\n\r\n\r\n불법 자료 공유");
   EXPECT_EQ(session.record().warning_text, "불법 자료 공유");
-  EXPECT_EQ(registry.read_text(settings::kSettingSection, "data2"), "") << "no stored password without automatic login";
+  EXPECT_EQ(stored_text(store, "data2"), "") << "no stored password without automatic login";
 }
 
 class RegisteredTest : public ServiceClientTest {
  protected:
   void SetUp() override {
     ServiceClientTest::SetUp();
-    settings.Load();
     settings.update([](settings::StoredSettings& values) {
       values.server_subject = "불법 자료 서버";
       values.share_port = 9911;
@@ -227,15 +233,15 @@ class RegisteredTest : public ServiceClientTest {
     ASSERT_EQ(auth->login("alice", "secret", true, false).result, kLoginOk) << "the service registers logged-in users only";
   }
   std::optional<RegistrationRecord> record() {
-    return current_registration_record(session, settings, totals, meter, [](std::string_view title) {
+    return current_registration_record(session, registration_settings, totals, meter, [](std::string_view title) {
       std::string masked(title);
       base::replace_all(masked, "불법", "##");
       return std::optional<std::string>(masked);
     });
   }
 
-  platform::RegistryStore store{temp / "config"};
-  settings::Settings settings{store, temp.path()};
+  settings::LiveSettings settings;
+  RegistrationSettings registration_settings{settings};
   share::ShareTotals totals;
   core::TransferMeter meter;
   std::unique_ptr<AuthClient> auth;

@@ -20,7 +20,7 @@ class HashOnDemandTest : public HashingFixture {
     temp.write("outside/secret.txt", "not shared");
   }
   FileHash ask(std::string_view path, std::string_view name, settings::ShareIndex index) {
-    return hash_on_demand(settings, temp / "DovelData.dat", platform::system_clock(), path, name, index, any_share);
+    return hash_on_demand(hash_settings, temp / "DovelData.dat", platform::system_clock(), path, name, index, any_share);
   }
 };
 

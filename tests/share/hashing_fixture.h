@@ -13,9 +13,10 @@
 
 #include "app/local_databases.h"
 #include "db/database_lock.h"
-#include "platform/registry_store.h"
-#include "settings/settings.h"
+#include "settings/live_settings.h"
 #include "share/hash_run.h"
+#include "share/hash_settings.h"
+#include "support/defaults_on_load.h"
 #include "support/first_file_gate.h"
 #include "support/recording_target.h"
 #include "support/temp_folder.h"
@@ -43,7 +44,7 @@ class HashingFixture : public ::testing::Test {
   void SetUp() override {
     util::ConfigureLogFiles(temp.path(), platform::system_clock());
     ASSERT_FALSE(app::open_local_databases(temp.path(), databases));
-    settings.Load();
+    test::load_defaults(settings);
     settings.server_usable = true;
   }
   void TearDown() override { util::ConfigureLogFiles(temp.path(), platform::system_clock()); }
@@ -68,7 +69,7 @@ class HashingFixture : public ::testing::Test {
     return path;
   }
 
-  HashRunContext context() { return {&settings, temp / "DovelData.dat", &platform::system_clock(), &totals, &target, {}}; }
+  HashRunContext context() { return {&hash_settings, temp / "DovelData.dat", &platform::system_clock(), &totals, &target, {}}; }
 
   std::unique_ptr<HashRun> run(int mode = 0, std::function<void()> after_each_file = {}) {
     HashRunContext run_context = context();
@@ -100,8 +101,8 @@ class HashingFixture : public ::testing::Test {
   }
 
   test::TempFolder temp;
-  platform::RegistryStore store{temp / "config"};
-  settings::Settings settings{store, temp.path()};
+  settings::LiveSettings settings;
+  HashSettings hash_settings{settings};
   app::LocalDatabases databases;
   test::RecordingTarget target;
   ShareTotals totals;

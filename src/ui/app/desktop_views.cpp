@@ -19,11 +19,6 @@
 namespace dovel::ui {
 namespace {
 
-constexpr const char* kProfileSection = "dovel";
-
-// The browse window's values kept in the profile; the others are settings.
-bool kept_in_profile(const std::string& name) { return name == kConnectViewIntroValue || name == kSortChoiceValue; }
-
 bool privileged(const service::ServiceSession& session) {
   const service::SessionRecord record = session.record();
   return record.privilege_a != 0 || record.privilege_b != 0;
@@ -112,8 +107,6 @@ void DesktopViews::show_view(int view) { loop_.post({core::UM_SHOW_VIEW, static_
 
 BrowseCommands DesktopViews::browse_commands() {
   browse::RemoteBrowser& browser = application_.downloads().browser();
-  settings::Settings& settings = application_.settings();
-  platform::ProfileIni& profile = application_.profile();
   BrowseCommands commands;
   commands.snapshot = [&browser] { return browser.snapshot(); };
   commands.explore_user = [&browser](const std::string& user_id, int origin) { browser.explore_user(user_id, origin); };
@@ -133,17 +126,7 @@ BrowseCommands DesktopViews::browse_commands() {
     browser.history().clear();
     browser.save_history();
   };
-  commands.read_setting = [&settings, &profile](const std::string& name, int fallback) {
-    if (kept_in_profile(name)) return profile.read_int(kProfileSection, name, fallback);
-    return static_cast<int>(settings.registry().read_dword(settings::kSettingSection, name, static_cast<uint32_t>(fallback)));
-  };
-  commands.write_setting = [&settings, &profile](const std::string& name, int value) {
-    if (kept_in_profile(name)) {
-      profile.write_int(kProfileSection, name, value);
-    } else {
-      settings.registry().write_dword(settings::kSettingSection, name, static_cast<uint32_t>(value));
-    }
-  };
+  commands.values = &windows_.window_values();
   commands.open_browser = [](const std::string& url) { return OpenBrowser(url); };
   return commands;
 }
@@ -151,7 +134,9 @@ BrowseCommands DesktopViews::browse_commands() {
 DownloadCommands DesktopViews::download_commands() {
   download::DownloadManager& manager = application_.downloads().manager();
   browse::RemoteBrowser& browser = application_.downloads().browser();
+  download::DownloadSettings& download_settings = application_.downloads().download_settings();
   settings::Settings& settings = application_.settings();
+  settings::WindowValues& values = windows_.window_values();
   mainframe::CMainFrame& hub = application_.main_frame();
   DownloadCommands commands;
   commands.rows = [&manager] { return manager.snapshot(); };
@@ -177,20 +162,15 @@ DownloadCommands DesktopViews::download_commands() {
   };
   commands.privileged = [&hub] { return privileged(hub.session()); };
   commands.transfer_flag = [&hub] { return hub.session().record().transfer_flag != 0; };
-  commands.speed_limit_row = [&settings] { return settings.registry().read_dword(settings::kSettingSection, "LimitDownloadSpeed", 0); };
-  commands.store_speed_limit_row = [&settings](uint32_t row) {
-    settings.registry().write_dword(settings::kSettingSection, "LimitDownloadSpeed", row);
+  commands.speed_limit_row = [&values] { return values.read(settings::kLimitDownloadSpeed); };
+  commands.store_speed_limit_row = [&values](uint32_t row) { values.write(settings::kLimitDownloadSpeed, row); };
+  commands.apply_download_limit = [&download_settings](uint32_t bytes_per_second) {
+    download_settings.set_download_speed_limit(bytes_per_second);
   };
-  commands.apply_download_limit = [&settings](uint32_t bytes_per_second) { settings.download_speed_limit = bytes_per_second; };
   commands.use_multi_down = [&settings] { return settings.values().use_multi_down; };
-  commands.set_use_multi_down = [&settings](bool on) {
-    settings.update([on](settings::StoredSettings& values) { values.use_multi_down = on; });
-    settings.registry().write_dword(settings::kSettingSection, "UseMultiDown", on ? 1 : 0);
-  };
-  commands.auto_stop_reported = [&settings] { return settings.registry().read_dword(settings::kSettingSection, "AutoStopReported", 0) != 0; };
-  commands.set_auto_stop_reported = [&settings](bool on) {
-    settings.registry().write_dword(settings::kSettingSection, "AutoStopReported", on ? 1 : 0);
-  };
+  commands.set_use_multi_down = [&settings](bool on) { settings.store(settings::kUseMultiDown, on); };
+  commands.auto_stop_reported = [&values] { return values.read(settings::kAutoStopReported); };
+  commands.set_auto_stop_reported = [&values](bool on) { values.write(settings::kAutoStopReported, on); };
   commands.download_folder = [&settings] { return settings.values().down_path; };
   commands.program_folder = [&settings] { return settings.program_folder().string(); };
   commands.clear_logs = [&settings] { clear_log_folders(settings.program_folder()); };
@@ -202,7 +182,6 @@ SearchCommands DesktopViews::search_commands() {
   app::SearchPart& starter = application_.search().starter();
   download::DownloadManager& manager = application_.downloads().manager();
   browse::RemoteBrowser& browser = application_.downloads().browser();
-  settings::Settings& settings = application_.settings();
   mainframe::CMainFrame& hub = application_.main_frame();
   SearchCommands commands;
   commands.start = [&starter](const search::SearchRequest& request) { return starter.start(request); };
@@ -216,16 +195,7 @@ SearchCommands DesktopViews::search_commands() {
   commands.explore = [&browser](const std::string& address, uint16_t port, const std::string& peer_id) {
     explore_listed_server(browser, address, port, peer_id, browse::kSearchResultsOrigin);
   };
-  commands.read_number = [&settings](const std::string& name, uint32_t fallback) {
-    return settings.registry().read_dword(settings::kSettingSection, name, fallback);
-  };
-  commands.write_number = [&settings](const std::string& name, uint32_t value) {
-    settings.registry().write_dword(settings::kSettingSection, name, value);
-  };
-  commands.read_text = [&settings](const std::string& name) { return settings.registry().read_text(settings::kSettingSection, name); };
-  commands.write_text = [&settings](const std::string& name, const std::string& value) {
-    settings.registry().write_text(settings::kSettingSection, name, value);
-  };
+  commands.values = &windows_.window_values();
   commands.show_view = [this](int view) { show_view(view); };
   commands.fetch_page = [web_base = application_.endpoints().web_base](const std::string& keyword) {
     return fetch_recommendation_page(web_base, keyword);
@@ -238,7 +208,6 @@ ServerListCommands DesktopViews::server_list_commands() {
   mainframe::CMainFrame& hub = application_.main_frame();
   browse::RemoteBrowser& browser = application_.downloads().browser();
   settings::Settings& settings = application_.settings();
-  platform::ProfileIni& profile = application_.profile();
   ServerListCommands commands;
   commands.refresh = [&hub] { hub.refresh_server_lists(); };
   commands.explore = [&browser](const std::string& address, uint16_t port, const std::string& owner_id) {
@@ -255,14 +224,7 @@ ServerListCommands DesktopViews::server_list_commands() {
   commands.registered_channel = [&hub] { return hub.registration().channel(); };
   commands.privileged = [&hub] { return privileged(hub.session()); };
   commands.log_status = [](const std::string& line) { util::LogSystem("%s", line.c_str()); };
-  commands.read_profile = [&profile](const std::string& key, int fallback) { return profile.read_int(kProfileSection, key, fallback); };
-  commands.write_profile = [&profile](const std::string& key, int value) { profile.write_int(kProfileSection, key, value); };
-  commands.read_setting = [&settings](const std::string& name, int fallback) {
-    return static_cast<int>(settings.registry().read_dword(settings::kSettingSection, name, static_cast<uint32_t>(fallback)));
-  };
-  commands.write_setting = [&settings](const std::string& name, int value) {
-    settings.registry().write_dword(settings::kSettingSection, name, static_cast<uint32_t>(value));
-  };
+  commands.values = &windows_.window_values();
   commands.show_view = [this](int view) { show_view(view); };
   return commands;
 }

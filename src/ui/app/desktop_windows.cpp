@@ -35,6 +35,7 @@ DesktopWindows::DesktopWindows(app::CDovelApp& application, std::filesystem::pat
       program_folder_(std::move(program_folder)),
       executable_(std::move(executable)),
       messages_(messages),
+      window_values_(application.settings().registry(), application.profile()),
       relay_(hub_, [this](const std::string& user_id, const std::string& password, bool auto_login) {
         hub_.log_in(user_id, password, auto_login);
       }) {}
@@ -114,6 +115,7 @@ UploadPaneCommands DesktopWindows::upload_commands() {
   server::LocalServer& server = hub_.local_server();
   commands.disconnect_peer = [&server](uint64_t peer_id) { return server.disconnect_control(peer_id); };
   commands.close_upload = [&server](uint64_t upload_id) { return server.close_upload(upload_id); };
+  commands.values = &window_values_;
   return commands;
 }
 

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "core/task_worker.h"
+#include "settings/window_values.h"
 #include "ui/controls/message_sink.h"
 #include "ui/mainframe/window_hooks.h"
 #include "ui/server/server_status_dialog.h"
@@ -65,6 +66,8 @@ class DesktopWindows {
   SettingsSheetHooks settings_hooks();
   // Where the windows made here show their boxes.
   MessageSink& messages() const { return messages_; }
+  // Where the windows keep their own values: the settings key and the profile file.
+  settings::WindowValues& window_values() { return window_values_; }
   UploadPaneCommands upload_commands();
 
  private:
@@ -75,6 +78,7 @@ class DesktopWindows {
   const std::filesystem::path program_folder_;
   const std::filesystem::path executable_;
   MessageSink& messages_;
+  settings::StoredWindowValues window_values_;
   SignInRelay relay_;
   QPointer<CLoginDialog> login_;
   QPointer<CServerStatusDialog> upload_pane_;

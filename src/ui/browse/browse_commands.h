@@ -7,16 +7,9 @@
 
 #include "browse/browser_snapshot.h"
 #include "browse/remote_browser.h"
+#include "settings/window_values.h"
 
 namespace dovel::ui {
-
-// The stored values the browse window reads at start and writes back when the
-// user changes them; the names are those of the settings.
-inline constexpr const char* kConnectViewIntroValue = "ConnectViewIntro";       // section "dovel", default 0
-inline constexpr const char* kSortChoiceValue = "remotelistautosort";           // section "dovel", default 0
-inline constexpr const char* kIntroNoScriptValue = "IntroNoScript";             // section "Setting", default 1
-inline constexpr const char* kNoNewWindowValue = "NoNewWindow";                 // section "Setting", default 1
-inline constexpr const char* kAutoMoveDownloadValue = "ExploreAutoMoveDownload"; // section "Setting", default 0
 
 // Everything the remote-browsing window reads and does, so that it never holds
 // the core itself. An empty member means the command is not there: its button
@@ -36,9 +29,9 @@ struct BrowseCommands {
   std::function<bool(const std::string& name)> request_file_link;
   // A folder of the current folder by name, or the current folder when empty (RemoteBrowser::request_folder_download).
   std::function<bool(const std::string& folder_name)> request_folder_download;
-  // The sort box's column, ascending (RemoteBrowser::set_sort).
+  // The sort box's column, ascending; the browser stores the choice (RemoteBrowser::set_sort).
   std::function<void(int column)> set_sort;
-  // The move-to-download-tab box (RemoteBrowser::set_move_to_download_tab).
+  // The move-to-download-tab box; the browser stores the choice (RemoteBrowser::set_move_to_download_tab).
   std::function<void(bool move)> set_move_to_download_tab;
   // Restarts the idle timer (RemoteBrowser::touch).
   std::function<void()> touch;
@@ -48,10 +41,10 @@ struct BrowseCommands {
   std::function<void()> reconnect;
   // Empties the explored-ID history, in this window's box and the main window's.
   std::function<void()> clear_history;
-  // Reads a stored value by one of the names above, with its default.
-  std::function<int(const std::string& name, int fallback)> read_setting;
-  // Stores a value by one of the names above.
-  std::function<void(const std::string& name, int value)> write_setting;
+  // Where the window's own choices are kept: IntroNoScript and NoNewWindow,
+  // read at start and written when changed; ConnectViewIntro, the sort choice
+  // and ExploreAutoMoveDownload, read at start (none: their defaults).
+  settings::WindowValues* values = nullptr;
   // Opens a page in the desktop's browser (OpenBrowser).
   std::function<bool(const std::string& url)> open_browser;
 };

@@ -23,6 +23,7 @@
 #include "base/text.h"
 #include "browse/address_history.h"
 #include "browse/peer_pages.h"
+#include "settings/setting_table.h"
 #include "ui/browse/browse_list_model.h"
 #include "ui/browse/intro_browser.h"
 
@@ -31,6 +32,7 @@ namespace {
 
 constexpr int kMinimumNameWidth = 50;
 constexpr int kSortChoices = 4;  // the columns the sort box offers: 파일, 크기, 시간, 권한
+static_assert(settings::kRemoteListSort.range->count() == kSortChoices);
 
 QString qt_text(const std::string& text) { return QString::fromStdString(text); }
 
@@ -211,26 +213,29 @@ void CConnectDialog::configure_list() {
   list_->viewport()->installEventFilter(this);
 }
 
-bool CConnectDialog::stored_flag(const char* name, bool fallback) const {
-  return commands_.read_setting ? commands_.read_setting(name, fallback ? 1 : 0) != 0 : fallback;
+bool CConnectDialog::stored_flag(const settings::FlagSetting& row) const {
+  return commands_.values != nullptr ? commands_.values->read(row) : row.on_load;
 }
 
-void CConnectDialog::store_flag(const char* name, bool value) {
-  if (commands_.write_setting) commands_.write_setting(name, value ? 1 : 0);
+int CConnectDialog::stored_number(const settings::ProfileSetting& row) const {
+  return commands_.values != nullptr ? commands_.values->read(row) : row.on_load;
+}
+
+void CConnectDialog::store_flag(const settings::FlagSetting& row, bool value) {
+  if (commands_.values != nullptr) commands_.values->write(row, value);
 }
 
 void CConnectDialog::read_stored_choices() {
-  const int sort = commands_.read_setting ? commands_.read_setting(kSortChoiceValue, 0) : 0;
-  sort_box_->setCurrentIndex(sort >= 0 && sort < kSortChoices ? sort : 0);
-  no_script_->setChecked(stored_flag(kIntroNoScriptValue, true));
-  no_new_window_->setChecked(stored_flag(kNoNewWindowValue, true));
-  const bool move = stored_flag(kAutoMoveDownloadValue, false);
+  sort_box_->setCurrentIndex(stored_number(settings::kRemoteListSort));
+  no_script_->setChecked(stored_flag(settings::kIntroNoScript));
+  no_new_window_->setChecked(stored_flag(settings::kNoNewWindow));
+  const bool move = stored_flag(settings::kExploreAutoMoveDownload);
   move_to_download_->setChecked(move);
   // The core keeps its own copy of the choice; both follow the stored value.
   if (commands_.snapshot && commands_.set_move_to_download_tab && commands_.snapshot().move_to_download_tab != move) {
     commands_.set_move_to_download_tab(move);
   }
-  const bool panes_shown = stored_flag(kConnectViewIntroValue, false);
+  const bool panes_shown = stored_number(settings::kConnectViewIntro) != 0;
   pane_area_box_->setChecked(panes_shown);
   pane_area_->setVisible(panes_shown);
 }
@@ -250,7 +255,6 @@ void CConnectDialog::connect_signals() {
   });
   connect(sort_box_, &QComboBox::currentIndexChanged, this, &CConnectDialog::sort_chosen);
   connect(move_to_download_, &QCheckBox::clicked, this, [this](bool move) {
-    store_flag(kAutoMoveDownloadValue, move);
     if (commands_.set_move_to_download_tab) commands_.set_move_to_download_tab(move);
   });
   connect(up_, &QPushButton::clicked, this, &CConnectDialog::go_up);
@@ -260,11 +264,11 @@ void CConnectDialog::connect_signals() {
   connect(pane_choices_, &QButtonGroup::idClicked, this, [this](int id) { choose_pane(static_cast<Pane>(id)); });
   connect(pane_area_box_, &QCheckBox::toggled, pane_area_, &QWidget::setVisible);
   connect(no_script_, &QCheckBox::clicked, this, [this](bool on) {
-    store_flag(kIntroNoScriptValue, on);
+    store_flag(settings::kIntroNoScript, on);
     shown_intro_.reset();
     show_intro(snapshot_.intro);
   });
-  connect(no_new_window_, &QCheckBox::clicked, this, [this](bool on) { store_flag(kNoNewWindowValue, on); });
+  connect(no_new_window_, &QCheckBox::clicked, this, [this](bool on) { store_flag(settings::kNoNewWindow, on); });
   connect(intro_, &QTextBrowser::anchorClicked, this, &CConnectDialog::intro_link_clicked);
   connect(home_page_, &QLabel::linkActivated, this, [this](const QString&) {
     if (commands_.open_browser && !snapshot_.home_page_url.empty()) commands_.open_browser(snapshot_.home_page_url);
@@ -414,7 +418,6 @@ void CConnectDialog::clear_history() {
 void CConnectDialog::sort_chosen(int index) {
   if (index < 0) return;
   touch();
-  if (commands_.write_setting) commands_.write_setting(kSortChoiceValue, index);
   if (commands_.set_sort) commands_.set_sort(index);
   refresh();
 }

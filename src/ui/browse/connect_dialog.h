@@ -139,8 +139,9 @@ class CConnectDialog final : public QWidget {
   void explore_current();
   void download_current_as_folder();
 
-  bool stored_flag(const char* name, bool fallback) const;
-  void store_flag(const char* name, bool value);
+  bool stored_flag(const settings::FlagSetting& row) const;
+  int stored_number(const settings::ProfileSetting& row) const;
+  void store_flag(const settings::FlagSetting& row, bool value);
 
   BrowseCommands commands_;
   MessageSink& messages_;

@@ -18,6 +18,7 @@
 
 #include "download/download_speed_limit.h"
 #include "download/openable_file.h"
+#include "settings/setting_table.h"
 #include "ui/controls/clipboard.h"
 #include "ui/download/percent_bar_delegate.h"
 
@@ -31,6 +32,7 @@ constexpr std::array<int, DownloadListModel::kColumnCount> kColumnWidths = {100,
 
 constexpr std::array<const char*, 10> kSpeedLimitTexts = {"제한없음", "3000K", "2000K", "1000K", "700K",
                                                           "500K",     "300K",  "200K",  "100K",  "50K"};
+static_assert(settings::kLimitDownloadSpeed.range->count() == static_cast<int>(kSpeedLimitTexts.size()));
 
 struct ButtonSpec {
   Command command;
@@ -163,8 +165,8 @@ QWidget* CDownStatusDialog::build_options() {
   });
 
   for (const char* text : kSpeedLimitTexts) speed_limit_->addItem(QString::fromUtf8(text));
-  uint32_t stored = commands_.speed_limit_row ? commands_.speed_limit_row() : 0;
-  if (stored >= kSpeedLimitTexts.size()) stored = 0;
+  const settings::NumberSetting& limit_row = settings::kLimitDownloadSpeed;
+  const uint32_t stored = commands_.speed_limit_row ? limit_row.range->repair(commands_.speed_limit_row()) : limit_row.on_load;
   speed_limit_->setCurrentIndex(static_cast<int>(stored));
   if (commands_.apply_download_limit) commands_.apply_download_limit(download::download_limit_of_row(stored));
   connect(speed_limit_, &QComboBox::currentIndexChanged, this, &CDownStatusDialog::select_speed_limit);

@@ -2,10 +2,11 @@
 
 #include <algorithm>
 
+#include "settings/profile_values.h"
+
 namespace dovel::ui {
 namespace {
 
-constexpr const char* kSection = "dovel";
 constexpr int kOffScreenPosition = 10;
 
 int on_screen(int value, int screen_size) { return value < 0 || value > screen_size ? kOffScreenPosition : value; }
@@ -14,12 +15,13 @@ int on_screen(int value, int screen_size) { return value < 0 || value > screen_s
 
 WindowPlacement read_window_placement(const platform::ProfileIni& profile, const QRect& screen) {
   WindowPlacement placement;
-  placement.centred = profile.read_string(kSection, "left", "").empty();
-  const int left = on_screen(profile.read_int(kSection, "left", -1), screen.width());
-  const int top = on_screen(profile.read_int(kSection, "top", -1), screen.height());
-  const int width = std::max(profile.read_int(kSection, "width", kDefaultWindowWidth), kMinimumWindowWidth);
-  const int height = std::max(profile.read_int(kSection, "height", kDefaultWindowHeight), kMinimumWindowHeight);
-  placement.zoomed = profile.read_int(kSection, "zoomed", 0) != 0;
+  const int stored_left = settings::read_profile(profile, settings::kWindowLeft);
+  placement.centred = stored_left == settings::kWindowLeft.on_load;
+  const int left = on_screen(stored_left, screen.width());
+  const int top = on_screen(settings::read_profile(profile, settings::kWindowTop), screen.height());
+  const int width = std::max(settings::read_profile(profile, settings::kWindowWidth), kMinimumWindowWidth);
+  const int height = std::max(settings::read_profile(profile, settings::kWindowHeight), kMinimumWindowHeight);
+  placement.zoomed = settings::read_profile(profile, settings::kWindowZoomed) != 0;
   placement.geometry = placement.zoomed ? QRect(left, top, kDefaultWindowWidth, kDefaultWindowHeight) : QRect(left, top, width, height);
   if (placement.zoomed) placement.centred = true;
   return placement;
@@ -27,16 +29,16 @@ WindowPlacement read_window_placement(const platform::ProfileIni& profile, const
 
 void save_window_placement(platform::ProfileIni& profile, const QWidget& window) {
   if (window.isMaximized()) {
-    profile.write_int(kSection, "zoomed", 1);
+    settings::write_profile(profile, settings::kWindowZoomed, 1);
     return;
   }
   if (window.isMinimized()) return;
   const QRect frame = window.frameGeometry();
-  profile.write_int(kSection, "zoomed", 0);
-  profile.write_int(kSection, "left", frame.left());
-  profile.write_int(kSection, "top", frame.top());
-  profile.write_int(kSection, "width", window.width());
-  profile.write_int(kSection, "height", window.height());
+  settings::write_profile(profile, settings::kWindowZoomed, 0);
+  settings::write_profile(profile, settings::kWindowLeft, frame.left());
+  settings::write_profile(profile, settings::kWindowTop, frame.top());
+  settings::write_profile(profile, settings::kWindowWidth, window.width());
+  settings::write_profile(profile, settings::kWindowHeight, window.height());
 }
 
 }  // namespace dovel::ui

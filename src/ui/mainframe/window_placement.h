@@ -4,18 +4,19 @@
 #include <QWidget>
 
 #include "platform/profile_ini.h"
+#include "settings/setting_table.h"
 
 namespace dovel::ui {
 
 inline constexpr int kMinimumWindowWidth = 950;
 inline constexpr int kMinimumWindowHeight = 650;
-inline constexpr int kDefaultWindowWidth = 984;
-inline constexpr int kDefaultWindowHeight = 700;
+inline constexpr int kDefaultWindowWidth = settings::kWindowWidth.on_load;
+inline constexpr int kDefaultWindowHeight = settings::kWindowHeight.on_load;
 
 // Where the window goes at start, from the profile's "dovel" section.
 struct WindowPlacement {
   QRect geometry;
-  bool centred = false;  // no position stored: centre the window
+  bool centred = false;  // no position stored, or the default -1: centre the window
   bool zoomed = false;   // maximise it once shown
 };
 

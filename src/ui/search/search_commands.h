@@ -11,6 +11,7 @@
 #include "search/search_client.h"
 #include "search/search_input.h"
 #include "search/search_run.h"
+#include "settings/window_values.h"
 
 namespace dovel::ui {
 
@@ -36,12 +37,9 @@ struct SearchCommands {
   std::function<bool(const search::ResultRow& row)> download;
   // Opens a responder's server in the browse window (origin 2: search results).
   std::function<void(const std::string& address, uint16_t port, const std::string& peer_id)> explore;
-  // Stored numbers of the "Setting" section ("SendtoDelay", "AutoSort", "SearchAutoMoveDownload").
-  std::function<uint32_t(const std::string& name, uint32_t fallback)> read_number;
-  std::function<void(const std::string& name, uint32_t value)> write_number;
-  // Stored texts of the "Setting" section ("SearchText", "SearchFileExt"); "" when missing.
-  std::function<std::string(const std::string& name)> read_text;
-  std::function<void(const std::string& name, const std::string& value)> write_text;
+  // Where the window keeps its own choices (SendtoDelay, AutoSort,
+  // SearchAutoMoveDownload) and histories (SearchText, SearchFileExt); none: the defaults.
+  settings::WindowValues* values = nullptr;
   // Switches the main window's view (kViewTransferLists after a download was queued).
   std::function<void(int view)> show_view;
   // The side pane's page for a keyword, as UTF-8 text ("" when it could not be

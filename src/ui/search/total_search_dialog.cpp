@@ -8,7 +8,10 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <iterator>
+
 #include "search/search_settings.h"
+#include "settings/setting_table.h"
 #include "ui/controls/message_sink.h"
 #include "ui/mainframe/main_views.h"
 #include "ui/search/search_dialog.h"
@@ -16,18 +19,9 @@
 namespace dovel::ui {
 namespace {
 
-constexpr const char* kSendDelaySetting = "SendtoDelay";
-constexpr const char* kAutoSortSetting = "AutoSort";
-constexpr const char* kAutoMoveSetting = "SearchAutoMoveDownload";
-constexpr const char* kExtensionSetting = "SearchFileExt";
-constexpr const char* kKeywordsSetting = "SearchText";
+static_assert(settings::kAutoSort.range->count() == static_cast<int>(std::size(CTotalSearchDialog::kAutoSortTexts)));
 
 QString qt_text(const std::string& text) { return QString::fromStdString(text); }
-
-// A stored index, or the default when it is outside the box's items.
-int index_within(uint32_t stored, int count, int fallback) {
-  return stored < static_cast<uint32_t>(count) ? static_cast<int>(stored) : fallback;
-}
 
 }  // namespace
 
@@ -81,12 +75,12 @@ CTotalSearchDialog::CTotalSearchDialog(SearchCommands commands, MessageSink& mes
   connect(keyword_->lineEdit(), &QLineEdit::returnPressed, this, &CTotalSearchDialog::search);
   connect(extension_->lineEdit(), &QLineEdit::returnPressed, this, &CTotalSearchDialog::search);
   connect(precision_, &QComboBox::currentIndexChanged, this, [this](int index) {
-    if (index >= 0) store_number(kSendDelaySetting, static_cast<uint32_t>(index));
+    if (index >= 0) store(settings::kSendtoDelay, static_cast<uint32_t>(index));
   });
   connect(auto_sort_, &QComboBox::currentIndexChanged, this, [this](int index) {
-    if (index >= 0) store_number(kAutoSortSetting, static_cast<uint32_t>(index));
+    if (index >= 0) store(settings::kAutoSort, static_cast<uint32_t>(index));
   });
-  connect(auto_move_, &QCheckBox::toggled, this, [this](bool on) { store_number(kAutoMoveSetting, on ? 1 : 0); });
+  connect(auto_move_, &QCheckBox::toggled, this, [this](bool on) { store(settings::kSearchAutoMoveDownload, on); });
   connect(refine_, &QCheckBox::toggled, this, [this](bool on) {
     if (!on) search_window_->clear_refinements();
   });
@@ -119,15 +113,13 @@ void CTotalSearchDialog::set_keyword(const QString& keyword) { keyword_->setEdit
 void CTotalSearchDialog::refresh() { search_window_->refresh(); }
 
 void CTotalSearchDialog::load_settings() {
-  precision_->setCurrentIndex(
-      index_within(stored_number(kSendDelaySetting, search::kDefaultSendDelayIndex), precision_->count(), search::kDefaultSendDelayIndex));
-  auto_sort_->setCurrentIndex(
-      index_within(stored_number(kAutoSortSetting, search::kDefaultAutoSortIndex), auto_sort_->count(), search::kDefaultAutoSortIndex));
-  auto_move_->setChecked(stored_number(kAutoMoveSetting, 1) != 0);
-  if (commands_.read_text) {
-    history_ = KeywordHistory::from_stored(commands_.read_text(kKeywordsSetting));
+  precision_->setCurrentIndex(static_cast<int>(stored_number(settings::kSendtoDelay)));
+  auto_sort_->setCurrentIndex(static_cast<int>(stored_number(settings::kAutoSort)));
+  auto_move_->setChecked(stored_flag(settings::kSearchAutoMoveDownload));
+  if (commands_.values != nullptr) {
+    history_ = KeywordHistory::from_stored(commands_.values->read(settings::kSearchText));
     for (const std::string& entry : history_.entries()) keyword_->addItem(qt_text(entry));
-    extension_->setEditText(qt_text(commands_.read_text(kExtensionSetting)));
+    extension_->setEditText(qt_text(commands_.values->read(settings::kSearchFileExt)));
   }
   keyword_->setEditText(QString());
 }
@@ -138,9 +130,8 @@ void CTotalSearchDialog::remember(const search::SearchRequest& request) {
   keyword_->clear();
   for (const std::string& entry : history_.entries()) keyword_->addItem(qt_text(entry));
   keyword_->setEditText(typed);
-  if (!commands_.write_text) return;
-  commands_.write_text(kKeywordsSetting, history_.stored());
-  commands_.write_text(kExtensionSetting, request.extension);
+  store(settings::kSearchText, history_.stored());
+  store(settings::kSearchFileExt, request.extension);
 }
 
 void CTotalSearchDialog::show_busy(bool busy) {
@@ -155,12 +146,12 @@ void CTotalSearchDialog::downloads_queued() {
   if (auto_move_->isChecked() && commands_.show_view) commands_.show_view(kViewTransferLists);
 }
 
-uint32_t CTotalSearchDialog::stored_number(const char* name, uint32_t fallback) const {
-  return commands_.read_number ? commands_.read_number(name, fallback) : fallback;
+uint32_t CTotalSearchDialog::stored_number(const settings::NumberSetting& row) const {
+  return commands_.values != nullptr ? commands_.values->read(row) : row.on_load;
 }
 
-void CTotalSearchDialog::store_number(const char* name, uint32_t value) const {
-  if (commands_.write_number) commands_.write_number(name, value);
+bool CTotalSearchDialog::stored_flag(const settings::FlagSetting& row) const {
+  return commands_.values != nullptr ? commands_.values->read(row) : row.on_load;
 }
 
 }  // namespace dovel::ui

@@ -58,8 +58,12 @@ class CTotalSearchDialog final : public QWidget {
   void remember(const search::SearchRequest& request);
   void show_busy(bool busy);
   void downloads_queued();
-  uint32_t stored_number(const char* name, uint32_t fallback) const;
-  void store_number(const char* name, uint32_t value) const;
+  uint32_t stored_number(const settings::NumberSetting& row) const;
+  bool stored_flag(const settings::FlagSetting& row) const;
+  template <typename Row, typename Value>
+  void store(const Row& row, const Value& value) const {
+    if (commands_.values != nullptr) commands_.values->write(row, value);
+  }
 
   const SearchCommands commands_;
   MessageSink& messages_;

@@ -15,6 +15,7 @@
 #include <set>
 
 #include "base/text.h"
+#include "settings/setting_table.h"
 #include "ui/controls/message_sink.h"
 #include "util/letter_pair.h"
 
@@ -97,7 +98,7 @@ CServerStatusDialog::CServerStatusDialog(server::UploadMonitor& monitor, UploadP
       pause_(new QCheckBox(QStringLiteral("신규업로드 중지"), this)),
       limit_(new QComboBox(this)) {
   for (const char* text : kUploadLimitTexts) limit_->addItem(QString::fromUtf8(text));
-  monitor_.load_upload_limit_row();
+  if (commands_.values != nullptr) monitor_.select_upload_limit(commands_.values->read(settings::kLimitUploadSpeed));
   limit_->setCurrentIndex(static_cast<int>(monitor_.upload_limit_row()));
   pause_->setChecked(monitor_.new_uploads_paused());
   message_all_->setEnabled(static_cast<bool>(commands_.message_uploaders));
@@ -139,7 +140,9 @@ CServerStatusDialog::CServerStatusDialog(server::UploadMonitor& monitor, UploadP
   refresh();
 }
 
-CServerStatusDialog::~CServerStatusDialog() { monitor_.save_upload_limit_row(); }
+CServerStatusDialog::~CServerStatusDialog() {
+  if (commands_.values != nullptr) commands_.values->write(settings::kLimitUploadSpeed, static_cast<uint32_t>(monitor_.upload_limit_row()));
+}
 
 void CServerStatusDialog::refresh() { show_rows(monitor_.upload_rows(), monitor_.peer_rows()); }
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "server/upload_monitor.h"
+#include "settings/window_values.h"
 
 class QCheckBox;
 class QComboBox;
@@ -34,6 +35,8 @@ struct UploadPaneCommands {
   std::function<void(const std::string& user_id)> block;
   // One message to every uploading user: their IDs joined with ";".
   std::function<void(const std::string& user_ids)> message_uploaders;
+  // Where the speed limit's row is kept (none: not kept).
+  settings::WindowValues* values = nullptr;
 };
 
 // The upload monitor pane of the status area: who is connected, what is being
@@ -48,7 +51,7 @@ class CServerStatusDialog final : public QWidget {
   static constexpr const char* kBlockQuestion = "차단시키겠습니까?";
   static constexpr const char* kMessageAllText = "업로드중인 사용자 모두에게 메세지 보내기";
 
-  // The speed limit's row is read from the settings now and written back when the pane goes.
+  // The speed limit's row is read from the commands' values now and written back when the pane goes.
   CServerStatusDialog(server::UploadMonitor& monitor, UploadPaneCommands commands, MessageSink& messages, QWidget* parent = nullptr);
   ~CServerStatusDialog() override;
 

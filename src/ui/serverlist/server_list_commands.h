@@ -6,6 +6,7 @@
 #include <string>
 
 #include "browse/server_info_query.h"
+#include "settings/window_values.h"
 
 namespace dovel::ui {
 
@@ -34,12 +35,8 @@ struct ServerListCommands {
   std::function<bool()> privileged;
   // A line in the status log.
   std::function<void(const std::string& line)> log_status;
-  // Integers of the profile section "dovel": "serverlistautosort3" (read, default 3), "serverlistautosort".
-  std::function<int(const std::string& key, int fallback)> read_profile;
-  std::function<void(const std::string& key, int value)> write_profile;
-  // DWORD values of the settings key "Setting": "ServerSearchID" (default 1).
-  std::function<int(const std::string& name, int fallback)> read_setting;
-  std::function<void(const std::string& name, int value)> write_setting;
+  // Where the list keeps its sort choice and the search box its mode (none: their defaults).
+  settings::WindowValues* values = nullptr;
   // Switches the main window's view (kViewBrowse after "탐색").
   std::function<void(int view)> show_view;
 };

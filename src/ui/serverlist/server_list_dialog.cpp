@@ -13,6 +13,7 @@
 #include "base/string_printf.h"
 #include "base/text.h"
 #include "service/registration_client.h"
+#include "settings/setting_table.h"
 #include "ui/controls/clipboard.h"
 #include "ui/controls/message_sink.h"
 #include "ui/mainframe/main_views.h"
@@ -25,7 +26,7 @@ namespace dovel::ui {
 namespace {
 
 constexpr const char* kSortNames[ServerListModel::kSortKeyCount] = {"아이콘", "제목", "개설시간", "공유량", "파일수", "최고속도"};
-constexpr int kDefaultSortIndex = static_cast<int>(ServerListModel::kDefaultSortKey);
+static_assert(settings::kServerListSort.range->count() == ServerListModel::kSortKeyCount);
 constexpr int kChannelCount = static_cast<int>(service::kChannelNames.size());
 
 struct ColumnWidth {
@@ -110,8 +111,7 @@ CServerListDialog::CServerListDialog(ServerListCommands commands, MessageSink& m
   model_.set_favorites_enabled(static_cast<bool>(commands_.add_favorite));
 
   for (const char* name : kSortNames) sort_->addItem(QString::fromUtf8(name));
-  int stored = commands_.read_profile ? commands_.read_profile(kSortReadKey, kDefaultSortIndex) : kDefaultSortIndex;
-  if (stored < 0 || stored >= ServerListModel::kSortKeyCount) stored = kDefaultSortIndex;
+  const int stored = commands_.values != nullptr ? commands_.values->read(settings::kServerListSort) : settings::kServerListSort.on_load;
   sort_->setCurrentIndex(stored);
   model_.sort_by(static_cast<ServerListModel::SortKey>(stored));
 
@@ -224,11 +224,7 @@ void CServerListDialog::show_channel_line() {
 void CServerListDialog::apply_sort_choice(int index) {
   if (index < 0 || index >= ServerListModel::kSortKeyCount) return;
   model_.sort_by(static_cast<ServerListModel::SortKey>(index));
-  // Both names, so the choice written is also the one read at the next start.
-  if (commands_.write_profile) {
-    commands_.write_profile(kSortWriteKey, index);
-    commands_.write_profile(kSortReadKey, index);
-  }
+  if (commands_.values != nullptr) commands_.values->write(settings::kServerListSort, index);
 }
 
 void CServerListDialog::on_cell_clicked(const QModelIndex& index) {

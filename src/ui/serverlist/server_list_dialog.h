@@ -32,8 +32,6 @@ class CServerListDialog final : public QWidget {
  public:
   enum class RowAction { Explore, Favorite, CopyLink, ServerInfo };
 
-  static constexpr const char* kSortReadKey = "serverlistautosort3";
-  static constexpr const char* kSortWriteKey = "serverlistautosort";
   static constexpr const char* kShareServerNotStarted = "공유서버가 시작되지 않았습니다.";
   static constexpr const char* kRefreshingText = "서버목록을 받고 있습니다...";
   static constexpr const char* kOwnServerAddress = "127.0.0.1";

@@ -10,6 +10,7 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
+#include "settings/setting_table.h"
 #include "ui/controls/message_sink.h"
 #include "ui/serverlist/server_list_model.h"
 
@@ -42,7 +43,7 @@ CServerListSearchDialog::CServerListSearchDialog(ServerListModel& model, QTreeVi
   const bool privileged = commands_.privileged && commands_.privileged();
   by_id_->setVisible(privileged);
   if (privileged) {
-    const int stored = commands_.read_setting ? commands_.read_setting(kSearchIdSetting, kSearchById) : kSearchById;
+    const int stored = commands_.values != nullptr ? commands_.values->read(settings::kServerSearchId) : settings::kServerSearchId.on_load;
     if (stored == kSearchById) by_id_->setChecked(true);
     if (stored == kSearchByTitle) by_title_->setChecked(true);
   } else {
@@ -71,7 +72,9 @@ CServerListSearchDialog::CServerListSearchDialog(ServerListModel& model, QTreeVi
   connect(modes, &QButtonGroup::buttonToggled, this, [this, privileged](QAbstractButton* button, bool checked) {
     if (!checked) return;
     restart();
-    if (privileged && commands_.write_setting) commands_.write_setting(kSearchIdSetting, button == by_id_ ? kSearchById : kSearchByTitle);
+    if (privileged && commands_.values != nullptr) {
+      commands_.values->write(settings::kServerSearchId, button == by_id_ ? kSearchById : kSearchByTitle);
+    }
   });
 }
 

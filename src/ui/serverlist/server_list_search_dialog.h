@@ -25,7 +25,6 @@ class CServerListSearchDialog final : public QDialog {
 
   static constexpr const char* kEmptyTextMessage = "검색어를 입력하세요.";
   static constexpr const char* kNoModeMessage = "아이디나 서버제목중 하나를 골라 주세요.";
-  static constexpr const char* kSearchIdSetting = "ServerSearchID";
 
   // `list` shows `model`; both outlive the dialog.
   CServerListSearchDialog(ServerListModel& model, QTreeView& list, const ServerListCommands& commands, MessageSink& messages,

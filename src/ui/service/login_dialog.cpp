@@ -12,6 +12,7 @@
 #include "base/text.h"
 #include "service/auth_messages.h"
 #include "service/stored_login.h"
+#include "settings/setting_table.h"
 #include "settings/settings_registry.h"
 #include "ui/controls/message_sink.h"
 #include "util/log_files.h"
@@ -84,7 +85,7 @@ void CLoginDialog::fill_from_settings() {
     if (stored.auto_login) {
       password_->setText(qt_text(stored.password));
     } else {
-      setup_.registry->write_text(settings::kSettingSection, "data2", "");
+      setup_.registry->write(settings::kStoredPassword, "");
     }
   }
   if (!setup_.user_id.empty()) id_->setText(qt_text(setup_.user_id));
@@ -95,7 +96,7 @@ void CLoginDialog::auto_login_toggled(bool checked) {
   if (checked) {
     if (setup_.messages != nullptr) setup_.messages->inform(this, QString::fromUtf8(kAutoLoginWarning));
   } else if (setup_.registry != nullptr) {
-    setup_.registry->write_text(settings::kSettingSection, "data2", "");
+    setup_.registry->write(settings::kStoredPassword, "");
   }
 }
 

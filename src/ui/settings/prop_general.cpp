@@ -8,18 +8,12 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include <algorithm>
-
 #include "base/text.h"
 #include "service/service_domain.h"
 #include "settings/settings_page_rules.h"
 #include "ui/settings/server_subject_edit.h"
 
 namespace dovel::ui {
-
-namespace {
-constexpr int kMostUploads = 100;
-}
 
 CPropGeneral::CPropGeneral(settings::Settings& settings, MessageSink& messages, const SettingsSheetHooks& hooks, QWidget* parent)
     : SettingsPage(parent),
@@ -35,8 +29,9 @@ CPropGeneral::CPropGeneral(settings::Settings& settings, MessageSink& messages, 
   title_edit_->set_initial_text(QString::fromStdString(values.server_subject));
   use_intro_url_box_->setChecked(values.use_intro_url);
   intro_url_edit_->setText(QString::fromStdString(values.intro_url));
-  for (int count = 1; count <= kMostUploads; ++count) upload_count_list_->addItem(QStringLiteral("%1 명").arg(count));
-  upload_count_list_->setCurrentIndex(std::clamp(static_cast<int>(values.max_upload), 1, kMostUploads) - 1);
+  const settings::NumberRange& uploads = *settings::kMaxUpload.range;
+  for (uint32_t count = uploads.low; count <= uploads.high; ++count) upload_count_list_->addItem(QStringLiteral("%1 명").arg(count));
+  upload_count_list_->setCurrentIndex(static_cast<int>(uploads.repair(values.max_upload) - uploads.low));
   allow_memo_box_->setChecked(values.allow_memo);
 
   auto* edit_intro = new QPushButton(QStringLiteral("소개페이지 편집"), this);
@@ -62,7 +57,7 @@ CPropGeneral::CPropGeneral(settings::Settings& settings, MessageSink& messages, 
 
 void CPropGeneral::on_upload_count_chosen(int row) {
   if (row < 0) return;
-  settings_.update([row](settings::StoredSettings& v) { v.max_upload = static_cast<uint32_t>(row + 1); });
+  settings_.update([row](settings::StoredSettings& v) { v.max_upload = settings::kMaxUpload.range->low + static_cast<uint32_t>(row); });
 }
 
 void CPropGeneral::on_allow_memo_toggled(bool allow) {

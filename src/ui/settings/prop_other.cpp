@@ -8,25 +8,31 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
-#include <iterator>
+#include <functional>
 
+#include "server/folder_download_list.h"
 #include "settings/settings_page_rules.h"
 #include "ui/settings/autostart_entry.h"
 
 namespace dovel::ui {
 namespace {
 
-constexpr int kHoursPerDay = 24;
-constexpr int kDownloadRows = 4;  // 0 means no limit
-// Rows of the folder-download list: the most files one folder download lists.
-constexpr int kFolderDownFiles[] = {200, 300, 400, 500, 700, 1000, 2000};
-constexpr int kFolderDownRows = static_cast<int>(std::size(kFolderDownFiles));
-
-QComboBox* hour_list(QWidget* parent, uint32_t hour) {
+// A list whose rows are the numbers of a setting's range, showing `value` (repaired when outside it).
+QComboBox* range_list(QWidget* parent, const settings::NumberSetting& row, uint32_t value, const std::function<QString(uint32_t)>& text) {
   auto* list = new QComboBox(parent);
-  for (int h = 0; h < kHoursPerDay; ++h) list->addItem(QStringLiteral("%1:00").arg(h));
-  list->setCurrentIndex(hour < kHoursPerDay ? static_cast<int>(hour) : 0);
+  const settings::NumberRange& range = *row.range;
+  for (uint32_t number = range.low; number <= range.high; ++number) list->addItem(text(number));
+  list->setCurrentIndex(static_cast<int>(range.repair(value) - range.low));
   return list;
+}
+
+// The number a row of such a list stands for.
+uint32_t number_of_row(const settings::NumberSetting& row, const QComboBox* list) {
+  return row.range->low + static_cast<uint32_t>(list->currentIndex());
+}
+
+QComboBox* hour_list(QWidget* parent, const settings::NumberSetting& row, uint32_t hour) {
+  return range_list(parent, row, hour, [](uint32_t h) { return QStringLiteral("%1:00").arg(h); });
 }
 
 QCheckBox* check_box(const QString& text, bool checked, QWidget* parent) {
@@ -51,17 +57,13 @@ CPropOther::CPropOther(settings::Settings& settings, MessageSink& messages, cons
   // Whether the entry exists is the desktop's business; the box only says what to do on apply.
   autostart_box_ = check_box(QStringLiteral("컴퓨터를 켜면 자동으로 실행"), false, this);
 
-  downloads_list_ = new QComboBox(this);
-  downloads_list_->addItem(QStringLiteral("제한 없음"));
-  for (int n = 1; n < kDownloadRows; ++n) downloads_list_->addItem(QStringLiteral("%1개").arg(n));
-  downloads_list_->setCurrentIndex(v.sel_limit_down_same_time < kDownloadRows ? static_cast<int>(v.sel_limit_down_same_time) : 1);
-
-  folder_down_list_ = new QComboBox(this);
-  for (int files : kFolderDownFiles) folder_down_list_->addItem(QStringLiteral("%1개").arg(files));
-  folder_down_list_->setCurrentIndex(v.max_for_folder_down < kFolderDownRows ? static_cast<int>(v.max_for_folder_down) : 3);
-
-  reserve_start_list_ = hour_list(this, v.server_reserve_start_time);
-  reserve_end_list_ = hour_list(this, v.server_reserve_end_time);
+  // Row 0 means no limit.
+  downloads_list_ = range_list(this, settings::kSelLimitDownSameTime, v.sel_limit_down_same_time,
+                               [](uint32_t n) { return n == 0 ? QStringLiteral("제한 없음") : QStringLiteral("%1개").arg(n); });
+  folder_down_list_ = range_list(this, settings::kMaxForFolderDown, v.max_for_folder_down,
+                                 [](uint32_t row) { return QStringLiteral("%1개").arg(server::folder_download_limit(row)); });
+  reserve_start_list_ = hour_list(this, settings::kServerReserveStartTime, v.server_reserve_start_time);
+  reserve_end_list_ = hour_list(this, settings::kServerReserveEndTime, v.server_reserve_end_time);
 
   auto* reserve_hours = new QHBoxLayout;
   reserve_hours->addWidget(new QLabel(QStringLiteral("시작:"), this));
@@ -107,8 +109,8 @@ void CPropOther::apply_autostart() {
 bool CPropOther::apply() {
   apply_autostart();
   bool use_server_reserve = server_reserve_box_->isChecked();
-  const auto start_hour = static_cast<uint32_t>(reserve_start_list_->currentIndex());
-  const auto end_hour = static_cast<uint32_t>(reserve_end_list_->currentIndex());
+  const uint32_t start_hour = number_of_row(settings::kServerReserveStartTime, reserve_start_list_);
+  const uint32_t end_hour = number_of_row(settings::kServerReserveEndTime, reserve_end_list_);
   if (std::optional<std::string> refusal = settings::server_reserve_refusal(use_server_reserve, start_hour, end_hour)) {
     messages_.inform(window(), QString::fromStdString(*refusal) + QStringLiteral("\r\n\r\n예약기능을 취소합니다."));
     use_server_reserve = false;
@@ -124,8 +126,8 @@ bool CPropOther::apply() {
     v.use_notify_window = notify_window_box_->isChecked();
     v.use_server_reserve = use_server_reserve;
     v.use_server_reserve_repeat = server_reserve_repeat_box_->isChecked();
-    v.sel_limit_down_same_time = static_cast<uint32_t>(downloads_list_->currentIndex());
-    v.max_for_folder_down = static_cast<uint32_t>(folder_down_list_->currentIndex());
+    v.sel_limit_down_same_time = number_of_row(settings::kSelLimitDownSameTime, downloads_list_);
+    v.max_for_folder_down = number_of_row(settings::kMaxForFolderDown, folder_down_list_);
     v.server_reserve_start_time = start_hour;
     v.server_reserve_end_time = end_hour;
   });

@@ -11,13 +11,11 @@
 #include <algorithm>
 #include <thread>
 
+#include "settings/setting_table.h"
 #include "settings/settings_page_rules.h"
 
 namespace dovel::ui {
 namespace {
-
-constexpr int kLowestPort = 1;
-constexpr int kHighestPort = 65535;
 
 // One TCP then one UDP test, each announced and followed by its result line.
 void run_port_test(const server::PortTester& tester, uint16_t port, PortTestReporter* reporter) {
@@ -70,8 +68,9 @@ CPropServerPort::CPropServerPort(settings::Settings& settings, MessageSink& mess
 }
 
 void CPropServerPort::step_port(int delta) {
-  const int current = static_cast<int>(settings::parse_share_port(port_edit_->text().toStdString()).value_or(settings::kDefaultSharePort));
-  port_edit_->setText(QString::number(std::clamp(current + delta, kLowestPort, kHighestPort)));
+  const settings::NumberRange& ports = *settings::kSharePort.range;
+  const int current = static_cast<int>(settings::parse_share_port(port_edit_->text().toStdString()).value_or(settings::kSharePort.on_load));
+  port_edit_->setText(QString::number(std::clamp(current + delta, static_cast<int>(ports.low), static_cast<int>(ports.high))));
 }
 
 void CPropServerPort::refuse_port_range() {

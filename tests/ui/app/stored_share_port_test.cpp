@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/registry_store.h"
-#include "settings/settings.h"
+#include "settings/setting_table.h"
 #include "settings/settings_registry.h"
 #include "support/temp_folder.h"
 
@@ -25,13 +25,13 @@ class StoredSharePortTest : public ::testing::Test {
 TEST_F(StoredSharePortTest, DefaultBeforeAnythingIsStored) { EXPECT_EQ(stored_share_port(home), 9910); }
 
 TEST_F(StoredSharePortTest, ReadsTheStoredPort) {
-  registry.write_dword(settings::kSettingSection, "SharePort", 7000);
+  registry.write(settings::kSharePort, 7000);
   EXPECT_EQ(stored_share_port(home), 7000);
 }
 
 TEST_F(StoredSharePortTest, PortOutsideTheRangeGivesTheDefault) {
   for (uint32_t stored : {0u, 65536u, 4000000000u}) {
-    registry.write_dword(settings::kSettingSection, "SharePort", stored);
+    registry.write(settings::kSharePort, stored);
     EXPECT_EQ(stored_share_port(home), 9910) << stored;
   }
 }

@@ -16,10 +16,10 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
 #include <memory>
 
 #include "browse/listing.h"
+#include "support/memory_window_values.h"
 #include "ui/browse/browse_list_model.h"
 #include "ui/browse/intro_browser.h"
 #include "ui/recording_message_sink.h"
@@ -104,11 +104,7 @@ class ConnectDialogTest : public ::testing::Test {
       ++history_clears;
       snapshot.history = {"-모두삭제-"};
     };
-    commands.read_setting = [this](const std::string& name, int fallback) {
-      auto found = settings.find(name);
-      return found == settings.end() ? fallback : found->second;
-    };
-    commands.write_setting = [this](const std::string& name, int value) { settings[name] = value; };
+    commands.values = &stored;
     commands.open_browser = [this](const std::string& url) {
       opened_pages.push_back(url);
       return true;
@@ -172,7 +168,7 @@ class ConnectDialogTest : public ::testing::Test {
   }
 
   browse::BrowserSnapshot snapshot;
-  std::map<std::string, int> settings;
+  dovel::test::MemoryWindowValues stored;
   test::RecordingMessageSink messages;
   std::vector<ExploreCall> explored;
   std::vector<OpenCall> opened;
@@ -349,7 +345,7 @@ TEST_F(ConnectDialogTest, TitleAndStatusLinesComeFromTheSnapshot) {
 }
 
 TEST_F(ConnectDialogTest, SortBoxOffersTheColumnsStoresItsIndexAndSorts) {
-  settings["remotelistautosort"] = 2;
+  stored.numbers["remotelistautosort"] = 2;
   auto window = make_window();
   QComboBox* box = window->sort_box();
   ASSERT_EQ(box->count(), 4);
@@ -359,13 +355,13 @@ TEST_F(ConnectDialogTest, SortBoxOffersTheColumnsStoresItsIndexAndSorts) {
   EXPECT_TRUE(sorts.empty()) << "reading the choice sorts nothing";
   const int touched_before = touches;
   box->setCurrentIndex(1);
-  EXPECT_EQ(settings["remotelistautosort"], 1);
-  EXPECT_EQ(sorts, std::vector<int>{1});
+  EXPECT_EQ(sorts, std::vector<int>{1}) << "the browser stores the choice";
+  EXPECT_EQ(stored.numbers["remotelistautosort"], 2) << "the window does not store it a second time";
   EXPECT_GT(touches, touched_before);
 }
 
 TEST_F(ConnectDialogTest, AStoredSortChoiceOutOfRangeFallsBackToTheName) {
-  settings["remotelistautosort"] = 17;
+  stored.numbers["remotelistautosort"] = 17;
   auto window = make_window();
   EXPECT_EQ(window->sort_box()->currentIndex(), 0);
 }
@@ -402,8 +398,8 @@ TEST_F(ConnectDialogTest, ChoosingTheClearEntryEmptiesTheHistory) {
 }
 
 TEST_F(ConnectDialogTest, CheckBoxesReadTheirSettingsAndWriteThemBack) {
-  settings["IntroNoScript"] = 0;
-  settings["ExploreAutoMoveDownload"] = 1;
+  stored.numbers["IntroNoScript"] = 0;
+  stored.numbers["ExploreAutoMoveDownload"] = 1;
   auto window = make_window();
   EXPECT_FALSE(window->no_script_box()->isChecked());
   EXPECT_TRUE(window->no_new_window_box()->isChecked()) << "default 1";
@@ -413,10 +409,10 @@ TEST_F(ConnectDialogTest, CheckBoxesReadTheirSettingsAndWriteThemBack) {
   QTest::mouseClick(window->no_script_box(), Qt::LeftButton);
   QTest::mouseClick(window->no_new_window_box(), Qt::LeftButton);
   QTest::mouseClick(window->move_to_download_box(), Qt::LeftButton);
-  EXPECT_EQ(settings["IntroNoScript"], 1);
-  EXPECT_EQ(settings["NoNewWindow"], 0);
-  EXPECT_EQ(settings["ExploreAutoMoveDownload"], 0);
-  EXPECT_EQ(moves, (std::vector<bool>{true, false}));
+  EXPECT_EQ(stored.numbers["IntroNoScript"], 1);
+  EXPECT_EQ(stored.numbers["NoNewWindow"], 0);
+  EXPECT_EQ(moves, (std::vector<bool>{true, false})) << "the browser stores the choice";
+  EXPECT_EQ(stored.numbers["ExploreAutoMoveDownload"], 1) << "the window does not store it a second time";
 }
 
 TEST_F(ConnectDialogTest, PaneAreaIsShownAtStartOnlyWhenStoredSo) {
@@ -426,7 +422,7 @@ TEST_F(ConnectDialogTest, PaneAreaIsShownAtStartOnlyWhenStoredSo) {
     QTest::mouseClick(window->home_page_choice(), Qt::LeftButton);
     EXPECT_TRUE(window->pane_area()->isVisible()) << "choosing a pane shows it";
   }
-  settings["ConnectViewIntro"] = 1;
+  stored.numbers["ConnectViewIntro"] = 1;
   auto window = make_window();
   EXPECT_TRUE(window->pane_area()->isVisible());
 }
@@ -457,7 +453,7 @@ TEST_F(ConnectDialogTest, IntroPageIsShownDisarmedWhenTheBoxIsChecked) {
   intro.kind = browse::PeerIntro::Kind::Page;
   intro.page = "<P>Hi</P><SCRIPT>alert(1)</SCRIPT>";
   snapshot.intro = intro;
-  settings["IntroNoScript"] = 0;
+  stored.numbers["IntroNoScript"] = 0;
   auto window = make_window();
   EXPECT_FALSE(window->intro_pane()->toPlainText().contains(QStringLiteral("&ltscript")));
   QTest::mouseClick(window->no_script_box(), Qt::LeftButton);

@@ -21,6 +21,7 @@ TEST(WindowPlacement, ReadsTheProfileWithItsDefaultsAndRepairs) {
       {"", QRect(10, 10, 984, 700), true, false},
       {"[dovel]\nleft=100\ntop=50\nwidth=1200\nheight=800\n", QRect(100, 50, 1200, 800), false, false},
       {"[dovel]\nleft=-5\ntop=5000\nwidth=1000\nheight=700\n", QRect(10, 10, 1000, 700), false, false},
+      {"[dovel]\nleft=-1\ntop=20\n", QRect(10, 20, 984, 700), true, false},
       {"[dovel]\nleft=100\ntop=100\nwidth=300\nheight=200\n", QRect(100, 100, 950, 650), false, false},
       {"[dovel]\nleft=100\ntop=100\nwidth=1200\nheight=800\nzoomed=1\n", QRect(100, 100, 984, 700), true, true},
   };

@@ -5,7 +5,6 @@
 #include <QCoreApplication>
 
 #include <cstdint>
-#include <map>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -15,6 +14,7 @@
 #include "search/result_tabs.h"
 #include "search/search_content_lists.h"
 #include "search/search_input.h"
+#include "support/memory_window_values.h"
 #include "ui/search/search_commands.h"
 
 namespace dovel::ui::test {
@@ -81,16 +81,7 @@ class SearchTestCore {
     commands.explore = [this](const std::string& address, uint16_t port, const std::string& peer_id) {
       explored.push_back(address + ":" + std::to_string(port) + "/" + peer_id);
     };
-    commands.read_number = [this](const std::string& name, uint32_t fallback) {
-      const auto found = numbers.find(name);
-      return found == numbers.end() ? fallback : found->second;
-    };
-    commands.write_number = [this](const std::string& name, uint32_t value) { numbers[name] = value; };
-    commands.read_text = [this](const std::string& name) {
-      const auto found = texts.find(name);
-      return found == texts.end() ? std::string() : found->second;
-    };
-    commands.write_text = [this](const std::string& name, const std::string& value) { texts[name] = value; };
+    commands.values = &stored;
     commands.show_view = [this](int view) { views.push_back(view); };
     commands.privileged = [this] { return privileged; };
     return commands;
@@ -108,8 +99,7 @@ class SearchTestCore {
   bool privileged = false;
   std::vector<std::string> downloads;
   std::vector<std::string> explored;
-  std::map<std::string, uint32_t> numbers;
-  std::map<std::string, std::string> texts;
+  dovel::test::MemoryWindowValues stored;
   std::vector<int> views;
 };
 

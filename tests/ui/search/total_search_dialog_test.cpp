@@ -64,8 +64,8 @@ TEST_F(TotalSearchTest, TheBarHasItsChoicesWithTheirDefaults) {
 }
 
 TEST_F(TotalSearchTest, ChoicesAreReadFromAndWrittenToTheSettings) {
-  core.numbers = {{"SendtoDelay", 7}, {"AutoSort", 1}, {"SearchAutoMoveDownload", 0}};
-  core.texts = {{"SearchText", "영화\nmusic"}, {"SearchFileExt", "avi"}};
+  core.stored.numbers = {{"SendtoDelay", 7}, {"AutoSort", 1}, {"SearchAutoMoveDownload", 0}};
+  core.stored.texts = {{"SearchText", "영화\nmusic"}, {"SearchFileExt", "avi"}};
   auto view = make_view();
   EXPECT_EQ(view->precision_box()->currentIndex(), 7);
   EXPECT_EQ(view->auto_sort_box()->currentIndex(), 1);
@@ -78,20 +78,20 @@ TEST_F(TotalSearchTest, ChoicesAreReadFromAndWrittenToTheSettings) {
   view->precision_box()->setCurrentIndex(2);
   view->auto_sort_box()->setCurrentIndex(3);
   view->auto_move_box()->setChecked(true);
-  EXPECT_EQ(core.numbers["SendtoDelay"], 2u);
-  EXPECT_EQ(core.numbers["AutoSort"], 3u);
-  EXPECT_EQ(core.numbers["SearchAutoMoveDownload"], 1u);
+  EXPECT_EQ(core.stored.numbers["SendtoDelay"], 2);
+  EXPECT_EQ(core.stored.numbers["AutoSort"], 3);
+  EXPECT_EQ(core.stored.numbers["SearchAutoMoveDownload"], 1);
 
   type(*view, "노래");
   view->extension_box()->setEditText("mp3");
   press_search(*view);
-  EXPECT_EQ(core.texts["SearchText"], "노래\n영화\nmusic");
-  EXPECT_EQ(core.texts["SearchFileExt"], "mp3");
+  EXPECT_EQ(core.stored.texts["SearchText"], "노래\n영화\nmusic");
+  EXPECT_EQ(core.stored.texts["SearchFileExt"], "mp3");
   EXPECT_EQ(view->keyword_box()->itemText(0), "노래");
 }
 
 TEST_F(TotalSearchTest, StoredIndexesOutsideTheBoxesGiveTheDefaults) {
-  core.numbers = {{"SendtoDelay", 8}, {"AutoSort", 99}};
+  core.stored.numbers = {{"SendtoDelay", 8}, {"AutoSort", 99}};
   auto view = make_view();
   EXPECT_EQ(view->precision_box()->currentIndex(), 4);
   EXPECT_EQ(view->auto_sort_box()->currentIndex(), 4);
@@ -117,7 +117,7 @@ TEST_F(TotalSearchTest, ARefusedKeywordShowsTheCoresMessage) {
     EXPECT_EQ(messages.informed, QStringList{refused.message});
   }
   EXPECT_EQ(view->search_window()->tabs()->count(), 0);
-  EXPECT_TRUE(core.texts["SearchText"].empty());
+  EXPECT_TRUE(core.stored.texts["SearchText"].empty());
 }
 
 TEST_F(TotalSearchTest, TheGreyHintCountsAsEmpty) {

@@ -11,9 +11,8 @@
 #include <gtest/gtest.h>
 
 #include "core/message_ids.h"
-#include "platform/registry_store.h"
 #include "support/fake_clock.h"
-#include "support/temp_folder.h"
+#include "support/memory_window_values.h"
 #include "ui/recording_message_sink.h"
 #include "util/letter_pair.h"
 
@@ -28,8 +27,6 @@ struct Explored {
 
 class ServerStatusPaneTest : public ::testing::Test {
  protected:
-  void SetUp() override { settings.Load(); }
-
   UploadPaneCommands recording_commands() {
     UploadPaneCommands commands;
     commands.disconnect_peer = [this](uint64_t id) {
@@ -44,6 +41,7 @@ class ServerStatusPaneTest : public ::testing::Test {
     commands.chat = [this](const std::string& user_id) { chats.push_back(user_id); };
     commands.block = [this](const std::string& user_id) { blocked.push_back(user_id); };
     commands.message_uploaders = [this](const std::string& user_ids) { messaged.push_back(user_ids); };
+    commands.values = &values;
     return commands;
   }
 
@@ -85,11 +83,11 @@ class ServerStatusPaneTest : public ::testing::Test {
     return headers;
   }
 
-  dovel::test::TempFolder temp;
-  platform::RegistryStore store{temp / "config"};
-  settings::Settings settings{store, temp.path()};
+  settings::LiveSettings settings;
+  server::ShareServerSettings server_settings{settings};
+  dovel::test::MemoryWindowValues values;
   dovel::test::FakeClock clock;
-  server::UploadMonitor monitor{settings, clock};
+  server::UploadMonitor monitor{server_settings, clock};
   test::RecordingMessageSink messages;
   std::vector<uint64_t> disconnected_peers;
   std::vector<uint64_t> closed_uploads;
@@ -199,7 +197,7 @@ TEST_F(ServerStatusPaneTest, TheContextMenuOffersOnlyWhatCanBeDone) {
 }
 
 TEST_F(ServerStatusPaneTest, PauseAndSpeedLimitReachTheMonitorAndTheLimitIsKept) {
-  settings.registry().write_dword(settings::kSettingSection, "LimitUploadSpeed", 4);
+  values.numbers["LimitUploadSpeed"] = 4;
   {
     CServerStatusDialog pane(monitor, recording_commands(), messages);
     const std::vector<std::string> items = {"제한없음", "3000K", "1000K", "700K", "500K", "300K"};
@@ -216,9 +214,9 @@ TEST_F(ServerStatusPaneTest, PauseAndSpeedLimitReachTheMonitorAndTheLimitIsKept)
 
     pane.limit_box()->setCurrentIndex(2);
     EXPECT_EQ(settings.upload_speed_limit.load(), 1024000u);
-    EXPECT_EQ(settings.registry().read_dword(settings::kSettingSection, "LimitUploadSpeed", 0), 4u) << "written when the pane goes";
+    EXPECT_EQ(values.numbers["LimitUploadSpeed"], 4) << "written when the pane goes";
   }
-  EXPECT_EQ(settings.registry().read_dword(settings::kSettingSection, "LimitUploadSpeed", 0), 2u);
+  EXPECT_EQ(values.numbers["LimitUploadSpeed"], 2);
 }
 
 }  // namespace

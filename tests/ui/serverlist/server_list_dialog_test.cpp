@@ -133,7 +133,7 @@ TEST_F(ServerListDialogTest, SortChoiceReadStoredAndAppliedFromComboAndHeader) {
     EXPECT_EQ(dialog->sort_box()->currentIndex(), 3) << "nothing stored: shared amount";
     EXPECT_EQ(dialog->sort_box()->count(), ServerListModel::kSortKeyCount);
   }
-  recorder.profile["serverlistautosort3"] = 1;
+  recorder.stored.numbers["serverlistautosort3"] = 1;
   auto dialog = make_dialog();
   dialog->show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
@@ -143,20 +143,20 @@ TEST_F(ServerListDialogTest, SortChoiceReadStoredAndAppliedFromComboAndHeader) {
 
   dialog->sort_box()->setCurrentIndex(3);
   EXPECT_EQ(column(*dialog, ServerListModel::kTitleColumn), (std::vector<std::string>{"알파 서버", "베타"})) << "largest share first";
-  EXPECT_EQ(recorder.profile["serverlistautosort"], 3);
-  EXPECT_EQ(recorder.profile["serverlistautosort3"], 3);
+  EXPECT_EQ(recorder.stored.numbers["serverlistautosort"], 3);
+  EXPECT_EQ(recorder.stored.numbers["serverlistautosort3"], 3);
 
   click_header(*dialog, ServerListModel::kTitleColumn);
   EXPECT_EQ(dialog->sort_box()->currentIndex(), 1);
   EXPECT_EQ(column(*dialog, ServerListModel::kTitleColumn), (std::vector<std::string>{"베타", "알파 서버"}));
-  EXPECT_EQ(recorder.profile["serverlistautosort"], 1);
+  EXPECT_EQ(recorder.stored.numbers["serverlistautosort"], 1);
 
   click_header(*dialog, ServerListModel::kExploreColumn);
   EXPECT_EQ(dialog->sort_box()->currentIndex(), 1) << "the link columns do not sort";
 }
 
 TEST_F(ServerListDialogTest, StoredSortChoiceOutOfRangeFallsBack) {
-  recorder.profile["serverlistautosort3"] = 42;
+  recorder.stored.numbers["serverlistautosort3"] = 42;
   auto dialog = make_dialog();
   EXPECT_EQ(dialog->sort_box()->currentIndex(), 3);
 }

@@ -2,13 +2,13 @@
 
 #include <QCoreApplication>
 
-#include <map>
 #include <string>
 #include <vector>
 
 #include "platform/socket.h"
 #include "service/server_directory.h"
 #include "ui/mainframe/gui_wait.h"
+#include "support/memory_window_values.h"
 #include "ui/serverlist/server_list_commands.h"
 
 namespace dovel::ui::test {
@@ -73,16 +73,7 @@ struct RecordingCommands {
     made.registered_channel = [this] { return registered_channel; };
     made.privileged = [this] { return privileged; };
     made.log_status = [this](const std::string& line) { log.push_back(line); };
-    made.read_profile = [this](const std::string& key, int fallback) {
-      auto found = profile.find(key);
-      return found == profile.end() ? fallback : found->second;
-    };
-    made.write_profile = [this](const std::string& key, int value) { profile[key] = value; };
-    made.read_setting = [this](const std::string& name, int fallback) {
-      auto found = settings.find(name);
-      return found == settings.end() ? fallback : found->second;
-    };
-    made.write_setting = [this](const std::string& name, int value) { settings[name] = value; };
+    made.values = &stored;
     made.show_view = [this](int view) { views.push_back(view); };
     return made;
   }
@@ -96,8 +87,7 @@ struct RecordingCommands {
   int registered_channel = -1;
   bool privileged = false;
   std::vector<std::string> log;
-  std::map<std::string, int> profile;
-  std::map<std::string, int> settings;
+  dovel::test::MemoryWindowValues stored;
   std::vector<int> views;
 };
 

@@ -78,7 +78,7 @@ TEST_F(ServerListSearchTest, NoHitLeavesTheSelection) {
 
 TEST_F(ServerListSearchTest, EmptyTextAndNoModeAreTold) {
   recorder.privileged = true;
-  recorder.settings["ServerSearchID"] = 7;  // neither mode stored
+  recorder.stored.numbers["ServerSearchID"] = 7;  // neither mode stored
   auto dialog = make_dialog();
   dialog->text_box()->setText(QStringLiteral("  "));
   dialog->find_first();
@@ -111,14 +111,14 @@ TEST_F(ServerListSearchTest, OwnerIdSearchOnlyForPrivilegedUsers) {
   EXPECT_FALSE(dialog->next_button()->isEnabled());
 
   dialog->title_button()->setChecked(true);
-  EXPECT_EQ(recorder.settings["ServerSearchID"], 0);
+  EXPECT_EQ(recorder.stored.numbers["ServerSearchID"], 0);
   dialog->id_button()->setChecked(true);
-  EXPECT_EQ(recorder.settings["ServerSearchID"], 1);
+  EXPECT_EQ(recorder.stored.numbers["ServerSearchID"], 1);
 }
 
 TEST_F(ServerListSearchTest, StoredTitleChoiceIsRestored) {
   recorder.privileged = true;
-  recorder.settings["ServerSearchID"] = 0;
+  recorder.stored.numbers["ServerSearchID"] = 0;
   auto dialog = make_dialog();
   EXPECT_EQ(dialog->mode(), CServerListSearchDialog::Mode::Title);
 }

@@ -16,12 +16,12 @@
 #include "platform/registry_store.h"
 #include "service/auth_client.h"
 #include "service/auth_messages.h"
+#include "settings/setting_table.h"
 #include "support/loopback_address.h"
 #include "support/temp_folder.h"
 #include "ui/recording_message_sink.h"
 #include "service_login_connector.h"
 #include "util/current_user.h"
-#include "util/letter_pair.h"
 #include "util/log_files.h"
 
 namespace dovel::ui {
@@ -127,8 +127,8 @@ TEST_F(LoginDialogTest, TheIdIsSentInLowerCaseAndASuccessClosesTheWindowAccepted
   EXPECT_EQ(dialog->result(), QDialog::Accepted);
   EXPECT_TRUE(messages.informed.empty());
   EXPECT_TRUE(auth->connected());
-  EXPECT_EQ(registry.read_text(settings::kSettingSection, "data1"), util::Encode("alice"));
-  EXPECT_EQ(registry.read_text(settings::kSettingSection, "data2"), "") << "no password kept without automatic login";
+  EXPECT_EQ(registry.read(settings::kStoredUserId), "alice");
+  EXPECT_EQ(registry.read(settings::kStoredPassword), "") << "no password kept without automatic login";
 }
 
 TEST_F(LoginDialogTest, EmptyFieldsAskNothingOfTheService) {
@@ -147,9 +147,9 @@ TEST_F(LoginDialogTest, AutomaticLoginKeepsThePasswordAndConnectsAtOnceNextTime)
     EXPECT_EQ(messages.informed, QStringList{QString::fromUtf8(CLoginDialog::kAutoLoginWarning)});
     ASSERT_TRUE(connect_with(*dialog, QStringLiteral("alice"), QStringLiteral("secret")));
     ASSERT_EQ(dialog->result(), QDialog::Accepted);
-    EXPECT_EQ(util::Decode(registry.read_text(settings::kSettingSection, "data2")), "secret");
+    EXPECT_EQ(registry.read(settings::kStoredPassword), "secret");
   }
-  EXPECT_EQ(registry.read_dword(settings::kSettingSection, "AutoLogin", 0), 1u);
+  EXPECT_TRUE(registry.read(settings::kAutoLogin));
   auth->close();
   messages.answer = true;  // the service may not have seen the first session end yet
 
@@ -159,18 +159,18 @@ TEST_F(LoginDialogTest, AutomaticLoginKeepsThePasswordAndConnectsAtOnceNextTime)
   ASSERT_TRUE(process_until([&] { return again->result() == QDialog::Accepted; })) << "connected without a click";
 
   again->auto_login_box()->setChecked(false);
-  EXPECT_EQ(registry.read_text(settings::kSettingSection, "data2"), "") << "switching it off forgets the password";
+  EXPECT_EQ(registry.read(settings::kStoredPassword), "") << "switching it off forgets the password";
   again.reset();
-  EXPECT_EQ(registry.read_dword(settings::kSettingSection, "AutoLogin", 1), 0u);
+  EXPECT_FALSE(registry.read(settings::kAutoLogin));
 }
 
 TEST_F(LoginDialogTest, WithoutAutomaticLoginTheWindowForgetsAStoredPassword) {
-  registry.write_text(settings::kSettingSection, "data1", util::Encode("alice"));
-  registry.write_text(settings::kSettingSection, "data2", util::Encode("secret"));
+  registry.write(settings::kStoredUserId, "alice");
+  registry.write(settings::kStoredPassword, "secret");
   auto dialog = open_dialog();
   EXPECT_EQ(dialog->id_box()->text(), QStringLiteral("alice"));
   EXPECT_TRUE(dialog->password_box()->text().isEmpty());
-  EXPECT_EQ(registry.read_text(settings::kSettingSection, "data2"), "");
+  EXPECT_EQ(registry.read(settings::kStoredPassword), "");
   QCoreApplication::processEvents();
   EXPECT_FALSE(dialog->connecting()) << "nothing is pressed for the user";
 }
