@@ -29,7 +29,9 @@ TEST(FileHashText, ThirtyTwoHexDigitsOnly) {
     EXPECT_EQ(is_lower_case_file_hash(c.text), c.lower_case);
     const std::optional<std::string> lowered = lower_case_file_hash(c.text);
     EXPECT_EQ(lowered.has_value(), c.either_case);
-    if (lowered) EXPECT_TRUE(is_lower_case_file_hash(*lowered));
+    if (lowered) {
+      EXPECT_TRUE(is_lower_case_file_hash(*lowered));
+    }
   }
 }
 
