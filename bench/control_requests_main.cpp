@@ -7,30 +7,18 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <thread>
 #include <vector>
 
-#include "app/local_databases.h"
-#include "core/transfer_meter.h"
 #include "platform/deadline.h"
 #include "server/local_server.h"
-#include "server/share_server_settings.h"
-#include "server/upload_monitor.h"
 #include "service/frame.h"
-#include "service/service_session.h"
-#include "service/user_list_store.h"
-#include "settings/live_settings.h"
-#include "share/archive_check.h"
-#include "share/hash_runner.h"
-#include "share/hash_settings.h"
+#include "support/share_server_home.h"
 #include "util/little_endian.h"
 #include "util/log_files.h"
 
 namespace {
 
-namespace fs = std::filesystem;
 using namespace dovel;
 
 constexpr int kSessions = 50;
@@ -66,33 +54,14 @@ bool request(int fd, const std::string& text, std::string& answer) {
 
 int main(int argc, char** argv) {
   const int seconds = argc > 1 ? std::atoi(argv[1]) : 5;
-  const fs::path home = fs::temp_directory_path() / ("dovel-bench-control-" + std::to_string(::getpid()));
+  test::ShareServerHome home({.owner = {"owner", 1, "bench", "a", "b"}, .shares = {{"Bench", settings::SHARE_READ}}});
   for (int folder = 0; folder < kFolders; ++folder) {
-    fs::create_directories(home / "share" / ("folder" + std::to_string(folder)));
     for (int file = 0; file < kFilesPerFolder; ++file) {
-      std::ofstream(home / "share" / ("folder" + std::to_string(folder)) / ("file" + std::to_string(file) + ".txt")) << "x";
+      home.temp.write("shares/Bench/folder" + std::to_string(folder) + "/file" + std::to_string(file) + ".txt", "x");
     }
   }
-  util::ConfigureLogFiles(home, platform::system_clock());
-  settings::LiveSettings settings;
-  server::ShareServerSettings server_settings(settings);
-  share::HashSettings hash_settings(settings);
-  settings.set_shared_folders({{"Bench", (home / "share").string(), settings::SHARE_READ}});
-  settings.server_usable = true;
-  app::LocalDatabases databases;
-  app::open_local_databases(home, databases);
-  service::ServiceSession session;
-  session.set_identity({"owner", 1, "bench", "a", "b"});
-  service::UserListStore friends("buddy");
-  service::UserListStore blocks("black");
-  share::HashRunner hashing({&hash_settings, home / "DovelData.dat", &platform::system_clock(), nullptr, nullptr, {}});
-  share::NoArchiveCheck archive;
-  core::TransferMeter meter;
-  server::UploadMonitor monitor(server_settings);
-  server::ShareServerContext context{&server_settings, home,     home / "DovelData.dat",   &session,
-                                     &friends,         &blocks,  &hashing,                 &archive,
-                                     &meter,           &monitor, &platform::system_clock(), *platform::parse_ipv4("127.0.0.1")};
-  server::LocalServer server(context, [](server::ShareServerContext&, server::DataConnectionList&, std::shared_ptr<server::DataConnection>) {});
+  util::ConfigureLogFiles(home.folder, platform::system_clock());
+  server::LocalServer server(home.context, [](server::ShareServerContext&, server::DataConnectionList&, std::shared_ptr<server::DataConnection>) {});
   if (!server.start_share_server(0)) return 1;
 
   std::atomic<long> answered{0};
@@ -124,6 +93,5 @@ int main(int argc, char** argv) {
   server.stop_share_server(false);
   std::printf("control requests: %d sessions, folders of %d files: %ld answered in %.1f s = %.0f requests/s\n", kSessions, kFilesPerFolder, done,
               elapsed, done / elapsed);
-  fs::remove_all(home);
   return 0;
 }

@@ -24,17 +24,14 @@
 #include <string>
 #include <vector>
 
-#include "app/local_databases.h"
 #include "db/database_lock.h"
 #include "db/name_index.h"
 #include "platform/cp949.h"
 #include "server/search_answer.h"
 #include "server/search_query.h"
 #include "server/search_responder.h"
-#include "server/share_server_settings.h"
 #include "service/frame.h"
-#include "service/service_session.h"
-#include "settings/live_settings.h"
+#include "support/share_server_home.h"
 #include "util/little_endian.h"
 #include "util/log_files.h"
 #include "wire/result_datagram.h"
@@ -243,59 +240,46 @@ size_t answer_directly(db::Sqlite3Connection& data, server::SearchTermPlanner& p
   return bytes;
 }
 
-class NoLists final : public server::ListSyncHandler {
- public:
-  std::optional<std::string> refresh_friends() override { return std::nullopt; }
-  std::optional<std::string> refresh_blocks() override { return std::nullopt; }
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
-  const fs::path work = argc > 1 ? fs::path(argv[1]) : fs::temp_directory_path() / ("dovel-bench-search-" + std::to_string(::getpid()));
-  const fs::path home = work / "home";
-  fs::create_directories(home);
-  util::ConfigureLogFiles(home, platform::system_clock());
-  settings::LiveSettings settings;
-  server::ShareServerSettings server_settings(settings);
-  for (const char* share : {"a", "b", "c"}) fs::create_directories(work / share);
-  settings.set_shared_folders({{"공유", (work / "a").string(), settings::SHARE_READ},
-                               {"성인", (work / "b").string(), settings::SHARE_READ | settings::SHARE_ADULT},
-                               {"친구", (work / "c").string(), settings::SHARE_FRIEND}});
-  app::LocalDatabases databases;
-  if (auto failure = app::open_local_databases(home, databases)) {
-    std::fprintf(stderr, "%s\n", failure->c_str());
-    return 1;
-  }
+  // A folder named on the command line keeps the table for the next run.
+  test::ShareServerHome home({.owner = {"owner", 0, "", "", ""},
+                              .shares = {{"공유", settings::SHARE_READ},
+                                         {"성인", settings::SHARE_READ | settings::SHARE_ADULT},
+                                         {"친구", settings::SHARE_FRIEND}},
+                              .folder = argc > 1 ? fs::path(argv[1]) : fs::path()});
+  util::ConfigureLogFiles(home.folder, platform::system_clock());
+  db::Sqlite3Connection& table = home.databases.data;
 
   // (a)
-  if (row_count(databases.data) != kRows) {
-    std::printf("building %d rows in %s ...\n", kRows, home.c_str());
+  if (row_count(table) != kRows) {
+    std::printf("building %d rows in %s ...\n", kRows, home.folder.c_str());
     const auto start = Clock::now();
-    build_table(databases.data);
+    build_table(table);
     std::printf("(a) %d rows inserted with the name index kept by its triggers: %.1f s (%.0f rows/s); file %.0f MiB\n", kRows,
                 milliseconds_since(start) / 1000, kRows / (milliseconds_since(start) / 1000),
-                static_cast<double>(fs::file_size(home / "DovelData.dat")) / 1048576.0);
+                static_cast<double>(fs::file_size(home.context.database_file)) / 1048576.0);
   } else {
-    std::printf("(a) reusing the %d rows in %s\n", kRows, home.c_str());
+    std::printf("(a) reusing the %d rows in %s\n", kRows, home.folder.c_str());
   }
   {
     std::lock_guard guard(db::database_lock());
     const auto start = Clock::now();
     int batches = 0;
-    while (!db::CatchUpNameIndex(databases.data, 50000)) ++batches;
+    while (!db::CatchUpNameIndex(table, 50000)) ++batches;
     if (batches > 0) {
       std::printf("    names taken into the full-text index: %.1f s; file now %.0f MiB\n", milliseconds_since(start) / 1000,
-                  static_cast<double>(fs::file_size(home / "DovelData.dat")) / 1048576.0);
+                  static_cast<double>(fs::file_size(home.context.database_file)) / 1048576.0);
     }
   }
-  const std::vector<settings::ShareIndex> shares = server::searchable_shares(settings.shared_folders(), server::ShareVisitor{.is_adult = true});
+  const std::vector<settings::ShareIndex> shares = server::searchable_shares(home.settings.shared_folders(), server::ShareVisitor{.is_adult = true});
 
   // (b)
   db::Sqlite3Connection data;
   {
     std::lock_guard guard(db::database_lock());
-    data.Open(home / "DovelData.dat");
+    data.Open(home.context.database_file);
   }
   server::SearchTermPlanner planner;
   constexpr int kRounds = 40;
@@ -327,16 +311,9 @@ int main(int argc, char** argv) {
   print_timings("(b) query path (parse, name index, paging, datagrams), 1 thread:", direct, milliseconds_since(direct_start) / 1000);
 
   // (c)
-  settings.server_usable = true;
-  service::ServiceSession session;
-  session.set_identity({"owner", 0, "", "", ""});
-  server::ShareServerContext context;
-  context.settings = &server_settings;
-  context.database_file = home / "DovelData.dat";
-  context.session = &session;
-  context.bind_address = *platform::parse_ipv4("127.0.0.1");
+  const server::ShareServerContext& context = home.context;
   wire::DroppedSearchResults results;
-  NoLists lists;
+  server::NoListSync lists;
   server::SearchResponder responder(context, service::ServiceEndpoints::defaults(), results, lists, {1000000, 1000000, 16});
   if (!responder.start_search_responder(0)) {
     std::fprintf(stderr, "cannot start the responder\n");
@@ -405,6 +382,5 @@ int main(int argc, char** argv) {
     scan.Finish();
   }
 
-  if (argc <= 1) fs::remove_all(work);
   return 0;
 }

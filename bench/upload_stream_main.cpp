@@ -21,24 +21,15 @@
 #include <thread>
 #include <vector>
 
-#include "app/local_databases.h"
-#include "core/transfer_meter.h"
 #include "platform/cp949.h"
 #include "platform/socket.h"
 #include "platform/spawn.h"
 #include "server/data_connections.h"
 #include "server/data_thread.h"
 #include "server/share_server_context.h"
-#include "server/share_server_settings.h"
-#include "server/upload_monitor.h"
 #include "server/upload_stream.h"
 #include "service/frame.h"
-#include "service/service_session.h"
-#include "service/user_list_store.h"
-#include "settings/live_settings.h"
-#include "share/archive_check.h"
-#include "share/hash_runner.h"
-#include "share/hash_settings.h"
+#include "support/share_server_home.h"
 #include "util/log_files.h"
 #include "wire/info_block.h"
 
@@ -147,45 +138,21 @@ int main(int argc, char** argv) {
   const int64_t size = static_cast<int64_t>(argc > 1 ? std::atoll(argv[1]) : 1024) * 1048576;
   const int runs = std::max(1, argc > 2 ? std::atoi(argv[2]) : 3);
   platform::ignore_sigpipe();
-  const fs::path work = fs::temp_directory_path() / ("dovel-bench-upload-" + std::to_string(::getpid()));
-  fs::remove_all(work);
-  fs::create_directories(work / "share");
-  {
-    std::ofstream(work / "share" / "movie.bin", std::ios::binary).close();
-    fs::resize_file(work / "share" / "movie.bin", static_cast<uintmax_t>(size));
-  }
-
+  test::ShareServerHome home({.owner = {"bench", 5, "벤치", "tokenA", "tokenB"}, .shares = {{"bench", settings::SHARE_READ}}});
+  const fs::path work = home.folder;
+  fs::resize_file(home.temp.write("shares/bench/movie.bin", ""), static_cast<uintmax_t>(size));
   util::ConfigureLogFiles(work, platform::system_clock());
-  settings::LiveSettings settings;
-  server::ShareServerSettings server_settings(settings);
-  share::HashSettings hash_settings(settings);
-  settings.set_shared_folders({{"bench", (work / "share").string(), settings::SHARE_READ}});
-  app::LocalDatabases databases;
-  if (auto failure = app::open_local_databases(work, databases)) {
-    std::fprintf(stderr, "%s\n", failure->c_str());
-    return 1;
-  }
-  share::HashRunner hashing({&hash_settings, work / "DovelData.dat", &platform::system_clock(), nullptr, nullptr, {}});
-  const share::FileHash hash = hashing.hash_on_demand("", "movie.bin", 0, share::any_share);
-  service::ServiceSession session;
-  session.set_identity({"bench", 5, "벤치", "tokenA", "tokenB"});
-  service::UserListStore friends("buddy");
-  service::UserListStore blocks("black");
-  share::NoArchiveCheck archive;
-  core::TransferMeter meter;
-  server::UploadMonitor monitor(server_settings);
-  server::ShareServerContext context{&server_settings, work, work / "DovelData.dat", &session, &friends, &blocks, &hashing, &archive,
-                                     &meter,           &monitor};
+  const share::FileHash hash = home.hashing.hash_on_demand("", "movie.bin", 0, share::any_share);
   server::DataConnectionList list;
   const std::string request = *platform::utf8_to_cp949("0|0||peer|3|" + hash + "|" + std::to_string(size) + "|0|" + std::to_string(size) +
                                                        "|1|127.0.0.1|9910||movie.bin|0|이웃|dovel|1");
 
   std::printf("upload of %.0f MiB over loopback, one data connection, %d runs each\n", static_cast<double>(size) / kMiB, runs);
   for (bool ultra_turbo : {false, true}) {
-    settings.update([&](settings::StoredSettings& values) { values.ultra_turbo = ultra_turbo; });
+    home.settings.update([&](settings::StoredSettings& values) { values.ultra_turbo = ultra_turbo; });
     std::vector<double> speeds;
     for (int run = 0; run < runs; ++run) {
-      if (const std::optional<double> speed = download_once(context, list, request, size)) speeds.push_back(*speed);
+      if (const std::optional<double> speed = download_once(home.context, list, request, size)) speeds.push_back(*speed);
     }
     const server::UploadChunking chunking = server::upload_chunking(ultra_turbo);
     std::printf("  UltraTurbo %-3s (%5zu-byte chunks, %5d-byte send buffer): ", ultra_turbo ? "on" : "off", chunking.chunk_size,
@@ -204,6 +171,5 @@ int main(int argc, char** argv) {
   } else {
     std::printf("  iperf3 skipped: %s\n", note.c_str());
   }
-  fs::remove_all(work);
   return 0;
 }

@@ -11,7 +11,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace dovel;
-  fuzz::ShareServerHome& home = fuzz::share_server_home();
+  test::ShareServerHome& home = fuzz::share_server_home();
   auto peer = std::make_shared<server::ConnectedPeer>(1, 0);
   server::ControlHandler handler(home.context, home.databases.data, peer);
   size_t position = 0;

@@ -15,17 +15,6 @@
 namespace dovel::mainframe {
 namespace {
 
-// Until the friend and block lists are kept in step with the service, its
-// requests to re-read them are answered with this.
-class NoListSync final : public server::ListSyncHandler {
- public:
-  std::optional<std::string> refresh_friends() override { return kUnavailable; }
-  std::optional<std::string> refresh_blocks() override { return kUnavailable; }
-
- private:
-  static constexpr const char* kUnavailable = "목록을 받아올 수 없습니다.";
-};
-
 server::ShareServerContext share_context_for(MainFrameSetup& setup, server::ShareServerSettings& settings, service::ServiceSession& session,
                                              service::UserListStore& friends, service::UserListStore& blocks, share::HashService& hashing,
                                              share::ArchiveChecker& archive, core::TransferMeter& meter, server::UploadMonitor& monitor) {
@@ -67,7 +56,7 @@ CMainFrame::CMainFrame(MainFrameSetup setup)
       hashing_(share::HashRunContext{&hash_settings_, setup_.program_folder / "DovelData.dat", &clock_, &totals_, &loop_, {}}),
       share_context_(share_context_for(setup_, server_settings_, session_, friends_, blocks_, hashing_, archive_, meter_, monitor_)),
       fallback_results_(setup_.search_results == nullptr ? std::make_unique<wire::DroppedSearchResults>() : nullptr),
-      fallback_lists_(setup_.list_sync == nullptr ? std::make_unique<NoListSync>() : nullptr),
+      fallback_lists_(setup_.list_sync == nullptr ? std::make_unique<server::NoListSync>() : nullptr),
       responder_(share_context_, setup_.endpoints, setup_.search_results != nullptr ? *setup_.search_results : *fallback_results_,
                  setup_.list_sync != nullptr ? *setup_.list_sync : *fallback_lists_),
       local_server_(share_context_,

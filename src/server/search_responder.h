@@ -31,6 +31,17 @@ class ListSyncHandler {
   virtual std::optional<std::string> refresh_blocks() = 0;
 };
 
+// For a program that does not keep the lists in step with the service: every
+// request to re-read one is answered as failed.
+class NoListSync final : public ListSyncHandler {
+ public:
+  std::optional<std::string> refresh_friends() override { return kUnavailable; }
+  std::optional<std::string> refresh_blocks() override { return kUnavailable; }
+
+ private:
+  static constexpr const char* kUnavailable = "목록을 받아올 수 없습니다.";
+};
+
 // The UDP side of the share server: answers keyword and hash queries from the
 // shared-files table, hands incoming results to the search window and passes
 // the service's list notifications on. Two workers share one socket, each with

@@ -6,18 +6,10 @@
 #include <utility>
 #include <vector>
 
-#include "app/local_databases.h"
-#include "core/transfer_meter.h"
 #include "server/search_responder.h"
-#include "server/share_server_context.h"
-#include "server/share_server_settings.h"
 #include "service/auth_client.h"
 #include "service/registration_client.h"
-#include "service/service_session.h"
-#include "service/user_list_store.h"
-#include "settings/live_settings.h"
-#include "share/hash_service.h"
-#include "support/temp_folder.h"
+#include "support/share_server_home.h"
 
 namespace dovel::search::test {
 
@@ -42,7 +34,7 @@ class SharingClient {
   ~SharingClient();
 
   // Shared folders, by name and flags; rows name them by their index.
-  void share(const std::vector<std::pair<std::string, uint32_t>>& folders);
+  void share(const std::vector<dovel::test::HomeShare>& folders);
   void insert(const std::vector<SharedRow>& rows);
   // Starts the responder; its results go to `results`.
   void start_responder(wire::SearchResultSink& results);
@@ -53,29 +45,14 @@ class SharingClient {
   platform::Ipv4 address() const { return address_; }
   uint16_t port() const { return responder_ ? responder_->port() : 0; }
   service::Endpoint endpoint() const { return {address_, port()}; }
-  service::ServiceSession& session() { return session_; }
+  service::ServiceSession& session() { return home_.session; }
   const service::ServiceEndpoints& endpoints() const { return endpoints_; }
 
  private:
-  class NoListSync final : public server::ListSyncHandler {
-   public:
-    std::optional<std::string> refresh_friends() override { return std::nullopt; }
-    std::optional<std::string> refresh_blocks() override { return std::nullopt; }
-  };
-
   const platform::Ipv4 address_;
   service::ServiceEndpoints endpoints_;
-  dovel::test::TempFolder home_;
-  settings::LiveSettings settings_;
-  server::ShareServerSettings server_settings_{settings_};
-  app::LocalDatabases databases_;
-  service::ServiceSession session_;
-  service::UserListStore friends_{"buddy"};
-  service::UserListStore blocks_{"black"};
-  share::IdleHashing hashing_;
-  NoListSync list_sync_;
-  core::TransferMeter meter_;
-  server::ShareServerContext context_;
+  dovel::test::ShareServerHome home_;
+  server::NoListSync list_sync_;
   std::unique_ptr<server::SearchResponder> responder_;
   std::unique_ptr<service::AuthClient> auth_;
   std::unique_ptr<service::RegistrationClient> registration_;

@@ -239,16 +239,10 @@ TEST_F(LocalServerTest, ADownloadThroughTheServer) {
   EXPECT_TRUE(eventually([&] { return server->data_count() == 0 && meter.running_uploads == 0; }));
 }
 
-class NoSearches final : public wire::SearchResultSink, public ListSyncHandler {
- public:
-  void search_result_received(std::string, service::Endpoint) override {}
-  std::optional<std::string> refresh_friends() override { return std::nullopt; }
-  std::optional<std::string> refresh_blocks() override { return std::nullopt; }
-};
-
 TEST_F(LocalServerTest, TheSearchResponderListensOnTheSharePortNumber) {
-  NoSearches nothing;
-  SearchResponder responder(context, service::ServiceEndpoints::defaults(), nothing, nothing);
+  wire::DroppedSearchResults results;
+  NoListSync lists;
+  SearchResponder responder(context, service::ServiceEndpoints::defaults(), results, lists);
   // The TCP port is picked free; its UDP twin may be another test's, then try another.
   bool started = false;
   for (int attempt = 0; attempt < 20 && !started; ++attempt) {
@@ -262,7 +256,7 @@ TEST_F(LocalServerTest, TheSearchResponderListensOnTheSharePortNumber) {
   EXPECT_NE(log.find("검색서버가 시작되었습니다 - [UDP " + std::to_string(server->port()) + " Port]"), std::string::npos);
 
   // A server whose UDP port number is taken reports the system error.
-  SearchResponder other(context, service::ServiceEndpoints::defaults(), nothing, nothing);
+  SearchResponder other(context, service::ServiceEndpoints::defaults(), results, lists);
   LocalServer second(context, hold_data_connection);
   second.set_search_responder(&other);
   ASSERT_TRUE(second.start_share_server(0));

@@ -14,20 +14,13 @@
 #include <string_view>
 #include <vector>
 
-#include "app/local_databases.h"
 #include "base/text.h"
-#include "core/transfer_meter.h"
 #include "platform/cp949.h"
 #include "server/search_responder.h"
-#include "server/share_server_settings.h"
 #include "service/frame.h"
-#include "service/service_session.h"
-#include "service/user_list_store.h"
-#include "settings/live_settings.h"
 #include "share/hash_service.h"
-#include "support/defaults_on_load.h"
+#include "support/share_server_home.h"
 #include "support/shared_file_rows.h"
-#include "support/temp_folder.h"
 #include "util/last_error.h"
 #include "util/little_endian.h"
 #include "util/log_files.h"
@@ -202,7 +195,7 @@ inline std::string cp949(std::string_view utf8) { return platform::utf8_to_cp949
 
 // A data home with its databases, shares made on demand, rows written straight
 // into the table, and a responder on 127.0.0.1 owned by the logged-in "owner".
-class SearchResponderFixture : public ::testing::Test {
+class SearchResponderFixture : public ::testing::Test, protected dovel::test::ShareServerHome {
  protected:
   static constexpr const char* kServiceHost = "127.0.0.2";
   // The one row of share 0 that expect_only_probe_answered finds.
@@ -219,24 +212,12 @@ class SearchResponderFixture : public ::testing::Test {
     int shared_index = 0;
   };
 
+  SearchResponderFixture() : ShareServerHome({.clock = &clock, .hashing = &fake_hashing}) {}
+
   void SetUp() override {
     util::ConfigureLogFiles(temp.path(), platform::system_clock());
-    ASSERT_FALSE(app::open_local_databases(temp.path(), databases));
-    test::load_defaults(settings);
-    settings.server_usable = true;
     settings.external_address = *platform::parse_ipv4("203.0.113.7");
-    session.set_identity({"owner", 5, "주인장", "tokenA", "tokenB"});
     friends.set_entries({{"Pal", "친구\x07"}});
-    context.settings = &server_settings;
-    context.program_folder = temp.path();
-    context.database_file = temp / "DovelData.dat";
-    context.session = &session;
-    context.friends = &friends;
-    context.blocks = &blocks;
-    context.hashing = &hashing;
-    context.meter = &meter;
-    context.clock = &clock;
-    context.bind_address = *platform::parse_ipv4("127.0.0.1");
     // The service lives on 127.0.0.2, apart from the test peers on 127.0.0.1.
     service::ServiceConfig config = service::ServiceConfig::defaults();
     config.host_a = config.host_b = *platform::parse_ipv4(kServiceHost);
@@ -249,14 +230,7 @@ class SearchResponderFixture : public ::testing::Test {
     util::ConfigureLogFiles(temp.path(), platform::system_clock());
   }
 
-  void set_shares(const std::vector<std::pair<std::string, uint32_t>>& shares) {
-    std::vector<settings::SharedFolder> folders;
-    for (const auto& [name, flags] : shares) {
-      std::filesystem::create_directories(temp / ("shares/" + name));
-      folders.push_back({name, (temp / ("shares/" + name)).string(), flags});
-    }
-    ASSERT_TRUE(settings.set_shared_folders(folders));
-  }
+  void set_shares(const std::vector<dovel::test::HomeShare>& shares) { ASSERT_TRUE(ShareServerHome::set_shares(shares)); }
 
   void insert(const std::vector<Row>& rows) { test::insert_shared_files(databases.data, rows); }
 
@@ -304,17 +278,8 @@ class SearchResponderFixture : public ::testing::Test {
     EXPECT_EQ(all[0].search_number(), 777u);
   }
 
-  test::TempFolder temp;
-  settings::LiveSettings settings;
-  ShareServerSettings server_settings{settings};
-  app::LocalDatabases databases;
-  service::ServiceSession session;
-  service::UserListStore friends{"buddy"};
-  service::UserListStore blocks{"black"};
-  FakeHashing hashing;
-  core::TransferMeter meter;
+  FakeHashing fake_hashing;
   TestClock clock;
-  ShareServerContext context;
   service::ServiceEndpoints endpoints;
   RecordingSink sink;
   RecordingLists lists;

@@ -205,7 +205,7 @@ TEST_F(SearchResponderTest, NoAnswerDuringAHashingRunOrWithPowerOffPending) {
   insert({{.name = "paused file"}});
   start();
   UdpPeer peer;
-  for (std::atomic<bool>* flag : {&hashing.running, &meter.power_off_after_transfers}) {
+  for (std::atomic<bool>* flag : {&fake_hashing.running, &meter.power_off_after_transfers}) {
     *flag = true;
     send(peer, keyword_query("paused", peer.endpoint()));
     EXPECT_EQ(peer.receive(1000), std::nullopt);
