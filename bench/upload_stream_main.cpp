@@ -140,7 +140,7 @@ int main(int argc, char** argv) {
   platform::ignore_sigpipe();
   test::ShareServerHome home({.owner = {"bench", 5, "벤치", "tokenA", "tokenB"}, .shares = {{"bench", settings::SHARE_READ}}});
   const fs::path work = home.folder;
-  fs::resize_file(home.temp.write("shares/bench/movie.bin", ""), static_cast<uintmax_t>(size));
+  test::write_sparse_file(home.share_folder("bench") / "movie.bin", size);
   util::ConfigureLogFiles(work, platform::system_clock());
   const share::FileHash hash = home.hashing.hash_on_demand("", "movie.bin", 0, share::any_share);
   server::DataConnectionList list;

@@ -27,9 +27,8 @@
 #include "service/service_session.h"
 #include "service/user_list_store.h"
 #include "share/file_hash.h"
-#include "share/hash_runner.h"
-#include "share/hashing_fixture.h"
 #include "support/eventually.h"
+#include "support/share_server_home.h"
 #include "util/letter_pair.h"
 #include "util/little_endian.h"
 #include "util/log_files.h"
@@ -160,14 +159,19 @@ class TestPeer {
   platform::UniqueFd fd_;
 };
 
-class DataTransferTest : public share::HashingFixture {
+class DataTransferTest : public ::testing::Test, protected test::ShareServerHome {
  protected:
+  DataTransferTest()
+      : ShareServerHome({.clock = &clock,
+                         .owner = {"owner", 5, "주인", "tokenA", "tokenB"},
+                         .shares = {{"public", settings::SHARE_READ},
+                                    {"adult", settings::SHARE_READ | settings::SHARE_ADULT},
+                                    {"friends", settings::SHARE_READ | settings::SHARE_FRIEND},
+                                    {"secret", settings::SHARE_READ | settings::SHARE_SECRET}},
+                         .archive = &archive}) {}
+
   void SetUp() override {
-    HashingFixture::SetUp();
-    set_shares({{"public", settings::SHARE_READ},
-                {"adult", settings::SHARE_READ | settings::SHARE_ADULT},
-                {"friends", settings::SHARE_READ | settings::SHARE_FRIEND},
-                {"secret", settings::SHARE_READ | settings::SHARE_SECRET}});
+    util::ConfigureLogFiles(temp.path(), platform::system_clock());
     ASSERT_TRUE(settings.update([](settings::StoredSettings& values) {
       values.folder_pass = "열려라";
       values.max_upload = 3;
@@ -180,8 +184,10 @@ class DataTransferTest : public share::HashingFixture {
     // Same size, other bytes: what a request must never reach.
     temp.write("outside/song.bin", pattern(kSongSize, 2));
     temp.write("shares/song.bin", pattern(kSongSize, 3));
-    session.set_identity({"owner", 5, "주인", "tokenA", "tokenB"});
   }
+  void TearDown() override { util::ConfigureLogFiles(temp.path(), platform::system_clock()); }
+
+  static std::filesystem::path sparse(const std::filesystem::path& path, int64_t size) { return test::write_sparse_file(path, size); }
 
   // Starts the data thread on `server_end`, listed first as the server does.
   TestPeer start(platform::UniqueFd server_end, platform::UniqueFd peer_end, const std::string& listed_user = "") {
@@ -192,7 +198,7 @@ class DataTransferTest : public share::HashingFixture {
     list.add(connection);
     last_connection = connection;
     auto served = std::async(std::launch::async, [this, connection, thread_options = options] {
-      serve_data_connection(share_server, list, connection, thread_options);
+      serve_data_connection(context, list, connection, thread_options);
     });
     return TestPeer(connection, std::move(served), std::move(peer_end));
   }
@@ -263,17 +269,8 @@ class DataTransferTest : public share::HashingFixture {
     return text;
   }
 
-  service::ServiceSession session;
-  service::UserListStore friends{"buddy"};
-  service::UserListStore blocks{"black"};
-  share::HashRunner hashing{context()};
-  FakeArchiveChecker archive;
-  core::TransferMeter meter;
-  ShareServerSettings server_settings{settings};
-  UploadMonitor monitor{server_settings};
   TwoSecondUploadClock clock;
-  ShareServerContext share_server{&server_settings, temp.path(), temp / "DovelData.dat", &session, &friends, &blocks, &hashing, &archive,
-                                  &meter,           &monitor,    &clock};
+  FakeArchiveChecker archive;
   DataConnectionList list;
   DataThreadOptions options{30000, 50};
   uint64_t next_id = 100;

@@ -62,12 +62,7 @@ class HashingFixture : public ::testing::Test {
   }
 
   // A file of `size` bytes that takes no disk space.
-  std::filesystem::path sparse(const std::filesystem::path& path, int64_t size) const {
-    std::filesystem::create_directories(path.parent_path());
-    temp.write(std::filesystem::relative(path, temp.path()).string(), "");
-    std::filesystem::resize_file(path, static_cast<uintmax_t>(size));
-    return path;
-  }
+  static std::filesystem::path sparse(const std::filesystem::path& path, int64_t size) { return test::write_sparse_file(path, size); }
 
   HashRunContext context() { return {&hash_settings, temp / "DovelData.dat", &platform::system_clock(), &totals, &target, {}}; }
 

@@ -24,7 +24,7 @@ ShareServerHome::ShareServerHome(ShareServerOptions options) : folder(options.fo
   context.friends = &friends;
   context.blocks = &blocks;
   context.hashing = options.hashing != nullptr ? options.hashing : &hashing;
-  context.archive = &archive;
+  context.archive = options.archive != nullptr ? options.archive : &no_archive_check;
   context.meter = &meter;
   context.monitor = &monitor;
   context.clock = options.clock;

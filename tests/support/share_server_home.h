@@ -39,6 +39,8 @@ struct ShareServerOptions {
   std::vector<HomeShare> shares{};
   // Another hashing service in place of the home's own runner.
   share::HashService* hashing = nullptr;
+  // Another archive check in place of one that allows every archive.
+  share::ArchiveChecker* archive = nullptr;
   // A data home kept after the run (its databases reused); empty: the temporary folder.
   std::filesystem::path folder{};
 };
@@ -72,7 +74,7 @@ class ShareServerHome {
   service::UserListStore blocks{"black"};
   RecordingTarget hash_done;
   share::HashRunner hashing{{&hash_settings, folder / "DovelData.dat", &platform::system_clock(), nullptr, &hash_done, {}}};
-  share::NoArchiveCheck archive;
+  share::NoArchiveCheck no_archive_check;
   core::TransferMeter meter;
   server::UploadMonitor monitor{server_settings};
   server::ShareServerContext context;

@@ -27,6 +27,13 @@ std::filesystem::path TempFolder::write(std::string_view name, std::string_view 
   return file;
 }
 
+std::filesystem::path write_sparse_file(const std::filesystem::path& path, int64_t size) {
+  std::filesystem::create_directories(path.parent_path());
+  std::ofstream(path, std::ios::binary).close();
+  std::filesystem::resize_file(path, static_cast<uintmax_t>(size));
+  return path;
+}
+
 std::string read_file(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());

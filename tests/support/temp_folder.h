@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -22,6 +23,9 @@ class TempFolder {
  private:
   std::filesystem::path path_;
 };
+
+// Makes a file of `size` bytes that takes no disk space (and its folders); its path.
+std::filesystem::path write_sparse_file(const std::filesystem::path& path, int64_t size);
 
 // The whole file, or "" when it cannot be read.
 std::string read_file(const std::filesystem::path& path);
