@@ -26,6 +26,7 @@
 #include "settings/live_settings.h"
 #include "share/hash_service.h"
 #include "support/defaults_on_load.h"
+#include "support/fake_clock.h"
 #include "support/shared_file_rows.h"
 #include "support/temp_folder.h"
 #include "util/last_error.h"
@@ -34,22 +35,6 @@
 #include "wire/search_datagram.h"
 
 namespace dovel::server {
-
-// A clock the test sets; `step` makes every reading advance it.
-class TestClock final : public platform::Clock {
- public:
-  platform::Tick tick() const override { return now_.fetch_add(step_); }
-  uint64_t performance_counter() const override { return 0; }
-  platform::LocalDateTime local_now() const override { return {}; }
-  int64_t unix_seconds() const override { return 0; }
-
-  void advance_ms(platform::Tick milliseconds) { now_ += milliseconds; }
-  void set_step(platform::Tick step) { step_ = step; }
-
- private:
-  mutable std::atomic<platform::Tick> now_{100000};
-  std::atomic<platform::Tick> step_{0};
-};
 
 class FakeHashing final : public share::HashService {
  public:
@@ -313,7 +298,7 @@ class SearchResponderFixture : public ::testing::Test {
   service::UserListStore blocks{"black"};
   FakeHashing hashing;
   core::TransferMeter meter;
-  TestClock clock;
+  test::FakeClock clock;
   ShareServerContext context;
   service::ServiceEndpoints endpoints;
   RecordingSink sink;
