@@ -38,10 +38,11 @@ bool write_all_at(int file, const char* data, size_t count, int64_t offset) {
   return true;
 }
 
-int milliseconds_until(std::chrono::steady_clock::time_point when) {
-  const auto left = std::chrono::ceil<std::chrono::milliseconds>(when - std::chrono::steady_clock::now()).count();
-  return static_cast<int>(std::clamp<int64_t>(left, 0, INT32_MAX));
-}
+// The poll never sleeps longer than this, so that the deadlines are looked at
+// again on the run's clock even when that clock moves by other means than the
+// passing of real time (a test's clock). With the system clock a wait only
+// ends early and finds nothing due.
+constexpr int kLongestPollWaitMs = 200;
 
 }  // namespace
 
@@ -56,7 +57,7 @@ struct TransferLoop::Connection {
   int64_t received = 0;      // bytes of its piece received
   int status = 0;            // the server's refusal, or why it never connected
   std::optional<wire::InfoBlock> owner;
-  Clock::time_point deadline;
+  int64_t deadline_ms = 0;   // on the run's clock (steady_ms)
 };
 
 TransferLoop::TransferLoop(const TransferContext& context, DownloadItem& item, std::shared_ptr<RunSignals> run_signals, LoopSetup setup)
@@ -114,10 +115,14 @@ void TransferLoop::serve_once() {
 
 int TransferLoop::poll_timeout_ms() const {
   if (active_.empty()) return -1;
-  Clock::time_point nearest = active_.front()->deadline;
-  for (const auto& connection : active_) nearest = std::min(nearest, connection->deadline);
-  return milliseconds_until(nearest);
+  int64_t nearest = active_.front()->deadline_ms;
+  for (const auto& connection : active_) nearest = std::min(nearest, connection->deadline_ms);
+  return static_cast<int>(std::clamp<int64_t>(nearest - now_ms(), 0, kLongestPollWaitMs));
 }
+
+int64_t TransferLoop::now_ms() const { return steady_ms(*context_.clock); }
+
+void TransferLoop::set_deadline(Connection& connection, int wait_ms) const { connection.deadline_ms = now_ms() + wait_ms; }
 
 // ---- connections: request, hand-over, activation ----
 
@@ -228,7 +233,7 @@ bool TransferLoop::send_request(Connection& connection, const ByteRange& piece) 
   const std::string frame = wire::build_peer_frame(*text);
   if (platform::send_all(connection.socket.get(), frame.data(), frame.size()) != static_cast<ssize_t>(frame.size())) return false;
   connection.phase = Phase::Reply;
-  connection.deadline = Clock::now() + std::chrono::milliseconds(context_.timings.reply_ms);
+  set_deadline(connection, context_.timings.reply_ms);
   return true;
 }
 
@@ -277,7 +282,7 @@ void TransferLoop::on_reply(Connection& connection) {
     return;
   }
   connection.phase = Phase::InformationBlock;
-  connection.deadline = Clock::now() + std::chrono::milliseconds(context_.timings.info_block_ms);
+  set_deadline(connection, context_.timings.info_block_ms);
 }
 
 void TransferLoop::on_information_block(Connection& connection) {
@@ -294,7 +299,7 @@ void TransferLoop::on_information_block(Connection& connection) {
   }
   connection.head = std::string();
   connection.phase = Phase::Data;
-  connection.deadline = Clock::now() + std::chrono::milliseconds(context_.timings.data_idle_ms);
+  set_deadline(connection, context_.timings.data_idle_ms);
 }
 
 void TransferLoop::receive_data(Connection& connection) {
@@ -322,7 +327,7 @@ void TransferLoop::receive_data(Connection& connection) {
   }
   if (buffered > 0) {
     if (!write_received(connection, buffered)) return;
-    connection.deadline = Clock::now() + std::chrono::milliseconds(context_.timings.data_idle_ms);
+    set_deadline(connection, context_.timings.data_idle_ms);
     if (ranges_.piece_of(connection.id).value_or(ByteRange{}).length() == 0) {
       end_connection(take_active(connection.id), kPieceDone);
       return;
@@ -367,10 +372,10 @@ void TransferLoop::throttle() {
 }
 
 void TransferLoop::expire_deadlines() {
-  const Clock::time_point now = Clock::now();
+  const int64_t now = now_ms();
   std::vector<ConnectionId> expired;
   for (const auto& connection : active_) {
-    if (connection->deadline <= now) expired.push_back(connection->id);
+    if (connection->deadline_ms <= now) expired.push_back(connection->id);
   }
   for (ConnectionId id : expired) end_connection(take_active(id), kStatusDropped);
 }

@@ -2,7 +2,6 @@
 
 #include <poll.h>
 
-#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <map>
@@ -79,10 +78,10 @@ class TransferLoop {
     Source source;
     bool follow_up = false;
   };
-  using Clock = std::chrono::steady_clock;
-
   void serve_once();
   int poll_timeout_ms() const;
+  int64_t now_ms() const;
+  void set_deadline(Connection& connection, int wait_ms) const;
   void take_ready_connections();
   void activate(std::unique_ptr<Connection> connection);
   bool send_request(Connection& connection, const ByteRange& piece);

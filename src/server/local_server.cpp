@@ -6,6 +6,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <deque>
@@ -27,6 +28,14 @@ namespace {
 constexpr int kAnswerTimeoutMs = 1000;
 // Broadcasts and keep-alives give a busy peer this long before moving on.
 constexpr int kBroadcastTimeoutMs = 1000;
+// The timer thread reads the clock again at least this often.
+constexpr int kLongestTimerWaitMs = 200;
+
+// What is left of a period that began at `from`, at `now`; 0 once it is over.
+int milliseconds_left(platform::Tick from, platform::Tick now, int period_ms) {
+  const platform::Tick passed = platform::ticks_between(from, now);
+  return passed >= static_cast<platform::Tick>(period_ms) ? 0 : period_ms - static_cast<int>(passed);
+}
 
 std::string value16(uint16_t value) {
   std::string bytes;
@@ -295,16 +304,32 @@ void LocalServer::accept_side_channel(std::shared_ptr<wire::PeerSocket> socket) 
   });
 }
 
+// The periods are measured on the context's clock, each from the reading at
+// which it last fell due. The thread never sleeps longer than
+// kLongestTimerWaitMs before reading the clock again, so that a clock moved by
+// other means than real time (a test's) is seen; a stop wakes it at once.
 void LocalServer::timer_loop() {
-  auto next_keep_alive = std::chrono::steady_clock::now() + std::chrono::milliseconds(kKeepAlivePeriodMs);
+  const platform::Clock& clock = *context_.clock;
+  platform::Tick status_from = clock.tick();
+  platform::Tick keep_alive_from = status_from;
   std::unique_lock guard(state_lock_);
   while (!stopping_) {
-    if (timer_wake_.wait_for(guard, std::chrono::milliseconds(kStatusPeriodMs), [this] { return stopping_; })) break;
+    const platform::Tick now = clock.tick();
+    const int status_left = milliseconds_left(status_from, now, kStatusPeriodMs);
+    const int keep_alive_left = milliseconds_left(keep_alive_from, now, kKeepAlivePeriodMs);
+    if (status_left > 0 && keep_alive_left > 0) {
+      const int wait_ms = std::min({status_left, keep_alive_left, kLongestTimerWaitMs});
+      timer_wake_.wait_for(guard, std::chrono::milliseconds(wait_ms), [this] { return stopping_; });
+      continue;
+    }
     guard.unlock();
-    broadcast_status();
-    if (std::chrono::steady_clock::now() >= next_keep_alive) {
+    if (status_left == 0) {
+      broadcast_status();
+      status_from = now;
+    }
+    if (keep_alive_left == 0) {
       send_keep_alives();
-      next_keep_alive += std::chrono::milliseconds(kKeepAlivePeriodMs);
+      keep_alive_from = now;
     }
     guard.lock();
   }

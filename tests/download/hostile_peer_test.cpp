@@ -12,6 +12,7 @@
 #include "service/frame.h"
 #include "service/report_messages.h"
 #include "share/file_hash.h"
+#include "support/fake_clock.h"
 #include "support/scripted_peer.h"
 #include "transfer_fixture.h"
 #include "wire/connection_kind.h"
@@ -54,10 +55,12 @@ std::string accepted_head(const wire::DataRequest& request) {
          *wire::build_info_block({"hostile", "tokA", "tokB", 5, 0, "", request.hash});
 }
 
-// Waits until the client is gone, so that the client's end is what ends the exchange.
+// Waits until the client is gone, so that the client's end is what ends the
+// exchange. Its patience outlasts any stepping of the run's clock by far: a
+// client that never gives up ends with "closed by the peer" instead.
 void wait_for_close(int socket) {
   char byte;
-  while (platform::receive_some(socket, &byte, 1, 10000) > 0) {
+  while (platform::receive_some(socket, &byte, 1, 30000) > 0) {
   }
 }
 
@@ -65,12 +68,24 @@ class HostilePeerTest : public TransferFixture {
  protected:
   void SetUp() override {
     TransferFixture::SetUp();
-    context.timings.reply_ms = 300;
-    context.timings.info_block_ms = 300;
+    // The connections' deadlines run on this clock: only the test's steps let them pass.
+    context.clock = &clock;
     content = pattern(300000, 9);
     hash = share::sampled_md5_of_file(client.temp.write("original.bin", content)).value();
   }
 
+  // Runs the item, moving its clock on until the run ends.
+  void run_to_end_stepping_clock(const std::shared_ptr<DownloadItem>& item) {
+    const size_t before = ends_of(*item);
+    ASSERT_TRUE(the_runner().start(item));
+    ASSERT_TRUE(eventually([&] {
+      if (ends_of(*item) > before) return true;
+      clock.advance_ms(1000);
+      return false;
+    }));
+  }
+
+  dovel::test::FakeClock clock;
   std::string content;
   std::string hash;
 };
@@ -81,17 +96,18 @@ TEST_F(HostilePeerTest, WhatEachPeerDoesEndsTheItemWithItsStatus) {
     FakeDataServer::Behaviour behaviour;
     ItemState state;
     int status;
+    bool silent = false;  // the peer falls silent: only a deadline ends the connection
   };
   const std::string& good = content;
   const Case cases[] = {
       {"refuses with a status", [](int s, const wire::DataRequest&) { send(s, wire::build_data_reply(35, false, 0)); },
        ItemState::Stopped, 35},
-      {"says nothing after the request", [](int s, const wire::DataRequest&) { wait_for_close(s); }, ItemState::Stopped, 15},
+      {"says nothing after the request", [](int s, const wire::DataRequest&) { wait_for_close(s); }, ItemState::Stopped, 15, true},
       {"sends no information block", [](int s, const wire::DataRequest&) {
          send(s, wire::build_data_reply(wire::kRequestAccepted, false, 0));
          wait_for_close(s);
        },
-       ItemState::Stopped, 15},
+       ItemState::Stopped, 15, true},
       {"sends a block of another version", [](int s, const wire::DataRequest&) {
          send(s, wire::build_data_reply(wire::kRequestAccepted, false, 0) + std::string(wire::kInfoBlockSize, 'z'));
          wait_for_close(s);
@@ -113,13 +129,80 @@ TEST_F(HostilePeerTest, WhatEachPeerDoesEndsTheItemWithItsStatus) {
     FakeDataServer peer(c.behaviour);
     const std::string name = "case" + std::to_string(run++) + ".bin";
     auto item = make_item(hash, name, static_cast<int64_t>(content.size()), {peer.source()});
-    run_to_end(item);
+    if (c.silent) {
+      run_to_end_stepping_clock(item);
+    } else {
+      run_to_end(item);
+    }
     EXPECT_EQ(item->current_state(), c.state);
     EXPECT_EQ(item->status_code, c.status);
     if (c.state == ItemState::Finished) {
       EXPECT_EQ(dovel::test::read_file(download_folder() / name), content);
     }
     EXPECT_EQ(client.databases.info.nesting(), 0);
+  }
+}
+
+// Each wait of a connection counts on the run's clock from when its phase
+// began, and ends the connection once it has passed in full, not before.
+TEST_F(HostilePeerTest, EachWaitOfAConnectionEndsItOnceItHasPassedInFull) {
+  context.timings.reply_ms = 7000;
+  context.timings.info_block_ms = 9000;
+  context.timings.data_idle_ms = 120000;
+  constexpr int kFolderFlags = settings::SHARE_READ;
+  struct Case {
+    const char* phase;
+    int wait_ms;
+    FakeDataServer::Behaviour behaviour;                // what the peer sends before it falls silent
+    std::function<bool(DownloadItem& item)> taken_in;  // the run has taken that in
+  };
+  std::atomic<bool> asked{false};
+  const std::string& good = content;
+  const Case cases[] = {
+      {"the reply", 7000,
+       [&asked](int s, const wire::DataRequest&) {
+         asked = true;
+         wait_for_close(s);
+       },
+       [&asked](DownloadItem&) { return asked.load(); }},
+      {"the information block", 9000,
+       [](int s, const wire::DataRequest&) {
+         send(s, wire::build_data_reply(wire::kRequestAccepted, false, kFolderFlags));
+         wait_for_close(s);
+       },
+       [](DownloadItem& item) {
+         std::lock_guard guard(item.lock);
+         return item.listing_attributes == kFolderFlags;
+       }},
+      {"more data", 120000,
+       [&good](int s, const wire::DataRequest& r) {
+         send(s, accepted_head(r) + good.substr(static_cast<size_t>(r.start), 1000));
+         wait_for_close(s);
+       },
+       [](DownloadItem& item) {
+         std::lock_guard guard(item.lock);
+         return item.received == 1000;
+       }},
+  };
+  int run = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.phase);
+    FakeDataServer peer(c.behaviour);
+    auto item = make_item(hash, "wait" + std::to_string(run++) + ".bin", static_cast<int64_t>(content.size()), {peer.source()});
+    const size_t ended_before = ends_of(*item);  // an item of an earlier case may have had its address
+    ASSERT_TRUE(the_runner().start(item));
+    ASSERT_TRUE(eventually([&] { return c.taken_in(*item); }));
+    // The wait began at the reading that follows, on the clock as it stands.
+    ASSERT_TRUE(clock.read_again(2));
+    clock.advance_ms(static_cast<platform::Tick>(c.wait_ms - 1));
+    // Enough readings for a whole turn of the run's loop to have looked at the deadlines since.
+    ASSERT_TRUE(clock.read_again(6));
+    EXPECT_EQ(item->active_connections, 1) << "a millisecond is left";
+    EXPECT_EQ(ends_of(*item), ended_before);
+    clock.advance_ms(1);
+    wait_for_end(*item, ended_before + 1);
+    EXPECT_EQ(item->current_state(), ItemState::Stopped);
+    EXPECT_EQ(item->status_code, kStatusDropped);
   }
 }
 

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "support/eventually.h"
+#include "support/fake_clock.h"
 #include "search/fake_service_server.h"
 #include "search/search_client.h"
 #include "search/search_doubles.h"
@@ -95,7 +96,7 @@ class SearchClientTest : public ::testing::Test {
   service::ServiceEndpoints endpoints;
   service::ServiceSession session;
   test::ListedContent lists;
-  test::StillClock clock{kStart};
+  dovel::test::FakeClock clock{kStart};
   test::RecordingObserver observer;
   OwnServer own;
   SearchSettings settings{0, 4};

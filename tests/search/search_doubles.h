@@ -4,7 +4,6 @@
 #include <sys/socket.h>
 
 #include <algorithm>
-#include <atomic>
 #include <condition_variable>
 #include <mutex>
 #include <optional>
@@ -13,29 +12,12 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/clock.h"
 #include "platform/socket.h"
 #include "search/search_content_lists.h"
 #include "search/search_observer.h"
 #include "service/endpoints.h"
 
 namespace dovel::search::test {
-
-// A clock that stands still unless the test moves it; safe to read from the search's threads.
-class StillClock final : public platform::Clock {
- public:
-  explicit StillClock(platform::Tick tick = 1000000) : tick_(tick) {}
-  platform::Tick tick() const override { return tick_; }
-  uint64_t performance_counter() const override { return 0; }
-  platform::LocalDateTime local_now() const override { return {}; }
-  int64_t unix_seconds() const override { return 0; }
-
-  void set_tick(platform::Tick tick) { tick_ = tick; }
-  void advance_ms(platform::Tick milliseconds) { tick_ += milliseconds; }
-
- private:
-  std::atomic<platform::Tick> tick_;
-};
 
 // Content lists with the entries a test puts in (all compared in lower case, as the real lists do).
 class ListedContent final : public SearchContentLists {

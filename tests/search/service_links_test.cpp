@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "support/eventually.h"
+#include "support/fake_clock.h"
 #include "search/fake_service_server.h"
 #include "search/peer_lists.h"
 #include "search/relay_link.h"
@@ -97,7 +98,7 @@ TEST_F(ServiceLinksTest, UnreachableSearchServerGivesNoList) {
 }
 
 TEST_F(ServiceLinksTest, ListsAreKeptFromARandomStartAndRefreshedWhenOld) {
-  test::StillClock clock;
+  dovel::test::FakeClock clock;
   PeerLists lists(clock, [] { return 2u; });
   servers[0]->answer_peers(peers(4));
   servers[1]->answer_peers(peers(1));

@@ -11,9 +11,11 @@
 #include "server/data_thread.h"
 #include "server/search_responder.h"
 #include "server/server_fixture.h"
+#include "server/server_status.h"
 #include "share/file_hash.h"
 #include "share/hash_run.h"
 #include "support/eventually.h"
+#include "support/fake_clock.h"
 #include "support/first_file_gate.h"
 #include "util/last_error.h"
 
@@ -158,6 +160,48 @@ TEST_F(LocalServerTest, StatusBroadcastAndKeepAlive) {
   EXPECT_EQ(peer.read_frame(), std::string("210\a10\a2.00\a1000") + '\0') << "running uploads never shown above the most";
   server->send_keep_alives();
   EXPECT_EQ(peer.read_raw(4), std::string("\xa4\xc7\x21\x5e", 4)) << "an empty frame: the bare key";
+}
+
+// The timer thread's sends, on a clock only the test moves.
+class LocalServerTimerTest : public LocalServerTest {
+ protected:
+  void SetUp() override {
+    LocalServerTest::SetUp();
+    context.clock = &clock;
+  }
+
+  test::FakeClock clock;
+};
+
+TEST_F(LocalServerTimerTest, StatusEveryFiveSecondsAndKeepAlivesEveryMinuteOfTheContextsClock) {
+  start_server();
+  ASSERT_TRUE(clock.read_again(1)) << "the timer has taken its start";
+  auto peer = browse();
+  const std::string status = status_message(context);
+  const std::string keep_alive;  // an empty frame
+  struct Step {
+    platform::Tick at;                // the clock is moved to this
+    std::vector<std::string> frames;  // what the peer then gets, in order
+  };
+  const Step steps[] = {
+      {4999, {}},
+      {5000, {status}},
+      {59999, {status}},  // 54999 ms after the last status, one millisecond short of the minute
+      {60000, {keep_alive}},
+      {64998, {}},
+      {64999, {status}},
+      {125000, {status, keep_alive}},
+  };
+  platform::Tick now = 0;
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.at);
+    clock.advance_ms(step.at - now);
+    now = step.at;
+    for (const std::string& frame : step.frames) EXPECT_EQ(peer.read_any_frame(), frame);
+    // The timer has read the clock once more after the turn that saw the move.
+    ASSERT_TRUE(clock.read_again(2));
+    EXPECT_EQ(platform::wait_readable(peer.fd(), 0), platform::WaitResult::Timeout) << "nothing else was sent";
+  }
 }
 
 TEST_F(LocalServerTest, APeerThatStopsReadingDoesNotHoldTheBroadcast) {

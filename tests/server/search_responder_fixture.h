@@ -19,6 +19,7 @@
 #include "server/search_responder.h"
 #include "service/frame.h"
 #include "share/hash_service.h"
+#include "support/fake_clock.h"
 #include "support/share_server_home.h"
 #include "support/shared_file_rows.h"
 #include "util/last_error.h"
@@ -27,22 +28,6 @@
 #include "wire/search_datagram.h"
 
 namespace dovel::server {
-
-// A clock the test sets; `step` makes every reading advance it.
-class TestClock final : public platform::Clock {
- public:
-  platform::Tick tick() const override { return now_.fetch_add(step_); }
-  uint64_t performance_counter() const override { return 0; }
-  platform::LocalDateTime local_now() const override { return {}; }
-  int64_t unix_seconds() const override { return 0; }
-
-  void advance_ms(platform::Tick milliseconds) { now_ += milliseconds; }
-  void set_step(platform::Tick step) { step_ = step; }
-
- private:
-  mutable std::atomic<platform::Tick> now_{100000};
-  std::atomic<platform::Tick> step_{0};
-};
 
 class FakeHashing final : public share::HashService {
  public:
@@ -279,7 +264,7 @@ class SearchResponderFixture : public ::testing::Test, protected dovel::test::Sh
   }
 
   FakeHashing fake_hashing;
-  TestClock clock;
+  dovel::test::FakeClock clock;
   service::ServiceEndpoints endpoints;
   RecordingSink sink;
   RecordingLists lists;

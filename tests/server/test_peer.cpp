@@ -45,15 +45,20 @@ std::string TestPeer::read_raw(size_t count, int timeout_ms) {
 std::optional<std::string> TestPeer::read_frame(int timeout_ms) {
   platform::Deadline deadline = platform::Deadline::after_ms(timeout_ms);
   while (!deadline.expired()) {
-    std::string word = read_raw(4, deadline.remaining_ms());
-    if (word.size() != 4) return std::nullopt;
-    uint32_t length = util::read_u32(word.data()) ^ service::kScrambleKey;
-    if (length == 0) continue;
-    std::string payload = read_raw(length, deadline.remaining_ms());
-    if (payload.size() != length) return std::nullopt;
-    return service::scrambled(payload);
+    std::optional<std::string> frame = read_any_frame(deadline.remaining_ms());
+    if (!frame || !frame->empty()) return frame;
   }
   return std::nullopt;
+}
+
+std::optional<std::string> TestPeer::read_any_frame(int timeout_ms) {
+  platform::Deadline deadline = platform::Deadline::after_ms(timeout_ms);
+  std::string word = read_raw(4, deadline.remaining_ms());
+  if (word.size() != 4) return std::nullopt;
+  uint32_t length = util::read_u32(word.data()) ^ service::kScrambleKey;
+  std::string payload = read_raw(length, deadline.remaining_ms());
+  if (payload.size() != length) return std::nullopt;
+  return service::scrambled(payload);
 }
 
 bool TestPeer::closed_within(int timeout_ms) {

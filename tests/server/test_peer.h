@@ -28,6 +28,8 @@ class TestPeer {
   std::string read_raw(size_t count, int timeout_ms = 10000);
   // The next server frame that is not a keep-alive; nullopt on close or time-out.
   std::optional<std::string> read_frame(int timeout_ms = 10000);
+  // The next server frame, a keep-alive as an empty one; nullopt on close or time-out.
+  std::optional<std::string> read_any_frame(int timeout_ms = 10000);
   // True when the server closed the connection (an end of stream or reset) within the time.
   bool closed_within(int timeout_ms = 10000);
   // Kind answer and version byte of a control connection.
