@@ -6,13 +6,14 @@
 #include <string>
 
 #include "platform/cp949.h"
+#include "support/cp949_text.h"
 
 namespace dovel::app {
 namespace {
 
 const std::string kHangul = "똠햏 점검";
 
-std::string cp949(const std::string& utf8) { return platform::utf8_to_cp949(utf8).value(); }
+using dovel::test::cp949;
 
 TEST(XmlTextAsUtf8, FollowsTheDeclaredEncoding) {
   struct Case {

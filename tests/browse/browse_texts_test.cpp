@@ -11,13 +11,14 @@
 #include "platform/cp949.h"
 #include "platform/registry_store.h"
 #include "settings/settings_registry.h"
+#include "support/cp949_text.h"
 #include "support/temp_folder.h"
 #include "util/letter_pair.h"
 
 namespace dovel::browse {
 namespace {
 
-std::string cp949(const std::string& utf8) { return *platform::utf8_to_cp949(utf8); }
+using dovel::test::cp949;
 
 TEST(SessionReplies, StatusLines) {
   struct Case {

@@ -11,6 +11,7 @@
 #include "browse/scripted_server.h"
 #include "platform/cp949.h"
 #include "service/frame.h"
+#include "support/cp949_text.h"
 #include "support/loopback_address.h"
 #include "util/little_endian.h"
 
@@ -19,7 +20,7 @@ namespace {
 
 using namespace test_support;
 
-std::string cp949(const std::string& utf8) { return *platform::utf8_to_cp949(utf8); }
+using dovel::test::cp949;
 
 const std::string kAccepted = std::string("OKKK") + '\x0b';
 const std::string kHash = "0123456789abcdef0123456789abcdef";

@@ -8,12 +8,13 @@
 #include "browse/listing.h"
 #include "browse/row_sorting.h"
 #include "platform/cp949.h"
+#include "support/cp949_text.h"
 #include "util/letter_pair.h"
 
 namespace dovel::browse {
 namespace {
 
-std::string cp949(const std::string& utf8) { return *platform::utf8_to_cp949(utf8); }
+using dovel::test::cp949;
 
 std::vector<std::string> names_of(const std::vector<ListingRow>& rows) {
   std::vector<std::string> names;

@@ -8,6 +8,7 @@
 #include "platform/cp949.h"
 #include "search/search_doubles.h"
 #include "search/search_input.h"
+#include "support/cp949_text.h"
 
 namespace dovel::search {
 namespace {
@@ -20,7 +21,7 @@ std::string repeated(std::string_view text, size_t times) {
   return all;
 }
 
-std::string cp949(std::string_view utf8) { return platform::utf8_to_cp949(utf8).value(); }
+using dovel::test::cp949;
 
 struct InputCase {
   const char* what;

@@ -9,12 +9,13 @@
 #include "server/server_fixture.h"
 #include "service/frame.h"
 #include "share/file_hash.h"
+#include "support/cp949_text.h"
 #include "util/letter_pair.h"
 
 namespace dovel::server {
 namespace {
 
-std::string cp949(const std::string& utf8) { return *platform::utf8_to_cp949(utf8); }
+using dovel::test::cp949;
 
 // The records of a listing, the first one (the folder's own) apart.
 struct Listing {

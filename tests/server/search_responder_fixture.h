@@ -19,6 +19,7 @@
 #include "server/search_responder.h"
 #include "service/frame.h"
 #include "share/hash_service.h"
+#include "support/cp949_text.h"
 #include "support/fake_clock.h"
 #include "support/share_server_home.h"
 #include "support/shared_file_rows.h"
@@ -176,7 +177,7 @@ inline Answer read_answer(const std::string& datagram) {
   return answer;
 }
 
-inline std::string cp949(std::string_view utf8) { return platform::utf8_to_cp949(utf8).value(); }
+using dovel::test::cp949;
 
 // A data home with its databases, shares made on demand, rows written straight
 // into the table, and a responder on 127.0.0.1 owned by the logged-in "owner".

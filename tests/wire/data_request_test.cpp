@@ -6,13 +6,14 @@
 #include <vector>
 
 #include "platform/cp949.h"
+#include "support/cp949_text.h"
 
 namespace dovel::wire {
 namespace {
 
 using namespace std::string_literals;
 
-std::string cp949(const std::string& utf8) { return *platform::utf8_to_cp949(utf8); }
+using dovel::test::cp949;
 
 DataRequest sample_request() {
   DataRequest fields;

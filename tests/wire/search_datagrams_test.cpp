@@ -6,6 +6,7 @@
 #include "server/search_query.h"
 #include "service/frame.h"
 #include "service/relay_messages.h"
+#include "support/cp949_text.h"
 #include "util/little_endian.h"
 #include "wire/query_datagram.h"
 #include "wire/result_datagram.h"
@@ -18,7 +19,7 @@ namespace {
 constexpr const char* kHash = "00112233445566778899aabbccddeeff";
 
 platform::Ipv4 ip(const char* dotted) { return *platform::parse_ipv4(dotted); }
-std::string cp949(std::string_view utf8) { return platform::utf8_to_cp949(utf8).value(); }
+using dovel::test::cp949;
 
 wire::QueryHeader usable_header() {
   wire::QueryHeader header;
