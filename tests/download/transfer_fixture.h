@@ -141,7 +141,7 @@ class TransferFixture : public ::testing::Test {
     context.info = &client.databases.info;
     context.meter = &meter;
     context.connect_worker = &client.server->connect_worker();
-    context.archive = &archive;
+    context.archive = &client.no_archive_check;
     context.filter = &filter;
     context.paid = &paid;
     context.hooks.notify_finished = [this](const std::string& text) {
@@ -223,7 +223,6 @@ class TransferFixture : public ::testing::Test {
   DownloadSettings client_settings{client.settings};
   std::vector<std::unique_ptr<SharePeer>> servers;
   core::TransferMeter meter;
-  share::NoArchiveCheck archive;
   NoContentFilter filter;
   FreeContent paid;
   TransferContext context;
