@@ -13,14 +13,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace dovel;
   test::ShareServerHome& home = fuzz::share_server_home();
   auto peer = std::make_shared<server::ConnectedPeer>(1, 0);
-  server::ControlHandler handler(home.context, home.databases.data, peer);
+  server::ControlHandler handler(home.context, fuzz::share_server_database(), peer);
   size_t position = 0;
   while (position < size) {
     size_t length = data[position++];
     std::string message(reinterpret_cast<const char*>(data + position), std::min(length, size - position));
     position += message.size();
     server::ControlHandler::Outcome outcome = handler.handle(message);
-    if (outcome.hash_job) server::ControlHandler::answer_hash_job(home.context, home.databases.data, *outcome.hash_job);
+    if (outcome.hash_job) server::ControlHandler::answer_hash_job(home.context, fuzz::share_server_database(), *outcome.hash_job);
     if (!outcome.keep_open) break;
   }
   return 0;

@@ -6,6 +6,7 @@
 // leave nothing in the temporary folder. Its hashing never hashes: an input
 // would otherwise leave rows behind that change how the next one is answered.
 
+#include "server/peer_database.h"
 #include "support/share_server_home.h"
 
 namespace dovel::fuzz {
@@ -30,6 +31,12 @@ inline test::ShareServerHome& share_server_home() {
   }();
   (void)filled;
   return home;
+}
+
+// The home's database as a thread serving peers reads it.
+inline server::PeerDatabase& share_server_database() {
+  static server::PeerDatabase database(share_server_home().context.database_file, *share_server_home().context.hashing);
+  return database;
 }
 
 }  // namespace dovel::fuzz

@@ -9,6 +9,6 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace dovel;
   test::ShareServerHome& home = fuzz::share_server_home();
-  server::side_channel_answer(home.context, home.databases.data, std::string_view(reinterpret_cast<const char*>(data), size));
+  server::side_channel_answer(home.context, fuzz::share_server_database(), std::string_view(reinterpret_cast<const char*>(data), size));
   return 0;
 }

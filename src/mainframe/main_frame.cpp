@@ -240,9 +240,10 @@ void CMainFrame::throttle() {
     meter_.download_delay_ms = core::next_throttle_delay(meter_.download_delay_ms, download_speed, settings_.download_speed_limit, downloads);
   }
   const int uploads = meter_.running_uploads;
+  // Peers are told the speed of the uploads running now: none, none.
+  meter_.upload_speed = uploads > 0 ? upload_speed : 0.0;
   if (uploads > 0) {
     if (upload_speed > meter_.highest_upload_speed) meter_.highest_upload_speed = static_cast<uint32_t>(upload_speed);
-    meter_.upload_speed = upload_speed;
     meter_.upload_delay_ms = core::next_throttle_delay(meter_.upload_delay_ms, upload_speed, settings_.upload_speed_limit, uploads);
   }
 }

@@ -61,9 +61,10 @@ void CMainFrame::tear_down() {
   if (service_worker_ != nullptr) service_worker_->stop();
   registration_.close();
   file_index_.close();
+  // A run holds the database for its whole walk: it goes before the server, whose threads may wait for the database.
+  hashing_.cancel();
   local_server_.stop_search_responder();
   local_server_.stop_share_server(true);
-  hashing_.cancel();
   if (setup_.parts.points != nullptr) setup_.parts.points->stop();
   scratch_.Clear();
   if (ping_ != nullptr) ping_->stop();

@@ -123,6 +123,8 @@ void CMainFrame::on_auth_closed(int code) {
 }
 
 void CMainFrame::end_session() {
+  // The owner's run ends with the session, before the server its walk would hold up.
+  hashing_.cancel();
   stop_share_server();
   registration_.close();
   file_index_.close();
@@ -277,6 +279,7 @@ void CMainFrame::apply_warnings(const service::WarningCheck& check) {
     end_session();
   } else if (check.result == 1) {
     sharing_suspended_ = true;
+    hashing_.cancel();
     stop_share_server();
     registration_.close();
     file_index_.close();

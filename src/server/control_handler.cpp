@@ -42,8 +42,8 @@ std::optional<int> parse_number(std::string_view text) {
 
 }  // namespace
 
-ControlHandler::ControlHandler(ShareServerContext& context, db::Sqlite3Connection& connection, std::shared_ptr<ConnectedPeer> peer)
-    : context_(context), connection_(connection), peer_(std::move(peer)) {}
+ControlHandler::ControlHandler(ShareServerContext& context, PeerDatabase& database, std::shared_ptr<ConnectedPeer> peer)
+    : context_(context), database_(database), peer_(std::move(peer)) {}
 
 std::vector<std::string> ControlHandler::greeting() const {
   const service::SessionIdentity owner = context_.session->identity();
@@ -118,12 +118,8 @@ ControlHandler::Outcome ControlHandler::identify(std::string_view body) {
   int level = fields.size() > 1 ? parse_number(fields[1]).value_or(9) : 9;
   if (level < 1 || level > 9) level = 9;
   peer_->set_identity(peer_id_, level, *nickname);
-  if (context_.blocks->contains(peer_id_)) {
-    // A blocked user is told so and not served further.
-    Outcome outcome = reply("3");
-    outcome.keep_open = false;
-    return outcome;
-  }
+  // A blocked user is told so; the connection stays, and every share refuses it.
+  if (context_.blocks->contains(peer_id_)) return reply("3");
   if (fields.size() > 3) {
     auto index = parse_number(fields[3]);
     const auto shares = context_.settings->shared_folders();
@@ -231,7 +227,7 @@ ControlHandler::Outcome ControlHandler::change_folder_to(SharePlace target, cons
 }
 
 ControlHandler::Outcome ControlHandler::find_by_hash(std::string_view body) {
-  std::optional<HashedRow> row = row_of_hash(connection_, body);
+  std::optional<HashedRow> row = row_of_hash(database_, body);
   if (!row) return {};
   const auto shares = context_.settings->shared_folders();
   if (row->shared_index < 0 || static_cast<size_t>(row->shared_index) >= shares.size()) return {};
@@ -288,20 +284,20 @@ ControlHandler::Outcome ControlHandler::folder_download(std::string_view body) {
   const int limit = folder_download_limit(context_.settings->values().max_for_folder_down);
   std::optional<FolderDownloadRequest> request = parse_folder_download_path(*path, folder, place_.index, limit);
   if (!request) return {};
-  auto stored_hash = [this](const std::string& file_name, int64_t size) { return stored_hash_of(connection_, file_name, size, place_.index); };
+  auto stored_hash = [this](const std::string& file_name, int64_t size) { return stored_hash_of(database_, file_name, size, place_.index); };
   std::optional<std::string> list = folder_download_list(folder, *request, context_.session->identity(), stored_hash);
   if (!list) return {};
   return reply(std::move(*list));
 }
 
-std::optional<std::string> ControlHandler::answer_hash_job(ShareServerContext& context, db::Sqlite3Connection& connection, const HashJob& job) {
+std::optional<std::string> ControlHandler::answer_hash_job(ShareServerContext& context, PeerDatabase& database, const HashJob& job) {
   std::vector<std::string> fields = base::split(job.request, '|');
   if (fields.size() != 2) return std::nullopt;
   auto name = wire::read_field(fields[0]);
   auto size = base::parse_int64(fields[1]);
   std::string hash;
   if (name && size) {
-    hash = stored_hash_of(connection, *name, *size, job.index);
+    hash = stored_hash_of(database, *name, *size, job.index);
     auto visible = [&job](settings::ShareIndex index) {
       return std::find(job.visible_shares.begin(), job.visible_shares.end(), index) != job.visible_shares.end();
     };

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "db/sqlite3_connection.h"
+#include "server/peer_database.h"
 #include "server/share_place.h"
 #include "server/share_server_context.h"
 #include "server/upload_monitor.h"
@@ -35,16 +35,16 @@ class ControlHandler {
     std::optional<HashJob> hash_job;
   };
 
-  ControlHandler(ShareServerContext& context, db::Sqlite3Connection& connection, std::shared_ptr<ConnectedPeer> peer);
+  ControlHandler(ShareServerContext& context, PeerDatabase& database, std::shared_ptr<ConnectedPeer> peer);
 
   // The frames that open a session: identity, introduction page, status, "5".
   // None when the owner's identity has no wire form: the peer cannot be served.
   std::vector<std::string> greeting() const;
   Outcome handle(std::string_view payload);
 
-  // Answers one hash request on the worker's own connection; nullopt when the
+  // Answers one hash request with the worker's own database; nullopt when the
   // request is malformed and gets no answer.
-  static std::optional<std::string> answer_hash_job(ShareServerContext& context, db::Sqlite3Connection& connection, const HashJob& job);
+  static std::optional<std::string> answer_hash_job(ShareServerContext& context, PeerDatabase& database, const HashJob& job);
 
   const SharePlace& place() const { return place_; }
 
@@ -70,7 +70,7 @@ class ControlHandler {
   std::string listing() const;
 
   ShareServerContext& context_;
-  db::Sqlite3Connection& connection_;
+  PeerDatabase& database_;
   std::shared_ptr<ConnectedPeer> peer_;
   std::string peer_id_;
   bool peer_adult_ = false;

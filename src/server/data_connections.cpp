@@ -1,5 +1,6 @@
 #include "server/data_connections.h"
 
+#include <algorithm>
 #include <chrono>
 
 #include "base/text.h"
@@ -32,6 +33,17 @@ void DataConnectionList::remove(uint64_t id) {
 size_t DataConnectionList::count() const {
   std::lock_guard guard(lock_);
   return connections_.size();
+}
+
+size_t DataConnectionList::count_with_request() const {
+  std::lock_guard guard(lock_);
+  return static_cast<size_t>(std::count_if(connections_.begin(), connections_.end(), [](const auto& entry) { return entry.second->request_read.load(); }));
+}
+
+size_t DataConnectionList::count_from(platform::Ipv4 remote) const {
+  std::lock_guard guard(lock_);
+  return static_cast<size_t>(
+      std::count_if(connections_.begin(), connections_.end(), [remote](const auto& entry) { return entry.second->socket->remote_address() == remote; }));
 }
 
 bool DataConnectionList::has_other_locked(std::string_view user_id, uint64_t self) const {

@@ -19,6 +19,8 @@ struct DataConnection {
   uint64_t id = 0;
   std::shared_ptr<wire::PeerSocket> socket;
   std::atomic<bool> running{true};
+  // Its request has been read: it counts among the uploads (one still silent does not).
+  std::atomic<bool> request_read{false};
   // The requester's user ID, once its request was read; empty before.
   void set_user_id(std::string user_id);
   std::string user_id() const;
@@ -34,6 +36,10 @@ class DataConnectionList {
   void add(std::shared_ptr<DataConnection> connection);
   void remove(uint64_t id);
   size_t count() const;
+  // The connections whose request has been read.
+  size_t count_with_request() const;
+  // The connections from `remote`.
+  size_t count_from(platform::Ipv4 remote) const;
   // True when another connection (not `self`) serves `user_id` (ASCII case ignored).
   bool has_other_of_user(std::string_view user_id, uint64_t self) const;
   // Waits up to `timeout_ms` for the other connections of `user_id` to end; true when none is left.

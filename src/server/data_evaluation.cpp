@@ -54,7 +54,7 @@ DataStatus archive_status(share::ArchiveChecker& archive, const std::filesystem:
 }  // namespace
 
 DataVerdict evaluate_data_request(ShareServerContext& context, DataConnectionList& list, DataConnection& self,
-                                  db::Sqlite3Connection& database, std::string_view request_text, int same_user_wait_ms) {
+                                  PeerDatabase& database, std::string_view request_text, int same_user_wait_ms) {
   DataVerdict verdict;
   verdict.request = wire::parse_data_request(request_text);
   if (!verdict.request) return verdict;
@@ -67,7 +67,7 @@ DataVerdict evaluate_data_request(ShareServerContext& context, DataConnectionLis
   };
   if (context.blocks->contains(request.user_id)) return decide(DataStatus::Blocked);
   if (!wait_until_other_uploads_end(list, self, request.user_id, same_user_wait_ms)) return decide(DataStatus::SameUserBusy);
-  if (list.count() > context.settings->values().max_upload) return decide(DataStatus::TooManyUploads);
+  if (list.count_with_request() > context.settings->values().max_upload) return decide(DataStatus::TooManyUploads);
   if (!request.follow_up && list.has_other_of_user(request.user_id, self.id)) return decide(DataStatus::SameUserBusy);
   self.set_user_id(request.user_id);
   verdict.start_tick = context.clock->tick();

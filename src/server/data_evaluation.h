@@ -4,10 +4,10 @@
 #include <optional>
 #include <string_view>
 
-#include "db/sqlite3_connection.h"
 #include "platform/clock.h"
 #include "server/data_connections.h"
 #include "server/data_file_lookup.h"
+#include "server/peer_database.h"
 #include "server/data_status.h"
 #include "server/share_server_context.h"
 #include "wire/data_request.h"
@@ -34,6 +34,6 @@ struct DataVerdict {
 // Records the requester's user ID in `self` once the same-user rules passed.
 // The wait ends early when `self` is stopped.
 DataVerdict evaluate_data_request(ShareServerContext& context, DataConnectionList& list, DataConnection& self,
-                                  db::Sqlite3Connection& database, std::string_view request_text, int same_user_wait_ms);
+                                  PeerDatabase& database, std::string_view request_text, int same_user_wait_ms);
 
 }  // namespace dovel::server

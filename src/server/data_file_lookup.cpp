@@ -2,10 +2,7 @@
 
 #include <sys/stat.h>
 
-#include <mutex>
-
 #include "base/text.h"
-#include "db/database_lock.h"
 #include "platform/safe_path.h"
 #include "share/shared_file_statements.h"
 #include "util/file_hash_text.h"
@@ -29,7 +26,7 @@ std::string text_of(const db::Sqlite3Query& query, int column) {
 
 }  // namespace
 
-DataFileLookup::DataFileLookup(std::vector<settings::SharedFolder> folders, db::Sqlite3Connection& database, share::HashService& hashing)
+DataFileLookup::DataFileLookup(std::vector<settings::SharedFolder> folders, PeerDatabase& database, share::HashService& hashing)
     : folders_(std::move(folders)), database_(database), hashing_(hashing) {}
 
 std::optional<std::filesystem::path> DataFileLookup::file_of_size(settings::ShareIndex index, std::string_view folder_path,
@@ -45,12 +42,13 @@ std::optional<std::filesystem::path> DataFileLookup::file_of_size(settings::Shar
 }
 
 std::optional<ServedFile> DataFileLookup::stored_file(std::string_view hash, int64_t size) {
-  if (!util::is_file_hash_text(hash) || !database_.IsOpen()) return std::nullopt;
+  if (!util::is_file_hash_text(hash)) return std::nullopt;
   StoredRow row;
   {
-    std::lock_guard guard(db::database_lock());
+    std::optional<PeerDatabase::Use> use = database_.use();
+    if (!use) return std::nullopt;
     try {
-      db::Sqlite3Statement select = database_.Prepare(
+      db::Sqlite3Statement select = use->connection().Prepare(
           "Select [name],[extention],[path],[file_type],[size],[right],[shared_index] From [shared_files] Where [hash]=?");
       select.Bind(0, hash);
       db::Sqlite3Query found = select.Query();

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "db/sqlite3_connection.h"
+#include "server/peer_database.h"
 #include "settings/shared_folder.h"
 #include "share/file_hash.h"
 #include "share/hash_service.h"
@@ -31,8 +31,8 @@ struct ServedFile {
 // of exactly the requested size; nothing else is ever found.
 class DataFileLookup {
  public:
-  // `database` may be closed (it could not be opened): stored hashes are then unknown.
-  DataFileLookup(std::vector<settings::SharedFolder> folders, db::Sqlite3Connection& database, share::HashService& hashing);
+  // Stored hashes are unknown while `database` is not to be had.
+  DataFileLookup(std::vector<settings::SharedFolder> folders, PeerDatabase& database, share::HashService& hashing);
 
   // By FileHash; when the stored row does not fit, the file the request names is
   // hashed on demand and looked up by that hash.
@@ -47,7 +47,7 @@ class DataFileLookup {
                                                     int64_t size) const;
 
   std::vector<settings::SharedFolder> folders_;
-  db::Sqlite3Connection& database_;
+  PeerDatabase& database_;
   share::HashService& hashing_;
 };
 

@@ -1,12 +1,9 @@
 #include "server/data_thread.h"
 
-#include <mutex>
 #include <optional>
 #include <string>
 
 #include "core/message_ids.h"
-#include "db/database_lock.h"
-#include "db/sqlite3_connection.h"
 #include "server/data_evaluation.h"
 #include "server/upload_log.h"
 #include "server/upload_monitor.h"
@@ -31,16 +28,6 @@ class RunningUpload {
   core::TransferMeter& meter_;
 };
 
-// A database that cannot be opened only means that no stored hash is found.
-void open_quietly(db::Sqlite3Connection& database, const std::filesystem::path& file) {
-  std::lock_guard guard(db::database_lock());
-  try {
-    database.Open(file);
-  } catch (const db::CppSQLite3Exception&) {
-    database.Close();
-  }
-}
-
 DataVerdict read_and_evaluate(ShareServerContext& context, DataConnectionList& list, DataConnection& connection,
                               const DataThreadOptions& options) {
   std::optional<std::string> frame = wire::read_client_frame(connection.socket->fd(), wire::kMaxDataRequestLength, options.request_read_ms,
@@ -50,8 +37,8 @@ DataVerdict read_and_evaluate(ShareServerContext& context, DataConnectionList& l
     unreadable.status = DataStatus::UnreadableRequest;
     return unreadable;
   }
-  db::Sqlite3Connection database;
-  open_quietly(database, context.database_file);
+  connection.request_read = true;
+  PeerDatabase database(context.database_file, *context.hashing, [&connection] { return !connection.running; });
   return evaluate_data_request(context, list, connection, database, *frame, options.same_user_wait_ms);
 }
 
@@ -90,7 +77,7 @@ void upload(ShareServerContext& context, DataConnection& connection, const DataV
   started->upload = progress;
   if (context.monitor != nullptr) context.monitor->post({core::UM_UPLOAD_STARTED, connection.id, 0, std::move(started)});
 
-  const UploadEnd end = stream_upload(file.disk_path, *connection.socket, *progress, connection.running, *context.meter, chunking);
+  const UploadEnd end = stream_upload(file.disk_path, *connection.socket, *progress, connection.running, *context.meter, chunking, *context.clock);
   connection.socket->shutdown();
   if (context.monitor != nullptr) context.monitor->post({core::UM_UPLOAD_ENDED, connection.id, 0, nullptr});
 

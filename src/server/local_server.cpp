@@ -52,6 +52,12 @@ void keep_alive_all(const SocketList& list, int timeout_ms) {
 
 struct LocalServer::Pending {
   platform::UniqueFd fd;
+  platform::Ipv4 remote = 0;
+  platform::Deadline deadline;
+};
+
+struct LocalServer::Refused {
+  std::shared_ptr<wire::PeerSocket> socket;
   platform::Deadline deadline;
 };
 
@@ -146,7 +152,9 @@ void LocalServer::stop_threads() {
   data_.stop_all();
   sides_.shutdown_all();
   chats_.shutdown_all();
-  threads_.join_all();
+  if (const size_t late = threads_.join_all(); late > 0) {
+    util::LogSystem("연결 %d개가 제때 끝나지 않아 끝나는 대로 정리합니다.", static_cast<int>(late));
+  }
 }
 
 bool LocalServer::start_search_responder() {
@@ -173,8 +181,26 @@ void LocalServer::accept_loop(int listener) {
       watched.push_back({waiting.fd.get(), POLLIN, 0});
       timeout = std::min(timeout, waiting.deadline.remaining_ms());
     }
+    for (const Refused& closing : refused_) {
+      watched.push_back({closing.socket->fd(), POLLIN, 0});
+      timeout = std::min(timeout, closing.deadline.remaining_ms());
+    }
     if (::poll(watched.data(), watched.size(), timeout) < 0 && errno != EINTR) break;
     if (watched[0].revents != 0) break;
+
+    // Refused sockets first: what they read is thrown away, and at their end or deadline they close.
+    std::deque<Refused> still_closing;
+    for (size_t i = 0; i < refused_.size(); ++i) {
+      Refused& closing = refused_[i];
+      bool ended = closing.deadline.expired();
+      if (watched[i + 2 + pending.size()].revents != 0) {
+        char discarded[4096];
+        const ssize_t got = ::recv(closing.socket->fd(), discarded, sizeof discarded, MSG_DONTWAIT);
+        ended = ended || got == 0 || (got < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR);
+      }
+      if (!ended) still_closing.push_back(std::move(closing));
+    }
+    refused_.swap(still_closing);
 
     // Kind bytes first: their sockets are the ones already waiting.
     std::deque<Pending> still_waiting;
@@ -184,7 +210,7 @@ void LocalServer::accept_loop(int listener) {
         uint8_t kind = 0;
         ssize_t got = ::recv(waiting.fd.get(), &kind, 1, MSG_DONTWAIT);
         if (got == 1) {
-          dispatch(std::move(waiting.fd), kind);
+          dispatch(std::move(waiting.fd), waiting.remote, kind);
           continue;
         }
         if (got == 0 || (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)) continue;
@@ -195,19 +221,22 @@ void LocalServer::accept_loop(int listener) {
 
     if (watched[1].revents != 0) {
       while (true) {
-        int accepted = ::accept4(listener, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+        sockaddr_in remote{};
+        socklen_t remote_size = sizeof remote;
+        int accepted = ::accept4(listener, reinterpret_cast<sockaddr*>(&remote), &remote_size, SOCK_NONBLOCK | SOCK_CLOEXEC);
         if (accepted < 0) break;
         if (pending.size() >= pending_limits_.most) pending.pop_front();
-        pending.push_back({platform::UniqueFd(accepted), platform::Deadline::after_ms(pending_limits_.deadline_ms)});
+        pending.push_back({platform::UniqueFd(accepted), remote.sin_addr.s_addr, platform::Deadline::after_ms(pending_limits_.deadline_ms)});
       }
     }
     threads_.collect_finished();
   }
+  refused_.clear();
 }
 
-void LocalServer::dispatch(platform::UniqueFd fd, uint8_t kind) {
+void LocalServer::dispatch(platform::UniqueFd fd, platform::Ipv4 remote, uint8_t kind) {
   if (!platform::set_nonblocking(fd.get(), false)) return;
-  auto socket = std::make_shared<wire::PeerSocket>(std::move(fd));
+  auto socket = std::make_shared<wire::PeerSocket>(std::move(fd), remote);
   switch (kind) {
     case wire::kControlKind:
       accept_control(std::move(socket));
@@ -226,10 +255,20 @@ void LocalServer::dispatch(platform::UniqueFd fd, uint8_t kind) {
   }
 }
 
+void LocalServer::refuse(std::shared_ptr<wire::PeerSocket> socket, std::string_view answer) {
+  if (!socket->send_raw(answer, kAnswerTimeoutMs)) return;
+  // Closing with unread bytes would reset the connection, and a reset can
+  // take the answer with it: the peer gets our end of stream and a moment to
+  // stop sending first.
+  ::shutdown(socket->fd(), SHUT_WR);
+  if (refused_.size() >= pending_limits_.most) refused_.pop_front();
+  refused_.push_back({std::move(socket), platform::Deadline::after_ms(pending_limits_.refused_linger_ms)});
+}
+
 void LocalServer::accept_control(std::shared_ptr<wire::PeerSocket> socket) {
   keep_alive_all(controls_, 0);
-  if (controls_.count() >= kMaxControlConnections) {
-    socket->send_raw("OVER", kAnswerTimeoutMs);
+  if (controls_.count() >= kMaxControlConnections || controls_.count_from(socket->remote_address()) >= kMaxControlConnectionsPerAddress) {
+    refuse(std::move(socket), "OVER");
     return;
   }
   const bool paused = context_.monitor != nullptr && context_.monitor->new_uploads_paused();
@@ -238,31 +277,33 @@ void LocalServer::accept_control(std::shared_ptr<wire::PeerSocket> socket) {
   if (!socket->send_raw(answer, kAnswerTimeoutMs)) return;
   const uint64_t id = next_id_++;
   controls_.add(id, socket);
-  threads_.start(id, [this, socket, id] {
+  const bool started = threads_.start(id, [this, socket, id] {
     run_control_session(context_, socket, id);
     controls_.remove(id);
   });
+  if (!started) controls_.remove(id);
 }
 
 void LocalServer::accept_data(std::shared_ptr<wire::PeerSocket> socket) {
   if (context_.hashing->active()) {
-    socket->send_raw(value16(2), kAnswerTimeoutMs);
+    refuse(std::move(socket), value16(2));
     return;
   }
   const bool paused = context_.monitor != nullptr && context_.monitor->new_uploads_paused();
   if (paused || context_.meter->power_off_after_transfers) {
-    socket->send_raw(value16(10), kAnswerTimeoutMs);
+    refuse(std::move(socket), value16(10));
     return;
   }
-  if (data_.count() >= context_.settings->values().max_upload + kDataConnectionsAboveMaxUpload) {
-    socket->send_raw(value16(3), kAnswerTimeoutMs);
+  if (data_.count() >= context_.settings->values().max_upload + kDataConnectionsAboveMaxUpload ||
+      data_.count_from(socket->remote_address()) >= kMaxDataConnectionsPerAddress) {
+    refuse(std::move(socket), value16(3));
     return;
   }
   auto connection = std::make_shared<DataConnection>();
   connection->id = next_id_++;
   connection->socket = std::move(socket);
   data_.add(connection);
-  threads_.start(connection->id, [this, connection] { run_data_connection_(context_, data_, connection); });
+  if (!threads_.start(connection->id, [this, connection] { run_data_connection_(context_, data_, connection); })) data_.remove(connection->id);
 }
 
 void LocalServer::accept_chat(std::shared_ptr<wire::PeerSocket> socket) {
@@ -272,36 +313,38 @@ void LocalServer::accept_chat(std::shared_ptr<wire::PeerSocket> socket) {
     runner = chat_runner_;
   }
   if (!context_.settings->values().allow_memo || !runner) {
-    socket->send_raw("NOOO", kAnswerTimeoutMs);
+    refuse(std::move(socket), "NOOO");
     return;
   }
   keep_alive_all(chats_, 0);
   if (chats_.count() >= kMaxChatConnections) {
-    socket->send_raw("OVER", kAnswerTimeoutMs);
+    refuse(std::move(socket), "OVER");
     return;
   }
   if (!socket->send_raw("OKKK", kAnswerTimeoutMs)) return;
   const uint64_t id = next_id_++;
   chats_.add(id, socket);
-  threads_.start(id, [this, socket, id, runner] {
+  const bool started = threads_.start(id, [this, socket, id, runner] {
     runner(socket);
     chats_.remove(id);
   });
+  if (!started) chats_.remove(id);
 }
 
 void LocalServer::accept_side_channel(std::shared_ptr<wire::PeerSocket> socket) {
   keep_alive_all(sides_, 0);
   if (sides_.count() >= kMaxSideConnections) {
-    socket->send_raw("OVER", kAnswerTimeoutMs);
+    refuse(std::move(socket), "OVER");
     return;
   }
   if (!socket->send_raw("OKKK", kAnswerTimeoutMs)) return;
   const uint64_t id = next_id_++;
   sides_.add(id, socket);
-  threads_.start(id, [this, socket, id] {
+  const bool started = threads_.start(id, [this, socket, id] {
     run_side_channel(context_, socket);
     sides_.remove(id);
   });
+  if (!started) sides_.remove(id);
 }
 
 // The periods are measured on the context's clock, each from the reading at

@@ -2,11 +2,13 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <deque>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <string_view>
 #include <thread>
 
 #include "core/worker_thread.h"
@@ -37,10 +39,13 @@ using ChatRunner = std::function<void(std::shared_ptr<wire::PeerSocket>)>;
 // The protocol version byte a control connection is greeted with.
 inline constexpr uint8_t kProtocolVersion = 11;
 
-// Accepted sockets waiting for their kind byte: at most this many, each for at most the deadline.
+// Accepted sockets waiting for their kind byte: at most this many, each for at
+// most the deadline. A refused socket is kept as long again at most, reading
+// what the peer still sends, so that its answer is not lost to a reset.
 struct PendingLimits {
   size_t most = 64;
   int deadline_ms = 30000;
+  int refused_linger_ms = 1000;
 };
 
 // The share server: listens on the share port, reads each connection's kind
@@ -51,6 +56,9 @@ struct PendingLimits {
 class LocalServer {
  public:
   static constexpr size_t kMaxControlConnections = 50;
+  // Connections one address may hold at once: one peer cannot take every place.
+  static constexpr size_t kMaxControlConnectionsPerAddress = 8;
+  static constexpr size_t kMaxDataConnectionsPerAddress = 8;
   static constexpr size_t kMaxChatConnections = 10;
   static constexpr size_t kMaxSideConnections = 10;
   static constexpr size_t kDataConnectionsAboveMaxUpload = 10;
@@ -95,10 +103,14 @@ class LocalServer {
 
  private:
   struct Pending;
+  struct Refused;
 
   void accept_loop(int listener);
   void timer_loop();
-  void dispatch(platform::UniqueFd fd, uint8_t kind);
+  void dispatch(platform::UniqueFd fd, platform::Ipv4 remote, uint8_t kind);
+  // Sends a refusal and keeps the socket a little while, so that the answer
+  // reaches the peer before the close.
+  void refuse(std::shared_ptr<wire::PeerSocket> socket, std::string_view answer);
   void accept_control(std::shared_ptr<wire::PeerSocket> socket);
   void accept_data(std::shared_ptr<wire::PeerSocket> socket);
   void accept_chat(std::shared_ptr<wire::PeerSocket> socket);
@@ -124,6 +136,7 @@ class LocalServer {
   std::condition_variable timer_wake_;
   bool stopping_ = false;
 
+  std::deque<Refused> refused_;  // the accept thread's own
   std::atomic<uint64_t> next_id_{1};
   SocketList controls_;
   SocketList chats_;

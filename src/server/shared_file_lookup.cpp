@@ -1,20 +1,18 @@
 #include "server/shared_file_lookup.h"
 
-#include <mutex>
-
 #include "base/text.h"
-#include "db/database_lock.h"
 #include "share/shared_file_statements.h"
 #include "util/file_hash_text.h"
 
 namespace dovel::server {
 
-std::string stored_hash_of(db::Sqlite3Connection& connection, std::string_view file_name, int64_t size, settings::ShareIndex share_index) {
+std::string stored_hash_of(PeerDatabase& database, std::string_view file_name, int64_t size, settings::ShareIndex share_index) {
   auto [name, extension] = share::split_file_name(std::string(file_name));
-  std::lock_guard guard(db::database_lock());
+  std::optional<PeerDatabase::Use> use = database.use();
+  if (!use) return {};
   try {
     db::Sqlite3Statement select =
-        connection.Prepare("Select [hash] From [shared_files] Where [name]=? And [extention]=? And [size]=? And [shared_index]=? And [hash]<>''");
+        use->connection().Prepare("Select [hash] From [shared_files] Where [name]=? And [extention]=? And [size]=? And [shared_index]=? And [hash]<>''");
     select.Bind(0, name);
     select.Bind(1, extension);
     select.Bind(2, static_cast<double>(size));
@@ -28,11 +26,12 @@ std::string stored_hash_of(db::Sqlite3Connection& connection, std::string_view f
   }
 }
 
-std::optional<HashedRow> row_of_hash(db::Sqlite3Connection& connection, std::string_view hash) {
+std::optional<HashedRow> row_of_hash(PeerDatabase& database, std::string_view hash) {
   if (!util::is_file_hash_text(hash)) return std::nullopt;
-  std::lock_guard guard(db::database_lock());
+  std::optional<PeerDatabase::Use> use = database.use();
+  if (!use) return std::nullopt;
   try {
-    db::Sqlite3Statement select = connection.Prepare(
+    db::Sqlite3Statement select = use->connection().Prepare(
         "Select [name],[extention],[path],[file_type],[size],[right],[shared_index] From [shared_files] Where [hash]=?");
     select.Bind(0, base::ascii_lower(hash));
     db::Sqlite3Query rows = select.Query();

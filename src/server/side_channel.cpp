@@ -1,10 +1,8 @@
 #include "server/side_channel.h"
 
 #include <climits>
-#include <mutex>
 
 #include "base/text.h"
-#include "db/database_lock.h"
 #include "server/server_status.h"
 #include "server/share_access.h"
 #include "server/shared_file_lookup.h"
@@ -12,7 +10,7 @@
 
 namespace dovel::server {
 
-std::optional<std::string> side_channel_answer(ShareServerContext& context, db::Sqlite3Connection& connection, std::string_view request) {
+std::optional<std::string> side_channel_answer(ShareServerContext& context, PeerDatabase& database, std::string_view request) {
   if (request.empty() || context.hashing->active()) return std::nullopt;
   const char letter = request.front();
   const std::string_view text = wire::up_to_terminator(request.substr(1));
@@ -36,7 +34,7 @@ std::optional<std::string> side_channel_answer(ShareServerContext& context, db::
            decide_share_access(shares[static_cast<size_t>(index)].flags, ShareVisitor{.is_adult = true}, folder_pass) == ShareAccess::Granted;
   };
   if (!open_to_anybody(share_index)) return std::nullopt;
-  std::string hash = stored_hash_of(connection, *name, *size, share_index);
+  std::string hash = stored_hash_of(database, *name, *size, share_index);
   if (hash.empty()) hash = context.hashing->hash_on_demand(*path, *name, share_index, open_to_anybody);
   if (hash.empty()) return std::nullopt;
   std::string answer = std::string(1, letter) + hash;
@@ -46,19 +44,9 @@ std::optional<std::string> side_channel_answer(ShareServerContext& context, db::
 
 void run_side_channel(ShareServerContext& context, std::shared_ptr<wire::PeerSocket> socket) {
   std::optional<std::string> request = wire::read_client_frame(socket->fd(), wire::kMaxClientFrameLength, kSideChannelReadMs, kSideChannelReadMs);
-  // A hashing run holds the database; the side channel stays silent meanwhile.
-  if (request && !context.hashing->active()) {
-    db::Sqlite3Connection connection;
-    {
-      std::lock_guard guard(db::database_lock());
-      try {
-        connection.Open(context.database_file);
-      } catch (const db::CppSQLite3Exception&) {
-      }
-    }
-    if (auto answer = side_channel_answer(context, connection, *request)) socket->send_frame(*answer);
-    std::lock_guard guard(db::database_lock());
-    connection.Close();
+  if (request) {
+    PeerDatabase database(context.database_file, *context.hashing, [&socket] { return socket->is_shut_down(); });
+    if (auto answer = side_channel_answer(context, database, *request)) socket->send_frame(*answer);
   }
   socket->shutdown();
 }

@@ -1,5 +1,7 @@
 #include "server/socket_list.h"
 
+#include <algorithm>
+
 namespace dovel::server {
 
 void SocketList::add(uint64_t id, std::shared_ptr<wire::PeerSocket> socket) {
@@ -15,6 +17,11 @@ void SocketList::remove(uint64_t id) {
 size_t SocketList::count() const {
   std::lock_guard guard(lock_);
   return sockets_.size();
+}
+
+size_t SocketList::count_from(platform::Ipv4 remote) const {
+  std::lock_guard guard(lock_);
+  return static_cast<size_t>(std::count_if(sockets_.begin(), sockets_.end(), [remote](const auto& entry) { return entry.second->remote_address() == remote; }));
 }
 
 std::vector<std::shared_ptr<wire::PeerSocket>> SocketList::sockets() const {

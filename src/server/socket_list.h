@@ -17,6 +17,8 @@ class SocketList {
   void add(uint64_t id, std::shared_ptr<wire::PeerSocket> socket);
   void remove(uint64_t id);
   size_t count() const;
+  // The sockets of connections from `remote`.
+  size_t count_from(platform::Ipv4 remote) const;
   std::vector<std::shared_ptr<wire::PeerSocket>> sockets() const;
   std::shared_ptr<wire::PeerSocket> find(uint64_t id) const;
   void shutdown_all();

@@ -36,7 +36,8 @@ void pause_for_throttle(const core::TransferMeter& meter, const std::atomic<bool
 UploadChunking upload_chunking(bool ultra_turbo) { return ultra_turbo ? UploadChunking{16384, 65536} : UploadChunking{8192, 8192}; }
 
 UploadEnd stream_upload(const std::filesystem::path& file, wire::PeerSocket& socket, UploadProgress& progress, const std::atomic<bool>& running,
-                        core::TransferMeter& meter, const UploadChunking& chunking) {
+                        core::TransferMeter& meter, const UploadChunking& chunking, const platform::Clock& clock,
+                        const MinimumUploadRate& minimum) {
   platform::UniqueFd fd(platform::open_regular_file(file, O_RDONLY));
   if (!fd.valid()) return UploadEnd::Failed;
   ::setsockopt(socket.fd(), SOL_SOCKET, SO_SNDBUF, &chunking.send_buffer, sizeof chunking.send_buffer);
@@ -46,8 +47,15 @@ UploadEnd stream_upload(const std::filesystem::path& file, wire::PeerSocket& soc
   platform::SigpipeBlock no_sigpipe;
 
   int64_t current = progress.current;
+  platform::Tick window_start = clock.tick();
+  int64_t window_first_byte = current;
   while (current < progress.end) {
     if (!running) return UploadEnd::Stopped;
+    if (const platform::Tick now = clock.tick(); platform::ticks_between(window_start, now) >= static_cast<platform::Tick>(minimum.window_ms)) {
+      if (current - window_first_byte < minimum.bytes) return UploadEnd::TooSlow;
+      window_start = now;
+      window_first_byte = current;
+    }
     const size_t wanted = static_cast<size_t>(std::min<int64_t>(static_cast<int64_t>(chunking.chunk_size), progress.end - current));
     errno = 0;
     const ssize_t sent = socket.send_file_part(fd.get(), current, wanted);

@@ -6,6 +6,20 @@
 
 namespace dovel::share {
 
+class HashRunner::EndForwarder final : public core::MessageTarget {
+ public:
+  EndForwarder(HashRunner& runner, core::MessageTarget* target) : runner_(runner), target_(target) {}
+  void set_run(const HashRun* run) { run_ = run; }
+  void post(core::Message message) override {
+    if (runner_.forget_ended(run_) && target_ != nullptr) target_->post(std::move(message));
+  }
+
+ private:
+  HashRunner& runner_;
+  core::MessageTarget* target_;
+  const HashRun* run_ = nullptr;
+};
+
 HashRunner::HashRunner(HashRunContext context) : context_(std::move(context)) {}
 
 HashRunner::~HashRunner() {
@@ -30,19 +44,29 @@ void HashRunner::start_hash_run(int mode) {
   std::lock_guard guard(lock_);
   join_finished_locked();
   if (active_) active_->Stop();
-  auto run = std::make_shared<HashRun>(context_, mode);
+  auto end = std::make_unique<EndForwarder>(*this, context_.target);
+  HashRunContext context = context_;
+  context.target = end.get();
+  auto run = std::make_shared<HashRun>(std::move(context), mode);
+  end->set_run(run.get());
   auto finished = std::make_shared<std::atomic<bool>>(false);
   active_ = run;
   std::thread thread([this, run, finished] {
     run->Run();
-    {
-      // A run that ends on its own forgets itself; a cancelled one was forgotten already.
-      std::lock_guard end_guard(lock_);
-      if (active_ == run && run->running()) active_.reset();
-    }
+    // A run that ends on its own forgets itself, also when it had nobody to tell.
+    forget_ended(run.get());
     *finished = true;
   });
-  workers_.push_back({run, finished, std::move(thread)});
+  workers_.push_back({run, std::move(end), finished, std::move(thread)});
+}
+
+bool HashRunner::forget_ended(const HashRun* run) {
+  std::lock_guard guard(lock_);
+  if (active_.get() == run) {
+    active_.reset();
+    return true;
+  }
+  return active_ == nullptr;
 }
 
 void HashRunner::cancel() {

@@ -13,7 +13,9 @@
 namespace dovel::share {
 
 // Owns the hashing runs of the program: at most one is active; starting a new
-// one cancels the old, which finishes on its own thread. Every thread is joined
+// one cancels the old, which finishes on its own thread. Only the end of a run
+// that no newer one replaced is told to the context's target: a stale end
+// would restart the share server under the newer run. Every thread is joined
 // when the runner goes.
 class HashRunner final : public HashService {
  public:
@@ -35,13 +37,17 @@ class HashRunner final : public HashService {
                           const ShareFilter& may_look_in) override;
 
  private:
+  class EndForwarder;
   struct Worker {
     std::shared_ptr<HashRun> run;
+    std::unique_ptr<EndForwarder> end;
     std::shared_ptr<std::atomic<bool>> finished;
     std::thread thread;
   };
 
   void join_finished_locked();
+  // A run reports its end: it is forgotten when it is the active one. False when a newer run replaced it.
+  bool forget_ended(const HashRun* run);
 
   HashRunContext context_;
   mutable std::mutex lock_;

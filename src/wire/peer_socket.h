@@ -23,9 +23,11 @@ inline constexpr int kSendTimeoutMs = 30000;
 // whole shuts the socket down: the peer would only see garbage after half a frame.
 class PeerSocket {
  public:
-  explicit PeerSocket(platform::UniqueFd fd) : fd_(std::move(fd)) {}
+  // `remote`: the address the connection came from (0 when unknown).
+  explicit PeerSocket(platform::UniqueFd fd, platform::Ipv4 remote = 0) : fd_(std::move(fd)), remote_(remote) {}
 
   int fd() const { return fd_.get(); }
+  platform::Ipv4 remote_address() const { return remote_; }
 
   // The payload framed (length word and payload scrambled), waiting at most
   // `timeout_ms` for the send lock and the send.
@@ -51,6 +53,7 @@ class PeerSocket {
   bool send_bytes(std::string_view bytes, int timeout_ms, size_t piece_limit);
 
   platform::UniqueFd fd_;
+  const platform::Ipv4 remote_;
   std::timed_mutex send_lock_;
   std::atomic<bool> shut_down_{false};
 };

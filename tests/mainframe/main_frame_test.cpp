@@ -2,8 +2,16 @@
 // server (re)start, sessions that end or drop, requests, replies, the exit.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <future>
+#include <thread>
+
 #include "mainframe/hub_fixture.h"
 #include "core/message_ids.h"
+#include "db/database_lock.h"
+#include "platform/socket.h"
+#include "wire/connection_kind.h"
+#include "wire/peer_frame.h"
 #include "service/server_directory.h"
 #include "support/fake_clock.h"
 #include "util/current_user.h"
@@ -52,6 +60,97 @@ std::optional<service::ListedServer> listed(const service::ServiceEndpoints& end
     }
   }
   return std::nullopt;
+}
+
+// Holds the database lock on a thread of its own, as a hashing run's walk
+// does, until released (at the latest after half a minute).
+class HeldDatabase {
+ public:
+  HeldDatabase()
+      : thread_([this] {
+          std::lock_guard guard(db::database_lock());
+          held_.set_value();
+          released_.wait_for(std::chrono::seconds(30));
+        }) {
+    held_.get_future().wait();
+  }
+  ~HeldDatabase() {
+    release();
+    thread_.join();
+  }
+  void release() {
+    if (!done_.exchange(true)) release_.set_value();
+  }
+
+ private:
+  std::promise<void> held_;
+  std::promise<void> release_;
+  std::shared_future<void> released_ = release_.get_future().share();
+  std::atomic<bool> done_{false};
+  std::thread thread_;
+};
+
+// A peer browsing the hub's server; true once it has the greeting.
+bool greeted(int fd) {
+  const std::string kind(1, static_cast<char>(wire::kControlKind));
+  if (platform::send_all(fd, kind.data(), kind.size()) != 1) return false;
+  char answer[5];
+  for (size_t got = 0; got < sizeof answer;) {
+    const ssize_t n = platform::receive_some(fd, answer + got, sizeof answer - got, 5000);
+    if (n <= 0) return false;
+    got += static_cast<size_t>(n);
+  }
+  while (auto frame = wire::read_client_frame(fd, wire::kMaxServerFrameLength, 5000, 5000)) {
+    if (*frame == "5") return true;
+  }
+  return false;
+}
+
+// True when the next listing comes within five seconds (status frames come meanwhile).
+bool listing_arrives(int fd) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  while (std::chrono::steady_clock::now() < deadline) {
+    std::optional<std::string> frame = wire::read_client_frame(fd, wire::kMaxServerFrameLength, 5000, 5000);
+    if (!frame) return false;
+    if (!frame->empty() && frame->front() == 'L') return true;
+  }
+  return false;
+}
+
+// With a hashing run in its walk and a peer's request by hash in front of it,
+// `stop` must end the server at once.
+void expect_stop_without_waiting_for_the_run(platform::Ipv4 address, CMainFrame& hub, const std::function<void()>& stop) {
+  platform::UniqueFd peer(platform::create_tcp_socket());
+  ASSERT_TRUE(platform::connect_tcp(peer.get(), address, hub.local_server().port(), 5000));
+  ASSERT_TRUE(greeted(peer.get()));
+  HeldDatabase walk;
+  hub.hashing().start_hash_run(1);
+  ASSERT_TRUE(hub.hashing().active());
+  const std::string requests = wire::build_peer_frame("F0123456789abcdef0123456789abcdef") + wire::build_peer_frame("L");
+  ASSERT_EQ(platform::send_all(peer.get(), requests.data(), requests.size()), static_cast<ssize_t>(requests.size()));
+  ASSERT_TRUE(listing_arrives(peer.get())) << "the request by hash waited for the run";
+
+  const auto started = std::chrono::steady_clock::now();
+  stop();
+  EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
+  EXPECT_FALSE(hub.local_server().is_running());
+  EXPECT_FALSE(hub.hashing().active()) << "the run ends with the server";
+}
+
+TEST_F(HubFixture, ExitDoesNotWaitForAHashingRun) {
+  make_hub();
+  start_and_register();
+  expect_stop_without_waiting_for_the_run(client_address, *hub, [this] {
+    loop.post({core::UM_EXIT_COMMAND, 0, 0, nullptr});
+    ASSERT_TRUE(run_until([this] { return loop.quitting(); }));
+  });
+}
+
+TEST_F(HubFixture, LogOutDoesNotWaitForAHashingRun) {
+  make_hub();
+  start_and_register();
+  expect_stop_without_waiting_for_the_run(client_address, *hub, [this] { hub->log_out(); });
+  EXPECT_FALSE(hub->session().logged_in());
 }
 
 TEST_F(HubFixture, StartSequenceLogsInHashesServesAndRegisters) {
@@ -324,6 +423,12 @@ TEST_F(HubFixture, TheThrottleFollowsTheMeasuredUploadSpeed) {
   hub->on_timer(core::kThrottleTimer);
   EXPECT_DOUBLE_EQ(meter.upload_delay_ms, 1.0) << "500 B/s: - 1000 / 500 / 2";
   EXPECT_EQ(meter.highest_upload_speed, 4000u) << "the highest speed stays";
+  EXPECT_DOUBLE_EQ(meter.upload_speed, 500.0);
+
+  meter.running_uploads = 0;
+  fake.advance_ms(1000);
+  hub->on_timer(core::kThrottleTimer);
+  EXPECT_EQ(meter.upload_speed, 0.0) << "peers are not told the speed of uploads that ended";
 }
 
 TEST_F(HubFixture, TheTrayTipSaysNotLoginForTheGuest) {

@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <sys/socket.h>
+
+#include <cerrno>
 #include <cstring>
+#include <future>
 #include <set>
 
 #include "base/text.h"
@@ -11,6 +15,7 @@
 #include "share/file_hash.h"
 #include "support/cp949_text.h"
 #include "util/letter_pair.h"
+#include "wire/peer_frame.h"
 
 namespace dovel::server {
 namespace {
@@ -188,7 +193,10 @@ TEST_F(ControlSessionTest, BlockedPeersAreTurnedAway) {
   blocks.set_entries({{"pest", ""}});
   auto peer = browse();
   EXPECT_EQ(ask(peer, std::string("Dpest|3|nick|-1") + '\0'), "3");
-  EXPECT_TRUE(peer.closed_within());
+  // The connection stays, as peers expect after "3"; no share lets the user in.
+  EXPECT_EQ(ask(peer, "C\\Public"), "X");
+  EXPECT_EQ(ask(peer, "Ha.txt|3"), "1");
+  EXPECT_EQ(parse_listing(ask(peer, "L")).folder, "root");
 }
 
 TEST_F(ControlSessionTest, HashRequestsAreAnsweredByTheWorker) {
@@ -259,6 +267,55 @@ TEST_F(ControlSessionTest, FolderDownloadListIsBoundedAndStaysInside) {
   const char* escaping[] = {"..\\..\\outside", "many\\..\\..", "../outside", "\\"};
   for (const char* path : escaping) inside.send_frame(std::string("Z") + path);
   EXPECT_EQ(parse_listing(ask(inside, "L")).folder, "root\\Public") << "escaping folder lists get no answer";
+}
+
+// Hashing that takes as long as the test says: every hash on demand waits for the release.
+class HeldHashing final : public share::HashService {
+ public:
+  bool active() const override { return false; }
+  share::FileHash hash_on_demand(std::string_view, std::string_view, settings::ShareIndex, const share::ShareFilter&) override {
+    released_.wait();
+    return {};
+  }
+  void release() { release_.set_value(); }
+
+ private:
+  std::promise<void> release_;
+  std::shared_future<void> released_ = release_.get_future().share();
+};
+
+// Writes as much of `bytes` as the connection takes; stops when it has taken
+// nothing for a second (the other side stopped reading). The bytes written.
+size_t write_until_stalled(int fd, std::string_view bytes) {
+  size_t written = 0;
+  while (written < bytes.size()) {
+    if (platform::wait_writable(fd, 1000) != platform::WaitResult::Ready) break;
+    const ssize_t sent = ::send(fd, bytes.data() + written, bytes.size() - written, MSG_DONTWAIT | MSG_NOSIGNAL);
+    if (sent < 0 && errno != EAGAIN && errno != EINTR) break;
+    if (sent > 0) written += static_cast<size_t>(sent);
+  }
+  return written;
+}
+
+TEST_F(ControlSessionTest, AFloodOfHashRequestsIsReadOnlyAsFastAsItIsAnswered) {
+  HeldHashing held;
+  context.hashing = &held;
+  auto flooder = browse();
+  ask(flooder, "C\\Public");
+  int small = 16 * 1024;
+  ::setsockopt(flooder.fd(), SOL_SOCKET, SO_SNDBUF, &small, sizeof small);
+  std::string flood;
+  constexpr int kRequests = 100000;
+  for (int i = 0; i < kRequests; ++i) flood += wire::build_peer_frame("Hnobody.bin|1");
+  // The flooder never reads; its worker is held at the first request.
+  const size_t taken = write_until_stalled(flooder.fd(), flood);
+  EXPECT_LT(taken, flood.size() / 4) << "the session stopped reading once its worker had enough waiting";
+
+  auto other = browse();
+  EXPECT_EQ(parse_listing(ask(other, "C\\Public")).folder, "root\\Public") << "other peers are served meanwhile";
+  held.release();
+  server->stop_share_server(false);
+  context.hashing = &hashing;
 }
 
 }  // namespace

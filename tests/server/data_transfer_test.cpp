@@ -245,6 +245,7 @@ class DataTransferTest : public ::testing::Test, protected test::ShareServerHome
     other->id = ++next_id;
     other->socket = std::make_shared<wire::PeerSocket>(platform::UniqueFd());
     other->set_user_id(user_id);
+    other->request_read = true;
     list.add(other);
     return other;
   }
@@ -466,6 +467,17 @@ TEST_F(DataTransferTest, RequestsAreCheckedInOrderAndRefusedWithTheirCode) {
     EXPECT_EQ(list.count(), 0u);
   }
   EXPECT_EQ(meter.running_uploads, 0);
+}
+
+TEST_F(DataTransferTest, ConnectionsThatSentNoRequestYetTakeNoUploadPlace) {
+  ASSERT_TRUE(settings.update([](settings::StoredSettings& values) { values.max_upload = 1; }));
+  auto silent = std::make_shared<DataConnection>();
+  silent->id = ++next_id;
+  silent->socket = std::make_shared<wire::PeerSocket>(platform::UniqueFd());
+  list.add(silent);
+  EXPECT_EQ(exchange(Request().wire()).status(), 1) << "a connection still silent is no running upload";
+  list_other("someone");
+  EXPECT_EQ(exchange(Request().wire()).status(), 3);
 }
 
 TEST_F(DataTransferTest, UnreadableRequestsAreAnsweredWithFour) {

@@ -4,6 +4,7 @@
 #include <sys/ioctl.h>
 
 #include <chrono>
+#include <cstring>
 #include <deque>
 #include <thread>
 
@@ -27,6 +28,9 @@ using namespace std::chrono_literals;
 
 std::string value16(uint16_t value) { return std::string{static_cast<char>(value & 0xFF), static_cast<char>(value >> 8)}; }
 
+// The `n`th of many peers' addresses, each holding as few connections as one address may.
+std::string crowd_address(size_t n, size_t per_address) { return "127.0.9." + std::to_string(1 + n / per_address); }
+
 class LocalServerTest : public ShareServerFixture {
  protected:
   void SetUp() override {
@@ -38,8 +42,8 @@ class LocalServerTest : public ShareServerFixture {
 TEST_F(LocalServerTest, FiftyControlConnectionsAndNoMore) {
   start_server();
   std::deque<test::TestPeer> peers;
-  for (size_t i = 0; i < LocalServer::kMaxControlConnections; ++i) peers.push_back(browse());
-  auto refused = test::TestPeer::connect(server->port(), wire::kControlKind);
+  for (size_t i = 0; i < LocalServer::kMaxControlConnections; ++i) peers.push_back(browse(crowd_address(i, LocalServer::kMaxControlConnectionsPerAddress)));
+  auto refused = test::TestPeer::connect(server->port(), wire::kControlKind, "127.0.0.1", "127.0.8.1");
   ASSERT_TRUE(refused);
   EXPECT_EQ(refused->read_raw(4), "OVER");
   EXPECT_TRUE(refused->closed_within());
@@ -47,15 +51,56 @@ TEST_F(LocalServerTest, FiftyControlConnectionsAndNoMore) {
 
   peers.pop_front();  // one leaves: a place is free again
   ASSERT_TRUE(eventually([&] { return server->control_count() < 50; }));
-  browse();
+  browse("127.0.8.1");
+}
+
+TEST_F(LocalServerTest, OneAddressHoldsOnlyItsShareOfTheConnections) {
+  settings.update([](settings::StoredSettings& values) { values.max_upload = 20; });
+  start_server();
+  std::vector<test::TestPeer> held;
+  for (size_t i = 0; i < LocalServer::kMaxControlConnectionsPerAddress; ++i) held.push_back(browse("127.0.7.1"));
+  auto control = test::TestPeer::connect(server->port(), wire::kControlKind, "127.0.0.1", "127.0.7.1");
+  ASSERT_TRUE(control);
+  EXPECT_EQ(control->read_raw(4), "OVER");
+  EXPECT_TRUE(control->closed_within());
+  for (size_t i = 0; i < LocalServer::kMaxDataConnectionsPerAddress; ++i) {
+    auto data = test::TestPeer::connect(server->port(), wire::kDataKind, "127.0.0.1", "127.0.7.1");
+    ASSERT_TRUE(data);
+    ASSERT_EQ(data->read_raw(2), value16(1)) << i;
+    held.push_back(std::move(*data));
+  }
+  auto data = test::TestPeer::connect(server->port(), wire::kDataKind, "127.0.0.1", "127.0.7.1");
+  ASSERT_TRUE(data);
+  EXPECT_EQ(data->read_raw(2), value16(3));
+  // Another address is served as if the first were not there.
+  browse("127.0.7.2");
+  auto other_data = test::TestPeer::connect(server->port(), wire::kDataKind, "127.0.0.1", "127.0.7.2");
+  ASSERT_TRUE(other_data);
+  EXPECT_EQ(other_data->read_raw(2), value16(1));
+}
+
+TEST_F(LocalServerTest, ARefusalReachesAPeerThatKeepsSending) {
+  start_server();
+  std::vector<test::TestPeer> held;
+  for (size_t i = 0; i < LocalServer::kMaxControlConnections; ++i) held.push_back(browse(crowd_address(i, LocalServer::kMaxControlConnectionsPerAddress)));
+  // The peer does not wait for the answer: its requests are already on the way when the refusal is sent.
+  auto eager = test::TestPeer::connect_silent(server->port());
+  ASSERT_TRUE(eager);
+  ASSERT_TRUE(eager->send_raw(std::string(1, static_cast<char>(wire::kControlKind)) + std::string(64 * 1024, 'D')));
+  EXPECT_EQ(eager->read_raw(4), "OVER");
+  // An orderly end, not a reset: some peers' systems throw away what they had received when a reset comes.
+  ASSERT_EQ(platform::wait_readable(eager->fd(), 10000), platform::WaitResult::Ready);
+  char byte = 0;
+  const ssize_t end = ::recv(eager->fd(), &byte, 1, 0);
+  EXPECT_EQ(end, 0) << std::strerror(errno);
 }
 
 TEST_F(LocalServerTest, DataConnectionsAboveMaxUploadPlusTen) {
   settings.update([](settings::StoredSettings& values) { values.max_upload = 2; });
   start_server();
   std::vector<test::TestPeer> held;
-  for (int i = 0; i < 12; ++i) {
-    auto peer = test::TestPeer::connect(server->port(), wire::kDataKind);
+  for (size_t i = 0; i < 12; ++i) {
+    auto peer = test::TestPeer::connect(server->port(), wire::kDataKind, "127.0.0.1", crowd_address(i, LocalServer::kMaxDataConnectionsPerAddress));
     ASSERT_TRUE(peer);
     ASSERT_EQ(peer->read_raw(2), value16(1)) << i;
     held.push_back(std::move(*peer));
@@ -240,6 +285,40 @@ TEST_F(LocalServerTest, StoppingEndsEverySessionAndJoins) {
   EXPECT_EQ(server->data_count(), 0u);
   EXPECT_TRUE(monitor.peer_rows().empty());
   EXPECT_FALSE(test::TestPeer::connect_silent(server->port()).has_value());
+}
+
+// A run's walk holds the database lock for as long as it takes; requests that
+// read the database meanwhile must not keep the server from stopping.
+TEST_F(LocalServerTest, StoppingDuringAHashingRunWaitsForNoRequest) {
+  temp.write("shares/Public/a.txt", "abc");
+  start_server();
+  auto browsing = browse();
+  ask(browsing, "C\\Public");
+  test::FirstFileGate gate;
+  share::HashRunContext run_context{&hash_settings, temp / "DovelData.dat", &platform::system_clock(), nullptr, &hash_done, gate.callback()};
+  share::HashRunner busy(run_context);
+  context.hashing = &busy;
+  busy.start_hash_run(0);
+  gate.wait_until_entered();
+
+  // Every kind of request that reads the database, sent while the run holds it.
+  ASSERT_TRUE(browsing.send_frame("F0123456789abcdef0123456789abcdef"));
+  ASSERT_TRUE(browsing.send_frame("Zsub"));
+  auto started_during_run = browse();
+  auto side = test::TestPeer::connect(server->port(), wire::kSideChannelKind);
+  ASSERT_TRUE(side);
+  ASSERT_EQ(side->read_raw(4), "OKKK");
+  ASSERT_TRUE(side->send_frame("H|a.txt|3|0"));
+
+  std::atomic<bool> stopped{false};
+  std::thread stopper([&] {
+    server->stop_share_server(false);
+    stopped = true;
+  });
+  EXPECT_TRUE(eventually([&] { return stopped.load(); }, 20s)) << "the stop waited for the run";
+  gate.release();
+  stopper.join();
+  context.hashing = &this->hashing;
 }
 
 TEST_F(LocalServerTest, APortInUseIsReported) {

@@ -35,9 +35,9 @@ class ShareServerFixture : public ::testing::Test, protected dovel::test::ShareS
     ASSERT_TRUE(server->start_share_server(0));
   }
 
-  // A control connection past its greeting.
-  test::TestPeer browse() {
-    auto peer = test::TestPeer::connect(server->port(), wire::kControlKind);
+  // A control connection past its greeting, from `source` (127.0.0.1 when empty).
+  test::TestPeer browse(std::string_view source = {}) {
+    auto peer = test::TestPeer::connect(server->port(), wire::kControlKind, "127.0.0.1", source);
     EXPECT_TRUE(peer);
     EXPECT_EQ(peer->read_control_answer(), std::string("OKKK\x0b", 5));
     EXPECT_EQ(peer->read_greeting().size(), 4u);

@@ -1,5 +1,6 @@
 #include "server/test_peer.h"
 
+#include <netinet/in.h>
 #include <sys/socket.h>
 
 #include <cerrno>
@@ -13,15 +14,23 @@
 
 namespace dovel::test {
 
-std::optional<TestPeer> TestPeer::connect_silent(uint16_t port, std::string_view address) {
+std::optional<TestPeer> TestPeer::connect_silent(uint16_t port, std::string_view address, std::string_view source) {
   auto ipv4 = platform::parse_ipv4(address);
   platform::UniqueFd fd(platform::create_tcp_socket());
-  if (!ipv4 || !fd.valid() || !platform::connect_tcp(fd.get(), *ipv4, port, 5000)) return std::nullopt;
+  if (!ipv4 || !fd.valid()) return std::nullopt;
+  if (!source.empty()) {
+    auto from = platform::parse_ipv4(source);
+    sockaddr_in local{};
+    local.sin_family = AF_INET;
+    local.sin_addr.s_addr = from.value_or(0);
+    if (!from || ::bind(fd.get(), reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0) return std::nullopt;
+  }
+  if (!platform::connect_tcp(fd.get(), *ipv4, port, 5000)) return std::nullopt;
   return TestPeer(std::move(fd));
 }
 
-std::optional<TestPeer> TestPeer::connect(uint16_t port, uint8_t kind, std::string_view address) {
-  auto peer = connect_silent(port, address);
+std::optional<TestPeer> TestPeer::connect(uint16_t port, uint8_t kind, std::string_view address, std::string_view source) {
+  auto peer = connect_silent(port, address, source);
   if (!peer || !peer->send_raw(std::string(1, static_cast<char>(kind)))) return std::nullopt;
   return peer;
 }

@@ -16,10 +16,11 @@ namespace dovel::test {
 // every read so a test never hangs.
 class TestPeer {
  public:
-  // Connects to 127.0.0.1:port (or `address`) and sends the kind byte.
-  static std::optional<TestPeer> connect(uint16_t port, uint8_t kind, std::string_view address = "127.0.0.1");
+  // Connects to 127.0.0.1:port (or `address`) from `source` (any address when
+  // empty) and sends the kind byte.
+  static std::optional<TestPeer> connect(uint16_t port, uint8_t kind, std::string_view address = "127.0.0.1", std::string_view source = {});
   // Connects without sending anything.
-  static std::optional<TestPeer> connect_silent(uint16_t port, std::string_view address = "127.0.0.1");
+  static std::optional<TestPeer> connect_silent(uint16_t port, std::string_view address = "127.0.0.1", std::string_view source = {});
 
   int fd() const { return fd_.get(); }
   bool send_raw(std::string_view bytes);
