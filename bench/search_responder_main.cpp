@@ -314,7 +314,10 @@ int main(int argc, char** argv) {
   const server::ShareServerContext& context = home.context;
   wire::DroppedSearchResults results;
   server::NoListSync lists;
-  server::SearchResponder responder(context, service::ServiceEndpoints::defaults(), results, lists, {1000000, 1000000, 16});
+  // One client asking as fast as it can: no limit of the responder may stand in the way.
+  server::SearchRateLimits limits{.burst = 1000000, .per_second = 1000000, .max_sources = 16};
+  limits.reply_bytes_per_second = limits.destination_bytes_per_second = 1u << 30;
+  server::SearchResponder responder(context, service::ServiceEndpoints::defaults(), results, lists, limits);
   if (!responder.start_search_responder(0)) {
     std::fprintf(stderr, "cannot start the responder\n");
     return 1;

@@ -4,6 +4,7 @@
 #include <sys/socket.h>
 
 #include <array>
+#include <cerrno>
 #include <random>
 #include <string_view>
 #include <utility>
@@ -84,7 +85,7 @@ bool PortTester::test_udp(PortTestResult& result) const {
   platform::UniqueFd connection = connect_to_test_server(reached);
   if (!connection.valid()) return fail_with(result, kPortTestUnreachable);
   if (!send_request(connection.get(), result.port, result.kind)) return fail_with(result, kPortTestNetworkError);
-  if (!echo_probe(udp.get(), reached.port)) return fail_with(result, kPortTestTimedOut);
+  if (!echo_probe(udp.get(), reached)) return fail_with(result, kPortTestTimedOut);
   return read_reply(connection.get(), timing_.udp_reply_read_ms, result);
 }
 
@@ -114,18 +115,29 @@ void PortTester::take_connect_back(int listener) const {
   platform::UniqueFd accepted(::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC));
 }
 
-bool PortTester::echo_probe(int udp_socket, uint16_t echo_port) const {
-  if (platform::wait_readable(udp_socket, timing_.probe_wait_ms) != platform::WaitResult::Ready) return false;
-  char probe[kProbeBytes];
-  sockaddr_in sender{};
-  socklen_t sender_size = sizeof sender;
-  const ssize_t got = ::recvfrom(udp_socket, probe, sizeof probe, MSG_DONTWAIT, reinterpret_cast<sockaddr*>(&sender), &sender_size);
-  if (got < 0 || sender_size != sizeof sender || sender.sin_family != AF_INET) return false;
-  sockaddr_in echo_to = sender;
-  echo_to.sin_port = htons(echo_port);
-  // A lost echo is the test server's to judge: its reply then says so.
-  ::sendto(udp_socket, probe, static_cast<size_t>(got), 0, reinterpret_cast<const sockaddr*>(&echo_to), sizeof echo_to);
-  return true;
+// Only the test server's probe counts. Anything else that reaches the port
+// first (a search query at start-up, say) is read and dropped unanswered, so
+// that the probe behind it is still found and nobody else gets an echo.
+bool PortTester::echo_probe(int udp_socket, service::Endpoint test_server) const {
+  const platform::Deadline deadline = platform::Deadline::after_ms(timing_.probe_wait_ms);
+  while (!deadline.expired()) {
+    if (platform::wait_readable(udp_socket, deadline.remaining_ms()) != platform::WaitResult::Ready) return false;
+    char probe[kProbeBytes];
+    sockaddr_in sender{};
+    socklen_t sender_size = sizeof sender;
+    const ssize_t got = ::recvfrom(udp_socket, probe, sizeof probe, MSG_DONTWAIT, reinterpret_cast<sockaddr*>(&sender), &sender_size);
+    if (got < 0) {
+      if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) continue;
+      return false;
+    }
+    if (sender_size != sizeof sender || sender.sin_family != AF_INET || sender.sin_addr.s_addr != test_server.address) continue;
+    sockaddr_in echo_to = sender;
+    echo_to.sin_port = htons(test_server.port);
+    // A lost echo is the test server's to judge: its reply then says so.
+    ::sendto(udp_socket, probe, static_cast<size_t>(got), 0, reinterpret_cast<const sockaddr*>(&echo_to), sizeof echo_to);
+    return true;
+  }
+  return false;
 }
 
 bool PortTester::read_reply(int connection, int read_timeout_ms, PortTestResult& result) const {

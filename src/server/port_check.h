@@ -60,7 +60,8 @@ class PortTester {
   // Runs one test of `kind` on `port`; true when the test server's reply was
   // read, the code and the external address then in `result`. On false `result`
   // holds the local code: 6 when the port cannot be taken here (port 0 included),
-  // 4 when neither endpoint answers, 1 when no UDP datagram came, 5 when no reply came.
+  // 4 when neither endpoint answers, 1 when no UDP probe came from the test server
+  // reached, 5 when no reply came.
   bool port_test(PortTestResult& result, uint16_t port, service::PortTestKind kind) const;
 
  private:
@@ -68,7 +69,7 @@ class PortTester {
   bool send_request(int connection, uint16_t port, service::PortTestKind kind) const;
   bool read_reply(int connection, int read_timeout_ms, PortTestResult& result) const;
   void take_connect_back(int listener) const;
-  bool echo_probe(int udp_socket, uint16_t echo_port) const;
+  bool echo_probe(int udp_socket, service::Endpoint test_server) const;
   bool test_tcp(PortTestResult& result) const;
   bool test_udp(PortTestResult& result) const;
 

@@ -1,45 +1,44 @@
 #pragma once
 
-#include <cstddef>
-#include <cstdint>
 #include <mutex>
-#include <unordered_map>
 
 #include "platform/clock.h"
 #include "platform/socket.h"
+#include "server/search_limits.h"
+#include "server/search_recent_table.h"
+#include "server/search_token_bucket.h"
 
 namespace dovel::server {
 
-// How many queries one source address may have answered: `burst` at once, then
-// `per_second`. At most `max_sources` addresses are remembered.
-struct SearchRateLimits {
-  uint32_t burst = 10;
-  uint32_t per_second = 4;
-  size_t max_sources = 4096;
+// How a query from one source address is taken.
+enum class QueryAdmission {
+  Refused,       // the source has used up its share for now
+  FirstContact,  // not heard from before (or forgotten since): a short answer
+  Known,         // asked before: the full answer
 };
 
 // A token bucket per source address, so that one sender cannot make this
-// server read its table and send answers without pause. Thread-safe.
+// server read its table and send answers without pause, and a memory of which
+// sources have asked before. Thread-safe.
 class SearchRateLimit {
  public:
   explicit SearchRateLimit(const platform::Clock& clock, SearchRateLimits limits = {});
 
-  // True when a query from `source` may be answered now (and counts it).
-  bool allow(platform::Ipv4 source);
+  // Counts a query from `source` and says how it is taken.
+  QueryAdmission admit(platform::Ipv4 source);
+  // Source addresses remembered now.
+  size_t remembered();
 
  private:
-  struct Bucket {
-    uint64_t tokens = 0;  // thousandths of a query
-    platform::Tick updated = 0;
+  struct Source {
+    TokenBucket queries;
+    bool asked_before = false;
   };
 
-  uint64_t refilled(const Bucket& bucket, platform::Tick now) const;
-  void make_room(platform::Tick now);
-
   const platform::Clock& clock_;
-  const SearchRateLimits limits_;
+  const TokenRate rate_;
   std::mutex lock_;
-  std::unordered_map<platform::Ipv4, Bucket> buckets_;
+  RecentTable<platform::Ipv4, Source> sources_;
 };
 
 }  // namespace dovel::server

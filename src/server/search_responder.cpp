@@ -57,7 +57,14 @@ int bind_udp(platform::Ipv4 address, uint16_t port, int& error) {
 
 SearchResponder::SearchResponder(const ShareServerContext& context, service::ServiceEndpoints endpoints, wire::SearchResultSink& results,
                                  ListSyncHandler& lists, SearchRateLimits limits)
-    : context_(context), endpoints_(std::move(endpoints)), results_(results), lists_(lists), rate_limit_(*context.clock, limits) {}
+    : context_(context),
+      endpoints_(std::move(endpoints)),
+      results_(results),
+      lists_(lists),
+      first_contact_datagrams_(limits.first_contact_datagrams),
+      rate_limit_(*context.clock, limits),
+      reply_budget_(*context.clock, limits),
+      notice_limit_(*context.clock, limits) {}
 
 SearchResponder::~SearchResponder() { stop_search_responder(); }
 
@@ -167,7 +174,7 @@ void SearchResponder::handle_result(std::string_view datagram, service::Endpoint
 }
 
 void SearchResponder::handle_list_change(uint8_t type, platform::Ipv4 source) {
-  if (!is_service_host(endpoints_, source)) return;
+  if (!is_service_host(endpoints_, source) || !notice_limit_.allow()) return;
   if (type == wire::kFriendListChanged) {
     if (std::optional<std::string> error = lists_.refresh_friends()) {
       util::LogSystem("친구목록 동기화 에러: %s", error->c_str());
@@ -205,12 +212,20 @@ void SearchResponder::handle_query(int fd, std::string_view datagram, service::E
   std::optional<wire::SearchQuery> query = wire::parse_search_query(datagram);
   if (!query) return;
   const std::optional<service::Endpoint> destination = reply_destination(endpoints_, source.address, {query->reply_address, query->reply_port});
-  if (!destination || !rate_limit_.allow(source.address)) return;
+  if (!destination) return;
+  const QueryAdmission admission = rate_limit_.admit(source.address);
+  // With nothing left to send, the table is not even read.
+  if (admission == QueryAdmission::Refused || !reply_budget_.has_room(destination->address)) return;
   const platform::Tick taken = context_.clock->tick();
   if (query->searcher_usable && !is_private_address(source.address)) {
     std::memcpy(query->searcher_key.data(), &source.address, sizeof source.address);
   }
-  if (std::optional<std::vector<std::string>> payloads = answer(*query, database)) send_results(fd, *query, *payloads, *destination, taken);
+  std::optional<std::vector<std::string>> payloads = answer(*query, database);
+  if (!payloads) return;
+  // A source may be forged: until it asks again, and so shows that it is there,
+  // it gets only the first datagrams of the answer, as many as the limits say.
+  if (admission == QueryAdmission::FirstContact && payloads->size() > first_contact_datagrams_) payloads->resize(first_contact_datagrams_);
+  send_results(fd, *query, *payloads, *destination, taken);
 }
 
 std::optional<std::vector<std::string>> SearchResponder::answer(wire::SearchQuery& query, WorkerDatabase& database) {
@@ -233,12 +248,14 @@ std::optional<std::vector<std::string>> SearchResponder::answer(wire::SearchQuer
 }
 
 void SearchResponder::send_results(int fd, const wire::SearchQuery& query, const std::vector<std::string>& payloads, service::Endpoint destination,
-                                   platform::Tick taken) const {
+                                   platform::Tick taken) {
   wire::ResultHeader header{context_.settings->external_address(), port_, query.searcher_key, query.search_number, 0, query.destination};
   const sockaddr_in target = socket_address(destination);
   for (const std::string& payload : payloads) {
     header.time_field = query.time_field + platform::ticks_between(taken, context_.clock->tick());
     const std::string datagram = wire::build_result_datagram(header, payload);
+    // The rest of an answer the budget cannot carry is dropped, not kept for later.
+    if (!reply_budget_.spend(destination.address, datagram.size())) return;
     // Sent from the search socket itself, so that the answer comes from the bind
     // address; a failed send loses that datagram only.
     ::sendto(fd, datagram.data(), datagram.size(), MSG_NOSIGNAL, reinterpret_cast<const sockaddr*>(&target), sizeof target);

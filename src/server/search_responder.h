@@ -13,8 +13,11 @@
 #include "platform/socket.h"
 #include "server/local_server.h"
 #include "server/search_addresses.h"
+#include "server/search_limits.h"
+#include "server/search_notice_limit.h"
 #include "server/search_query.h"
 #include "server/search_rate_limit.h"
+#include "server/search_reply_budget.h"
 #include "server/search_terms.h"
 #include "server/share_server_context.h"
 #include "service/endpoints.h"
@@ -45,7 +48,7 @@ class NoListSync final : public ListSyncHandler {
 // The UDP side of the share server: answers keyword and hash queries from the
 // shared-files table, hands incoming results to the search window and passes
 // the service's list notifications on. Two workers share one socket, each with
-// its own database connection.
+// its own database connection. What it answers is bounded by SearchRateLimits.
 class SearchResponder final : public SearchResponderControl {
  public:
   static constexpr int kWorkers = 2;
@@ -83,7 +86,7 @@ class SearchResponder final : public SearchResponderControl {
   void handle_query(int fd, std::string_view datagram, service::Endpoint source, WorkerDatabase& database);
   std::optional<std::vector<std::string>> answer(wire::SearchQuery& query, WorkerDatabase& database);
   void send_results(int fd, const wire::SearchQuery& query, const std::vector<std::string>& payloads, service::Endpoint destination,
-                    platform::Tick taken) const;
+                    platform::Tick taken);
   bool queries_paused() const;
   std::unique_lock<std::recursive_mutex> lock_database() const;
 
@@ -91,7 +94,10 @@ class SearchResponder final : public SearchResponderControl {
   const service::ServiceEndpoints endpoints_;
   wire::SearchResultSink& results_;
   ListSyncHandler& lists_;
+  const size_t first_contact_datagrams_;
   SearchRateLimit rate_limit_;
+  SearchReplyBudget reply_budget_;
+  SearchNoticeLimit notice_limit_;
 
   std::mutex control_lock_;  // start and stop
   platform::UniqueFd socket_;

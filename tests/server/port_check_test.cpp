@@ -1,16 +1,20 @@
 // The share-port check against the stand-in service, in-process on a loopback
 // address of the test's own, the client on another one.
 #include <gtest/gtest.h>
+#include <netinet/in.h>
 #include <sys/socket.h>
 
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "central/central_service.h"
+#include "central/udp_receiver.h"
 #include "core/message_ids.h"
 #include "server/init_thread.h"
 #include "server/port_check.h"
@@ -28,7 +32,6 @@ namespace dovel::server {
 namespace {
 
 using service::PortTestKind;
-
 
 // Waits that are meant to run out are short; the others keep the program's limits.
 PortTestTiming short_waits() {
@@ -75,6 +78,63 @@ class ScriptedTestServer {
   const std::string answer_;
   std::mutex lock_;
   std::optional<service::PortTestRequest> request_;
+  test::ScriptedPeer peer_;  // last: its threads end before the rest goes
+};
+
+// The next datagram on `fd` and who sent it, or nullopt after `timeout_ms`.
+std::optional<std::pair<std::string, service::Endpoint>> receive_from(int fd, int timeout_ms) {
+  if (platform::wait_readable(fd, timeout_ms) != platform::WaitResult::Ready) return std::nullopt;
+  std::string buffer(64, '\0');
+  sockaddr_in sender{};
+  socklen_t sender_size = sizeof sender;
+  const ssize_t got = ::recvfrom(fd, buffer.data(), buffer.size(), MSG_DONTWAIT, reinterpret_cast<sockaddr*>(&sender), &sender_size);
+  if (got < 0) return std::nullopt;
+  buffer.resize(static_cast<size_t>(got));
+  return std::pair{buffer, service::Endpoint{sender.sin_addr.s_addr, ntohs(sender.sin_port)}};
+}
+
+// A port-test endpoint that runs the UDP test itself, with a stray sender on
+// another address of the test's own: when the request comes, the stray puts a
+// datagram on the tested port first, then the probe follows from the endpoint's
+// own address. The reply says 0 when the probe came back to the endpoint's port
+// from the tested port, 1 when it did not.
+class StrayFirstTestServer {
+ public:
+  StrayFirstTestServer(platform::Ipv4 client, platform::Ipv4 stray_address)
+      : client_(client), peer_([this](int connection) { serve(connection); }) {
+    // Both at the endpoint's port number: the echo goes to the sender's address at that port.
+    probe_.reset(platform::make_udp_socket_bound(peer_.address(), peer_.port()));
+    stray_.reset(platform::make_udp_socket_bound(stray_address, peer_.port()));
+  }
+
+  service::Endpoint endpoint() const { return {peer_.address(), peer_.port()}; }
+  bool ready() const { return probe_.valid() && stray_.valid(); }
+  // Whatever reached the stray sender within `timeout_ms`.
+  std::optional<std::string> stray_received(int timeout_ms) const {
+    auto datagram = receive_from(stray_.get(), timeout_ms);
+    return datagram ? std::optional(datagram->first) : std::nullopt;
+  }
+
+ private:
+  static constexpr std::string_view kProbe = "PRB1";
+
+  void serve(int connection) {
+    const std::string frame = test::read_exactly(connection, service::kFrameHeaderSize + 7);
+    if (frame.empty()) return;
+    std::optional<service::Frame> body = service::read_frame_body(std::string_view(frame).substr(service::kFramePlainSize));
+    std::optional<service::PortTestRequest> request = body ? service::parse_port_test_request(body->payload) : std::nullopt;
+    if (!request) return;
+    const service::Endpoint tested{client_, request->port};
+    central::send_datagram(stray_.get(), "a search query from someone else", tested);
+    central::send_datagram(probe_.get(), kProbe, tested);
+    const auto echo = receive_from(probe_.get(), 5000);
+    const bool echoed = echo && echo->first == kProbe && echo->second == tested;
+    test::send_text(connection, service::build_port_test_reply({echoed ? kPortTestReached : kPortTestTimedOut, client_}));
+  }
+
+  const platform::Ipv4 client_;
+  platform::UniqueFd probe_;
+  platform::UniqueFd stray_;
   test::ScriptedPeer peer_;  // last: its threads end before the rest goes
 };
 
@@ -175,6 +235,18 @@ TEST_F(PortCheckOnOtherServicePortTest, UdpEchoGoesToTheServicesPortTestPort) {
   PortTestResult result;
   ASSERT_TRUE(tester.port_test(result, share_port, PortTestKind::Udp));
   EXPECT_EQ(result.code, kPortTestReached);
+}
+
+TEST_F(PortCheckTest, UdpProbeIsFoundBehindADatagramFromSomeoneElse) {
+  StrayFirstTestServer server(client_address, silent_address);
+  ASSERT_TRUE(server.ready());
+  endpoints.port_test = {server.endpoint(), server.endpoint()};
+  PortTester tester(endpoints);
+  PortTestResult result;
+  ASSERT_TRUE(tester.port_test(result, share_port, PortTestKind::Udp));
+  EXPECT_EQ(result.code, kPortTestReached);
+  EXPECT_EQ(port_test_text(result), line("UDP", "OK 수신"));
+  EXPECT_EQ(server.stray_received(200), std::nullopt) << "nothing goes back to the stray sender";
 }
 
 TEST_F(PortCheckTest, EitherStartEndpointFallsBackToTheOther) {

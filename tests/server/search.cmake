@@ -1,4 +1,5 @@
 dovel_test(search_responder_tests unit
+  ${CMAKE_CURRENT_LIST_DIR}/search_limits_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/search_name_index_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/search_responder_test.cpp
 )

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 
 #include <atomic>
@@ -76,6 +77,7 @@ class UdpPeer {
 
   platform::Ipv4 address() const { return address_; }
   uint16_t port() const { return platform::local_port(fd_.get()); }
+  int fd() const { return fd_.get(); }
   service::Endpoint endpoint() const { return {address_, port()}; }
 
   void send_to(uint16_t port, std::string_view datagram, std::string_view address = "127.0.0.1") const {
@@ -220,7 +222,17 @@ class SearchResponderFixture : public ::testing::Test, protected dovel::test::Sh
 
   void insert(const std::vector<Row>& rows) { test::insert_shared_files(databases.data, rows); }
 
-  void start(SearchRateLimits limits = {1000, 1000, 4096}) {
+  // Limits that no test reaches unless it sets its own, so that each test meets
+  // only the rule it is about. First contacts still get one datagram.
+  static SearchRateLimits roomy_limits() {
+    SearchRateLimits limits;
+    limits.burst = limits.per_second = 1000;
+    limits.reply_bytes_per_second = limits.destination_bytes_per_second = 64 * 1024 * 1024;
+    limits.notice_burst = 1000;
+    return limits;
+  }
+
+  void start(SearchRateLimits limits = roomy_limits()) {
     responder = std::make_unique<SearchResponder>(context, endpoints, sink, lists, limits);
     ASSERT_TRUE(responder->start_search_responder(0)) << util::LastErrorText();
     ASSERT_NE(responder->port(), 0);
@@ -232,6 +244,22 @@ class SearchResponderFixture : public ::testing::Test, protected dovel::test::Sh
   static std::vector<Answer> answers(const UdpPeer& peer, int first_timeout_ms = 10000) {
     std::vector<Answer> all;
     for (auto datagram = peer.receive(first_timeout_ms); datagram; datagram = peer.receive(300)) all.push_back(read_answer(*datagram));
+    return all;
+  }
+
+  // Every datagram that reaches any of `peers` until none came for `quiet_ms`
+  // (the first may take up to `first_timeout_ms`).
+  static std::vector<std::string> datagrams_until_quiet(const std::vector<std::unique_ptr<UdpPeer>>& peers, int first_timeout_ms = 10000,
+                                                        int quiet_ms = 300) {
+    std::vector<pollfd> waiting;
+    for (const auto& peer : peers) waiting.push_back({peer->fd(), POLLIN, 0});
+    std::vector<std::string> all;
+    for (int wait_ms = first_timeout_ms; ::poll(waiting.data(), waiting.size(), wait_ms) > 0; wait_ms = quiet_ms) {
+      for (size_t i = 0; i < waiting.size(); ++i) {
+        if ((waiting[i].revents & POLLIN) == 0) continue;
+        if (std::optional<std::string> datagram = peers[i]->receive(0)) all.push_back(std::move(*datagram));
+      }
+    }
     return all;
   }
 

@@ -31,7 +31,25 @@ std::string hash_of(int n) {
   return text;
 }
 
-class SearchResponderTest : public SearchResponderFixture {};
+// A list-change notice of the service: the check byte and the type alone.
+std::string notice(uint8_t type) { return std::string{static_cast<char>(service::search_check_byte(type)), static_cast<char>(type)}; }
+
+size_t bytes_of(const std::vector<std::string>& datagrams) {
+  size_t bytes = 0;
+  for (const std::string& datagram : datagrams) bytes += datagram.size();
+  return bytes;
+}
+
+class SearchResponderTest : public SearchResponderFixture {
+ protected:
+  // Rows enough for six full datagrams and more: each "page" answer datagram
+  // comes close to 1 KiB.
+  static std::vector<Row> page_rows() {
+    std::vector<Row> rows;
+    for (int i = 0; i < 400; ++i) rows.push_back({.name = "page file " + std::to_string(i), .extension = "dat", .hash = hash_of(i + 1)});
+    return rows;
+  }
+};
 
 TEST_F(SearchResponderTest, KeywordQueriesAnswerWhatLikeMatches) {
   insert({
@@ -157,11 +175,12 @@ TEST_F(SearchResponderTest, HashQueriesFindEveryListedHashInSearchableRowsOnly) 
 }
 
 TEST_F(SearchResponderTest, AnswersStopAtThreeOrSixDatagrams) {
-  std::vector<Row> rows;
-  for (int i = 0; i < 400; ++i) rows.push_back({.name = "page file " + std::to_string(i), .extension = "dat", .hash = hash_of(i + 1)});
-  insert(rows);
+  insert(page_rows());
   clock.set_step(3);
   start();
+  // Both searchers are on 127.0.0.1, which then has asked before: whole answers.
+  UdpPeer introduced;
+  expect_only_probe_answered(introduced);
 
   struct Case {
     bool usable;
@@ -199,6 +218,82 @@ TEST_F(SearchResponderTest, AnswersStopAtThreeOrSixDatagrams) {
     }
     EXPECT_GT(previous_time, fields.time_field) << "the time field grows by the time spent";
   }
+}
+
+TEST_F(SearchResponderTest, AFirstQueryGetsOneDatagramAndTheNextTheWholeAnswer) {
+  insert(page_rows());
+  UdpPeer relay(kServiceHost);
+  endpoints.relay[0] = relay.endpoint();
+  start();
+
+  struct Case {
+    std::string what;
+    std::string searcher_address;  // a source the responder has not heard from
+    bool to_relay;
+    size_t whole_answer;
+  };
+  const std::vector<Case> cases = {
+      {"answers to the sender", "127.0.30.1", false, 6},
+      {"answers through a relay", "127.0.30.2", true, 3},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    UdpPeer searcher(c.searcher_address);
+    const UdpPeer& receiver = c.to_relay ? relay : searcher;
+    QueryFields fields{.usable = !c.to_relay, .search_number = 1};
+    if (c.to_relay) fields.reply = relay.endpoint();
+    send(searcher, keyword_query("page", searcher.endpoint(), fields));
+    const std::vector<Answer> first = answers(receiver);
+    ASSERT_EQ(first.size(), 1u);
+    EXPECT_EQ(first[0].search_number(), 1u);
+
+    fields.search_number = 2;
+    send(searcher, keyword_query("page", searcher.endpoint(), fields));
+    const std::vector<Answer> second = answers(receiver);
+    EXPECT_EQ(second.size(), c.whole_answer);
+    for (const Answer& answer : second) EXPECT_EQ(answer.search_number(), 2u);
+  }
+}
+
+TEST_F(SearchResponderTest, AThousandSourcesAimedAtTheRelayGetOnlyItsBudget) {
+  insert(page_rows());
+  UdpPeer relay(kServiceHost);
+  endpoints.relay[0] = relay.endpoint();
+  SearchRateLimits limits = roomy_limits();
+  limits.destination_bytes_per_second = 8 * 1024;
+  start(limits);
+
+  // One query from each of 1,000 addresses, spread over one second of the
+  // responder's clock, every one naming the relay for its answer.
+  constexpr int kSources = 1000;
+  for (int i = 0; i < kSources; ++i) {
+    const UdpPeer source("127.0." + std::to_string(10 + i / 250) + "." + std::to_string(1 + i % 250));
+    send(source, keyword_query("page", source.endpoint(), {.usable = false, .search_number = static_cast<uint32_t>(i), .reply = relay.endpoint()}));
+    clock.advance_ms(1);
+  }
+  size_t bytes = 0;
+  for (const Answer& answer : answers(relay)) bytes += answer.datagram.size();
+  EXPECT_GT(bytes, 0u);
+  // The second's worth saved up, and what one second adds.
+  EXPECT_LE(bytes, 2 * size_t{limits.destination_bytes_per_second});
+}
+
+TEST_F(SearchResponderTest, AllDestinationsTogetherGetOnlyTheReplyBudget) {
+  insert(page_rows());
+  SearchRateLimits limits = roomy_limits();
+  limits.reply_bytes_per_second = 16 * 1024;
+  start(limits);
+
+  std::vector<std::unique_ptr<UdpPeer>> searchers;
+  for (int i = 0; i < 40; ++i) {
+    searchers.push_back(std::make_unique<UdpPeer>("127.0.20." + std::to_string(1 + i)));
+    // Twice each, so that the second is a known source's query, answered in full.
+    for (uint32_t number : {1u, 2u}) send(*searchers.back(), keyword_query("page", searchers.back()->endpoint(), {.search_number = number}));
+  }
+  const size_t bytes = bytes_of(datagrams_until_quiet(searchers));
+  EXPECT_GT(bytes, 0u);
+  // The clock stands still: one second's worth in all.
+  EXPECT_LE(bytes, size_t{limits.reply_bytes_per_second});
 }
 
 TEST_F(SearchResponderTest, NoAnswerDuringAHashingRunOrWithPowerOffPending) {
@@ -350,11 +445,10 @@ TEST_F(SearchResponderTest, OnlyTheServiceMayAskForListSynchronisation) {
   start();
   UdpPeer stranger;
   UdpPeer service_host(kServiceHost);
-  auto notification = [](uint8_t type) { return std::string{static_cast<char>(service::search_check_byte(type)), static_cast<char>(type)}; };
-  send(stranger, notification(wire::kFriendListChanged));
-  send(stranger, notification(wire::kBlockListChanged));
-  send(service_host, notification(wire::kFriendListChanged));
-  send(service_host, notification(wire::kBlockListChanged));
+  send(stranger, notice(wire::kFriendListChanged));
+  send(stranger, notice(wire::kBlockListChanged));
+  send(service_host, notice(wire::kFriendListChanged));
+  send(service_host, notice(wire::kBlockListChanged));
 
   // Each refresh is counted before its line reaches the log: wait for both lines.
   auto logged = [&] {
@@ -371,6 +465,25 @@ TEST_F(SearchResponderTest, OnlyTheServiceMayAskForListSynchronisation) {
   })) << logged();
   EXPECT_EQ(lists.friend_refreshes, 1);
   EXPECT_EQ(lists.block_refreshes, 1);
+}
+
+TEST_F(SearchResponderTest, FloodsOfListChangeNoticesAreActedOnAtTheirRateOnly) {
+  SearchRateLimits limits = roomy_limits();
+  limits.notice_burst = 3;
+  limits.notice_interval_ms = 1000;
+  start(limits);
+  UdpPeer service_host(kServiceHost);
+  auto refreshes = [&] { return lists.friend_refreshes + lists.block_refreshes; };
+
+  for (int i = 0; i < 50; ++i) send(service_host, notice(i % 2 == 0 ? wire::kFriendListChanged : wire::kBlockListChanged));
+  EXPECT_TRUE(test::eventually([&] { return refreshes() >= 3; }));
+  clock.advance_ms(1000);
+  send(service_host, notice(wire::kFriendListChanged));
+  EXPECT_TRUE(test::eventually([&] { return refreshes() >= 4; }));
+  // A query behind them all is answered: the workers are past the flood.
+  UdpPeer peer;
+  expect_only_probe_answered(peer);
+  EXPECT_EQ(refreshes(), 4);
 }
 
 TEST_F(SearchResponderTest, StartAndStop) {
