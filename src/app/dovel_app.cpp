@@ -14,6 +14,7 @@
 #include "server/startup_port_check.h"
 #include "settings/service_switches.h"
 #include "util/current_user.h"
+#include "util/handed_request.h"
 #include "util/log_files.h"
 #include "util/url_protocol.h"
 
@@ -59,7 +60,9 @@ StartOutcome CDovelApp::InitInstance() {
     mainframe::StatusLog* log = setup_.status_log;
     util::ProcessLog()->SetStatusSink([log](const std::string& line) { log->append(std::string(base::trim(line))); });
   }
-  if (!setup_.request_text.empty() && !request_.Parse(setup_.request_text)) request_.Reset();
+  if (!setup_.request_text.empty()) {
+    if (std::optional<util::CLaunchRequest> request = util::ReadHandedRequest(setup_.request_text)) request_ = std::move(*request);
+  }
 
   const InstanceFiles files = InstanceFiles::in(setup_.home.root);
   instance_ = FirstInstance::claim(files);

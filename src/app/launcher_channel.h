@@ -15,7 +15,8 @@ inline constexpr int kLauncherReadMs = 2000;
 // a TCP listener on the loopback address (or the client's bind address). Each
 // connection replaces the one before; the text read up to its end (at most 8192
 // bytes, within 2 s) goes to the hub as UM_CARRY_OUT_REQUEST. Nothing is
-// answered. Any local process can connect, so the hub parses the text strictly.
+// answered. Any local process can connect, so the hub takes only UTF-8 text
+// and parses it strictly (util/handed_request.h).
 class LauncherChannel {
  public:
   explicit LauncherChannel(core::MessageTarget& hub) : hub_(hub) {}

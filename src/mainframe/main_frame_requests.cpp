@@ -6,6 +6,7 @@
 #include "core/message_ids.h"
 #include "platform/spawn.h"
 #include "util/current_user.h"
+#include "util/handed_request.h"
 #include "util/letter_pair.h"
 #include "util/links.h"
 #include "util/log_files.h"
@@ -37,12 +38,9 @@ void CMainFrame::on_handover(uint64_t kind, const std::string& text) {
 }
 
 void CMainFrame::carry_out(const std::string& text) {
-  util::CLaunchRequest request;
-  if (!request.Parse(text)) {
-    util::LogSystem("잘못된 요청입니다.");
-    return;
-  }
-  pending_request_ = request;
+  std::optional<util::CLaunchRequest> request = util::ReadHandedRequest(text);
+  if (!request) return;
+  pending_request_ = std::move(*request);
   carry_out_pending_request();
 }
 
