@@ -12,6 +12,7 @@
 #include "core/message_ids.h"
 #include "download/download_speed_limit.h"
 #include "server/startup_port_check.h"
+#include "service/launcher_address.h"
 #include "settings/service_switches.h"
 #include "util/current_user.h"
 #include "util/handed_request.h"
@@ -158,9 +159,9 @@ void CDovelApp::open_channels() {
     util::LogSystem("다른 실행의 요청을 받을 수 없습니다: %s", std::strerror(errno));
   }
   launcher_ = std::make_unique<LauncherChannel>(*setup_.loop);
-  const platform::Ipv4 address = endpoints_.bind_address != 0 ? endpoints_.bind_address : *platform::parse_ipv4("127.0.0.1");
-  if (!launcher_->start(address, endpoints_.launcher_port)) {
-    util::LogSystem("런처 채널(%s:%d)을 열 수 없습니다: %s", platform::format_ipv4(address).c_str(), endpoints_.launcher_port,
+  const service::Endpoint channel = service::launcher_channel_endpoint(endpoints_);
+  if (!launcher_->start(channel.address, channel.port)) {
+    util::LogSystem("런처 채널(%s:%d)을 열 수 없습니다: %s", platform::format_ipv4(channel.address).c_str(), channel.port,
                     std::strerror(errno));
   }
 }
