@@ -12,8 +12,10 @@
 #include "core/message_ids.h"
 #include "download/download_speed_limit.h"
 #include "server/startup_port_check.h"
+#include "service/launcher_address.h"
 #include "settings/service_switches.h"
 #include "util/current_user.h"
+#include "util/handed_request.h"
 #include "util/log_files.h"
 #include "util/url_protocol.h"
 
@@ -59,7 +61,9 @@ StartOutcome CDovelApp::InitInstance() {
     mainframe::StatusLog* log = setup_.status_log;
     util::ProcessLog()->SetStatusSink([log](const std::string& line) { log->append(std::string(base::trim(line))); });
   }
-  if (!setup_.request_text.empty() && !request_.Parse(setup_.request_text)) request_.Reset();
+  if (!setup_.request_text.empty()) {
+    if (std::optional<util::CLaunchRequest> request = util::ReadHandedRequest(setup_.request_text)) request_ = std::move(*request);
+  }
 
   const InstanceFiles files = InstanceFiles::in(setup_.home.root);
   instance_ = FirstInstance::claim(files);
@@ -155,9 +159,9 @@ void CDovelApp::open_channels() {
     util::LogSystem("다른 실행의 요청을 받을 수 없습니다: %s", std::strerror(errno));
   }
   launcher_ = std::make_unique<LauncherChannel>(*setup_.loop);
-  const platform::Ipv4 address = endpoints_.bind_address != 0 ? endpoints_.bind_address : *platform::parse_ipv4("127.0.0.1");
-  if (!launcher_->start(address, endpoints_.launcher_port)) {
-    util::LogSystem("런처 채널(%s:%d)을 열 수 없습니다: %s", platform::format_ipv4(address).c_str(), endpoints_.launcher_port,
+  const service::Endpoint channel = service::launcher_channel_endpoint(endpoints_);
+  if (!launcher_->start(channel.address, channel.port)) {
+    util::LogSystem("런처 채널(%s:%d)을 열 수 없습니다: %s", platform::format_ipv4(channel.address).c_str(), channel.port,
                     std::strerror(errno));
   }
 }

@@ -26,8 +26,9 @@ namespace dovel::app {
 // What the front (the desktop client or the headless program) gives the application.
 struct AppSetup {
   platform::DataHome home;
-  // Where this client's share server, search responder, launcher channel and
-  // service connections live (--bind); none: every address, the launcher on loopback.
+  // Where this client's share server, search responder and service connections
+  // live (--bind); none: every address. The launcher channel stays on loopback
+  // (service/launcher_address.h).
   std::optional<platform::Ipv4> bind_address;
   // A stand-in service on one address with its default ports (--service).
   std::optional<platform::Ipv4> service_host;

@@ -48,6 +48,10 @@ bool read_available(Incoming& incoming, core::MessageTarget& hub) {
 LauncherChannel::~LauncherChannel() { stop(); }
 
 bool LauncherChannel::start(platform::Ipv4 address, uint16_t port) {
+  if (!platform::is_loopback_ipv4(address)) {
+    errno = EADDRNOTAVAIL;
+    return false;
+  }
   platform::UniqueFd listener(platform::make_tcp_listener(address, port, 5));
   if (!listener.valid()) return false;
   port_ = platform::local_port(listener.get());

@@ -12,10 +12,11 @@ inline constexpr size_t kMaxLauncherRequest = 8192;
 inline constexpr int kLauncherReadMs = 2000;
 
 // Where the launcher and web pages hand the running program a dovel:// request:
-// a TCP listener on the loopback address (or the client's bind address). Each
+// a TCP listener on a loopback address (service/launcher_address.h says which). Each
 // connection replaces the one before; the text read up to its end (at most 8192
 // bytes, within 2 s) goes to the hub as UM_CARRY_OUT_REQUEST. Nothing is
-// answered. Any local process can connect, so the hub parses the text strictly.
+// answered. Any local process can connect, so the hub takes only UTF-8 text
+// and parses it strictly (util/handed_request.h).
 class LauncherChannel {
  public:
   explicit LauncherChannel(core::MessageTarget& hub) : hub_(hub) {}
@@ -23,7 +24,8 @@ class LauncherChannel {
   LauncherChannel(const LauncherChannel&) = delete;
   LauncherChannel& operator=(const LauncherChannel&) = delete;
 
-  // False (errno) when the port cannot be listened on.
+  // False (errno) when the port cannot be listened on, or (EADDRNOTAVAIL) when
+  // the address is not a loopback one.
   bool start(platform::Ipv4 address, uint16_t port);
   void stop();
   uint16_t port() const { return port_; }

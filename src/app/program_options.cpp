@@ -7,8 +7,9 @@ std::string program_usage(std::string_view program) {
          " [--home DIR] [--bind ADDR] [--service ADDR] [dovel://REQUEST]\n"
          "\n"
          "  --home DIR       the data home (default: $DOVEL_HOME, else the XDG folders)\n"
-         "  --bind ADDR      the local address of the share server, the search responder,\n"
-         "                   the launcher channel and the service connections\n"
+         "  --bind ADDR      the local address of the share server, the search responder\n"
+         "                   and the service connections (the launcher channel too when\n"
+         "                   ADDR is in 127.0.0.0/8; otherwise it stays on 127.0.0.1)\n"
          "  --service ADDR   a dovel-central started with --host ADDR, on its default ports\n";
 }
 

@@ -56,10 +56,17 @@ inline constexpr int kExitWaitMs = 5000;
 
 inline constexpr const char* kBuildName = "Build 11672";
 
+// Whose ID and password a login tries.
+enum class LoginCredentials {
+  Typed,    // the login window's
+  Stored,   // the data home's, for the automatic login
+  Request,  // those a dovel:// request carries
+};
+
 // The results of the hub's service work, posted back to it.
 struct SignInPayload : core::MessagePayload {
   service::SignIn outcome;
-  bool stored = false;  // with the stored ID and password
+  LoginCredentials credentials = LoginCredentials::Typed;
 };
 struct ServerListsPayload : core::MessagePayload {
   service::ServerLists lists;
@@ -180,7 +187,7 @@ class CMainFrame final : public core::MessageHandler {
 
  private:
   void start_sequence();
-  void sign_in(const std::string& user_id, const std::string& password, bool auto_login, bool stored);
+  void sign_in(const std::string& user_id, const std::string& password, bool auto_login, LoginCredentials credentials);
   void on_signed_in(const SignInPayload& signed_in);
   void after_login();
   void on_auth_closed(int code);
@@ -198,6 +205,7 @@ class CMainFrame final : public core::MessageHandler {
 
   void carry_out(const std::string& text);
   void carry_out_pending_request();
+  void after_failed_login(LoginCredentials tried);
   void on_handover(uint64_t kind, const std::string& text);
 
   void request_exit();

@@ -6,6 +6,7 @@
 #include "core/message_ids.h"
 #include "platform/spawn.h"
 #include "util/current_user.h"
+#include "util/handed_request.h"
 #include "util/letter_pair.h"
 #include "util/links.h"
 #include "util/log_files.h"
@@ -37,12 +38,9 @@ void CMainFrame::on_handover(uint64_t kind, const std::string& text) {
 }
 
 void CMainFrame::carry_out(const std::string& text) {
-  util::CLaunchRequest request;
-  if (!request.Parse(text)) {
-    util::LogSystem("잘못된 요청입니다.");
-    return;
-  }
-  pending_request_ = request;
+  std::optional<util::CLaunchRequest> request = util::ReadHandedRequest(text);
+  if (!request) return;
+  pending_request_ = std::move(*request);
   carry_out_pending_request();
 }
 
@@ -61,8 +59,8 @@ void CMainFrame::carry_out_pending_request() {
       return;
     }
     const bool auto_login = settings_.registry().read(settings::kAutoLogin);
-    // The request waits for the login; a failed login drops it.
-    sign_in(request.login_id, request.password, auto_login, false);
+    // The request waits for its login; a failed one drops it (after_failed_login).
+    sign_in(request.login_id, request.password, auto_login, LoginCredentials::Request);
     return;
   }
   auto unavailable = [] { util::LogSystem("요청을 처리할 수 없습니다."); };
@@ -106,6 +104,18 @@ void CMainFrame::carry_out_pending_request() {
   }
   request.Reset();
   front_.bring_to_front();
+}
+
+void CMainFrame::after_failed_login(LoginCredentials tried) {
+  if (pending_request_.kind == util::RequestKind::None) return;
+  if (tried == LoginCredentials::Request) {
+    // Kept, it would run after whatever login comes next, perhaps another user's.
+    pending_request_.Reset();
+    util::LogSystem("로그인에 실패하여 요청을 처리하지 않습니다.");
+    return;
+  }
+  // A request that came with a login of its own while another login ran gets its own try now.
+  if (has_credentials(pending_request_)) carry_out_pending_request();
 }
 
 void CMainFrame::file_info_reply(const std::string& text) {

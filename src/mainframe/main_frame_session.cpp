@@ -30,13 +30,13 @@ void CMainFrame::start_sequence() {
   if (!registry.read(settings::kAutoTray)) front_.bring_to_front();
   const bool auto_login = registry.read(settings::kAutoLogin);
   if (!pending_request_.login_id.empty() && !pending_request_.password.empty()) {
-    sign_in(pending_request_.login_id, pending_request_.password, auto_login, false);
+    sign_in(pending_request_.login_id, pending_request_.password, auto_login, LoginCredentials::Request);
     return;
   }
   std::string user_id;
   std::string password;
   if (auto_login && stored_credentials(user_id, password)) {
-    sign_in(user_id, password, true, true);
+    sign_in(user_id, password, true, LoginCredentials::Stored);
     return;
   }
   front_.ask_for_login();
@@ -44,7 +44,7 @@ void CMainFrame::start_sequence() {
 
 void CMainFrame::log_in(const std::string& user_id, const std::string& password, bool auto_login) {
   if (auth_.connected()) return;
-  sign_in(user_id, password, auto_login, false);
+  sign_in(user_id, password, auto_login, LoginCredentials::Typed);
 }
 
 bool CMainFrame::stored_credentials(std::string& user_id, std::string& password) const {
@@ -54,17 +54,17 @@ bool CMainFrame::stored_credentials(std::string& user_id, std::string& password)
   return !user_id.empty() && !password.empty();
 }
 
-void CMainFrame::sign_in(const std::string& user_id, const std::string& password, bool auto_login, bool stored) {
+void CMainFrame::sign_in(const std::string& user_id, const std::string& password, bool auto_login, LoginCredentials credentials) {
   if (signing_in_) return;
   signing_in_ = true;
   const service::SignInRequest request{user_id, password, auto_login, settings_.values().allow_memo, setup_.endpoints.web_base};
-  run_service_task([this, request, stored] {
+  run_service_task([this, request, credentials] {
     auto payload = std::make_unique<SignInPayload>();
     payload->outcome = service::sign_in(auth_, session_, settings_.registry(), request, [this](const std::string& user_id) {
       return prompt_.ask(UserPrompt::Question::TakeOverSession,
                          base::string_printf("'%s'님은 이미 접속상태입니다.\r\n\r\n기존 연결을 종료하시고 접속하시겠습니까?", user_id.c_str()));
     });
-    payload->stored = stored;
+    payload->credentials = credentials;
     post(core::UM_SIGN_IN_DONE, 0, 0, std::move(payload));
   });
 }
@@ -73,8 +73,11 @@ void CMainFrame::on_signed_in(const SignInPayload& signed_in) {
   signing_in_ = false;
   const service::SignIn& outcome = signed_in.outcome;
   if (outcome.result != service::kLoginOk) {
-    if (signed_in.stored && refused_credentials(outcome)) settings_.registry().write(settings::kStoredPassword, "");
+    if (signed_in.credentials == LoginCredentials::Stored && refused_credentials(outcome)) {
+      settings_.registry().write(settings::kStoredPassword, "");
+    }
     if (!outcome.message.empty()) prompt_.tell(outcome.message);
+    after_failed_login(signed_in.credentials);
     return;
   }
   if (!outcome.warning_notice.empty()) prompt_.tell(outcome.warning_notice);

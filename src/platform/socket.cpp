@@ -57,6 +57,8 @@ std::string format_ipv4(Ipv4 address) {
   return text;
 }
 
+bool is_loopback_ipv4(Ipv4 address) { return (ntohl(address) >> 24) == 127; }
+
 void ignore_sigpipe() { ::signal(SIGPIPE, SIG_IGN); }
 
 UniqueFd& UniqueFd::operator=(UniqueFd&& other) noexcept {

@@ -13,6 +13,8 @@ using Ipv4 = uint32_t;
 
 std::optional<Ipv4> parse_ipv4(std::string_view dotted);
 std::string format_ipv4(Ipv4 address);
+// Whether the address is in 127.0.0.0/8, which only this machine reaches.
+bool is_loopback_ipv4(Ipv4 address);
 
 // Writes to a closed peer must fail with EPIPE, not kill the process. Called once at start.
 void ignore_sigpipe();

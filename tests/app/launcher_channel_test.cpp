@@ -123,6 +123,17 @@ TEST_F(LauncherChannelTest, StopsWithAClientConnectedAndFreesThePort) {
   EXPECT_TRUE(next.start(address_, channel_.port())) << "the same port is free again";
 }
 
+// Whoever reaches the channel can hand the client a login or a download.
+TEST_F(LauncherChannelTest, ListensOnLoopbackAddressesOnly) {
+  for (const char* address : {"0.0.0.0", "192.168.0.10", "10.0.0.1", "128.0.0.1"}) {
+    test::RecordingTarget other_hub;
+    LauncherChannel other(other_hub);
+    errno = 0;
+    EXPECT_FALSE(other.start(*platform::parse_ipv4(address), 0)) << address;
+    EXPECT_EQ(errno, EADDRNOTAVAIL) << address;
+  }
+}
+
 TEST_F(LauncherChannelTest, PortInUseIsReported) {
   test::RecordingTarget other_hub;
   LauncherChannel other(other_hub);

@@ -2,6 +2,8 @@
 // the client's data home configured with dovel-tool, and doveld driven through
 // its control socket, a second copy and signals.
 #include <gtest/gtest.h>
+#include <ifaddrs.h>
+#include <netinet/in.h>
 #include <signal.h>
 
 #include <optional>
@@ -98,6 +100,60 @@ TEST_F(DoveldTest, WithoutAStoredLoginItRunsLoggedOutAndExitsOnCommand) {
 
   EXPECT_EQ(network.tool(nobody, {"ctl", "exit"}).exit_code, 0);
   EXPECT_EQ(nobody.doveld->wait_exit(test::kNetworkWaitMs), 0) << nobody.doveld->output();
+}
+
+// An IPv4 address of this machine outside 127.0.0.0/8, if it has one.
+std::optional<platform::Ipv4> network_address_of_this_machine() {
+  ifaddrs* list = nullptr;
+  if (::getifaddrs(&list) != 0) return std::nullopt;
+  std::optional<platform::Ipv4> found;
+  for (const ifaddrs* entry = list; entry != nullptr && !found; entry = entry->ifa_next) {
+    if (entry->ifa_addr == nullptr || entry->ifa_addr->sa_family != AF_INET) continue;
+    const platform::Ipv4 address = reinterpret_cast<const sockaddr_in*>(entry->ifa_addr)->sin_addr.s_addr;
+    if (!platform::is_loopback_ipv4(address)) found = address;
+  }
+  ::freeifaddrs(list);
+  return found;
+}
+
+// A port nothing listens on, on any address, just now.
+uint16_t free_port_everywhere() {
+  platform::UniqueFd probe(platform::make_tcp_listener(0, 0, 1));
+  return platform::local_port(probe.get());
+}
+
+// Connects, sends the text and closes, as the launcher does.
+bool send_to_launcher_channel(platform::Ipv4 address, uint16_t port, const std::string& text) {
+  platform::UniqueFd socket(platform::create_tcp_socket());
+  return platform::connect_tcp(socket.get(), address, port, test::kNetworkWaitMs) &&
+         platform::send_all(socket.get(), text.data(), text.size()) == static_cast<ssize_t>(text.size());
+}
+
+// Whoever reaches the launcher channel can make the client log in or download:
+// bound to an address of the network, the client still keeps the channel on loopback.
+TEST_F(DoveldTest, TheLauncherChannelStaysOnLoopbackWhenTheClientBindsToTheNetwork) {
+  const std::optional<platform::Ipv4> network_address = network_address_of_this_machine();
+  if (!network_address) GTEST_SKIP() << "no address outside 127.0.0.0/8 here; the address choice has its own test";
+  test::LocalNetwork::Client& client = network.add_client("l", "");
+  const uint16_t launcher_port = free_port_everywhere();
+  ASSERT_NE(launcher_port, 0);
+  network.folder().write(client.home.filename().string() + "/service.conf", "launcher_port = " + std::to_string(launcher_port) + "\n");
+  client.doveld = std::make_unique<test::BackgroundProgram>(
+      std::vector<std::string>{DOVELD_PATH, "--home", client.home.string(), "--bind", platform::format_ipv4(*network_address), "--service",
+                               platform::format_ipv4(network.service_host())},
+      client.home.string() + ".out");
+  ASSERT_TRUE(eventually([&] { return network.status(client).find("\"ready\":true") != std::string::npos; }))
+      << client.doveld->output();
+
+  EXPECT_FALSE(test::accepts_connections(*network_address, launcher_port)) << "not on the network address";
+  const platform::Ipv4 loopback = *platform::parse_ipv4("127.0.0.1");
+  // What reaches it there is carried to the hub, which refuses text that is not UTF-8.
+  ASSERT_TRUE(send_to_launcher_channel(loopback, launcher_port, "dovel://search/\xb3\xeb\xb7\xa1"));
+  EXPECT_TRUE(eventually([&] { return network.log(client).find("UTF-8이 아닌 요청은 받지 않습니다.") != std::string::npos; }))
+      << network.log(client);
+
+  EXPECT_EQ(network.tool(client, {"ctl", "exit"}).exit_code, 0);
+  EXPECT_EQ(client.doveld->wait_exit(test::kNetworkWaitMs), 0) << client.doveld->output();
 }
 
 TEST_F(DoveldTest, CommandLinesThatCannotBeReadAndAbsentPrograms) {

@@ -321,6 +321,82 @@ TEST_F(HubFixture, ARequestDoesNotSwitchTheUserWithoutConsent) {
   EXPECT_EQ(search.searched.size(), 1u) << "declined: the request is dropped";
 }
 
+// "search_text" with the login it carries.
+std::string search_with_login(const std::string& user_id, const std::string& password, const std::string& words) {
+  return "dovel://search_text/" + util::EncodeWire(user_id + "\x07" + password) + "/" + words;
+}
+
+TEST_F(HubFixture, ARequestWhoseLoginFailsIsDroppedNotKeptForTheNextLogin) {
+  ASSERT_EQ(central->accounts().add({"bob", "pw", "밥"}), central::AccountStore::Change::Done);
+  FakeSearch search;
+  make_hub({nullptr, &search, nullptr, nullptr});
+  hub->create();
+  loop.post({core::UM_CARRY_OUT_REQUEST, 0, 0, std::make_unique<core::TextPayload>(search_with_login("alice", "wrong", "music"))});
+  ASSERT_TRUE(run_until([this] { return !prompt.told.empty(); })) << "the refused login is shown";
+  EXPECT_FALSE(hub->session().logged_in());
+  EXPECT_TRUE(logged("로그인에 실패하여 요청을 처리하지 않습니다."));
+
+  // The user's own login afterwards, as someone else: the request does not run under it.
+  hub->log_in("bob", "pw", false);
+  ASSERT_TRUE(run_until([this] { return hub->session().logged_in(); }));
+  loop.run_for(*hub, 100);
+  EXPECT_EQ(hub->session().identity().user_id, "bob");
+  EXPECT_TRUE(search.searched.empty());
+}
+
+TEST_F(HubFixture, ARequestThatCameDuringAFailedLoginGetsALoginOfItsOwn) {
+  ASSERT_EQ(central->accounts().add({"bob", "pw", "밥"}), central::AccountStore::Change::Done);
+  FakeSearch search;
+  make_hub({nullptr, &search, nullptr, nullptr}, true);
+  hub->create();
+  hub->log_in("alice", "wrong", false);
+  loop.post({core::UM_CARRY_OUT_REQUEST, 0, 0, std::make_unique<core::TextPayload>(search_with_login("bob", "pw", "music"))});
+  loop.run_for(*hub, 50);
+  run_deferred();  // alice's login, refused
+  loop.run_for(*hub, 50);
+  run_deferred();  // the request's own
+  ASSERT_TRUE(run_until([&] { return !search.searched.empty(); }));
+  EXPECT_EQ(hub->session().identity().user_id, "bob");
+  EXPECT_EQ(search.searched, std::vector<std::string>{"music"});
+}
+
+// Text from a second copy, the launcher or the control socket that is not
+// UTF-8 is refused before it is read as a request.
+TEST_F(HubFixture, HandedTextThatIsNotUtf8IsRefused) {
+  FakeSearch search;
+  make_hub({nullptr, &search, nullptr, nullptr});
+  hub->create();
+  const struct {
+    const char* what;
+    std::string bytes;
+  } cases[] = {
+      {"a byte no character starts with", "\xff"},
+      {"a lone continuation byte", "\x80"},
+      {"a character cut short", "\xed\x95"},
+      {"a character cut short at the end", "노\xeb"},
+      {"an overlong slash", "\xc0\xaf"},
+      {"an overlong three-byte form", "\xe0\x80\xaf"},
+      {"a surrogate half", "\xed\xa0\x80"},
+      {"beyond U+10FFFF", "\xf4\x90\x80\x80"},
+      {"a CP949 word", "\xc0\xbd\xbe\xc7"},
+  };
+  for (const auto& c : cases) {
+    for (const core::MessageId id : {core::UM_HANDOVER, core::UM_CARRY_OUT_REQUEST}) {
+      const std::string text = "dovel://search/" + c.bytes;
+      loop.post({id, 3, 0, std::make_unique<core::TextPayload>(text)});
+      loop.run_for(*hub, 20);
+      EXPECT_TRUE(search.searched.empty()) << c.what;
+      search.searched.clear();
+    }
+  }
+  EXPECT_TRUE(logged("UTF-8이 아닌 요청은 받지 않습니다."));
+  EXPECT_FALSE(logged("잘못된 요청입니다.")) << "none reached the parser";
+
+  loop.post({core::UM_CARRY_OUT_REQUEST, 0, 0, std::make_unique<core::TextPayload>("dovel://search/노래")});
+  ASSERT_TRUE(run_until([&] { return !search.searched.empty(); }));
+  EXPECT_EQ(search.searched, std::vector<std::string>{"노래"}) << "UTF-8 goes through";
+}
+
 TEST_F(HubFixture, RepliesBecomeLinksAndPagesOnlyWithAllTheirFields) {
   make_hub();
   hub->create();

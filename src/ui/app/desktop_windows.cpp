@@ -12,9 +12,11 @@
 namespace dovel::ui {
 namespace {
 
-// A full run over every shared folder: the hub restarts the share server and
-// announces the files again when it ends.
-constexpr int kFullHashRun = 1;
+// A full run over every shared folder that leaves the share server running:
+// the server reads the folder list on every request, so a changed list needs
+// no restart, and one would cut every browse and upload. At the run's end the
+// hub only sends the new totals and announces the files again.
+constexpr int kRunKeepingTheServer = 0;
 constexpr QSize kSettingsSheetSize(640, 480);
 
 FolderPicker folder_picker() {
@@ -106,7 +108,7 @@ SettingsSheetHooks DesktopWindows::settings_hooks() {
   hooks.send_ultra_turbo = [this](bool ultra_turbo) {
     service_sends_.run([this, ultra_turbo] { hub_.registration().send_ultra_turbo(ultra_turbo); });
   };
-  hooks.start_full_hashing = [this] { hub_.hashing().start_hash_run(kFullHashRun); };
+  hooks.start_full_hashing = [this] { hub_.hashing().start_hash_run(kRunKeepingTheServer); };
   return hooks;
 }
 

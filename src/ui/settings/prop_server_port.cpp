@@ -9,28 +9,11 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
-#include <thread>
 
 #include "settings/setting_table.h"
 #include "settings/settings_page_rules.h"
 
 namespace dovel::ui {
-namespace {
-
-// One TCP then one UDP test, each announced and followed by its result line.
-void run_port_test(const server::PortTester& tester, uint16_t port, PortTestReporter* reporter) {
-  for (service::PortTestKind kind : {service::PortTestKind::Tcp, service::PortTestKind::Udp}) {
-    const bool tcp = kind == service::PortTestKind::Tcp;
-    emit reporter->line(tcp ? QStringLiteral("TCP를 검사합니다.") : QStringLiteral("UDP를 검사합니다."));
-    server::PortTestResult result;
-    tester.port_test(result, port, kind);
-    emit reporter->line(QString::fromStdString(server::port_test_text(result)));
-  }
-  emit reporter->finished();
-  reporter->deleteLater();
-}
-
-}  // namespace
 
 CPropServerPort::CPropServerPort(settings::Settings& settings, MessageSink& messages, const SettingsSheetHooks& hooks, QWidget* parent)
     : SettingsPage(parent),
@@ -67,6 +50,11 @@ CPropServerPort::CPropServerPort(settings::Settings& settings, MessageSink& mess
   connect(test_button_, &QPushButton::clicked, this, &CPropServerPort::start_test);
 }
 
+CPropServerPort::~CPropServerPort() {
+  closing_ = true;
+  if (test_thread_.joinable()) test_thread_.join();
+}
+
 void CPropServerPort::step_port(int delta) {
   const settings::NumberRange& ports = *settings::kSharePort.range;
   const int current = static_cast<int>(settings::parse_share_port(port_edit_->text().toStdString()).value_or(settings::kSharePort.on_load));
@@ -88,14 +76,33 @@ void CPropServerPort::start_test() {
   test_running_ = true;
   test_button_->setEnabled(false);
   result_box_->clear();
-  auto* reporter = new PortTestReporter;
-  connect(reporter, &PortTestReporter::line, this, [this](const QString& text) { result_box_->appendPlainText(text); });
-  connect(reporter, &PortTestReporter::finished, this, [this] {
+  // A test that ended has told the page so as its thread's last step.
+  if (test_thread_.joinable()) test_thread_.join();
+  test_thread_ = std::thread([this, tester = server::PortTester(hooks_.port_test_endpoints, hooks_.port_test_timing),
+                              port = static_cast<uint16_t>(*port)] { run_test(tester, port); });
+}
+
+void CPropServerPort::run_test(const server::PortTester& tester, uint16_t port) {
+  for (service::PortTestKind kind : {service::PortTestKind::Tcp, service::PortTestKind::Udp}) {
+    if (closing_) return;
+    const bool tcp = kind == service::PortTestKind::Tcp;
+    const QString announced = tcp ? QStringLiteral("TCP를 검사합니다.") : QStringLiteral("UDP를 검사합니다.");
+    post_to_page([this, announced] { result_box_->appendPlainText(announced); });
+    server::PortTestResult result;
+    tester.port_test(result, port, kind);
+    const QString line = QString::fromStdString(server::port_test_text(result));
+    post_to_page([this, line] { result_box_->appendPlainText(line); });
+  }
+  post_to_page([this] {
     test_running_ = false;
     test_button_->setEnabled(true);
   });
-  server::PortTester tester(hooks_.port_test_endpoints, hooks_.port_test_timing);
-  std::thread(run_port_test, tester, static_cast<uint16_t>(*port), reporter).detach();
+}
+
+void CPropServerPort::post_to_page(std::function<void()> change) {
+  // The page waits for this thread before it goes, so it is there to post to;
+  // what is still queued when it goes is dropped with it.
+  QMetaObject::invokeMethod(this, std::move(change), Qt::QueuedConnection);
 }
 
 bool CPropServerPort::apply() {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "app/dovel_app.h"
+#include "core/message_ids.h"
 #include "mainframe/status_log.h"
 #include "support/loopback_address.h"
 #include "support/temp_folder.h"
@@ -26,6 +27,22 @@ server::PortTestTiming short_port_test() {
   timing.reply_total_ms = 400;
   return timing;
 }
+
+// Keeps the mode of every hashing run that ends, and hands each message on.
+class HashEndRecorder final : public core::MessageHandler {
+ public:
+  explicit HashEndRecorder(core::MessageHandler& next) : next_(next) {}
+  void on_message(core::Message& message) override {
+    if (message.id == core::UM_HASH_DONE) modes.push_back(message.wparam);
+    next_.on_message(message);
+  }
+  void on_timer(core::TimerId id) override { next_.on_timer(id); }
+
+  std::vector<uint64_t> modes;
+
+ private:
+  core::MessageHandler& next_;
+};
 
 // A running application on a fresh data home whose service is not there: the
 // windows are made over it as the program makes them.
@@ -122,6 +139,17 @@ TEST_F(DesktopWindowsTest, TheLoginWindowLearnsHowTheHubsLoginEnded) {
   EXPECT_EQ(messages.informed.size(), 1);
   EXPECT_TRUE(boxes.informed.isEmpty()) << boxes.informed.join(QStringLiteral(" | ")).toStdString();
   EXPECT_TRUE(dialog->isVisible());
+}
+
+// The share server reads the folder list on every request: a changed list is
+// hashed in the mode that leaves the server, its browses and uploads running.
+TEST_F(DesktopWindowsTest, TheFolderPagesHashingKeepsTheShareServerRunning) {
+  HashEndRecorder recorder(windows->message_handler());
+  loop.attach(&recorder);
+  windows->settings_hooks().start_full_hashing();
+  ASSERT_TRUE(test::process_until([&] { return !recorder.modes.empty(); }));
+  EXPECT_EQ(recorder.modes, std::vector<uint64_t>{0});
+  loop.attach(&windows->message_handler());
 }
 
 TEST_F(DesktopWindowsTest, UploadPaneCommandsAreTheLocalServersOnly) {

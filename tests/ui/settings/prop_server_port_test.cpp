@@ -1,5 +1,6 @@
 #include "ui/settings/prop_server_port.h"
 
+#include <QCoreApplication>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -9,9 +10,13 @@
 #include <netinet/in.h>
 #include <sys/socket.h>
 
+#include <atomic>
+
 #include "platform/socket.h"
 #include "settings_page_fixture.h"
+#include "support/eventually.h"
 #include "support/loopback_address.h"
+#include "support/scripted_peer.h"
 
 namespace dovel::ui {
 namespace {
@@ -87,6 +92,53 @@ TEST_F(PropServerPortTest, TheTestRunsOnAWorkerAndWritesItsLines) {
                 .join('\n'));
   EXPECT_TRUE(page->test_button()->isEnabled());
   EXPECT_TRUE(messages.informed.isEmpty());
+}
+
+// Whether a TCP listener on all addresses can take the port now (without
+// SO_REUSEADDR, so that another listener on it makes this fail).
+bool port_free(uint16_t port) {
+  platform::UniqueFd socket(::socket(AF_INET, SOCK_STREAM, 0));
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_ANY);
+  address.sin_port = htons(port);
+  return ::bind(socket.get(), reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 && ::listen(socket.get(), 1) == 0;
+}
+
+// The settings sheet closes, or the program ends, with a test under way: the
+// page waits for the part that runs (its own deadlines bound the wait) and
+// starts no other, so nothing of the test is left running once the page is gone.
+TEST_F(PropServerPortTest, ClosingThePageEndsItsTestThread) {
+  std::atomic<int> requests{0};
+  // A test server that takes each request and never answers it.
+  dovel::test::ScriptedPeer silent([&](int connection) {
+    ++requests;
+    dovel::test::read_until_closed(connection);
+  });
+  hooks.port_test_endpoints.port_test = {service::Endpoint{silent.address(), silent.port()},
+                                         service::Endpoint{silent.address(), silent.port()}};
+  hooks.port_test_timing.connect_back_wait_ms = 100;
+  hooks.port_test_timing.tcp_reply_read_ms = 1500;
+  hooks.port_test_timing.reply_total_ms = 1500;
+  hooks.port_test_timing.probe_wait_ms = 1500;
+  uint16_t port = 0;
+  {
+    HeldPort probe;
+    port = probe.port;
+  }
+  ASSERT_NE(port, 0);
+
+  auto page = open_page();
+  page->port_edit()->setText(QString::number(port));
+  page->start_test();
+  // The TCP test listens on the port before it asks the test server.
+  ASSERT_TRUE(dovel::test::eventually([&] { return requests.load() == 1; }));
+  ASSERT_FALSE(port_free(port));
+  page.reset();
+  EXPECT_TRUE(port_free(port)) << "the test's sockets went with the page";
+  EXPECT_EQ(requests.load(), 1) << "no UDP test once the page is gone";
+  // What the test had queued for the page is dropped with it.
+  QCoreApplication::processEvents();
 }
 
 }  // namespace
