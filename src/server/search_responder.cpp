@@ -198,13 +198,7 @@ bool SearchResponder::queries_paused() const {
 // ignored during the run anyway: rather than wait for it, give up once a run is
 // active or the responder stops.
 std::unique_lock<std::recursive_mutex> SearchResponder::lock_database() const {
-  std::unique_lock lock(db::database_lock(), std::try_to_lock);
-  while (!lock.owns_lock()) {
-    if (stopping_ || queries_paused()) return {};
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    lock.try_lock();
-  }
-  return lock;
+  return db::lock_database_unless([this] { return stopping_ || queries_paused(); });
 }
 
 void SearchResponder::handle_query(int fd, std::string_view datagram, service::Endpoint source, WorkerDatabase& database) {
