@@ -143,7 +143,7 @@ int main(int argc, char** argv) {
   const fs::path work = home.folder;
   test::write_sparse_file(home.share_folder("bench") / "movie.bin", size);
   util::ConfigureLogFiles(work, platform::system_clock());
-  const share::FileHash hash = home.hashing.hash_on_demand("", "movie.bin", 0, share::any_share);
+  const share::FileHash hash = home.hashing.hash_on_demand("", "movie.bin", size, 0, share::any_share);
   server::DataConnectionList list;
   std::vector<std::pair<const char*, double>> medians;
   const std::string request = *platform::utf8_to_cp949("0|0||peer|3|" + hash + "|" + std::to_string(size) + "|0|" + std::to_string(size) +

@@ -1,6 +1,6 @@
 // A path from a peer or a link, turned into a path below its folder: whatever
 // the text, an accepted path is always below the folder, through any symbolic
-// link the folder holds.
+// link the folder holds, and through none where links are refused.
 #include <stdlib.h>
 #include <unistd.h>
 
@@ -55,14 +55,29 @@ bool is_below(const fs::path& path, const fs::path& folder, bool may_be_the_fold
   return !relative.empty() && *relative.begin() != "..";
 }
 
+// No folder between the root and `path` (nor `path` itself) is a link.
+bool has_no_link_below(const fs::path& path, const fs::path& folder) {
+  fs::path probe = folder;
+  for (const fs::path& component : path.lexically_relative(folder)) {
+    if (component == ".") continue;
+    probe /= component;
+    std::error_code error;
+    if (fs::is_symlink(fs::symlink_status(probe, error))) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const LinkedFolder folder;
   if (size < 1) return 0;
   const bool allow_root = (data[0] & 1) != 0;
+  const bool refuse_links = (data[0] & 2) != 0;
   const std::string_view wire_path(reinterpret_cast<const char*>(data + 1), size - 1);
-  const dovel::platform::ResolvedPath resolved = dovel::platform::resolve_below(folder.root, wire_path, allow_root);
+  const auto links = refuse_links ? dovel::platform::LinkRule::Refuse : dovel::platform::LinkRule::FollowInsideRoot;
+  const dovel::platform::ResolvedPath resolved = dovel::platform::resolve_below(folder.root, wire_path, allow_root, links);
   if (resolved && !is_below(resolved.path, folder.canonical_root, allow_root)) __builtin_trap();
+  if (resolved && refuse_links && !has_no_link_below(resolved.path, folder.canonical_root)) __builtin_trap();
   return 0;
 }

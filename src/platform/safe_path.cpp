@@ -17,30 +17,35 @@ PathRefusal check_component(std::string_view component) {
   return PathRefusal::None;
 }
 
-bool is_within(const std::filesystem::path& candidate, const std::filesystem::path& root) {
-  auto [root_end, candidate_position] = std::mismatch(root.begin(), root.end(), candidate.begin(), candidate.end());
-  return root_end == root.end();
-}
+enum class LinkKind { Any, Dangling };
 
+// Looks at the components that exist, from the root down, for a link of `kind`.
+//
 // weakly_canonical() stops at the first component that does not exist and keeps
 // the rest as written. A link whose target does not exist counts as missing there,
 // so it would pass unresolved, and whoever then creates the file or folder creates
-// the link's target, wherever it points. Finds such a link before that point.
-bool has_dangling_link(const std::filesystem::path& root, const std::vector<std::string_view>& components) {
+// the link's target, wherever it points: such a link is a dangling one.
+bool has_link_component(const std::filesystem::path& root, const std::vector<std::string_view>& components, LinkKind kind) {
   std::filesystem::path probe = root;
   for (std::string_view component : components) {
     probe /= std::filesystem::path(std::string(component));
     std::error_code error;
     std::filesystem::file_status own = std::filesystem::symlink_status(probe, error);
     if (error || !std::filesystem::exists(own)) return false;  // nothing from here on exists
-    if (std::filesystem::is_symlink(own) && !std::filesystem::exists(std::filesystem::status(probe, error))) return true;
+    if (!std::filesystem::is_symlink(own)) continue;
+    if (kind == LinkKind::Any || !std::filesystem::exists(std::filesystem::status(probe, error))) return true;
   }
   return false;
 }
 
 }  // namespace
 
-ResolvedPath resolve_below(const std::filesystem::path& root, std::string_view wire_path, bool allow_root) {
+bool is_within(const std::filesystem::path& path, const std::filesystem::path& folder) {
+  auto [folder_end, path_position] = std::mismatch(folder.begin(), folder.end(), path.begin(), path.end());
+  return folder_end == folder.end();
+}
+
+ResolvedPath resolve_below(const std::filesystem::path& root, std::string_view wire_path, bool allow_root, LinkRule links) {
   if (!wire_path.empty() && wire_path.front() == '\\') wire_path.remove_prefix(1);
   if (!wire_path.empty() && wire_path.back() == '\\') wire_path.remove_suffix(1);
 
@@ -65,10 +70,15 @@ ResolvedPath resolve_below(const std::filesystem::path& root, std::string_view w
 
   std::filesystem::path candidate = canonical_root;
   for (std::string_view component : components) candidate /= std::filesystem::path(std::string(component));
+  if (links == LinkRule::Refuse) {
+    // Without links and dots the path as written is already the canonical one.
+    if (has_link_component(canonical_root, components, LinkKind::Any)) return {{}, PathRefusal::LinkComponent};
+    return {candidate, PathRefusal::None};
+  }
   std::filesystem::path resolved = std::filesystem::weakly_canonical(candidate, error);
   if (error) return {{}, PathRefusal::OutsideRoot};
   if (!is_within(resolved, canonical_root)) return {{}, PathRefusal::OutsideRoot};
-  if (has_dangling_link(canonical_root, components)) return {{}, PathRefusal::OutsideRoot};
+  if (has_link_component(canonical_root, components, LinkKind::Dangling)) return {{}, PathRefusal::OutsideRoot};
   return {resolved, PathRefusal::None};
 }
 

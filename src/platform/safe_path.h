@@ -13,6 +13,14 @@ enum class PathRefusal {
   BadCharacter,     // "/" or NUL inside a component
   RootUnavailable,  // the root does not exist or cannot be resolved
   OutsideRoot,      // resolves (through a symbolic link) outside the root, or through a link that leads nowhere
+  LinkComponent,    // a symbolic link below the root where links are refused
+};
+
+// What a symbolic link below the root means. The root itself is always
+// resolved, links on the way to it included: only the path below it is judged.
+enum class LinkRule {
+  FollowInsideRoot,  // followed as long as it stays inside the root
+  Refuse,            // any link component refuses the path, wherever it points
 };
 
 struct ResolvedPath {
@@ -26,7 +34,12 @@ struct ResolvedPath {
 // into a path below `root`. Every check happens before the disk is touched beyond
 // resolving links: nothing a peer sends can name a file outside the root.
 // An empty path means the root itself and is refused unless `allow_root` is set.
-ResolvedPath resolve_below(const std::filesystem::path& root, std::string_view wire_path, bool allow_root = false);
+ResolvedPath resolve_below(const std::filesystem::path& root, std::string_view wire_path, bool allow_root = false,
+                           LinkRule links = LinkRule::FollowInsideRoot);
+
+// True when `path` is `folder` or lies below it, compared component by
+// component (both as resolve_below gives them: absolute, without links or dots).
+bool is_within(const std::filesystem::path& path, const std::filesystem::path& folder);
 
 // Opens a regular file only: FIFOs, sockets, devices and a symbolic link in the
 // last component are refused (-1), so a read can never block on a special file.

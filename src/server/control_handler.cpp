@@ -11,7 +11,6 @@
 #include "server/server_status.h"
 #include "server/share_access.h"
 #include "server/shared_file_lookup.h"
-#include "share/hash_run.h"
 #include "util/letter_pair.h"
 #include "wire/wire_text.h"
 
@@ -269,8 +268,7 @@ ControlHandler::Outcome ControlHandler::list_current() {
 std::string ControlHandler::listing() const {
   const auto shares = context_.settings->shared_folders();
   if (place_.at_root() || static_cast<size_t>(place_.index) >= shares.size()) return root_listing(shares);
-  const std::filesystem::path partial = std::filesystem::path(context_.settings->values().down_path) / share::kPartialDownloadFolder;
-  return folder_listing(shares[static_cast<size_t>(place_.index)], place_, partial);
+  return folder_listing(context_.settings->served_tree(), place_);
 }
 
 ControlHandler::Outcome ControlHandler::folder_download(std::string_view body) {
@@ -285,7 +283,7 @@ ControlHandler::Outcome ControlHandler::folder_download(std::string_view body) {
   std::optional<FolderDownloadRequest> request = parse_folder_download_path(*path, folder, place_.index, limit);
   if (!request) return {};
   auto stored_hash = [this](const std::string& file_name, int64_t size) { return stored_hash_of(database_, file_name, size, place_.index); };
-  std::optional<std::string> list = folder_download_list(folder, *request, context_.session->identity(), stored_hash);
+  std::optional<std::string> list = folder_download_list(context_.settings->served_tree(), *request, context_.session->identity(), stored_hash);
   if (!list) return {};
   return reply(std::move(*list));
 }
@@ -301,7 +299,7 @@ std::optional<std::string> ControlHandler::answer_hash_job(ShareServerContext& c
     auto visible = [&job](settings::ShareIndex index) {
       return std::find(job.visible_shares.begin(), job.visible_shares.end(), index) != job.visible_shares.end();
     };
-    if (hash.empty()) hash = context.hashing->hash_on_demand(job.relative_path, *name, job.index, visible);
+    if (hash.empty()) hash = context.hashing->hash_on_demand(job.relative_path, *name, *size, job.index, visible);
   }
   if (hash.empty()) return std::string("1");
   std::string answer = std::string(1, job.letter) + hash + "|" + fields[0] + "|" + fields[1];

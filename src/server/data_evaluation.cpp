@@ -73,7 +73,7 @@ DataVerdict evaluate_data_request(ShareServerContext& context, DataConnectionLis
   verdict.start_tick = context.clock->tick();
   if (!wire::has_valid_range(request)) return decide(DataStatus::BadRequest);
 
-  DataFileLookup lookup(context.settings->shared_folders(), database, *context.hashing);
+  DataFileLookup lookup(context.settings->served_tree(), database, *context.hashing);
   if (request.mode == wire::kRequestByHash) {
     if (request.hash.empty()) return decide(DataStatus::UnknownHash);
     verdict.file = lookup.by_hash(request);

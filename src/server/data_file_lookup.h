@@ -5,12 +5,12 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "server/peer_database.h"
 #include "settings/shared_folder.h"
 #include "share/file_hash.h"
 #include "share/hash_service.h"
+#include "share/served_tree.h"
 #include "wire/data_request.h"
 
 namespace dovel::server {
@@ -27,12 +27,13 @@ struct ServedFile {
 
 // Finds the file of a download request among the shared folders as they were
 // when the lookup was made. Whatever names the file on disk, the peer's texts or
-// a stored row, is resolved below its share's folder and must be a regular file
-// of exactly the requested size; nothing else is ever found.
+// a stored row, must be a file that the served tree offers through its share (no
+// link, no partial download, nothing of a stricter share), a regular file of
+// exactly the requested size; nothing else is ever found.
 class DataFileLookup {
  public:
   // Stored hashes are unknown while `database` is not to be had.
-  DataFileLookup(std::vector<settings::SharedFolder> folders, PeerDatabase& database, share::HashService& hashing);
+  DataFileLookup(share::ServedTree tree, PeerDatabase& database, share::HashService& hashing);
 
   // By FileHash; when the stored row does not fit, the file the request names is
   // hashed on demand and looked up by that hash.
@@ -43,10 +44,9 @@ class DataFileLookup {
 
  private:
   std::optional<ServedFile> stored_file(std::string_view hash, int64_t size);
-  std::optional<std::filesystem::path> file_of_size(settings::ShareIndex index, std::string_view folder_path, std::string_view file_name,
-                                                    int64_t size) const;
+  ServedFile served(const share::FileOnDisk& file, std::string folder_path, std::string file_name, share::FileHash hash) const;
 
-  std::vector<settings::SharedFolder> folders_;
+  share::ServedTree tree_;
   PeerDatabase& database_;
   share::HashService& hashing_;
 };

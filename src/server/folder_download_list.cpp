@@ -22,9 +22,11 @@ constexpr int kMaxFolderDepth = 64;
 
 class FileCollector {
  public:
-  FileCollector(int limit, const StoredHashLookup& stored_hash) : limit_(limit), stored_hash_(stored_hash) {}
+  FileCollector(const share::ServedTree& tree, settings::ShareIndex index, int limit, const StoredHashLookup& stored_hash)
+      : tree_(tree), index_(index), limit_(limit), stored_hash_(stored_hash) {}
 
-  void collect(int folder_fd, const std::string& sub_path, int depth) {
+  // `folder` is the canonical path of the folder `folder_fd` stands for.
+  void collect(int folder_fd, const std::filesystem::path& folder, const std::string& sub_path, int depth) {
     DIR* stream = ::fdopendir(folder_fd);
     if (stream == nullptr) {
       ::close(folder_fd);
@@ -38,10 +40,10 @@ class FileCollector {
       struct stat status {};
       if (::fstatat(::dirfd(stream), entry->d_name, &status, AT_SYMLINK_NOFOLLOW) != 0) continue;
       if (S_ISDIR(status.st_mode)) {
-        if (depth >= kMaxFolderDepth) continue;
+        if (depth >= kMaxFolderDepth || !tree_.serves_folder(index_, folder / name)) continue;
         int child = ::openat(::dirfd(stream), entry->d_name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-        if (child >= 0) collect(child, sub_path + "\\" + name, depth + 1);
-      } else if (S_ISREG(status.st_mode) && status.st_size > 0 && !is_partial_download_name(name)) {
+        if (child >= 0) collect(child, folder / name, sub_path + "\\" + name, depth + 1);
+      } else if (S_ISREG(status.st_mode) && status.st_size > 0 && share::ServedTree::serves_file_named(name)) {
         add(sub_path, name, status.st_size);
       }
     }
@@ -62,6 +64,8 @@ class FileCollector {
     ++count_;
   }
 
+  const share::ServedTree& tree_;
+  settings::ShareIndex index_;
   int limit_;
   const StoredHashLookup& stored_hash_;
   int count_ = 0;
@@ -95,15 +99,15 @@ std::optional<FolderDownloadRequest> parse_folder_download_path(std::string_view
   return request;
 }
 
-std::optional<std::string> folder_download_list(const settings::SharedFolder& share, const FolderDownloadRequest& request,
+std::optional<std::string> folder_download_list(const share::ServedTree& tree, const FolderDownloadRequest& request,
                                                 const service::SessionIdentity& owner, const StoredHashLookup& stored_hash) {
   std::vector<std::string> components = request.parent;
   components.push_back(request.folder_name);
-  platform::UniqueFd folder = open_share_folder(share, components);
-  if (!folder.valid()) return std::nullopt;
+  std::optional<ServedFolder> folder = open_served_folder(tree, request.index, components);
+  if (!folder) return std::nullopt;
 
-  FileCollector collector(request.limit, stored_hash);
-  collector.collect(folder.release(), "", 0);
+  FileCollector collector(tree, request.index, request.limit, stored_hash);
+  collector.collect(folder->fd.release(), folder->path, "", 0);
   std::string header = base::string_printf("Z%s", request.folder_name.c_str());
   const std::optional<std::string> wire_header = wire::field(header);
   const std::optional<std::string> wire_fields = wire::field(base::string_printf("%d|%s|%s|%s|%d|%s|", request.limit, util::EncodeWire(owner.user_id).c_str(),

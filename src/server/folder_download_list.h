@@ -9,6 +9,7 @@
 #include "server/share_place.h"
 #include "service/service_session.h"
 #include "settings/shared_folder.h"
+#include "share/served_tree.h"
 
 namespace dovel::server {
 
@@ -37,8 +38,9 @@ std::optional<FolderDownloadRequest> parse_folder_download_path(std::string_view
 
 // The 'Z' answer in wire form (with its terminating zero): the folder's files,
 // depth first, at most `limit`, each with its sub-path, name, size and stored
-// hash. nullopt when the folder cannot be opened.
-std::optional<std::string> folder_download_list(const settings::SharedFolder& share, const FolderDownloadRequest& request,
+// hash, as far as the served tree offers them through the request's share.
+// nullopt when the folder cannot be opened or is not offered.
+std::optional<std::string> folder_download_list(const share::ServedTree& tree, const FolderDownloadRequest& request,
                                                 const service::SessionIdentity& owner, const StoredHashLookup& stored_hash);
 
 }  // namespace dovel::server

@@ -3,7 +3,6 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include "base/text.h"
 #include "share/shareable_name.h"
 
 namespace dovel::server {
@@ -24,6 +23,14 @@ platform::UniqueFd open_share_folder(const settings::SharedFolder& folder, const
   return current;
 }
 
-bool is_partial_download_name(std::string_view name) { return base::starts_with_ascii_nocase(name, "[DOVEL]"); }
+std::optional<ServedFolder> open_served_folder(const share::ServedTree& tree, settings::ShareIndex index, const std::vector<std::string>& components) {
+  if (!tree.has_share(index)) return std::nullopt;
+  std::filesystem::path path = tree.canonical_folder(index);
+  for (const std::string& component : components) path /= component;
+  if (!tree.serves_folder(index, path)) return std::nullopt;
+  platform::UniqueFd fd = open_share_folder(tree.folders()[static_cast<size_t>(index)], components);
+  if (!fd.valid()) return std::nullopt;
+  return ServedFolder{std::move(fd), std::move(path)};
+}
 
 }  // namespace dovel::server

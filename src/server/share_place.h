@@ -1,10 +1,13 @@
 #pragma once
 
+#include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/socket.h"
 #include "settings/shared_folder.h"
+#include "share/served_tree.h"
 
 namespace dovel::server {
 
@@ -25,7 +28,12 @@ struct SharePlace {
 // invalid descriptor when any step fails.
 platform::UniqueFd open_share_folder(const settings::SharedFolder& folder, const std::vector<std::string>& components);
 
-// "[DOVEL]" files are partial downloads; they are never shown.
-bool is_partial_download_name(std::string_view name);
+// A folder of a share that the served tree offers through that share, opened,
+// with its canonical path for the tree's rules on what it holds.
+struct ServedFolder {
+  platform::UniqueFd fd;
+  std::filesystem::path path;
+};
+std::optional<ServedFolder> open_served_folder(const share::ServedTree& tree, settings::ShareIndex index, const std::vector<std::string>& components);
 
 }  // namespace dovel::server

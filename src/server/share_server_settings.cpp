@@ -1,5 +1,7 @@
 #include "server/share_server_settings.h"
 
+#include <utility>
+
 namespace dovel::server {
 
 ServedChoices ShareServerSettings::values() const {
@@ -10,5 +12,11 @@ ServedChoices ShareServerSettings::values() const {
 }
 
 std::vector<settings::SharedFolder> ShareServerSettings::shared_folders() const { return settings_.shared_folders(); }
+
+share::ServedTree ShareServerSettings::served_tree() const {
+  // Copied under the settings lock, resolved on the disk after it.
+  auto [folders, down_path] = settings_.read([](const settings::StoredSettings& stored) { return std::pair(stored.shared_folders, stored.down_path); });
+  return share::ServedTree(std::move(folders), down_path);
+}
 
 }  // namespace dovel::server

@@ -7,6 +7,7 @@
 #include "platform/socket.h"
 #include "settings/live_settings.h"
 #include "settings/shared_folder.h"
+#include "share/served_tree.h"
 
 namespace dovel::server {
 
@@ -32,6 +33,8 @@ class ShareServerSettings {
 
   ServedChoices values() const;
   std::vector<settings::SharedFolder> shared_folders() const;
+  // What of the disk the shares offer now: the list and the download folder's partial downloads.
+  share::ServedTree served_tree() const;
   // The address peers see this machine at, as the port check found it (0: not known).
   platform::Ipv4 external_address() const { return settings_.external_address; }
   // Bytes per second all uploads together may take.

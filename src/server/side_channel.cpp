@@ -35,7 +35,7 @@ std::optional<std::string> side_channel_answer(ShareServerContext& context, Peer
   };
   if (!open_to_anybody(share_index)) return std::nullopt;
   std::string hash = stored_hash_of(database, *name, *size, share_index);
-  if (hash.empty()) hash = context.hashing->hash_on_demand(*path, *name, share_index, open_to_anybody);
+  if (hash.empty()) hash = context.hashing->hash_on_demand(*path, *name, *size, share_index, open_to_anybody);
   if (hash.empty()) return std::nullopt;
   std::string answer = std::string(1, letter) + hash;
   answer += '\0';

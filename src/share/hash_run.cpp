@@ -16,6 +16,7 @@
 #include "platform/cp949.h"
 #include "platform/filetime.h"
 #include "share/file_hash.h"
+#include "share/served_tree.h"
 #include "share/shareable_name.h"
 #include "share/shared_file_statements.h"
 #include "util/log_files.h"
@@ -25,18 +26,6 @@ namespace {
 
 // Big enough for the whole table and its indexes of a large share.
 constexpr const char* kHashingCacheSize = "PRAGMA cache_size=-65536;";
-
-struct FolderIdentity {
-  dev_t device = 0;
-  ino_t inode = 0;
-  bool operator==(const FolderIdentity&) const = default;
-};
-
-std::optional<FolderIdentity> identity_of(const std::filesystem::path& folder) {
-  struct stat status {};
-  if (::stat(folder.c_str(), &status) != 0 || !S_ISDIR(status.st_mode)) return std::nullopt;
-  return FolderIdentity{status.st_dev, status.st_ino};
-}
 
 // Each unshareable entry is mentioned in the system log once per process.
 void log_unshareable_once(const std::string& folder, const std::string& name) {
@@ -83,15 +72,17 @@ class DirectoryHandle {
 // The walk of the shared folders inside the run's transaction.
 class HashRun::Walk {
  public:
-  Walk(HashRun& run, SharedFileStatements& statements, int32_t run_id, std::optional<FolderIdentity> partial_folder)
-      : run_(run), statements_(statements), run_id_(run_id), partial_folder_(partial_folder) {}
+  Walk(HashRun& run, SharedFileStatements& statements, int32_t run_id, const ServedTree& tree)
+      : run_(run), statements_(statements), run_id_(run_id), tree_(tree) {}
 
   // Walks one shared folder; false when the run was stopped.
   bool walk_share(const settings::SharedFolder& folder, settings::ShareIndex index) {
-    std::string root = folder.path;
-    while (root.size() > 1 && root.back() == '/') root.pop_back();
+    // The folder's own links are resolved once; below it none is followed, so
+    // every folder's path stays canonical, as the tree's rules need it.
+    const std::filesystem::path& root = tree_.canonical_folder(index);
+    if (root.empty() || !tree_.serves_folder(index, root)) return run_.running_;
     int fd = ::open(root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    return walk_folder(fd, root, "", folder, index);
+    return walk_folder(fd, root.string(), "", folder, index);
   }
 
  private:
@@ -112,9 +103,9 @@ class HashRun::Walk {
         continue;
       }
       if (S_ISDIR(status.st_mode)) {
-        if (partial_folder_ && *partial_folder_ == FolderIdentity{status.st_dev, status.st_ino}) continue;
+        if (!tree_.serves_folder(index, std::filesystem::path(directory) / name)) continue;
         if (!enter_folder(handle.fd(), directory, walk_path, row_path, name, folder, index)) return false;
-      } else {
+      } else if (ServedTree::serves_file_named(name)) {
         record_file(handle.fd(), directory, row_path, name, status, folder, index);
         if (run_.context_.after_each_file) run_.context_.after_each_file();
         if (!run_.running_) return false;
@@ -209,7 +200,7 @@ class HashRun::Walk {
   HashRun& run_;
   SharedFileStatements& statements_;
   int32_t run_id_;
-  std::optional<FolderIdentity> partial_folder_;
+  const ServedTree& tree_;
 };
 
 HashRun::HashRun(HashRunContext context, int mode) : context_(std::move(context)), mode_(mode) {}
@@ -247,9 +238,8 @@ void HashRun::Run() {
 
   // The list and the download folder are copied first: the run never holds the
   // settings lock and the database lock together.
-  const std::vector<settings::SharedFolder> folders = context_.settings->shared_folders();
-  const std::string down_path = context_.settings->download_folder();
-  const auto partial_folder = identity_of(std::filesystem::path(down_path) / kPartialDownloadFolder);
+  const ServedTree tree(context_.settings->shared_folders(), context_.settings->download_folder());
+  const std::vector<settings::SharedFolder>& folders = tree.folders();
   const int32_t run_id = static_cast<int32_t>(context_.clock->performance_counter() & 0xFFFFFFFFu);
 
   db::Sqlite3Connection connection;
@@ -262,7 +252,7 @@ void HashRun::Run() {
     SharedFileStatements statements(connection, run_id);
     connection.Execute("begin transaction;");
     in_transaction = true;
-    Walk walk(*this, statements, run_id, partial_folder);
+    Walk walk(*this, statements, run_id, tree);
     bool stopped = false;
     for (size_t index = 0; index < folders.size() && !stopped; ++index) {
       stopped = !walk.walk_share(folders[index], static_cast<settings::ShareIndex>(index));

@@ -20,8 +20,6 @@ namespace dovel::share {
 inline constexpr int64_t kPrehashThreshold = 10485760;
 // At most this many files are hashed by one run; the rest wait for the next.
 inline constexpr int kMaxHashedPerRun = 500;
-// The folder below the download folder that holds partial downloads.
-inline constexpr const char* kPartialDownloadFolder = "_DTEMP_";
 
 // What a hashing run needs from the rest of the program.
 struct HashRunContext {

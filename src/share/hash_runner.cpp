@@ -85,10 +85,11 @@ std::shared_ptr<HashRun> HashRunner::active_run() const {
   return active_;
 }
 
-FileHash HashRunner::hash_on_demand(std::string_view relative_path, std::string_view file_name, settings::ShareIndex index,
+FileHash HashRunner::hash_on_demand(std::string_view relative_path, std::string_view file_name, int64_t size, settings::ShareIndex index,
                                     const ShareFilter& may_look_in) {
   if (active()) return {};
-  return share::hash_on_demand(*context_.settings, context_.database_file, *context_.clock, relative_path, file_name, index, may_look_in);
+  return share::hash_on_demand(*context_.settings, context_.database_file, *context_.clock, relative_path, file_name, size, index,
+                               may_look_in);
 }
 
 }  // namespace dovel::share

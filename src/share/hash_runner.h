@@ -33,7 +33,7 @@ class HashRunner final : public HashService {
   std::shared_ptr<HashRun> active_run() const;
 
   // A peer's request for one file's hash; refused (empty) while a full run is active.
-  FileHash hash_on_demand(std::string_view relative_path, std::string_view file_name, settings::ShareIndex index,
+  FileHash hash_on_demand(std::string_view relative_path, std::string_view file_name, int64_t size, settings::ShareIndex index,
                           const ShareFilter& may_look_in) override;
 
  private:

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string_view>
 
@@ -15,12 +16,13 @@ using ShareFilter = std::function<bool(settings::ShareIndex)>;
 inline bool any_share(settings::ShareIndex) { return true; }
 
 // What the share server asks of hashing: whether a full run is active, and one
-// file's hash on demand (refused, empty, while a run is active).
+// file's hash on demand (refused, empty, while a run is active). A hash is made
+// only for a file of exactly the `size` the peer named.
 class HashService {
  public:
   virtual ~HashService() = default;
   virtual bool active() const = 0;
-  virtual FileHash hash_on_demand(std::string_view relative_path, std::string_view file_name, settings::ShareIndex index,
+  virtual FileHash hash_on_demand(std::string_view relative_path, std::string_view file_name, int64_t size, settings::ShareIndex index,
                                   const ShareFilter& may_look_in) = 0;
 };
 
@@ -28,7 +30,7 @@ class HashService {
 class IdleHashing final : public HashService {
  public:
   bool active() const override { return false; }
-  FileHash hash_on_demand(std::string_view, std::string_view, settings::ShareIndex, const ShareFilter&) override { return {}; }
+  FileHash hash_on_demand(std::string_view, std::string_view, int64_t, settings::ShareIndex, const ShareFilter&) override { return {}; }
 };
 
 }  // namespace dovel::share

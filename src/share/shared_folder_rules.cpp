@@ -7,6 +7,32 @@
 #include "util/file_utils.h"
 
 namespace dovel::share {
+namespace {
+
+// A folder shared twice, or one shared folder inside another, would offer what
+// the inner one holds under the outer one's access rules as well.
+std::optional<std::string> check_nested_folders(const std::vector<settings::SharedFolder>& rows) {
+  for (size_t first = 0; first < rows.size(); ++first) {
+    for (size_t second = first + 1; second < rows.size(); ++second) {
+      const int first_number = static_cast<int>(first + 1);
+      const int second_number = static_cast<int>(second + 1);
+      const std::string& a = rows[first].path;
+      const std::string& b = rows[second].path;
+      if (util::SameFolder(a, b)) {
+        return base::string_printf("공유폴더 %d번째 폴더와 %d번째 폴더가 같습니다.\r\n\r\n같은 폴더를 두 번 공유할 수 없습니다. 다르게 설정해주십시요.",
+                                   first_number, second_number);
+      }
+      const bool second_inside = util::FolderInside(b, a);
+      if (second_inside || util::FolderInside(a, b)) {
+        return base::string_printf("공유폴더 %d번째 폴더가 %d번째 폴더 안에 있습니다.\r\n\r\n공유폴더 안에 다른 공유폴더를 둘 수 없습니다. 다르게 설정해주십시요.",
+                                   second_inside ? second_number : first_number, second_inside ? first_number : second_number);
+      }
+    }
+  }
+  return std::nullopt;
+}
+
+}  // namespace
 
 std::optional<std::string> check_shared_folder_entry(const settings::SharedFolder& entry, const std::vector<settings::SharedFolder>& rows, EntryMode mode) {
   if (entry.name.empty()) return "공유이름이 비었습니다.";
@@ -39,6 +65,7 @@ std::optional<std::string> check_shared_folder_list(const std::vector<settings::
     }
     has_secret |= (rows[i].flags & settings::SHARE_SECRET) != 0;
   }
+  if (std::optional<std::string> nesting = check_nested_folders(rows)) return nesting;
   if (has_secret && folder_pass.empty()) return "비밀폴더가 있습니다. 비밀폴더를 위한 암호를 설정해 주세요.";
   return std::nullopt;
 }

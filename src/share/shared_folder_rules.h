@@ -17,7 +17,8 @@ enum class EntryMode { Add, Modify };
 std::optional<std::string> check_shared_folder_entry(const settings::SharedFolder& entry, const std::vector<settings::SharedFolder>& rows, EntryMode mode);
 
 // The checks of the whole list before it is applied: no folder may be the
-// download folder, and secret folders need the password.
+// download folder, no folder may be shared twice or lie inside another shared
+// folder, and secret folders need the password.
 std::optional<std::string> check_shared_folder_list(const std::vector<settings::SharedFolder>& rows, std::string_view down_path,
                                                     std::string_view folder_pass);
 

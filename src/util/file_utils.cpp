@@ -6,6 +6,8 @@
 #include <cstring>
 #include <string>
 
+#include "platform/safe_path.h"
+
 namespace dovel::util {
 
 bool FolderExists(const std::filesystem::path& path) {
@@ -52,6 +54,13 @@ std::string comparable_folder(std::string_view path) {
 bool SameFolder(std::string_view a, std::string_view b) {
   if (a.empty() || b.empty()) return false;
   return comparable_folder(a) == comparable_folder(b);
+}
+
+bool FolderInside(std::string_view inner, std::string_view outer) {
+  if (inner.empty() || outer.empty()) return false;
+  const std::filesystem::path inner_folder = comparable_folder(inner);
+  const std::filesystem::path outer_folder = comparable_folder(outer);
+  return inner_folder != outer_folder && platform::is_within(inner_folder, outer_folder);
 }
 
 std::string collapse_doubled_separators(std::string_view path) {

@@ -18,6 +18,8 @@ uint32_t VolumeSerial(const std::filesystem::path& path);
 // True when both paths name one folder: links, ".." and trailing separators are
 // resolved first (where the case of a name matters, as it does here).
 bool SameFolder(std::string_view a, std::string_view b);
+// True when `inner` lies below `outer` (and is not the same folder), resolved as SameFolder resolves them.
+bool FolderInside(std::string_view inner, std::string_view outer);
 
 // "a//b///c/" -> "a/b/c/": the default folders are built by joining texts.
 std::string collapse_doubled_separators(std::string_view path);

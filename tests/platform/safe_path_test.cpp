@@ -29,6 +29,7 @@ const char* name_of(PathRefusal refusal) {
     case PathRefusal::BadCharacter: return "BadCharacter";
     case PathRefusal::RootUnavailable: return "RootUnavailable";
     case PathRefusal::OutsideRoot: return "OutsideRoot";
+    case PathRefusal::LinkComponent: return "LinkComponent";
   }
   return "?";
 }
@@ -176,6 +177,56 @@ TEST_F(SafePathTest, RootGivenThroughALinkOrAsARelativeOrMissingPath) {
   EXPECT_EQ(resolve_below(root_ / "dangling_dir", "a").refusal, PathRefusal::RootUnavailable);
   // Component checks come first, so a hostile path is refused as such even without a root.
   EXPECT_EQ(resolve_below(temp_ / "no_such_root", "..").refusal, PathRefusal::DotComponent);
+}
+
+TEST_F(SafePathTest, RefusingLinksRefusesEveryLinkBelowTheRootWhereverItPoints) {
+  using R = PathRefusal;
+  const WireCase cases[] = {
+      {"sub\\file.txt", R::None, "sub/file.txt"},
+      {"sub\\new.txt", R::None, "sub/new.txt"},
+      {"new\\deeper\\file.txt", R::None, "new/deeper/file.txt"},
+      {"\\sub\\", R::None, "sub"},
+      // Inside the root or out of it, a link is a link.
+      {"in_link", R::LinkComponent, nullptr},
+      {"in_link\\file.txt", R::LinkComponent, nullptr},
+      {"in_link\\new.txt", R::LinkComponent, nullptr},
+      {"out_link\\secret.txt", R::LinkComponent, nullptr},
+      {"secret_link", R::LinkComponent, nullptr},
+      {"abs_link\\etc\\passwd", R::LinkComponent, nullptr},
+      {"dangling", R::LinkComponent, nullptr},
+      {"pending", R::LinkComponent, nullptr},
+      {"loop\\x", R::LinkComponent, nullptr},
+      // The checks of the text come first, as without the rule.
+      {"in_link\\..\\sub", R::DotComponent, nullptr},
+      {"a\\\\b", R::EmptyComponent, nullptr},
+      {"a/b", R::BadCharacter, nullptr},
+      {"", R::EmptyPath, nullptr},
+  };
+  const fs::path root = canonical_root();
+  for (const WireCase& c : cases) {
+    SCOPED_TRACE("wire path \"" + c.wire + "\"");
+    ResolvedPath resolved = resolve_below(root_, c.wire, false, LinkRule::Refuse);
+    EXPECT_STREQ(name_of(resolved.refusal), name_of(c.refusal));
+    EXPECT_EQ(resolved.path, c.below_root != nullptr ? root / c.below_root : fs::path());
+  }
+  // The root itself may be reached through a link: only what lies below it is judged.
+  fs::create_directory_symlink(root_, temp_ / "root_link");
+  ResolvedPath through_link = resolve_below(temp_ / "root_link", "sub\\file.txt", false, LinkRule::Refuse);
+  ASSERT_TRUE(through_link);
+  EXPECT_EQ(through_link.path, root / "sub" / "file.txt");
+  EXPECT_EQ(resolve_below(root_, "", true, LinkRule::Refuse).path, root);
+}
+
+TEST(PathWithin, ComparesWholeComponents) {
+  const struct {
+    const char* path;
+    const char* folder;
+    bool within;
+  } cases[] = {
+      {"/a/b", "/a/b", true}, {"/a/b/c", "/a/b", true}, {"/a/bc", "/a/b", false}, {"/a", "/a/b", false},
+      {"/a/b", "/", true},    {"/x/b", "/a/b", false},   {"/a/b/c/d", "/a", true},
+  };
+  for (const auto& c : cases) EXPECT_EQ(is_within(c.path, c.folder), c.within) << c.path << " in " << c.folder;
 }
 
 // Opening the FIFO with the blocking flag would hang; if it ever does, the writer

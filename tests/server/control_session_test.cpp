@@ -214,6 +214,13 @@ TEST_F(ControlSessionTest, HashRequestsAreAnsweredByTheWorker) {
   EXPECT_EQ(ask(peer, "L").front(), 'L') << "a malformed request gets no answer";
 }
 
+TEST_F(ControlSessionTest, AHashRequestNeedsTheFilesOwnSize) {
+  auto peer = browse();
+  ask(peer, "C\\Public");
+  for (const char* wrong : {"0", "2", "4", "-3"}) EXPECT_EQ(ask(peer, std::string("Ha.txt|") + wrong), "1") << wrong;
+  EXPECT_EQ(ask(peer, "Ha.txt|3").front(), 'H');
+}
+
 TEST_F(ControlSessionTest, AHashRequestIsAnsweredFromTheSharesRowsOnly) {
   // The secret share holds a hashed file of the same name and size as one asked for in the public share.
   {

@@ -516,7 +516,7 @@ TEST_F(DataTransferTest, ARequestOfExactly1024BytesIsRead) {
 }
 
 TEST_F(DataTransferTest, SendsTheInformationBlockAndExactlyTheRequestedBytes) {
-  const share::FileHash hash = hashing.hash_on_demand("Music", "song.bin", 0, share::any_share);
+  const share::FileHash hash = hashing.hash_on_demand("Music", "song.bin", kSongSize, 0, share::any_share);
   ASSERT_EQ(hash, *share::sampled_md5_of_file(share_folder("public") / "Music/song.bin"));
   const struct {
     const char* what;
@@ -567,7 +567,7 @@ TEST_F(DataTransferTest, SendsTheInformationBlockAndExactlyTheRequestedBytes) {
 TEST_F(DataTransferTest, NothingOutsideTheSharesIsServed) {
   std::filesystem::create_symlink(temp / "outside/song.bin", share_folder("public") / "Music/link.bin");
   std::filesystem::create_directory_symlink(temp / "outside", share_folder("public") / "out");
-  const share::FileHash song_hash = hashing.hash_on_demand("Music", "song.bin", 0, share::any_share);
+  const share::FileHash song_hash = hashing.hash_on_demand("Music", "song.bin", kSongSize, 0, share::any_share);
   ASSERT_FALSE(song_hash.empty());
   // Rows that a damaged or doctored table could hold.
   const std::string kRowLeavesByPath = "feedfacefeedfacefeedfacefeedface";

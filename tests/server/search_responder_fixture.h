@@ -34,7 +34,9 @@ namespace dovel::server {
 class FakeHashing final : public share::HashService {
  public:
   bool active() const override { return running; }
-  share::FileHash hash_on_demand(std::string_view, std::string_view, settings::ShareIndex, const share::ShareFilter&) override { return {}; }
+  share::FileHash hash_on_demand(std::string_view, std::string_view, int64_t, settings::ShareIndex, const share::ShareFilter&) override {
+    return {};
+  }
   std::atomic<bool> running{false};
 };
 

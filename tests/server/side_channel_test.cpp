@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "db/database_lock.h"
 #include "platform/cp949.h"
 #include "server/server_fixture.h"
 #include "share/file_hash.h"
@@ -48,6 +49,25 @@ TEST_F(SideChannelTest, FriendOnlyAndSecretSharesKeepTheirHashes) {
   EXPECT_EQ(request("H|a.bin|6|3"), "H" + adult + std::string(1, '\0')) << "a hash is told as a search tells a name";
   // Once hashed, the friend-only copy's hash is still not told by name and size.
   EXPECT_FALSE(request("H|a.bin|6|1"));
+}
+
+TEST_F(SideChannelTest, AHashNeedsTheFilesOwnSize) {
+  const std::string name = *platform::utf8_to_cp949("노래.mp3");
+  for (const char* wrong : {"0", "7", "9", "-8"}) EXPECT_FALSE(request("Hsub|" + name + "|" + wrong + "|0")) << wrong;
+  EXPECT_TRUE(request("Hsub|" + name + "|8|0")) << "the right size is answered";
+}
+
+TEST_F(SideChannelTest, PartialDownloadsAndLinksGetNoHash) {
+  settings.update([this](settings::StoredSettings& values) { values.down_path = (share_folder("Public") / "Download").string(); });
+  temp.write("shares/Public/Download/_DTEMP_/[DOVEL]movie.avi", "part");
+  temp.write("shares/Public/Download/Album/[DOVEL]track.mp3", "part");
+  std::filesystem::create_directory_symlink(share_folder("Public") / "sub", share_folder("Public") / "linked");
+  const std::string name = *platform::utf8_to_cp949("노래.mp3");
+  EXPECT_FALSE(request("HDownload\\_DTEMP_|[DOVEL]movie.avi|4|0"));
+  EXPECT_FALSE(request("HDownload\\Album|[DOVEL]track.mp3|4|0"));
+  EXPECT_FALSE(request("Hlinked|" + name + "|8|0"));
+  std::lock_guard guard(db::database_lock());
+  EXPECT_EQ(databases.data.Query("Select count(*) From shared_files").Int(0), 0) << "nothing was recorded as shared";
 }
 
 TEST_F(SideChannelTest, IdentityAndLoad) {

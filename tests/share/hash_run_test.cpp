@@ -191,6 +191,40 @@ TEST_F(HashRunTest, PartialDownloadsAndUnshareableNamesStayOut) {
   EXPECT_EQ(names, (std::vector<std::string>{"Download", "한글", "done"}));
 }
 
+TEST_F(HashRunTest, PartialDownloadsOutsideTheirFolderStayOutToo) {
+  set_shares({{"home", settings::SHARE_READ}});
+  settings.update([this](settings::StoredSettings& values) { values.down_path = (share_folder("home") / "Download").string(); });
+  // A folder download writes its partial files beside the finished ones.
+  temp.write("shares/home/Download/Album/[DOVEL]track2.mp3", "half");
+  temp.write("shares/home/Download/Album/[dovel]track3.mp3", "half");
+  temp.write("shares/home/Download/Album/track1.mp3", "done");
+  temp.write("shares/home/Download/_DTEMP_/stray.bin", "x");
+
+  run();
+  std::vector<std::string> names;
+  for (const Row& row : rows()) names.push_back(row.name);
+  EXPECT_EQ(names, (std::vector<std::string>{"Download", "Album", "track1"}));
+}
+
+// Lists stored before nesting was refused: what a stricter share holds is
+// recorded only under it, never under a share around or inside it.
+TEST_F(HashRunTest, NestedStricterSharesAreWalkedOnlyAsThemselves) {
+  const auto folder = [this](const char* name) { return share_folder(name).string(); };
+  ASSERT_TRUE(settings.set_shared_folders({{"outer", folder("outer"), settings::SHARE_READ},
+                                           {"inner", folder("outer/inner"), settings::SHARE_READ | settings::SHARE_SECRET},
+                                           {"vault", folder("vault"), settings::SHARE_READ | settings::SHARE_SECRET},
+                                           {"open", folder("vault/open"), settings::SHARE_READ}}));
+  temp.write("shares/outer/o.txt", "o");
+  temp.write("shares/outer/inner/s.txt", "s");
+  temp.write("shares/vault/v.txt", "v");
+  temp.write("shares/vault/open/p.txt", "p");
+
+  run();
+  std::vector<std::pair<int64_t, std::string>> recorded;
+  for (const Row& row : rows()) recorded.emplace_back(row.shared_index, row.path.empty() ? row.name : row.path + "\\" + row.name);
+  EXPECT_EQ(recorded, (std::vector<std::pair<int64_t, std::string>>{{0, "o"}, {1, "s"}, {2, "open"}, {2, "v"}, {2, "open\\p"}}));
+}
+
 TEST_F(HashRunTest, UnusableServerWalksNothing) {
   set_shares({{"public", settings::SHARE_READ}});
   temp.write("shares/public/a.txt", "x");

@@ -52,6 +52,38 @@ TEST(SharedFolderRules, ListChecks) {
   EXPECT_FALSE(check_shared_folder_list(secret, down, "pw"));
 }
 
+TEST(SharedFolderRules, NoSharedFolderInsideOrAroundAnother) {
+  test::TempFolder temp;
+  for (const char* folder : {"down", "music", "music/rock", "movies", "musicals"}) std::filesystem::create_directories(temp / folder);
+  std::filesystem::create_directory_symlink(temp / "music", temp / "music_link");
+  const std::string down = (temp / "down").string();
+  auto at = [&temp](const char* folder) { return (temp / folder).string(); };
+  const std::string inside = "공유폴더 %d번째 폴더가 %d번째 폴더 안에 있습니다.\r\n\r\n공유폴더 안에 다른 공유폴더를 둘 수 없습니다. 다르게 설정해주십시요.";
+  auto inside_message = [&inside](int inner, int outer) {
+    std::string text = inside;
+    text.replace(text.find("%d"), 2, std::to_string(inner));
+    text.replace(text.find("%d"), 2, std::to_string(outer));
+    return text;
+  };
+  const std::string twice = "공유폴더 1번째 폴더와 3번째 폴더가 같습니다.\r\n\r\n같은 폴더를 두 번 공유할 수 없습니다. 다르게 설정해주십시요.";
+  const struct {
+    const char* what;
+    std::vector<settings::SharedFolder> rows;
+    std::string message;
+  } cases[] = {
+      {"side by side", {{"a", at("music"), 5}, {"b", at("movies"), 5}, {"c", at("musicals"), 5}}, ""},
+      {"a secret share inside a public one", {{"a", at("music"), 1}, {"b", at("movies"), 1}, {"c", at("music/rock"), 17}}, inside_message(3, 1)},
+      {"a public share around a friend-only one", {{"a", at("music/rock"), 9}, {"b", at("music"), 1}}, inside_message(1, 2)},
+      {"the same flags nest no better", {{"a", at("music"), 5}, {"b", at("music/rock"), 5}}, inside_message(2, 1)},
+      {"inside through a link", {{"a", at("music"), 1}, {"b", (temp / "music_link/rock").string(), 17}}, inside_message(2, 1)},
+      {"one folder twice", {{"a", at("music"), 1}, {"b", at("movies"), 1}, {"c", at("music_link") + "/", 17}}, twice},
+  };
+  for (const auto& c : cases) EXPECT_EQ(check_shared_folder_list(c.rows, down, "pw").value_or(""), c.message) << c.what;
+  // The download folder's own rule is told first.
+  const std::vector<settings::SharedFolder> both = {{"a", at("music"), 1}, {"b", at("music/rock"), 1}, {"c", down, 1}};
+  EXPECT_EQ(check_shared_folder_list(both, down, "pw").value_or("").rfind("다운폴더와 공유폴더 3번째", 0), 0u);
+}
+
 TEST(SharedFolderRules, OnlyFolderFriendAndSecretChangesNeedARehash) {
   const settings::SharedFolder before{"a", "/x", settings::SHARE_READ | settings::SHARE_ADULT};
   const struct {

@@ -32,6 +32,33 @@ TEST(FileUtils, FoldersAndSizes) {
   EXPECT_NE(VolumeSerial(folder.path()), 0u);
 }
 
+TEST(FileUtils, AFolderInsideAnother) {
+  test::TempFolder folder;
+  std::filesystem::create_directories(folder / "music/rock");
+  std::filesystem::create_directories(folder / "musicals");
+  std::filesystem::create_directory_symlink(folder / "music", folder / "linked");
+  const auto at = [&folder](const char* name) { return (folder / name).string(); };
+  const struct {
+    std::string inner;
+    std::string outer;
+    bool inside;
+  } cases[] = {
+      {at("music/rock"), at("music"), true},
+      {at("music/rock/"), at("music//"), true},
+      {at("linked/rock"), at("music"), true},
+      {at("music/rock"), at("linked"), true},
+      {at("music/../music/rock"), at("music"), true},
+      {at("music/not_yet"), at("music"), true},
+      {at("music"), at("music"), false},
+      {at("music"), at("linked/"), false},
+      {at("music"), at("music/rock"), false},
+      {at("musicals"), at("music"), false},
+      {"", at("music"), false},
+      {at("music"), "", false},
+  };
+  for (const auto& c : cases) EXPECT_EQ(FolderInside(c.inner, c.outer), c.inside) << c.inner << " in " << c.outer;
+}
+
 TEST(FileUtils, CollapsesDoubledSeparators) {
   EXPECT_EQ(collapse_doubled_separators("/a//b///c/"), "/a/b/c/");
   EXPECT_EQ(collapse_doubled_separators("/home/x/Download/"), "/home/x/Download/");
