@@ -280,7 +280,7 @@ TEST_F(ControlSessionTest, FolderDownloadListIsBoundedAndStaysInside) {
 class HeldHashing final : public share::HashService {
  public:
   bool active() const override { return false; }
-  share::FileHash hash_on_demand(std::string_view, std::string_view, settings::ShareIndex, const share::ShareFilter&) override {
+  share::FileHash hash_on_demand(std::string_view, std::string_view, int64_t, settings::ShareIndex, const share::ShareFilter&) override {
     released_.wait();
     return {};
   }
