@@ -8,15 +8,16 @@ namespace dovel::share {
 
 class HashRunner::EndForwarder final : public core::MessageTarget {
  public:
-  EndForwarder(HashRunner& runner, core::MessageTarget* target) : runner_(runner), target_(target) {}
+  EndForwarder(HashRunner& runner, core::MessageTarget* target, uint64_t serial) : runner_(runner), target_(target), serial_(serial) {}
   void set_run(const HashRun* run) { run_ = run; }
   void post(core::Message message) override {
-    if (runner_.forget_ended(run_) && target_ != nullptr) target_->post(std::move(message));
+    if (runner_.forget_ended(run_, serial_) && target_ != nullptr) target_->post(std::move(message));
   }
 
  private:
   HashRunner& runner_;
   core::MessageTarget* target_;
+  const uint64_t serial_;
   const HashRun* run_ = nullptr;
 };
 
@@ -44,29 +45,28 @@ void HashRunner::start_hash_run(int mode) {
   std::lock_guard guard(lock_);
   join_finished_locked();
   if (active_) active_->Stop();
-  auto end = std::make_unique<EndForwarder>(*this, context_.target);
+  const uint64_t serial = ++newest_serial_;
+  auto end = std::make_unique<EndForwarder>(*this, context_.target, serial);
   HashRunContext context = context_;
   context.target = end.get();
   auto run = std::make_shared<HashRun>(std::move(context), mode);
   end->set_run(run.get());
   auto finished = std::make_shared<std::atomic<bool>>(false);
   active_ = run;
-  std::thread thread([this, run, finished] {
+  std::thread thread([this, run, finished, serial] {
     run->Run();
     // A run that ends on its own forgets itself, also when it had nobody to tell.
-    forget_ended(run.get());
+    forget_ended(run.get(), serial);
     *finished = true;
   });
   workers_.push_back({run, std::move(end), finished, std::move(thread)});
 }
 
-bool HashRunner::forget_ended(const HashRun* run) {
+bool HashRunner::forget_ended(const HashRun* run, uint64_t serial) {
   std::lock_guard guard(lock_);
-  if (active_.get() == run) {
-    active_.reset();
-    return true;
-  }
-  return active_ == nullptr;
+  if (active_.get() == run) active_.reset();
+  // A newer run may even have ended before this one: its end was the one to tell.
+  return serial == newest_serial_;
 }
 
 void HashRunner::cancel() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <mutex>
 #include <string_view>
@@ -46,13 +47,15 @@ class HashRunner final : public HashService {
   };
 
   void join_finished_locked();
-  // A run reports its end: it is forgotten when it is the active one. False when a newer run replaced it.
-  bool forget_ended(const HashRun* run);
+  // A run (the `serial`th started) reports its end: it is forgotten when it is
+  // the active one. False when a newer run was started after it.
+  bool forget_ended(const HashRun* run, uint64_t serial);
 
   HashRunContext context_;
   mutable std::mutex lock_;
   std::shared_ptr<HashRun> active_;
   std::vector<Worker> workers_;
+  uint64_t newest_serial_ = 0;
 };
 
 }  // namespace dovel::share
