@@ -37,6 +37,17 @@ class LocalServerTest : public ShareServerFixture {
     ShareServerFixture::SetUp();
     set_shares({{"Public", settings::SHARE_READ}});
   }
+
+  // A hashing run of its own as the server's hashing, held at its first file
+  // (its walk holding the database) until `gate` opens.
+  std::unique_ptr<share::HashRunner> start_held_run(test::FirstFileGate& gate) {
+    auto runner = std::make_unique<share::HashRunner>(
+        share::HashRunContext{&hash_settings, temp / "DovelData.dat", &platform::system_clock(), nullptr, &hash_done, gate.callback()});
+    context.hashing = runner.get();
+    runner->start_hash_run(0);
+    gate.wait_until_entered();
+    return runner;
+  }
 };
 
 TEST_F(LocalServerTest, FiftyControlConnectionsAndNoMore) {
@@ -125,15 +136,9 @@ TEST_F(LocalServerTest, DataConnectionsDuringHashingAndWhilePaused) {
   monitor.set_new_uploads_paused(false);
 
   for (int i = 0; i < 300; ++i) temp.write("shares/Public/f" + std::to_string(i) + ".txt", "x");
-  // Sessions open their database connection as they start, which waits for a
-  // run's walk; this one starts before the run.
   auto browsing = browse();
   test::FirstFileGate gate;
-  share::HashRunContext run_context{&hash_settings, temp / "DovelData.dat", &platform::system_clock(), nullptr, &hash_done, gate.callback()};
-  share::HashRunner busy(run_context);
-  context.hashing = &busy;
-  busy.start_hash_run(0);
-  gate.wait_until_entered();
+  std::unique_ptr<share::HashRunner> busy = start_held_run(gate);
   auto during_run = test::TestPeer::connect(server->port(), wire::kDataKind);
   EXPECT_EQ(during_run->read_raw(2), value16(2));
   EXPECT_EQ(ask(browsing, "Ha.txt|1"), "B") << "hash requests wait for the run";
@@ -295,11 +300,7 @@ TEST_F(LocalServerTest, StoppingDuringAHashingRunWaitsForNoRequest) {
   auto browsing = browse();
   ask(browsing, "C\\Public");
   test::FirstFileGate gate;
-  share::HashRunContext run_context{&hash_settings, temp / "DovelData.dat", &platform::system_clock(), nullptr, &hash_done, gate.callback()};
-  share::HashRunner busy(run_context);
-  context.hashing = &busy;
-  busy.start_hash_run(0);
-  gate.wait_until_entered();
+  std::unique_ptr<share::HashRunner> busy = start_held_run(gate);
 
   // Every kind of request that reads the database, sent while the run holds it.
   ASSERT_TRUE(browsing.send_frame("F0123456789abcdef0123456789abcdef"));
