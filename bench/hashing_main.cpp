@@ -132,7 +132,7 @@ int main(int argc, char** argv) {
     for (int i = 0; i < calls; ++i) {
       const fs::path& file = small[static_cast<size_t>(i) * 7 % small.size()];
       share::hash_on_demand(hash_settings, context.database_file, platform::system_clock(), file.parent_path().filename().string(),
-                            file.filename().string(), kSmallSize, 0, share::any_share);
+                            file.filename().string(), kSmallSize, 0, share::any_share, [] { return false; });
     }
   };
   for (const char* what : {"(d) hash_on_demand (first calls: hash and store)", "(d) hash_on_demand (repeated: stored hash)"}) {

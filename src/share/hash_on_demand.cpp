@@ -15,7 +15,7 @@ namespace dovel::share {
 
 FileHash hash_on_demand(const HashSettings& settings, const std::filesystem::path& database_file, const platform::Clock& clock,
                         std::string_view relative_path, std::string_view file_name, int64_t size, settings::ShareIndex index,
-                        const ShareFilter& may_look_in) {
+                        const ShareFilter& may_look_in, const db::GiveUp& give_up) {
   if (file_name.empty() || index == -1 || size <= 0) return {};
   const std::string row_path = std::string(base::trim_backslashes(relative_path));
   const ServedTree tree(settings.shared_folders(), settings.download_folder());
@@ -28,7 +28,9 @@ FileHash hash_on_demand(const HashSettings& settings, const std::filesystem::pat
 
   auto hash_now = [&file] { return sampled_md5_of_file(file->path).value_or(""); };
   auto [name, extension] = split_file_name(std::string(file_name));
-  std::lock_guard guard(db::database_lock());
+  // A run that started meanwhile holds the database for its walk: no hash then, rather than a wait for the walk.
+  std::unique_lock guard = db::lock_database_unless(give_up);
+  if (!guard.owns_lock()) return {};
   try {
     db::Sqlite3Connection connection;
     connection.Open(database_file);

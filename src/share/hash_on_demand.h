@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <string_view>
 
+#include "db/database_lock.h"
 #include "platform/clock.h"
 #include "settings/shared_folder.h"
 #include "share/file_hash.h"
@@ -21,6 +22,6 @@ namespace dovel::share {
 // same path. The caller refuses the request while a full run is active.
 FileHash hash_on_demand(const HashSettings& settings, const std::filesystem::path& database_file, const platform::Clock& clock,
                         std::string_view relative_path, std::string_view file_name, int64_t size, settings::ShareIndex index,
-                        const ShareFilter& may_look_in);
+                        const ShareFilter& may_look_in, const db::GiveUp& give_up);
 
 }  // namespace dovel::share

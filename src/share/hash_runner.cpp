@@ -89,7 +89,7 @@ FileHash HashRunner::hash_on_demand(std::string_view relative_path, std::string_
                                     const ShareFilter& may_look_in) {
   if (active()) return {};
   return share::hash_on_demand(*context_.settings, context_.database_file, *context_.clock, relative_path, file_name, size, index,
-                               may_look_in);
+                               may_look_in, [this] { return active(); });
 }
 
 }  // namespace dovel::share

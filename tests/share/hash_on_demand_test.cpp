@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <future>
 #include <thread>
 
+#include "db/database_lock.h"
 #include "share/hash_runner.h"
 #include "share/hashing_fixture.h"
 #include "support/eventually.h"
@@ -20,7 +22,7 @@ class HashOnDemandTest : public HashingFixture {
     temp.write("outside/secret.txt", "not shared");
   }
   FileHash ask(std::string_view path, std::string_view name, int64_t size, settings::ShareIndex index) {
-    return hash_on_demand(hash_settings, temp / "DovelData.dat", platform::system_clock(), path, name, size, index, any_share);
+    return hash_on_demand(hash_settings, temp / "DovelData.dat", platform::system_clock(), path, name, size, index, any_share, [] { return false; });
   }
 };
 
@@ -36,6 +38,24 @@ TEST_F(HashOnDemandTest, HashesAFileTheTableDoesNotKnowAndRecordsIt) {
   EXPECT_EQ(recorded[0].size, 8);
   EXPECT_EQ(ask("Music", "song.mp3", 8, 0), expected) << "found the second time";
   EXPECT_EQ(rows_named("song").size(), 1u);
+}
+
+TEST_F(HashOnDemandTest, ARunHoldingTheDatabaseGivesNoHashInsteadOfAWait) {
+  temp.write("shares/public/song.mp3", "la la la");
+  std::promise<void> held;
+  std::promise<void> release;
+  std::thread walk([&] {
+    std::lock_guard guard(db::database_lock());
+    held.set_value();
+    release.get_future().wait();
+  });
+  held.get_future().wait();
+  const FileHash hash =
+      hash_on_demand(hash_settings, temp / "DovelData.dat", platform::system_clock(), "", "song.mp3", 8, 0, any_share, [] { return true; });
+  release.set_value();
+  walk.join();
+  EXPECT_EQ(hash, "");
+  EXPECT_TRUE(rows_named("song").empty());
 }
 
 TEST_F(HashOnDemandTest, FillsTheEmptyHashOfAKnownRow) {
