@@ -5,11 +5,6 @@ namespace dovel::server {
 PeerDatabase::PeerDatabase(std::filesystem::path file, const share::HashService& hashing, db::GiveUp stopping)
     : file_(std::move(file)), hashing_(hashing), stopping_(std::move(stopping)) {}
 
-// Closing needs no database lock: waiting for it here would hold the thread's
-// end up behind a whole hashing run, and the engine's own file locks keep the
-// close safe.
-PeerDatabase::~PeerDatabase() { connection_.Close(); }
-
 std::optional<PeerDatabase::Use> PeerDatabase::use() {
   std::unique_lock lock = db::lock_database_unless([this] { return hashing_.active() || (stopping_ && stopping_()); });
   if (!lock.owns_lock()) return std::nullopt;

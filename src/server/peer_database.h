@@ -30,7 +30,6 @@ class PeerDatabase {
 
   // `stopping` says the serving thread is ending; empty: never.
   PeerDatabase(std::filesystem::path file, const share::HashService& hashing, db::GiveUp stopping = {});
-  ~PeerDatabase();
   PeerDatabase(const PeerDatabase&) = delete;
   PeerDatabase& operator=(const PeerDatabase&) = delete;
 
@@ -42,6 +41,9 @@ class PeerDatabase {
   std::filesystem::path file_;
   const share::HashService& hashing_;
   db::GiveUp stopping_;
+  // Closed with the object and without the database lock: waiting for it there
+  // would hold the thread's end up behind a whole hashing run, and the engine's
+  // own file locks keep the close safe.
   db::Sqlite3Connection connection_;
 };
 

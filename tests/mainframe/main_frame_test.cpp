@@ -2,18 +2,15 @@
 // server (re)start, sessions that end or drop, requests, replies, the exit.
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <future>
-#include <thread>
 
 #include "mainframe/hub_fixture.h"
 #include "core/message_ids.h"
-#include "db/database_lock.h"
 #include "platform/socket.h"
 #include "wire/connection_kind.h"
 #include "wire/peer_frame.h"
 #include "service/server_directory.h"
 #include "support/fake_clock.h"
+#include "support/held_database.h"
 #include "util/current_user.h"
 #include "util/letter_pair.h"
 
@@ -62,34 +59,6 @@ std::optional<service::ListedServer> listed(const service::ServiceEndpoints& end
   return std::nullopt;
 }
 
-// Holds the database lock on a thread of its own, as a hashing run's walk
-// does, until released (at the latest after half a minute).
-class HeldDatabase {
- public:
-  HeldDatabase()
-      : thread_([this] {
-          std::lock_guard guard(db::database_lock());
-          held_.set_value();
-          released_.wait_for(std::chrono::seconds(30));
-        }) {
-    held_.get_future().wait();
-  }
-  ~HeldDatabase() {
-    release();
-    thread_.join();
-  }
-  void release() {
-    if (!done_.exchange(true)) release_.set_value();
-  }
-
- private:
-  std::promise<void> held_;
-  std::promise<void> release_;
-  std::shared_future<void> released_ = release_.get_future().share();
-  std::atomic<bool> done_{false};
-  std::thread thread_;
-};
-
 // A peer browsing the hub's server; true once it has the greeting.
 bool greeted(int fd) {
   const std::string kind(1, static_cast<char>(wire::kControlKind));
@@ -123,7 +92,7 @@ void expect_stop_without_waiting_for_the_run(platform::Ipv4 address, CMainFrame&
   platform::UniqueFd peer(platform::create_tcp_socket());
   ASSERT_TRUE(platform::connect_tcp(peer.get(), address, hub.local_server().port(), 5000));
   ASSERT_TRUE(greeted(peer.get()));
-  HeldDatabase walk;
+  dovel::test::HeldDatabase walk;
   hub.hashing().start_hash_run(1);
   ASSERT_TRUE(hub.hashing().active());
   const std::string requests = wire::build_peer_frame("F0123456789abcdef0123456789abcdef") + wire::build_peer_frame("L");

@@ -2,13 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include <future>
 #include <thread>
 
-#include "db/database_lock.h"
 #include "share/hash_runner.h"
 #include "share/hashing_fixture.h"
 #include "support/eventually.h"
+#include "support/held_database.h"
 
 namespace dovel::share {
 namespace {
@@ -42,18 +41,11 @@ TEST_F(HashOnDemandTest, HashesAFileTheTableDoesNotKnowAndRecordsIt) {
 
 TEST_F(HashOnDemandTest, ARunHoldingTheDatabaseGivesNoHashInsteadOfAWait) {
   temp.write("shares/public/song.mp3", "la la la");
-  std::promise<void> held;
-  std::promise<void> release;
-  std::thread walk([&] {
-    std::lock_guard guard(db::database_lock());
-    held.set_value();
-    release.get_future().wait();
-  });
-  held.get_future().wait();
-  const FileHash hash =
-      hash_on_demand(hash_settings, temp / "DovelData.dat", platform::system_clock(), "", "song.mp3", 8, 0, any_share, [] { return true; });
-  release.set_value();
-  walk.join();
+  FileHash hash;
+  {
+    test::HeldDatabase walk;
+    hash = hash_on_demand(hash_settings, temp / "DovelData.dat", platform::system_clock(), "", "song.mp3", 8, 0, any_share, [] { return true; });
+  }
   EXPECT_EQ(hash, "");
   EXPECT_TRUE(rows_named("song").empty());
 }
