@@ -121,7 +121,11 @@ void CMainFrame::after_failed_login(LoginCredentials tried) {
 void CMainFrame::file_info_reply(const std::string& text) {
   const std::vector<std::string> fields = base::split(text, '|');
   if (fields.size() < 3) return;
-  open_file_info_page(fields[0], fields[1], fields[2]);
+  // The share server answers FileHash|name|size; the page takes the size before the name.
+  const std::string& hash = fields[0];
+  const std::string& name = fields[1];
+  const std::string& size = fields[2];
+  open_file_info_page(hash, size, name);
 }
 
 void CMainFrame::open_file_info_page(const std::string& hash, const std::string& size, const std::string& name) {

@@ -380,12 +380,14 @@ TEST_F(HubFixture, RepliesBecomeLinksAndPagesOnlyWithAllTheirFields) {
   EXPECT_EQ(front.links[0].rfind("dovel://file/source/", 0), 0u) << front.links[0];
   EXPECT_NE(front.links[0].find(":0123456789abcdef0123456789abcdef:321"), std::string::npos);
 
-  reply(core::UM_FILE_INFO_REPLY, "id|size");
+  reply(core::UM_FILE_INFO_REPLY, "0123456789abcdef0123456789abcdef|노래.mp3");
   EXPECT_TRUE(front.pages.empty());
-  reply(core::UM_FILE_INFO_REPLY, "id|size|name");
+  // The share server's order: FileHash|name|size.
+  reply(core::UM_FILE_INFO_REPLY, "0123456789abcdef0123456789abcdef|노래.mp3|321");
   ASSERT_EQ(front.pages.size(), 1u);
-  EXPECT_EQ(front.pages[0], endpoints.web_base + "/client/srh_fileid.html?q_id_fid=" + util::EncodeWire("id") +
-                                "&q_no_fsize=" + util::EncodeWire("size") + "&q_nm_fid=" + util::EncodeWire("name"));
+  EXPECT_EQ(front.pages[0], endpoints.web_base + "/client/srh_fileid.html?q_id_fid=" +
+                                util::EncodeWire("0123456789abcdef0123456789abcdef") + "&q_no_fsize=" + util::EncodeWire("321") +
+                                "&q_nm_fid=" + util::EncodeWire("노래.mp3"));
 }
 
 TEST_F(HubFixture, ExitWithNothingRunningAsksNothing) {
