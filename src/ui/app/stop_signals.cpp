@@ -9,17 +9,17 @@ namespace dovel::ui {
 namespace {
 
 sigset_t stop_signal_set() {
-  sigset_t signals;
-  sigemptyset(&signals);
-  for (int signal : {SIGTERM, SIGINT, SIGUSR1}) sigaddset(&signals, signal);
-  return signals;
+  sigset_t stop_set;
+  sigemptyset(&stop_set);
+  for (int signal : {SIGTERM, SIGINT, SIGUSR1}) sigaddset(&stop_set, signal);
+  return stop_set;
 }
 
 }  // namespace
 
 void StopSignals::block() {
-  const sigset_t signals = stop_signal_set();
-  pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+  const sigset_t stop_set = stop_signal_set();
+  pthread_sigmask(SIG_BLOCK, &stop_set, nullptr);
 }
 
 StopSignals::StopSignals(core::MessageTarget& hub) : signals_(stop_signal_set()) {
