@@ -28,7 +28,7 @@ inline constexpr int kMostActiveConnections = 5;
 inline constexpr int kMostConnectionRequests = 6;
 // Each receive takes at most this much.
 inline constexpr size_t kReceiveSize = 8192;
-// Below this the throttle delay is not applied.
+// A pacing wait shorter than this is not slept (the next chunk waits for it).
 inline constexpr int kLeastThrottleMs = 3;
 
 // A connection that ended because its piece is complete.
@@ -91,7 +91,9 @@ class TransferLoop {
   void on_information_block(Connection& connection);
   void receive_data(Connection& connection);
   bool write_received(Connection& connection, size_t count);
-  void throttle();
+  // The download limit in bytes per second; 0: none.
+  uint64_t download_limit() const;
+  void throttle(size_t written);
   void expire_deadlines();
   void checkpoint_when_due();
 
