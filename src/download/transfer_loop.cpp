@@ -353,6 +353,9 @@ bool TransferLoop::write_received(Connection& connection, size_t count) {
     return false;
   }
   const int64_t left = ranges_.advance(connection.id, static_cast<int64_t>(count));
+  if (std::none_of(serving_sources_.begin(), serving_sources_.end(), [&](const Source& s) { return s.same_server(connection.source); })) {
+    serving_sources_.push_back(connection.source);
+  }
   connection.received += static_cast<int64_t>(count);
   context_.meter->downloaded_bytes += count;
   std::lock_guard guard(item_.lock);

@@ -70,6 +70,8 @@ class TransferLoop {
 
   // The serving owners (user ID -> auth_token_a) of this run, for the report.
   const std::map<std::string, std::string>& serving_owners() const { return charges_.owners; }
+  // The servers that sent bytes into the file during this run.
+  const std::vector<Source>& serving_sources() const { return serving_sources_; }
 
  private:
   enum class Phase { Reply, InformationBlock, Data };
@@ -124,6 +126,7 @@ class TransferLoop {
     bool used = false;
   };
   std::vector<TrackedSource> tracker_;
+  std::vector<Source> serving_sources_;
   std::vector<std::unique_ptr<Connection>> active_;
   std::map<ConnectionId, Requested> pending_;
   ConnectionId next_id_ = 1;
