@@ -11,6 +11,7 @@
 #include "base/text.h"
 #include "core/message_ids.h"
 #include "download/download_speed_limit.h"
+#include "download/leftover_question.h"
 #include "server/startup_port_check.h"
 #include "service/launcher_address.h"
 #include "settings/service_switches.h"
@@ -121,7 +122,10 @@ StartOutcome CDovelApp::InitInstance() {
   main_frame_->upload_monitor().select_upload_limit(stored.read(settings::kLimitUploadSpeed));
   download::apply_download_limit_row(downloads_->download_settings(), stored.read(settings::kLimitDownloadSpeed));
   // The queue of the last run is back before anything can be added to it.
-  downloads_->manager().restore();
+  const download::RestoredQueue restored = downloads_->manager().restore();
+  if (!restored.leftovers.empty() && setup_.front != nullptr) {
+    setup_.front->ask_about_leftover_files(download::leftover_files_question(restored.leftovers), restored.temporary_folder.string());
+  }
   if (setup_.register_url_protocol) {
     if (std::optional<util::DesktopIntegrationPaths> paths = util::DesktopIntegrationPathsFromEnvironment()) {
       util::RegisterUrlProtocol(*paths, setup_.executable);

@@ -2,6 +2,7 @@
 
 #include <random>
 
+#include "app/completion_hold.h"
 #include "core/message_ids.h"
 #include "download/connect_worker.h"
 #include "mainframe/hub_front.h"
@@ -52,6 +53,7 @@ download::TransferContext transfer_context(download::DownloadSettings& settings,
   context.hooks.queue_subtitle_upload = [&hub](const std::filesystem::path& path) { hub.QueueSubtitleUpload(path.string()); };
   context.hooks.point_shortage = [&loop] { loop.post({core::UM_POINT_SHORTAGE, 0, 0, nullptr}); };
   context.hooks.show_download_tab = [&loop] { loop.post({core::UM_SHOW_VIEW, mainframe::kViewTransfers, 0, nullptr}); };
+  context.hooks.completion_step = completion_hold_from_environment();
   return context;
 }
 

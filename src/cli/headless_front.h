@@ -23,6 +23,8 @@ class HeadlessFront final : public mainframe::HubFront {
   void notify_download_finished(const std::string& text) override;
   void service_line_arrived() override {}
   void show_online_count(uint32_t) override {}
+  // Nobody to ask: the files are in the status log already.
+  void ask_about_leftover_files(const std::string&, const std::string&) override {}
   void show_point_balance(const std::string& lines) override;
   void show_point_shortage() override;
   void tear_down() override {}

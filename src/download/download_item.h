@@ -87,6 +87,9 @@ struct DownloadItem {
   int64_t price = 0;
   std::string copyright_text;
   std::vector<ConnectionView> connections;  // the active connections, for child rows
+  // Runs whose bytes, all in, were not the file, and the servers that sent them.
+  int content_mismatches = 0;
+  std::vector<Source> excluded_sources;
   int64_t run_start_ms = 0;       // steady milliseconds when the current run started
   int64_t sample_received = 0;    // for the current speed
   int64_t sample_ms = 0;
@@ -96,6 +99,8 @@ struct DownloadItem {
   std::atomic<bool> stop_requested{false};
   std::atomic<int> active_connections{0};
   std::atomic<int> pending_connections{0};
+  // Set when the item stopped for a reason a retry cannot mend: the automatic retry leaves it alone.
+  std::atomic<bool> retry_barred{false};
 
   ItemState current_state() const { return static_cast<ItemState>(state.load()); }
   void set_state(ItemState next) { state.store(static_cast<int>(next)); }

@@ -188,6 +188,8 @@ bool DownloadManager::requeue_locked(Entry& entry, const AddRequest& request) {
   }
   move_state(item, ItemState::Waiting, {ItemState::Waiting, ItemState::Preparing, ItemState::Transferring, ItemState::Moving,
                                         ItemState::Finished});
+  entry.resume_after_run = entry.run_active;
+  item.retry_barred = false;
   add_sources(info_, item.hash, sources);
   return true;
 }
@@ -234,6 +236,7 @@ bool DownloadManager::resume(const std::string& hash) {
     move_state(*entry->item, ItemState::Waiting,
                {ItemState::Waiting, ItemState::Preparing, ItemState::Transferring, ItemState::Moving, ItemState::Finished});
     entry->resume_after_run = entry->run_active;
+    entry->item->retry_barred = false;
   }
   tell_changed();
   schedule();
@@ -427,9 +430,11 @@ bool DownloadManager::auto_retry() {
     if (std::any_of(entries_.begin(), entries_.end(), transferring)) return false;
     for (Entry& entry : entries_) {
       ItemState state = entry.item->current_state();
-      if ((state == ItemState::Stopped || state == ItemState::Waiting) && entry.item->status_code != kStatusWriteFailed) {
+      const bool barred = entry.item->status_code == kStatusWriteFailed || entry.item->retry_barred;
+      if ((state == ItemState::Stopped || state == ItemState::Waiting) && !barred) {
         move_state(*entry.item, ItemState::Waiting,
                    {ItemState::Waiting, ItemState::Preparing, ItemState::Transferring, ItemState::Moving, ItemState::Finished});
+        entry.resume_after_run = entry.run_active;
       }
     }
   }

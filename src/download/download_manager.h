@@ -60,7 +60,7 @@ class DownloadManager {
   // Restores the queue the info database holds (at start, before anything is
   // added) and sweeps the temporary folder; what it found is also returned.
   RestoredQueue restore();
-  // A stopped or waiting item waits again.
+  // A stopped or waiting item waits again, also one stopped for good: the user asked.
   bool resume(const std::string& hash);
   // Stops an item (refused while it prepares, nothing for a finished one).
   bool stop(const std::string& hash);
@@ -78,7 +78,8 @@ class DownloadManager {
   // Starts the waiting items the limit and the busy servers allow.
   void schedule();
   // The minute timer's retry: when allowed and nothing transfers, every stopped
-  // or waiting item (except a failed write, code 14) waits again. True when it ran.
+  // or waiting item (except a failed write, code 14, and an item stopped for
+  // good) waits again. True when it ran.
   bool auto_retry();
   // Items with a run that has not reported its end.
   int running_count() const;

@@ -26,6 +26,7 @@ class DownloadSettings {
   platform::Ipv4 external_address() const { return settings_.external_address; }
   // Bytes per second all downloads together may take.
   void set_download_speed_limit(uint32_t bytes_per_second) { settings_.download_speed_limit = bytes_per_second; }
+  uint32_t download_speed_limit() const { return settings_.download_speed_limit; }
 
  private:
   settings::LiveSettings& settings_;

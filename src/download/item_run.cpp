@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <mutex>
@@ -18,6 +19,7 @@
 #include "download/large_file_check.h"
 #include "download/run_checkpoint.h"
 #include "download/status_codes.h"
+#include "platform/atomic_file.h"
 #include "platform/safe_path.h"
 #include "util/log_files.h"
 
@@ -164,6 +166,9 @@ LoopResult ItemRun::transfer() {
   std::vector<Source> sources;
   {
     std::lock_guard guard(item_->lock);
+    // A server that sent other bytes under this FileHash is not asked again,
+    // also when the file index names it once more.
+    std::erase_if(item_->sources, [this](const Source& source) { return is_excluded_locked(source); });
     sources = item_->sources;
   }
   if (sources.empty()) {
@@ -193,6 +198,7 @@ LoopResult ItemRun::transfer() {
   TransferLoop loop(context_, *item_, signals_, loop_setup(std::move(sources), several));
   const LoopResult result = loop.run();
   for (const auto& [user_id, token] : loop.serving_owners()) serving_owners_.push_back(user_id);
+  serving_sources_ = loop.serving_sources();
   return result;
 }
 
@@ -309,21 +315,49 @@ void ItemRun::record_stopped() {
 }
 
 // A file whose bytes are not the ones its FileHash names is of no use: the
-// next run fetches it again from the start.
+// next run fetches it again from the start, from other servers than the ones
+// that sent these bytes. After a few such runs the item stops for good.
 void ItemRun::start_over() {
   if (::ftruncate(partial_.get(), 0) == 0) {
     ranges_.emplace(size_);
     std::lock_guard guard(item_->lock);
     item_->received = 0;
   }
+  bool given_up = false;
+  {
+    std::lock_guard guard(item_->lock);
+    for (const Source& source : serving_sources_) {
+      if (!is_excluded_locked(source)) item_->excluded_sources.push_back(source);
+    }
+    std::erase_if(item_->sources, [this](const Source& source) { return is_excluded_locked(source); });
+    given_up = ++item_->content_mismatches >= kMostContentMismatches;
+  }
   record_progress(*context_.info, *item_, partial_.get(), ranges_->missing());
+  if (given_up) {
+    item_->retry_barred = true;
+    util::LogSystem("'%s' 파일은 %d번 받은 내용이 모두 FileHash와 달라 더 이상 자동으로 재시도하지 않습니다.", printable_name(name_).c_str(),
+                    kMostContentMismatches);
+  }
   item_->set_state(ItemState::Stopped);
 }
 
-// The file is the user's as soon as it is in place; its bytes reach the disk
-// afterwards, and only then is the queue's row dropped, so that a machine that
-// goes down in between still finds the item at the next start.
+bool ItemRun::is_excluded_locked(const Source& source) const {
+  return std::any_of(item_->excluded_sources.begin(), item_->excluded_sources.end(),
+                     [&](const Source& excluded) { return excluded.same_server(source); });
+}
+
+// The file's bytes reach the disk before it is moved into place, the move
+// reaches it before the queue's rows go: a machine that goes down at any
+// point finds either the whole partial file or the whole file in place, and
+// the item at the next start (queue_restore).
 void ItemRun::complete() {
+  completion_step(CompletionStep::LastWrite);
+  if (::fdatasync(partial_.get()) != 0) {
+    util::LogSystem("남은용량이 없거나 파일을 쓰는데 실패하였습니다.");
+    record_progress(*context_.info, *item_, partial_.get(), ranges_->missing());
+    stop_with(kStatusWriteFailed);
+    return;
+  }
   partial_.reset();
   item_->set_state(ItemState::Moving);
   const FinishedFileMove moved = move_finished_file(partial_path_, download_folder_, sub_folder_, name_);
@@ -333,6 +367,9 @@ void ItemRun::complete() {
     stop_with(kStatusWriteFailed);
     return;
   }
+  platform::sync_folder(moved.final_path.parent_path());
+  platform::sync_folder(partial_path_.parent_path());
+  completion_step(CompletionStep::Moved);
   {
     std::lock_guard guard(item_->lock);
     item_->file_name = moved.final_name;
@@ -342,9 +379,18 @@ void ItemRun::complete() {
   if (context_.hooks.notify_finished) {
     context_.hooks.notify_finished(base::string_printf("%s 파일다운이 완료되었습니다.", moved.final_name.c_str()));
   }
-  platform::UniqueFd finished(platform::open_regular_file(moved.final_path, O_RDONLY));
-  if (finished.valid()) ::fdatasync(finished.get());
-  delete_queued_file(*context_.info, hash_);
+  {
+    std::lock_guard guard(context_.info->info_lock());
+    delete_queued_file(*context_.info, hash_);
+    // Committed now, not with the rest of the run: the item is done.
+    context_.info->InfoCommit();
+    context_.info->InfoBegin();
+  }
+  completion_step(CompletionStep::RowDropped);
+}
+
+void ItemRun::completion_step(CompletionStep step) {
+  if (context_.hooks.completion_step) context_.hooks.completion_step(step);
 }
 
 void ItemRun::send_report() {

@@ -28,6 +28,10 @@ struct RunShared {
 // The run of one item, on the calling thread (the item's worker): the checks,
 // the partial file, the sources, the transfer, the move into the download
 // folder and the report. Ends with the item in state 3 (and a status code) or 5.
+// After this many runs whose bytes were not the file, whichever servers sent
+// them, the item is stopped for good: no automatic retry fetches it again.
+inline constexpr int kMostContentMismatches = 3;
+
 class ItemRun {
  public:
   ItemRun(const TransferContext& context, std::shared_ptr<DownloadItem> item, std::shared_ptr<RunSignals> run_signals, RunShared shared);
@@ -45,7 +49,10 @@ class ItemRun {
   LoopSetup loop_setup(std::vector<Source> sources, bool several_connections);
   void finish(LoopResult result);
   void complete();
+  void completion_step(CompletionStep step);
   void start_over();
+  // Under the item lock: the source sent bytes that were not the file.
+  bool is_excluded_locked(const Source& source) const;
   void record_stopped();
   void send_report();
   void stop_with(int status_code);
@@ -71,6 +78,7 @@ class ItemRun {
   platform::UniqueFd partial_;
   std::optional<ReceivedRanges> ranges_;
   std::vector<std::string> serving_owners_;
+  std::vector<Source> serving_sources_;
 };
 
 }  // namespace dovel::download

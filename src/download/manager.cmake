@@ -7,6 +7,7 @@ target_sources(dovel-core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/download_records.cpp
   ${CMAKE_CURRENT_LIST_DIR}/download_texts.cpp
   ${CMAKE_CURRENT_LIST_DIR}/item_snapshot.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/leftover_question.cpp
   ${CMAKE_CURRENT_LIST_DIR}/openable_file.cpp
   ${CMAKE_CURRENT_LIST_DIR}/paid_columns.cpp
   ${CMAKE_CURRENT_LIST_DIR}/queue_restore.cpp

@@ -39,14 +39,30 @@ bool finished_in_place(const QueuedRow& row, const std::filesystem::path& downlo
   return hash && base::iequals_ascii(*hash, row.hash);
 }
 
-// Without the download folder (a drive not mounted) the temporary files cannot
-// be told missing, so the rows are kept for when it is back.
-bool has_its_data(db::InfoDatabase& info, const QueuedRow& row, const std::filesystem::path& download_folder, bool folder_present) {
-  if (!has_range_rows(info, row.hash)) return false;
-  if (!folder_present) return true;
+enum class RowFate { Restored, Finished, Dropped };
+
+// A row with its partial file (or with nothing received yet) comes back
+// stopped. A row whose partial file is gone because the finished file was
+// moved into place before the program ended comes back finished, as that run
+// would have left it. Without the download folder (a drive not mounted) the
+// temporary files cannot be told missing, so the rows are kept for when it is back.
+RowFate fate_of(db::InfoDatabase& info, const QueuedRow& row, const std::filesystem::path& download_folder, bool folder_present) {
+  if (!folder_present) return has_range_rows(info, row.hash) ? RowFate::Restored : RowFate::Dropped;
   std::optional<std::filesystem::path> temporary = temporary_file_path(download_folder, row.file_name);
-  if (temporary && is_nonempty_regular_file(*temporary)) return true;
-  return row.current == 0 && !finished_in_place(row, download_folder);
+  if (temporary && is_nonempty_regular_file(*temporary)) return has_range_rows(info, row.hash) ? RowFate::Restored : RowFate::Dropped;
+  if (finished_in_place(row, download_folder)) return RowFate::Finished;
+  return row.current == 0 && has_range_rows(info, row.hash) ? RowFate::Restored : RowFate::Dropped;
+}
+
+// A partial file longer than its item (bytes written past the end by a peer
+// of another file, or a file changed by hand) is cut back to the item's size,
+// so that the file that is moved into place is never longer than the file.
+void trim_overlong_partial(const QueuedRow& row, const std::filesystem::path& download_folder) {
+  std::optional<std::filesystem::path> temporary = temporary_file_path(download_folder, row.file_name);
+  std::error_code error;
+  if (!temporary || !std::filesystem::is_regular_file(std::filesystem::symlink_status(*temporary, error))) return;
+  const uintmax_t size = std::filesystem::file_size(*temporary, error);
+  if (!error && size > static_cast<uintmax_t>(row.size)) std::filesystem::resize_file(*temporary, static_cast<uintmax_t>(row.size), error);
 }
 
 std::shared_ptr<DownloadItem> restored_item(db::InfoDatabase& info, const QueuedRow& row, const std::filesystem::path& download_folder) {
@@ -71,6 +87,7 @@ void sweep_temporary_folder(const std::filesystem::path& download_folder, const 
   std::optional<std::filesystem::path> folder = temporary_folder_path(download_folder);
   std::error_code error;
   if (!folder || !std::filesystem::is_directory(std::filesystem::symlink_status(*folder, error))) return;
+  result.temporary_folder = *folder;
   for (const std::filesystem::directory_entry& entry : std::filesystem::directory_iterator(*folder, error)) {
     std::error_code entry_error;
     if (!std::filesystem::is_regular_file(entry.symlink_status(entry_error))) continue;
@@ -105,16 +122,21 @@ RestoredQueue restore_queue(db::InfoDatabase& info, const std::filesystem::path&
     for (const QueuedRow& row : load_queued_rows(info)) {
       const std::string hash_key = base::ascii_lower(row.hash);
       if (known_hashes.count(hash_key) != 0) continue;
-      const bool keep = is_well_formed(row) && restored_hashes.count(hash_key) == 0 && restored_names.count(row.file_name) == 0 &&
-                        has_its_data(info, row, download_folder, folder_present);
-      if (!keep) {
-        result.dropped_hashes.push_back(row.hash);
-        continue;
-      }
+      const bool usable = is_well_formed(row) && restored_hashes.count(hash_key) == 0 && restored_names.count(row.file_name) == 0;
+      const RowFate fate = usable ? fate_of(info, row, download_folder, folder_present) : RowFate::Dropped;
+      if (fate != RowFate::Restored) result.dropped_hashes.push_back(row.hash);
+      if (fate == RowFate::Dropped) continue;
       restored_hashes.insert(hash_key);
       restored_names.insert(row.file_name);
-      kept_names.insert(temporary_name(row.file_name));
-      result.items.push_back(restored_item(info, row, download_folder));
+      std::shared_ptr<DownloadItem> item = restored_item(info, row, download_folder);
+      if (fate == RowFate::Finished) {
+        item->received = row.size;
+        item->set_state(ItemState::Finished);
+      } else {
+        if (folder_present) trim_overlong_partial(row, download_folder);
+        kept_names.insert(temporary_name(row.file_name));
+      }
+      result.items.push_back(std::move(item));
     }
     db::InfoTransaction transaction(info);
     for (const std::string& hash : result.dropped_hashes) delete_queued_file(info, hash);

@@ -33,6 +33,14 @@ struct TransferTimings {
   int report_answer_ms = 10000;  // the download report's answer
 };
 
+// The steps that make a finished download the user's, in their order. A
+// power cut after any of them leaves the file whole at the next start.
+enum class CompletionStep {
+  LastWrite,   // every byte is in the partial file; nothing flushed or moved yet
+  Moved,       // the flushed file is in place and both folders are flushed
+  RowDropped,  // the queue's rows of the item are gone, committed
+};
+
 // What a run tells the rest of the program. Each may be empty.
 struct TransferHooks {
   // The main window's notifier: kind "Down_End", data "file", clickable.
@@ -52,6 +60,8 @@ struct TransferHooks {
   std::function<void()> refresh_points;
   // Chargeable megabytes still to fetch by the running folder downloads.
   std::function<int64_t()> chargeable_megabytes_elsewhere;
+  // Each step of a completion as it is taken (a crash test stops the program there).
+  std::function<void(CompletionStep step)> completion_step;
 };
 
 // Everything the runs of the downloads use. Every pointer outlives the runner

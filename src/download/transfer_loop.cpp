@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <limits>
 #include <mutex>
 
 #include "base/text.h"
@@ -23,7 +24,8 @@ namespace dovel::download {
 namespace {
 
 // Receives of one connection taken in one turn of the poll (up to 512 KiB),
-// written with one write.
+// written with one write, while no download limit is set. Under a limit each
+// turn takes one receive, so that the pacing follows every 8 KiB written.
 constexpr size_t kReceivesPerTurn = 64;
 
 bool write_all_at(int file, const char* data, size_t count, int64_t offset) {
@@ -311,7 +313,8 @@ void TransferLoop::receive_data(Connection& connection) {
   size_t buffered = 0;
   bool closed = false;
   bool failed = false;
-  for (size_t turn = 0; turn < kReceivesPerTurn; ++turn) {
+  const size_t receives = download_limit() != 0 ? 1 : kReceivesPerTurn;
+  for (size_t turn = 0; turn < receives; ++turn) {
     const size_t wanted = static_cast<size_t>(std::min<int64_t>(kReceiveSize, piece->length() - static_cast<int64_t>(buffered)));
     if (wanted == 0) break;
     const ssize_t got = ::recv(connection.socket.get(), buffer_.data() + buffered, wanted, MSG_DONTWAIT);
@@ -338,7 +341,7 @@ void TransferLoop::receive_data(Connection& connection) {
   } else if (failed) {
     end_connection(take_active(connection.id), kStatusDropped);
   } else if (buffered > 0) {
-    throttle();
+    throttle(buffered);
   }
 }
 
@@ -350,6 +353,9 @@ bool TransferLoop::write_received(Connection& connection, size_t count) {
     return false;
   }
   const int64_t left = ranges_.advance(connection.id, static_cast<int64_t>(count));
+  if (std::none_of(serving_sources_.begin(), serving_sources_.end(), [&](const Source& s) { return s.same_server(connection.source); })) {
+    serving_sources_.push_back(connection.source);
+  }
   connection.received += static_cast<int64_t>(count);
   context_.meter->downloaded_bytes += count;
   std::lock_guard guard(item_.lock);
@@ -362,13 +368,23 @@ bool TransferLoop::write_received(Connection& connection, size_t count) {
   return true;
 }
 
-// The program-wide download delay, slept outside every lock; a stop or a ready
-// connection cuts it short.
-void TransferLoop::throttle() {
-  const int delay = static_cast<int>(context_.meter->download_delay_ms.load());
-  if (delay < kLeastThrottleMs) return;
+uint64_t TransferLoop::download_limit() const {
+  if (context_.settings == nullptr) return 0;
+  const uint64_t limit = context_.settings->download_speed_limit();
+  return limit >= core::kNoSpeedLimit ? 0 : limit;
+}
+
+// The bytes just written take their share of the download limit that all
+// downloads have in common; the wait is slept outside every lock, and a stop
+// or a ready connection cuts it short.
+void TransferLoop::throttle(size_t written) {
+  const uint64_t limit = download_limit();
+  if (limit == 0) return;
+  const uint64_t wait_ns = context_.meter->download_pacer.wait_after(written, limit, context_.clock->performance_counter());
+  const auto wait_ms = static_cast<int>(std::min<uint64_t>(wait_ns / 1'000'000, std::numeric_limits<int>::max()));
+  if (wait_ms < kLeastThrottleMs) return;
   pollfd wake{signals_->event_fd(), POLLIN, 0};
-  ::poll(&wake, 1, delay);
+  ::poll(&wake, 1, wait_ms);
 }
 
 void TransferLoop::expire_deadlines() {

@@ -28,7 +28,7 @@ inline constexpr int kMostActiveConnections = 5;
 inline constexpr int kMostConnectionRequests = 6;
 // Each receive takes at most this much.
 inline constexpr size_t kReceiveSize = 8192;
-// Below this the throttle delay is not applied.
+// A pacing wait shorter than this is not slept (the next chunk waits for it).
 inline constexpr int kLeastThrottleMs = 3;
 
 // A connection that ended because its piece is complete.
@@ -70,6 +70,8 @@ class TransferLoop {
 
   // The serving owners (user ID -> auth_token_a) of this run, for the report.
   const std::map<std::string, std::string>& serving_owners() const { return charges_.owners; }
+  // The servers that sent bytes into the file during this run.
+  const std::vector<Source>& serving_sources() const { return serving_sources_; }
 
  private:
   enum class Phase { Reply, InformationBlock, Data };
@@ -91,7 +93,9 @@ class TransferLoop {
   void on_information_block(Connection& connection);
   void receive_data(Connection& connection);
   bool write_received(Connection& connection, size_t count);
-  void throttle();
+  // The download limit in bytes per second; 0: none.
+  uint64_t download_limit() const;
+  void throttle(size_t written);
   void expire_deadlines();
   void checkpoint_when_due();
 
@@ -122,6 +126,7 @@ class TransferLoop {
     bool used = false;
   };
   std::vector<TrackedSource> tracker_;
+  std::vector<Source> serving_sources_;
   std::vector<std::unique_ptr<Connection>> active_;
   std::map<ConnectionId, Requested> pending_;
   ConnectionId next_id_ = 1;

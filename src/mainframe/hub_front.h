@@ -53,6 +53,10 @@ class HubFront {
   // The point balance lines of the status panel; the point-charge window.
   virtual void show_point_balance(const std::string& lines) = 0;
   virtual void show_point_shortage() = 0;
+  // The restore found files in the temporary folder that belong to no queued
+  // download: the yes/no question (already in the status log, line by line);
+  // "yes" opens `folder`. Asked once the start has run, not during it.
+  virtual void ask_about_leftover_files(const std::string& question, const std::string& folder) = 0;
   // The window's last moments: the tray icon goes, the placement is saved.
   virtual void tear_down() = 0;
 };

@@ -69,7 +69,6 @@ CMainFrame::CMainFrame(MainFrameSetup setup)
       login_lock_(setup_.program_folder / "login.lock"),
       display_download_(meter_.downloaded_bytes, clock_, SpeedReader::WhenNoTimePassed::KeepPrevious),
       display_upload_(meter_.uploaded_bytes, clock_, SpeedReader::WhenNoTimePassed::KeepPrevious),
-      throttle_download_(meter_.downloaded_bytes, clock_, SpeedReader::WhenNoTimePassed::Zero),
       throttle_upload_(meter_.uploaded_bytes, clock_, SpeedReader::WhenNoTimePassed::Zero) {
   local_server_.set_search_responder(&responder_);
   if (!setup_.run_service_task) service_worker_ = std::make_unique<core::TaskWorker>();
@@ -231,14 +230,10 @@ void CMainFrame::update_transfer_status() {
 }
 
 void CMainFrame::throttle() {
-  // Both readers are read every second, so that a direction that starts again
-  // is measured over the last second, not since it last ran.
-  const double download_speed = throttle_download_.read();
+  // Read every second, so that uploads that start again are measured over the
+  // last second, not since they last ran. Downloads pace themselves by the
+  // bytes they write (the meter's download pacer).
   const double upload_speed = throttle_upload_.read();
-  const int downloads = setup_.parts.downloads != nullptr ? setup_.parts.downloads->running_downloads() : 0;
-  if (downloads > 0) {
-    meter_.download_delay_ms = core::next_throttle_delay(meter_.download_delay_ms, download_speed, settings_.download_speed_limit, downloads);
-  }
   const int uploads = meter_.running_uploads;
   // Peers are told the speed of the uploads running now: none, none.
   meter_.upload_speed = uploads > 0 ? upload_speed : 0.0;

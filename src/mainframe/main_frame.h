@@ -257,7 +257,6 @@ class CMainFrame final : public core::MessageHandler {
   LoginLock login_lock_;
   SpeedReader display_download_;
   SpeedReader display_upload_;
-  SpeedReader throttle_download_;
   SpeedReader throttle_upload_;
   core::MessageTarget* subtitle_uploader_ = nullptr;
 

@@ -21,16 +21,13 @@ bool write_all(int fd, std::string_view bytes) {
   return true;
 }
 
-namespace {
-
-void sync_folder(const std::filesystem::path& folder) {
+bool sync_folder(const std::filesystem::path& folder) {
   int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return;
-  ::fsync(fd);
+  if (fd < 0) return false;
+  const bool synced = ::fsync(fd) == 0;
   ::close(fd);
+  return synced;
 }
-
-}  // namespace
 
 bool write_file_atomically(const std::filesystem::path& path, std::string_view content) {
   std::filesystem::path folder = path.parent_path();

@@ -10,6 +10,9 @@ namespace dovel::platform {
 // Writes every byte to a file descriptor, retrying short and interrupted writes.
 bool write_all(int fd, std::string_view bytes);
 
+// Flushes a folder's entries (names made, renamed or removed in it) to the disk.
+bool sync_folder(const std::filesystem::path& folder);
+
 // Replaces `path` with `content` so that a crash at any moment leaves either the
 // old or the new file: temporary file in the same folder, fsync, rename, fsync of
 // the folder.

@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <tuple>
 
 #include "download/download_records.h"
@@ -267,6 +268,36 @@ TEST_F(DownloadManagerTest, ResumeWhileTheRunWindsDownStartsAfterItsEnd) {
   ASSERT_TRUE(eventually([&] { return runner.started().size() == 2; }));
 }
 
+// Re-adding and the automatic retry queue a stopped item again as resume does,
+// also while its stopped run still winds down.
+TEST_F(DownloadManagerTest, ReAddOrRetryWhileTheRunWindsDownStartsAfterItsEnd) {
+  const struct {
+    const char* name;
+    std::function<bool(DownloadManager&)> queue_again;
+  } cases[] = {
+      {"re-add", [](DownloadManager& manager) { return manager.add(request(kHashA, "a.bin")); }},
+      {"retry", [](DownloadManager& manager) { return manager.auto_retry(); }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    manager = std::make_unique<DownloadManager>(info(), runner, host, clock);
+    const size_t started_before = runner.started().size();
+    ASSERT_TRUE(manager->add(request(kHashA, "a.bin")));
+    ASSERT_TRUE(manager->stop(kHashA));
+    std::shared_ptr<DownloadItem> item = runner.last_started();
+    ASSERT_TRUE(c.queue_again(*manager));
+    EXPECT_EQ(runner.started().size(), started_before + 1);  // the stopped run has not reported its end
+    // The run ends as a stopped run does, after the item was queued again.
+    item->set_state(ItemState::Stopped);
+    item->status_code = 15;
+    manager->run_ended(item);
+    ASSERT_TRUE(eventually([&] { return runner.started().size() == started_before + 2; })) << "left stopped for good";
+    EXPECT_EQ(state_of(kHashA), ItemState::Transferring);
+    manager->shut_down();
+    ASSERT_TRUE(manager->remove(kHashA));
+  }
+}
+
 TEST_F(DownloadManagerTest, ResumeNeedsTheServiceAndTheConnectWorker) {
   add_stopped(kHashA, "a.bin");
   host.logged_in = false;
@@ -346,6 +377,18 @@ TEST_F(DownloadManagerTest, AutomaticRetrySkipsFailedWrites) {
   EXPECT_EQ(state_of(kHashA), ItemState::Stopped);
   EXPECT_EQ(state_of(kHashB), ItemState::Transferring);
   EXPECT_EQ(runner.started().size(), 3u);
+}
+
+TEST_F(DownloadManagerTest, AutomaticRetrySkipsAnItemStoppedForGoodWhichTheUserMayStillResume) {
+  host.limit = 0;
+  ASSERT_TRUE(manager->add(request(kHashA, "a.bin", {kServerA})));
+  runner.started_item(kHashA)->retry_barred = true;
+  end_run(kHashA, ItemState::Stopped, 5);
+  EXPECT_TRUE(manager->auto_retry());
+  EXPECT_EQ(state_of(kHashA), ItemState::Stopped);
+  EXPECT_EQ(runner.started().size(), 1u);
+  EXPECT_TRUE(manager->resume(kHashA));
+  EXPECT_EQ(state_of(kHashA), ItemState::Transferring);
 }
 
 TEST_F(DownloadManagerTest, AutomaticRetryWaitsWhileSomethingTransfersOrWhenNotAllowed) {

@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
+
+#include "download/leftover_question.h"
 
 namespace dovel::download {
 namespace {
@@ -153,6 +156,21 @@ TEST(DownloadTextsTest, RunMarkerForFinishedFilesAndMedia) {
   item.file_name = "notes.txt";
   item.state = ItemState::Finished;
   EXPECT_EQ(item_texts(item).run_marker, "실행");
+}
+
+TEST(DownloadTextsTest, LeftoverFilesQuestionNamesEachFileWithItsSizeAndCountsTheRest) {
+  EXPECT_EQ(leftover_files_question({}), "");
+  EXPECT_EQ(leftover_files_question({{"[DOVEL]a.bin", 1234567}, {"b.txt", 3}}),
+            "임시폴더에 정리되지 않은 파일들이 있습니다.\r\n"
+            "이는 보통 다운로드완료시 다른 프로그램이 해당파일을 잡고 있어 임시폴더에서 다운폴더로 옮기지 못한 경우가 대부분입니다.\r\n\r\n"
+            "[DOVEL]a.bin(1,234,567)\r\nb.txt(3)\r\n\r\n탐색기로 확인하시겠습니까?");
+  // A folder full of files gives a box of bounded length.
+  const std::vector<LeftoverFile> many(kMostLeftoversNamed + 5, LeftoverFile{"x.bin", 1});
+  const std::string question = leftover_files_question(many);
+  size_t named = 0;
+  for (size_t at = question.find("x.bin(1)"); at != std::string::npos; at = question.find("x.bin(1)", at + 1)) ++named;
+  EXPECT_EQ(named, kMostLeftoversNamed);
+  EXPECT_NE(question.find("... 외 5개\r\n"), std::string::npos);
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 
 #include "service/frame.h"
 #include "service/report_messages.h"
+#include "download/item_run.h"
 #include "share/file_hash.h"
 #include "support/fake_clock.h"
 #include "support/scripted_peer.h"
@@ -222,6 +223,44 @@ TEST_F(HostilePeerTest, BytesThatAreNotTheFileAreNeverMovedIntoPlace) {
   EXPECT_EQ(load_ranges(client.databases.info, hash), (std::vector<ByteRange>{{0, static_cast<int64_t>(content.size())}}));
   std::lock_guard guard(lock);
   EXPECT_TRUE(notices.empty());
+}
+
+// Each run whose bytes are not the file excludes the servers that sent them;
+// after a few such runs, from whichever servers, the item is stopped for good.
+TEST_F(HostilePeerTest, WrongContentExcludesItsServerAndStopsTheItemForGoodAfterAFewRuns) {
+  std::atomic<int> requests{0};
+  auto lie = [&requests](int s, const wire::DataRequest& r) {
+    ++requests;
+    send(s, accepted_head(r) + pattern(static_cast<size_t>(r.end - r.start), 77));
+    wait_for_close(s);
+  };
+  FakeDataServer first(lie), second(lie), third(lie);
+  auto item = make_item(hash, "fake.bin", static_cast<int64_t>(content.size()), {first.source()});
+  const Source liars[] = {first.source(), second.source(), third.source()};
+  for (int run = 0; run < kMostContentMismatches; ++run) {
+    SCOPED_TRACE(run);
+    if (run > 0) {
+      std::lock_guard guard(item->lock);
+      item->sources.push_back(liars[run]);
+    }
+    run_to_end(item);
+    EXPECT_EQ(item->current_state(), ItemState::Stopped);
+    EXPECT_EQ(item->status_code, kStatusFileInfoError);
+    EXPECT_EQ(item->retry_barred.load(), run + 1 == kMostContentMismatches);
+    std::lock_guard guard(item->lock);
+    EXPECT_TRUE(item->sources.empty()) << "the server that sent other bytes is no source any more";
+  }
+  EXPECT_NE(log_text(util::kSystemLog).find("'fake.bin' 파일은 3번 받은 내용이 모두 FileHash와 달라 더 이상 자동으로 재시도하지 않습니다."),
+            std::string::npos);
+  // Named again (as the file index may), an excluded server is not asked.
+  const int asked = requests;
+  {
+    std::lock_guard guard(item->lock);
+    item->sources = {first.source()};
+  }
+  run_to_end(item);
+  EXPECT_EQ(item->status_code, kStatusNoSources);
+  EXPECT_EQ(requests, asked);
 }
 
 TEST_F(HostilePeerTest, NamesThatLeadOutsideTheDownloadFolderAreRefusedBeforeAnyWrite) {

@@ -97,20 +97,42 @@ TEST_F(QueueRestoreTest, MissingTemporaryFileWithBytesReceivedRemovesTheRowsFrom
 }
 
 // A program that ended after the finished file was moved into place, before
-// its row went: the row must not come back to fetch the file again.
-TEST_F(QueueRestoreTest, ARowWhoseFileIsAlreadyInPlaceIsDroppedUnlessTheBytesDiffer) {
-  const std::string content(10000, 'x');
-  home.write("Download/done.bin", content);
-  std::optional<share::FileHash> hash = share::sampled_md5_of_file(download_folder / "done.bin");
-  ASSERT_TRUE(hash);
-  queue(*hash, "done.bin", 0);
-  home.write("Download/other.bin", std::string(10000, 'y'));
-  queue(kHashB, "other.bin", 0);
+// its row went: the item comes back finished, as the run would have left it,
+// and its rows go; it never fetches the file again. Whatever it had received
+// by the last checkpoint.
+TEST_F(QueueRestoreTest, ARowWhoseFileIsAlreadyInPlaceComesBackFinishedUnlessTheBytesDiffer) {
+  for (const int64_t current : {int64_t{0}, int64_t{4096}}) {
+    SCOPED_TRACE(current);
+    const std::string content(10000, 'x');
+    home.write("Download/done.bin", content);
+    std::optional<share::FileHash> hash = share::sampled_md5_of_file(download_folder / "done.bin");
+    ASSERT_TRUE(hash);
+    queue(*hash, "done.bin", current);
+    home.write("Download/other.bin", std::string(10000, 'y'));
+    queue(kHashB, "other.bin", 0);
+    RestoredQueue restored = restore_queue(info(), download_folder, {});
+    ASSERT_THAT(restored_hashes(restored), ElementsAre(*hash, kHashB));
+    EXPECT_EQ(restored.items[0]->current_state(), ItemState::Finished);
+    EXPECT_EQ(restored.items[0]->received, 10000);
+    EXPECT_EQ(restored.items[1]->current_state(), ItemState::Stopped);
+    EXPECT_THAT(restored.dropped_hashes, ElementsAre(*hash));
+    EXPECT_FALSE(rows_left(*hash));
+    EXPECT_TRUE(rows_left(kHashB));
+    EXPECT_EQ(dovel::test::read_file(download_folder / "done.bin"), content);
+    ASSERT_TRUE(delete_queued_file(info(), kHashB));
+  }
+}
+
+// Bytes past the item's end have no place in the file: the partial file is cut back.
+TEST_F(QueueRestoreTest, APartialFileLongerThanItsItemIsCutToTheItemsSize) {
+  queue(kHashA, "long.bin", 4096);
+  write_temporary("long.bin", std::string(12000, 'z'));
+  queue(kHashB, "short.bin", 4096);
+  write_temporary("short.bin", std::string(5000, 'z'));
   RestoredQueue restored = restore_queue(info(), download_folder, {});
-  EXPECT_THAT(restored_hashes(restored), ElementsAre(kHashB));
-  EXPECT_THAT(restored.dropped_hashes, ElementsAre(*hash));
-  EXPECT_FALSE(rows_left(*hash));
-  EXPECT_TRUE(std::filesystem::exists(download_folder / "done.bin"));
+  EXPECT_THAT(restored_hashes(restored), ElementsAre(kHashA, kHashB));
+  EXPECT_EQ(std::filesystem::file_size(download_folder / "_DTEMP_/[DOVEL]long.bin"), 10000u);
+  EXPECT_EQ(std::filesystem::file_size(download_folder / "_DTEMP_/[DOVEL]short.bin"), 5000u);
 }
 
 TEST_F(QueueRestoreTest, MissingDownloadFolderDropsNoRowForAMissingFile) {

@@ -1,4 +1,5 @@
 dovel_test(transfer_unit_tests unit
+  ${CMAKE_CURRENT_LIST_DIR}/download_pacing_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/file_move_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/received_ranges_test.cpp
 )

@@ -3,6 +3,7 @@
 // dovel-tool ctl as a user would.
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <stdlib.h>
 
 #include <atomic>
 #include <cstdint>
@@ -302,6 +303,51 @@ TEST_F(DownloadTest, AnExitStopsTheRunningDownloadWhichTheNextStartKeeps) {
   ASSERT_NE(ctl(bob, {"resume", file_hash()}).find("\"ok\":true"), std::string::npos);
   ASSERT_TRUE(finished(bob)) << downloads(bob) << network.log(bob);
   EXPECT_EQ(test::read_file(bob.home / "Download" / "big.bin"), content);
+}
+
+// The power goes at each step of a download's completion: the client is held
+// at the step, killed there and started again. The file is whole and byte for
+// byte the shared one, and the item is still in the list until its rows went.
+TEST_F(DownloadTest, AKillAtEveryStepOfTheCompletionKeepsTheWholeFileAndItsItem) {
+  Client& alice = sharing("a", "alice");
+  ASSERT_TRUE(network.start_and_register(alice));
+  Client& bob = downloader();
+  const std::string hash = file_hash();
+  const std::filesystem::path target = bob.home / "Download" / "big.bin";
+  const struct {
+    const char* step;
+    int state_after_restart;  // -1: no item, as after any finished download
+  } steps[] = {{"last-write", 3}, {"moved", 5}, {"row-dropped", -1}};
+  for (const auto& s : steps) {
+    SCOPED_TRACE(s.step);
+    ::setenv("DOVEL_HOLD_AT_COMPLETION_STEP", s.step, 1);
+    const bool started = network.start_and_register(bob);
+    ::unsetenv("DOVEL_HOLD_AT_COMPLETION_STEP");
+    ASSERT_TRUE(started) << bob.doveld->output();
+    get_file(bob, "alice");
+    ASSERT_TRUE(bob.doveld->wait_stopped(test::kNetworkWaitMs)) << bob.doveld->output();
+    bob.doveld->signal(SIGKILL);
+    ASSERT_TRUE(bob.doveld->wait_exit(test::kNetworkWaitMs).has_value());
+
+    ASSERT_TRUE(network.start_and_register(bob)) << bob.doveld->output();
+    const std::string restored = downloads(bob);
+    if (s.state_after_restart < 0) {
+      EXPECT_NE(restored.find("\"items\":[]"), std::string::npos) << restored;
+    } else {
+      ASSERT_EQ(number_field(restored, "state"), s.state_after_restart) << restored << network.log(bob);
+    }
+    if (s.state_after_restart == 3) {
+      ASSERT_NE(ctl(bob, {"resume", hash}).find("\"ok\":true"), std::string::npos) << downloads(bob);
+      ASSERT_TRUE(finished(bob)) << downloads(bob) << network.log(bob);
+    }
+    EXPECT_EQ(test::read_file(target), content);
+    EXPECT_TRUE(std::filesystem::is_empty(bob.home / "Download" / "_DTEMP_"));
+
+    ctl(bob, {"delete", hash});
+    std::filesystem::remove(target);
+    bob.doveld->signal(SIGTERM);
+    ASSERT_EQ(bob.doveld->wait_exit(test::kNetworkWaitMs), 0) << bob.doveld->output();
+  }
 }
 
 TEST_F(DownloadTest, AnExistingTargetStopsTheItemAndAMoveNeverReplacesAFile) {

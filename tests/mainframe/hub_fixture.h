@@ -43,6 +43,9 @@ class RecordingFront final : public HubFront {
   void show_online_count(uint32_t) override {}
   void show_point_balance(const std::string&) override {}
   void show_point_shortage() override {}
+  void ask_about_leftover_files(const std::string& question, const std::string& folder) override {
+    leftover_questions.push_back({question, folder});
+  }
   void tear_down() override { ++torn_down; }
 
   std::string title;
@@ -57,6 +60,7 @@ class RecordingFront final : public HubFront {
   std::vector<std::string> links;
   std::vector<std::string> notices;
   std::vector<std::string> finished_downloads;
+  std::vector<std::pair<std::string, std::string>> leftover_questions;
   int torn_down = 0;
 };
 

@@ -54,6 +54,21 @@ std::optional<int> BackgroundProgram::wait_exit(int timeout_ms) {
   }
 }
 
+bool BackgroundProgram::wait_stopped(int timeout_ms) {
+  if (pid_ <= 0 || exit_code_) return false;
+  const auto give_up = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
+  while (true) {
+    int status = 0;
+    if (::waitpid(pid_, &status, WNOHANG | WUNTRACED) == pid_) {
+      if (WIFSTOPPED(status)) return true;
+      exit_code_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+      return false;
+    }
+    if (std::chrono::steady_clock::now() >= give_up) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+}
+
 std::string BackgroundProgram::output() const { return read_file(output_file_); }
 
 }  // namespace dovel::test

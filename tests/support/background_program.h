@@ -25,6 +25,8 @@ class BackgroundProgram {
   // The exit code once it ended within timeout_ms (-1 when a signal ended it);
   // nullopt while it still runs.
   std::optional<int> wait_exit(int timeout_ms);
+  // Whether it stopped (SIGSTOP, by itself or another) within timeout_ms.
+  bool wait_stopped(int timeout_ms);
   std::string output() const;
 
  private:

@@ -24,7 +24,7 @@ void QtFront::PendingAnswer::give(bool answer) {
   answered.notify_all();
 }
 
-QtFront::QtFront(MessageSink& boxes, QObject* parent) : QObject(parent), boxes_(boxes) {}
+QtFront::QtFront(MessageSink& boxes, QObject* parent, ProgramStarter opener) : QObject(parent), boxes_(boxes), opener_(std::move(opener)) {}
 
 QtFront::~QtFront() { cancel_questions(); }
 
@@ -100,6 +100,16 @@ void QtFront::show_point_balance(const std::string& lines) {
 
 void QtFront::show_point_shortage() {
   if (window_ != nullptr) window_->show_point_shortage();
+}
+
+// Queued: the start that found the files goes on, and the box comes up over the window.
+void QtFront::ask_about_leftover_files(const std::string& question, const std::string& folder) {
+  QMetaObject::invokeMethod(
+      this,
+      [this, shown = text_of(question), folder] {
+        if (boxes_.ask(window_, shown)) OpenLocalPath(folder, opener_);
+      },
+      Qt::QueuedConnection);
 }
 
 void QtFront::tear_down() {

@@ -10,6 +10,7 @@
 
 #include "mainframe/hub_front.h"
 #include "ui/controls/message_sink.h"
+#include "ui/controls/open_browser.h"
 #include "ui/mainframe/main_frame_window.h"
 
 namespace dovel::ui {
@@ -23,7 +24,8 @@ class QtFront final : public QObject, public mainframe::HubFront, public mainfra
 
  public:
 
-  explicit QtFront(MessageSink& boxes, QObject* parent = nullptr);
+  // `opener` opens local folders (the desktop's opener unless a test gives its own).
+  explicit QtFront(MessageSink& boxes, QObject* parent = nullptr, ProgramStarter opener = desktop_opener());
   ~QtFront() override;
 
   // The window, once made; the title set before it is applied then.
@@ -47,6 +49,7 @@ class QtFront final : public QObject, public mainframe::HubFront, public mainfra
   void show_online_count(uint32_t users) override;
   void show_point_balance(const std::string& lines) override;
   void show_point_shortage() override;
+  void ask_about_leftover_files(const std::string& question, const std::string& folder) override;
   void tear_down() override;
 
   bool ask(Question question, const std::string& text) override;
@@ -63,6 +66,7 @@ class QtFront final : public QObject, public mainframe::HubFront, public mainfra
   void cancel_questions();
 
   MessageSink& boxes_;
+  ProgramStarter opener_;
   CMainFrameWindow* window_ = nullptr;
   QString title_ = QStringLiteral("Dovel");
   std::mutex questions_lock_;

@@ -164,5 +164,28 @@ TEST_F(DesktopWindowsTest, UploadPaneCommandsAreTheLocalServersOnly) {
   EXPECT_FALSE(commands.message_uploaders);
 }
 
+// A start that finds a file of no download in the temporary folder asks about
+// it once it has run (answered "no" here: nothing is opened).
+class DesktopStartWithLeftoversTest : public DesktopWindowsTest {
+ protected:
+  void SetUp() override {
+    folder.write("Download/_DTEMP_/[DOVEL]stray.bin", "left behind");
+    boxes.answer = false;
+    DesktopWindowsTest::SetUp();
+  }
+};
+
+TEST_F(DesktopStartWithLeftoversTest, TheStartAsksWhetherToOpenTheTemporaryFolder) {
+  auto asked_about_leftovers = [&] {
+    for (const QString& question : boxes.asked) {
+      if (question.startsWith(QString::fromUtf8("임시폴더에 정리되지 않은 파일들이 있습니다."))) return question;
+    }
+    return QString();
+  };
+  ASSERT_TRUE(test::process_until([&] { return !asked_about_leftovers().isEmpty(); })) << boxes.asked.join("|").toStdString();
+  EXPECT_TRUE(asked_about_leftovers().contains(QStringLiteral("[DOVEL]stray.bin(11)\r\n")));
+  EXPECT_TRUE(asked_about_leftovers().endsWith(QString::fromUtf8("탐색기로 확인하시겠습니까?")));
+}
+
 }  // namespace
 }  // namespace dovel::ui

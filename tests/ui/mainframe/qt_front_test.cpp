@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "ui/mainframe/gui_wait.h"
 #include "ui/recording_message_sink.h"
@@ -104,6 +106,30 @@ TEST(QtFront, LoginAndSessionEndSwitchTheSessionCommands) {
   front.session_ended();
   EXPECT_FALSE(window.logout_action()->isEnabled());
   EXPECT_TRUE(window.login_action()->isEnabled());
+}
+
+// Asked after the call returns (the start goes on); "yes" opens the folder.
+TEST(QtFront, LeftoverFilesAreAskedAboutOnceTheStartRanAndYesOpensTheFolder) {
+  for (const bool yes : {true, false}) {
+    SCOPED_TRACE(yes);
+    test::RecordingMessageSink boxes;
+    boxes.answer = yes;
+    std::vector<std::vector<std::string>> opened;
+    QtFront front(boxes, nullptr, [&opened](const std::vector<std::string>& argv) {
+      opened.push_back(argv);
+      return true;
+    });
+    front.ask_about_leftover_files("임시폴더에 정리되지 않은 파일들이 있습니다.\r\n탐색기로 확인하시겠습니까?", "/data/Download/_DTEMP_");
+    EXPECT_TRUE(boxes.asked.isEmpty());
+    ASSERT_TRUE(test::process_until([&] { return !boxes.asked.isEmpty(); }));
+    EXPECT_EQ(boxes.asked, QStringList(QString::fromUtf8("임시폴더에 정리되지 않은 파일들이 있습니다.\r\n탐색기로 확인하시겠습니까?")));
+    if (yes) {
+      ASSERT_EQ(opened.size(), 1u);
+      EXPECT_EQ(opened[0].back(), "/data/Download/_DTEMP_");
+    } else {
+      EXPECT_TRUE(opened.empty());
+    }
+  }
 }
 
 TEST(QtFront, FileLinkGoesToTheClipboardAndABox) {
