@@ -12,6 +12,7 @@
 #include "central/false_report_store.h"
 #include "central/file_index.h"
 #include "central/file_index_server.h"
+#include "central/held_connections.h"
 #include "central/point_server.h"
 #include "central/port_test_server.h"
 #include "central/registration_server.h"
@@ -70,9 +71,10 @@ struct CentralService::Parts {
         registrations(config.limits.channel_capacity),
         auth{sessions, accounts, config.open_signup},
         points{sessions, accounts, false_reports},
-        registration{registrations, sessions, clock},
+        registration{registrations, sessions, clock, held},
         documents(config.status_file),
-        web({accounts, log, documents, [this](uint16_t type, std::string_view text, const std::optional<std::string>& to) { return push(type, text, to); }}) {}
+        web({accounts, log, documents, [this](uint16_t type, std::string_view text, const std::optional<std::string>& to) { return push(type, text, to); },
+             held}) {}
 
   std::optional<size_t> push(uint16_t type, std::string_view text, const std::optional<std::string>& to) {
     std::optional<std::string> wire = platform::utf8_to_cp949(text);
@@ -93,6 +95,7 @@ struct CentralService::Parts {
   SessionRegistry sessions;
   RegistrationTable registrations;
   FileIndex file_index;
+  HeldConnections held;
   RelayTickets tickets;
   AuthContext auth;
   PointContext points;
@@ -128,7 +131,7 @@ bool CentralService::start(std::string* error) {
     listen("registration-" + std::to_string(channel), endpoints.registration[channel],
            [&parts, channel] { return std::make_unique<RegistrationHandler>(parts.registration, channel); });
     listen("file-index-" + std::to_string(channel), endpoints.file_index[channel],
-           [&parts] { return std::make_unique<FileIndexHandler>(parts.file_index); });
+           [&parts] { return std::make_unique<FileIndexHandler>(parts.file_index, parts.held); });
   }
   for (size_t i = 0; i < endpoints.point.size(); ++i) {
     listen("points-" + std::to_string(i), endpoints.point[i], [&parts] { return std::make_unique<PointHandler>(parts.points); });
@@ -187,6 +190,8 @@ void CentralService::stop() {
   for (auto& udp : parts.relay_sockets) udp->join();
   for (auto& tests : parts.port_tests) tests->udp.join();
 }
+
+size_t CentralService::end_registrations_from(platform::Ipv4 client) { return parts_->held.end_from(client); }
 
 AccountStore& CentralService::accounts() { return parts_->accounts; }
 ReportStore& CentralService::reports() { return parts_->reports; }

@@ -13,6 +13,7 @@
 #include "central/report_store.h"
 #include "central/startup_documents.h"
 #include "platform/clock.h"
+#include "platform/socket.h"
 
 namespace dovel::central {
 
@@ -53,6 +54,8 @@ class CentralService {
   std::optional<size_t> push(uint16_t type, std::string_view text, const std::optional<std::string>& to = std::nullopt);
 
   std::filesystem::path request_log_file() const;
+  // Ends, in order, every registration and announcement connection from `client`; how many.
+  size_t end_registrations_from(platform::Ipv4 client);
 
  private:
   struct Parts;

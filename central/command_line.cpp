@@ -10,14 +10,18 @@ namespace dovel::central {
 namespace {
 
 // Options take a value unless they are listed as switches.
-const std::set<std::string> kSwitches = {"--open-signup", "--adult", "--magic", "--psub"};
+const std::set<std::string> kSwitches = {"--open-signup", "--magic", "--psub"};
+// A switch that may be given a value: alone it means 1; "0" or "1" right after it is its value.
+constexpr std::string_view kAdultOption = "--adult";
+
+bool is_adult_value(std::string_view word) { return word == "0" || word == "1"; }
 
 struct Split {
   std::vector<std::string> words;
   std::map<std::string, std::string> options;  // switches map to ""
 };
 
-std::optional<Split> split_arguments(const std::vector<std::string>& arguments, bool adult_is_switch, std::string& error) {
+std::optional<Split> split_arguments(const std::vector<std::string>& arguments, std::string& error) {
   Split split;
   for (size_t i = 0; i < arguments.size(); ++i) {
     const std::string& argument = arguments[i];
@@ -29,8 +33,10 @@ std::optional<Split> split_arguments(const std::vector<std::string>& arguments, 
       error = argument + " is given twice";
       return std::nullopt;
     }
-    const bool is_switch = kSwitches.count(argument) != 0 && (argument != "--adult" || adult_is_switch);
-    if (is_switch) {
+    if (argument == kAdultOption) {
+      const bool valued = i + 1 < arguments.size() && is_adult_value(arguments[i + 1]);
+      split.options[argument] = valued ? arguments[++i] : "1";
+    } else if (kSwitches.count(argument) != 0) {
       split.options[argument] = "";
     } else if (i + 1 < arguments.size()) {
       split.options[argument] = arguments[++i];
@@ -118,10 +124,11 @@ bool parse_user_add(const Split& split, Command& command, std::string& error) {
   command.new_account.user_id = split.words[2];
   command.new_account.password = split.words[3];
   command.new_account.label = text_option(split, "--label").value_or("");
-  command.new_account.adult = split.options.count("--adult") != 0;
   std::optional<int32_t> level;
-  if (!number_option(split, "--level", INT32_MIN, INT32_MAX, level, error)) return false;
+  std::optional<uint8_t> adult;
+  if (!number_option(split, "--level", INT32_MIN, INT32_MAX, level, error) || !number_option(split, "--adult", 0, 1, adult, error)) return false;
   command.new_account.member_level = level.value_or(0);
+  command.new_account.adult = adult.value_or(0) == 1;
   return true;
 }
 
@@ -206,10 +213,10 @@ bool parse_false_reports(const Split& split, Command& command, std::string& erro
 const char* const kUsage =
     "usage: dovel-central --home DIR [--host ADDR] [--open-signup] [--channel-capacity N]\n"
     "                     [--maintenance MESSAGE] [--maintenance-end TEXT] [--magic] [--psub]\n"
-    "       dovel-central user add ID PASSWORD [--label L] [--level N] [--adult] --home DIR\n"
+    "       dovel-central user add ID PASSWORD [--label L] [--level N] [--adult [0|1]] --home DIR\n"
     "       dovel-central user list --home DIR\n"
     "       dovel-central user del ID --home DIR\n"
-    "       dovel-central user set ID [--password P] [--label L] [--level N] [--adult 0|1] [--transfer N]\n"
+    "       dovel-central user set ID [--password P] [--label L] [--level N] [--adult [0|1]] [--transfer N]\n"
     "                                 [--privilege-a N] [--privilege-b N] [--warning-level N]\n"
     "                                 [--suspension-kind N] [--warning-text T] [--extra N]\n"
     "                                 [--points N] --home DIR\n"
@@ -228,8 +235,8 @@ const char* const kUsage =
     "  --magic, --psub         the status file turns that switch on\n"
     "\n"
     "From this machine only, the web host takes POST /admin/notice and /admin/line (text [to]),\n"
-    "/admin/status (checking message endtime magic psub), /admin/update-file (name version\n"
-    "[check_size]) and /admin/update-clear; see central/README.md.\n"
+    "/admin/end-registration (address), /admin/status (checking message endtime magic psub),\n"
+    "/admin/update-file (name version [check_size]) and /admin/update-clear; see central/README.md.\n"
     "\n"
     "Accounts start with 1000000 points, one per chargeable megabyte a download asks for\n"
     "(user set --points changes them); false-reports sets what the point servers answer\n"
@@ -237,8 +244,7 @@ const char* const kUsage =
 
 CommandLine parse_command_line(const std::vector<std::string>& arguments) {
   CommandLine result;
-  const bool user_add = arguments.size() >= 2 && arguments[0] == "user" && arguments[1] == "add";
-  std::optional<Split> split = split_arguments(arguments, user_add, result.error);
+  std::optional<Split> split = split_arguments(arguments, result.error);
   if (!split) return result;
   Command command;
   bool ok = false;

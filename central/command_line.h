@@ -16,10 +16,10 @@ namespace dovel::central {
 // What the command line asks for:
 //   dovel-central --home DIR [--host ADDR] [--open-signup] [--channel-capacity N]
 //       [--maintenance MESSAGE] [--maintenance-end TEXT] [--magic] [--psub]
-//   dovel-central user add ID PASSWORD [--label L] [--level N] [--adult] --home DIR
+//   dovel-central user add ID PASSWORD [--label L] [--level N] [--adult [0|1]] --home DIR
 //   dovel-central user list --home DIR
 //   dovel-central user del ID --home DIR
-//   dovel-central user set ID [--password P] [--label L] [--level N] [--adult 0|1]
+//   dovel-central user set ID [--password P] [--label L] [--level N] [--adult [0|1]]
 //       [--transfer N] [--privilege-a N] [--privilege-b N] [--warning-level N]
 //       [--suspension-kind N] [--warning-text T] [--extra N] [--points N] --home DIR
 //   dovel-central reports --home DIR

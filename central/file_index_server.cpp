@@ -27,6 +27,7 @@ void FileIndexHandler::announce(Connection& connection, std::string_view payload
   const bool accepted = announcement && announcement->port != 0;
   if (accepted) {
     index_.announce(holder_, {connection.peer().address, announcement->port}, announcement->hashes);
+    if (!announced_) held_id_ = held_.add(connection.peer().address, connection.outbox());
     announced_ = true;
   }
   connection.log("announce", accepted ? "21 " + std::to_string(announcement->hashes.size()) + " files on port " + std::to_string(announcement->port)
@@ -43,6 +44,7 @@ void FileIndexHandler::look_up(Connection& connection, std::string_view payload)
 
 void FileIndexHandler::on_end(Connection& connection) {
   if (!announced_) return;
+  held_.remove(held_id_);
   index_.withdraw(holder_);
   connection.log("announce", "ended with its connection");
 }

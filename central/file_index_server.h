@@ -2,6 +2,7 @@
 
 #include "central/connection_handler.h"
 #include "central/file_index.h"
+#include "central/held_connections.h"
 
 namespace dovel::central {
 
@@ -9,7 +10,7 @@ namespace dovel::central {
 // server's large files, kept while the connection stays open, and source lookups.
 class FileIndexHandler final : public ConnectionHandler {
  public:
-  explicit FileIndexHandler(FileIndex& index) : index_(index), holder_(index.new_holder()) {}
+  FileIndexHandler(FileIndex& index, HeldConnections& held) : index_(index), held_(held), holder_(index.new_holder()) {}
 
   Next on_frame(Connection& connection, const service::Frame& frame) override;
   void on_end(Connection& connection) override;
@@ -21,8 +22,10 @@ class FileIndexHandler final : public ConnectionHandler {
   void look_up(Connection& connection, std::string_view payload);
 
   FileIndex& index_;
+  HeldConnections& held_;
   const uint64_t holder_;
   bool announced_ = false;
+  HeldConnections::Id held_id_ = 0;
 };
 
 }  // namespace dovel::central

@@ -74,6 +74,7 @@ void RegistrationHandler::register_server(Connection& connection, std::string_vi
   switch (context_.table.add(channel_, std::move(registration))) {
     case RegistrationTable::Outcome::Registered:
       registered_id_ = id;
+      held_id_ = context_.held.add(connection.peer().address, connection.outbox());
       return answer(service::kRegisterOk, id);
     case RegistrationTable::Outcome::AlreadyRegistered: return answer(service::kRegisterAlreadyRegistered, id + " holds a registration here");
     case RegistrationTable::Outcome::Full: return answer(service::kRegisterChannelFull, "channel full");
@@ -144,6 +145,7 @@ void RegistrationHandler::look_up_address(Connection& connection, std::string_vi
 
 void RegistrationHandler::on_end(Connection& connection) {
   if (!registered_id_) return;
+  context_.held.remove(held_id_);
   context_.table.remove(channel_, *registered_id_);
   connection.log("register", "ended " + *registered_id_);
 }

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "central/connection_handler.h"
+#include "central/held_connections.h"
 #include "central/registration_table.h"
 #include "central/session_registry.h"
 #include "platform/clock.h"
@@ -14,6 +15,7 @@ struct RegistrationContext {
   RegistrationTable& table;
   const SessionRegistry& sessions;
   const platform::Clock& clock;
+  HeldConnections& held;
 };
 
 // A registration channel's side of one connection: the registration that lives
@@ -40,6 +42,7 @@ class RegistrationHandler final : public ConnectionHandler {
   const RegistrationContext& context_;
   const size_t channel_;
   std::optional<std::string> registered_id_;
+  HeldConnections::Id held_id_ = 0;
 };
 
 }  // namespace dovel::central

@@ -154,6 +154,13 @@ WebHost::WebHost(const WebHostContext& given) : server_(std::make_unique<Server>
       response.set_content("pushed to " + std::to_string(*taken) + " sessions\n", "text/plain");
     };
   };
+  // Ends, in order, every registration and announcement connection from one client address.
+  http.Post("/admin/end-registration", [&context](const httplib::Request& request, httplib::Response& response) {
+    if (!from_this_machine(request)) return refuse(response, 403, "only from this machine");
+    std::optional<platform::Ipv4> client = platform::parse_ipv4(request.get_param_value("address"));
+    if (!client) return refuse(response, 400, "address takes an IPv4 address");
+    response.set_content("ended " + std::to_string(context.held.end_from(*client)) + " connections\n", "text/plain");
+  });
   http.Post("/admin/notice", admin_push(service::kNoticePush));
   http.Post("/admin/line", admin_push(service::kSystemLinePush));
   add_startup_document_admin(http, context.documents);

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "central/account_store.h"
+#include "central/held_connections.h"
 #include "central/request_log.h"
 #include "central/startup_documents.h"
 #include "platform/socket.h"
@@ -21,12 +22,15 @@ struct WebHostContext {
   // Pushes a text (UTF-8) of a push type to every session, or to one ID's;
   // how many sessions took it, or nullopt when the text has no wire form.
   std::function<std::optional<size_t>(uint16_t type, std::string_view text, const std::optional<std::string>& to)> push;
+  // The registrations and announcements, which the operator may end by client address.
+  HeldConnections& held;
 };
 
 // The service's web host over plain HTTP: the status file and update list the
 // client checks at start, the warning status, placeholders for the pages the
 // client opens, and, for callers on this machine only, an admin surface that
-// pushes notices (121) and system lines (125) to online users and switches the
+// pushes notices (121) and system lines (125) to online users, ends the
+// registrations and announcements of one client address, and switches the
 // status file and the update list.
 class WebHost {
  public:

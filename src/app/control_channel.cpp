@@ -52,6 +52,7 @@ std::string status_json(const mainframe::HubStatus& status) {
       .add("user_id", status.user_id)
       .add_json("share_server", share_server)
       .add("registered", status.registered)
+      .add("server_shown", status.server_shown)
       .add("channel", static_cast<int64_t>(status.channel))
       .add("file_index", status.file_index_open)
       .add_json("hashing", hashing)
@@ -114,12 +115,17 @@ std::string control_answer(std::string_view line, const ControlTarget& target) {
     target.hub->post({core::UM_CARRY_OUT_REQUEST, 0, 0, std::make_unique<core::TextPayload>(std::string(argument))});
     return util::JsonObject().add("ok", true).add("kind", static_cast<int64_t>(request.kind)).text();
   }
+  if (command == "visible") {
+    if (argument != "on" && argument != "off") return control_failure("visible takes on or off");
+    target.hub->post({core::UM_SET_SERVER_VISIBILITY, argument == "on" ? 1u : 0u, 0, nullptr});
+    return util::JsonObject().add("ok", true).text();
+  }
   if (command == "exit" && argument.empty()) {
     target.hub->post({core::UM_EXIT_COMMAND, 0, 0, nullptr});
     return util::JsonObject().add("ok", true).text();
   }
   if (auto further = target.commands.find(command); further != target.commands.end()) return further->second(argument);
-  std::string known = "status, request URL, log [POSITION], exit";
+  std::string known = "status, request URL, log [POSITION], visible on|off, exit";
   for (const auto& [name, handler] : target.commands) known += ", " + name;
   return control_failure("unknown command; commands: " + known);
 }

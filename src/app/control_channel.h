@@ -43,6 +43,7 @@ std::string control_failure(std::string_view error);
 //   status          the login, the share server, the counters, hashing, running uploads
 //   request URL     carries out a dovel:// request
 //   log [POSITION]  the status log's lines from POSITION (default 0) on
+//   visible on|off  shows or hides this server in the server lists (while registered)
 //   exit            the orderly exit
 // and the further commands of the target.
 std::string control_answer(std::string_view line, const ControlTarget& target);

@@ -15,6 +15,7 @@ class HeadlessFront final : public mainframe::HubFront {
   void ask_for_login() override;
   void login_done(const service::SessionRecord&, bool) override {}
   void session_ended() override {}
+  void show_server_visibility(bool) override {}
   void show_server_lists(const service::ServerLists& lists) override;
   void open_page_window(const std::string& url) override;
   void show_file_link(const std::string& link) override;

@@ -49,12 +49,18 @@ inline constexpr MessageId UM_DOWNLOADS_STOPPED = 0x0883;
 inline constexpr MessageId UM_SEARCH_STOPPED = 0x0884;
 // Results of the hub's service work, done on its service worker (payloads in main_frame.h).
 inline constexpr MessageId UM_SIGN_IN_DONE = 0x0885;
-inline constexpr MessageId UM_REGISTRATION_DONE = 0x0886;  // wparam 1 when registered
+inline constexpr MessageId UM_REGISTRATION_DONE = 0x0886;  // wparam 1 when registered, lparam the result
 inline constexpr MessageId UM_SERVER_LISTS_FETCHED = 0x0887;
 inline constexpr MessageId UM_WARNINGS_CHECKED = 0x0888;
 inline constexpr MessageId UM_FILE_INDEX_DONE = 0x0889;  // wparam 1 when announced
 inline constexpr MessageId UM_USER_LISTS_FETCHED = 0x088A;  // TextPayload with the error, none when fetched
 inline constexpr MessageId UM_RELOGIN_DONE = 0x088B;        // wparam 1 when the session is open again
+// The service closed the session in order: wparam 1 when another login holds the ID now.
+inline constexpr MessageId UM_AUTH_CLOSE_EXAMINED = 0x0898;
+// The visibility switch: show (wparam 1) or hide this server in the lists; and
+// its answer, wparam the asked visibility, lparam 1 when the service changed it.
+inline constexpr MessageId UM_SET_SERVER_VISIBILITY = 0x0899;
+inline constexpr MessageId UM_SERVER_VISIBILITY_DONE = 0x089A;
 // A part of the program asks for one of the views (wparam = the view).
 inline constexpr MessageId UM_SHOW_VIEW = 0x088C;
 // A download finished: TextPayload with the notifier's text, wparam 1 for a folder download.

@@ -43,6 +43,8 @@ class HubFront {
   virtual void show_file_link(const std::string& link) = 0;
   // The share-server start button of the menu bar, shown again 5 s after a start.
   virtual void show_server_start_button(bool shown) = 0;
+  // The service took the visibility switch: the server is now listed or not.
+  virtual void show_server_visibility(bool shown) = 0;
   // The service's pushes on the session: a notice for the notifier, a system
   // line (already in the status log; the front beeps), the users online.
   virtual void show_service_notice(const std::string& text) = 0;

@@ -119,16 +119,17 @@ void CMainFrame::on_message(core::Message& message) {
       if (auto* payload = dynamic_cast<SignInPayload*>(message.payload.get())) on_signed_in(*payload);
       break;
     case core::UM_AUTH_CLOSED: on_auth_closed(static_cast<int>(message.wparam)); break;
+    case core::UM_AUTH_CLOSE_EXAMINED: on_auth_close_examined(message.wparam == 1); break;
     case core::UM_FILE_INDEX_CLOSED: break;
+    // The client already counts the connection as closed: the next refresh registers again.
     case core::UM_REGISTRATION_CLOSED:
       last_registration_close_ = static_cast<int>(message.wparam);
       if (message.wparam == 0) util::LogSystem("등록서버에서 강제종료되었습니다.");
       break;
     // A registration or announcement that finished after the session ended does not outlive it.
-    case core::UM_REGISTRATION_DONE:
-      registering_ = false;
-      if (!session_.logged_in()) registration_.close();
-      break;
+    case core::UM_REGISTRATION_DONE: on_registration_done(message.wparam == 1, static_cast<int>(message.lparam)); break;
+    case core::UM_SET_SERVER_VISIBILITY: set_server_visibility(message.wparam == 1); break;
+    case core::UM_SERVER_VISIBILITY_DONE: on_server_visibility_done(message.wparam == 1, message.lparam == 1); break;
     case core::UM_FILE_INDEX_DONE:
       announcing_ = false;
       if (!session_.logged_in()) file_index_.close();
@@ -187,7 +188,7 @@ void CMainFrame::on_timer(core::TimerId id) {
       break;
     case core::kThrottleTimer: throttle(); break;
     case core::kReloginTimer:
-      if (last_auth_close_ != 0) relogin_and_register();
+      if (relogin_wanted_) relogin_and_register();
       break;
     case core::kWarningTimer:
       if (!warnings_stopped_) check_warnings();
@@ -272,6 +273,7 @@ HubStatus CMainFrame::status() const {
   status.share_server_running = local_server_.is_running();
   status.share_port = local_server_.port();
   status.registered = registration_.registered();
+  status.server_shown = settings_.values().show_server;
   status.channel = registration_.channel();
   status.file_index_open = file_index_.connected();
   status.hashing = hashing_.active();

@@ -111,6 +111,8 @@ struct HubStatus {
   bool share_server_running = false;
   uint16_t share_port = 0;
   bool registered = false;
+  // Whether the registration lists this server publicly ("ShowServer").
+  bool server_shown = false;
   int channel = -1;
   bool file_index_open = false;
   bool hashing = false;
@@ -158,6 +160,9 @@ class CMainFrame final : public core::MessageHandler {
   // connection makes, in the background; the registration follows as after
   // the relogin timer. Any thread.
   void reconnect_in_background() { relogin_and_register(); }
+  // The visibility switch: shows or hides this server in the server lists while
+  // it is registered; the setting follows when the service takes the change.
+  void set_server_visibility(bool shown);
   // The server-list window's refresh: every channel's list is fetched in the
   // background and comes to the front.
   void refresh_server_lists();
@@ -191,10 +196,13 @@ class CMainFrame final : public core::MessageHandler {
   void on_signed_in(const SignInPayload& signed_in);
   void after_login();
   void on_auth_closed(int code);
+  void on_auth_close_examined(bool held_elsewhere);
   void end_session();
   void on_hash_done(bool restart, bool reopen_file_index);
   void refresh_registration(bool reset, bool reconnect);
   void register_server();
+  void on_registration_done(bool registered, int result);
+  void on_server_visibility_done(bool shown, bool changed);
   void reopen_file_index();
   void relogin_and_register();
   void on_relogin_done(bool connected);
@@ -273,7 +281,11 @@ class CMainFrame final : public core::MessageHandler {
   bool sharing_suspended_ = false;
   bool psub_ = false;
   int last_auth_close_ = 0;
+  // The session lost its connection (or the service went away) and is logged in
+  // again silently, at once and on every tick of the relogin timer.
+  bool relogin_wanted_ = false;
   int last_registration_close_ = -1;
+  int last_registration_result_ = 0;
   int list_channel_ = 0;
   std::string points_text_ = "0";
 

@@ -16,13 +16,6 @@ namespace {
 // Until the content lists exist there are no listed words to mask in a title.
 std::optional<std::string> no_listed_words(std::string_view title) { return std::string(title); }
 
-// A stored password the service refused is forgotten; one that could not be
-// tried (no connection, a busy service) is kept for the next start.
-bool refused_credentials(const service::SignIn& outcome) {
-  return outcome.result == service::kLoginFailed &&
-         (outcome.reason == service::kReasonWrongPassword || outcome.reason == service::kReasonUnknownUser);
-}
-
 }  // namespace
 
 void CMainFrame::start_sequence() {
@@ -73,7 +66,9 @@ void CMainFrame::on_signed_in(const SignInPayload& signed_in) {
   signing_in_ = false;
   const service::SignIn& outcome = signed_in.outcome;
   if (outcome.result != service::kLoginOk) {
-    if (signed_in.credentials == LoginCredentials::Stored && refused_credentials(outcome)) {
+    // A stored password the service refused is forgotten; one that could not be
+    // tried (no connection, a busy service) is kept for the next start.
+    if (signed_in.credentials == LoginCredentials::Stored && service::credentials_refused(outcome.result, outcome.reason)) {
       settings_.registry().write(settings::kStoredPassword, "");
     }
     if (!outcome.message.empty()) prompt_.tell(outcome.message);
@@ -119,13 +114,27 @@ void CMainFrame::after_login() {
 void CMainFrame::on_auth_closed(int code) {
   last_auth_close_ = code;
   if (code != 0) {
+    relogin_wanted_ = true;
     relogin_and_register();
-  } else {
-    end_session();
+    return;
   }
+  // The service closes a session in order when another login took the ID, and
+  // also when it goes down itself. Only the first ends the session; after the
+  // second the session waits for the service as after a lost connection.
+  run_service_task([this] { post(core::UM_AUTH_CLOSE_EXAMINED, auth_.session_held_elsewhere() ? 1 : 0); });
+}
+
+void CMainFrame::on_auth_close_examined(bool held_elsewhere) {
+  if (held_elsewhere || !session_.logged_in()) {
+    end_session();
+    return;
+  }
+  relogin_wanted_ = true;
+  relogin_and_register();
 }
 
 void CMainFrame::end_session() {
+  relogin_wanted_ = false;
   // The owner's run ends with the session, before the server its walk would hold up.
   hashing_.cancel();
   stop_share_server();
@@ -201,10 +210,13 @@ void CMainFrame::refresh_registration(bool reset, bool reconnect) {
   } else if (!registering_) {
     register_server();
   }
-  if (reconnect) reopen_file_index();
+  // An announcement the file index dropped is made again while the registration stands.
+  if (reconnect || (registration_.registered() && !file_index_.connected())) reopen_file_index();
 }
 
 void CMainFrame::register_server() {
+  // Only settings that pass the check (download folder, title, shared folders) are registered.
+  if (!settings_valid()) return;
   std::optional<service::RegistrationRecord> record =
       service::current_registration_record(session_, registration_settings_, totals_, meter_, no_listed_words);
   if (!record) {
@@ -215,9 +227,36 @@ void CMainFrame::register_server() {
   registering_ = true;
   run_service_task([this, record = *record] {
     file_index_.close();
-    const bool registered = service::register_and_report(registration_, record);
-    post(core::UM_REGISTRATION_DONE, registered ? 1 : 0);
+    const int result = service::register_and_report(registration_, record);
+    post(core::UM_REGISTRATION_DONE, result == service::kRegisterOk ? 1 : 0, result);
   });
+}
+
+void CMainFrame::on_registration_done(bool registered, int result) {
+  registering_ = false;
+  if (!session_.logged_in()) {
+    registration_.close();
+    return;
+  }
+  // The refresh asks again every few seconds; the box comes once for a run of the same refusal.
+  if (result == service::kRegisterChannelLimit && last_registration_result_ != result) {
+    prompt_.tell("채널사용자가 제한인원을 초과하였습니다. 채널명을 바꾸세요.");
+  }
+  last_registration_result_ = result;
+  // Registering closed the announcement; a new registration brings it back.
+  if (registered && !file_index_.connected()) reopen_file_index();
+}
+
+void CMainFrame::set_server_visibility(bool shown) {
+  if (!registration_.registered()) return;
+  run_service_task([this, shown] { post(core::UM_SERVER_VISIBILITY_DONE, shown ? 1 : 0, registration_.set_visibility(shown) ? 1 : 0); });
+}
+
+void CMainFrame::on_server_visibility_done(bool shown, bool changed) {
+  if (!changed) return;
+  settings_.store(settings::kShowServer, shown);
+  front_.show_server_visibility(shown);
+  util::LogSystem(shown ? "서버목록에 내서버가 보입니다." : "서버목록에 내서버가 보이지 않습니다.");
 }
 
 void CMainFrame::reopen_file_index() {
@@ -258,7 +297,12 @@ void CMainFrame::relogin_and_register() {
 }
 
 void CMainFrame::on_relogin_done(bool connected) {
-  if (!connected || !session_.logged_in()) return;
+  // A silent login the service refused (wrong password, unknown ID) ended the session record.
+  if (!session_.logged_in()) {
+    if (relogin_wanted_) end_session();
+    return;
+  }
+  if (!connected) return;
   if (session_.record().suspension_kind != 0 || sharing_suspended_ || !settings_.server_usable) return;
   if (!registration_.registered() && !registering_ && !util::IsGuest() && settings_valid()) register_server();
   if (!file_index_.connected()) reopen_file_index();

@@ -63,12 +63,22 @@ bool AuthClient::duplicate_session(const std::string& user_id, bool& failed) {
   return (*reply)[4] == 1;
 }
 
+void AuthClient::forget_session() {
+  session_.clear();
+  util::SetCurrentUserId(util::kGuestUserId);
+}
+
 LoginOutcome AuthClient::login(const std::string& user_id, const std::string& password, bool allow_memo, bool skip_duplicate_check,
                                const TakeoverQuestion& takeover) {
+  LoginOutcome outcome = attempt_login(user_id, password, allow_memo, skip_duplicate_check, takeover);
+  if (outcome.result != kLoginOk) forget_session();
+  return outcome;
+}
+
+LoginOutcome AuthClient::attempt_login(const std::string& user_id, const std::string& password, bool allow_memo, bool skip_duplicate_check,
+                                       const TakeoverQuestion& takeover) {
   auto fail = [this](int result, int reason = 0, std::string server_id = {}) {
     close();
-    session_.clear();
-    util::SetCurrentUserId(util::kGuestUserId);
     return LoginOutcome{result, reason, std::move(server_id)};
   };
   LoginRequest request{user_id, password, clock_.tick(), kClientVersion, allow_memo, program_integrity_value()};
@@ -128,9 +138,21 @@ bool AuthClient::relogin_silently() {
   const SessionRecord record = session_.record();
   if (record.suspension_kind != 0 || record.identity.user_id.empty() || record.password.empty()) return false;
   if (relogin_running_.exchange(true)) return false;
-  LoginOutcome outcome = login(record.identity.user_id, record.password, last_allow_memo_, true);
+  LoginOutcome outcome = attempt_login(record.identity.user_id, record.password, last_allow_memo_, true, {});
   relogin_running_ = false;
-  return outcome.result == kLoginOk;
+  if (outcome.result == kLoginOk) return true;
+  if (credentials_refused(outcome.result, outcome.reason)) forget_session();
+  return false;
+}
+
+bool AuthClient::session_held_elsewhere() {
+  // Our end goes first, so that the service no longer counts the closed session as ours.
+  close();
+  const std::string user_id = session_.identity().user_id;
+  if (user_id.empty()) return false;
+  bool failed = false;
+  const bool held = duplicate_session(user_id, failed);
+  return !failed && held;
 }
 
 void AuthClient::start_reader(int fd) {

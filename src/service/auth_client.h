@@ -50,8 +50,14 @@ class AuthClient {
   LoginOutcome login(const std::string& user_id, const std::string& password, bool allow_memo, bool skip_duplicate_check,
                      const TakeoverQuestion& takeover = {});
   // Logs in again with the stored ID and password, without questions, when the
-  // connection was lost (not closed by the service) and the account is not suspended.
+  // connection is gone and the account is not suspended. A try that finds no
+  // service, or one that cannot take the login now, keeps the session record for
+  // the next try; only a refusal of the ID or the password ends it.
   bool relogin_silently();
+  // After the service closed the session in order: whether another login holds
+  // the stored ID now (the service's duplicate check). False when the service
+  // cannot be asked, as when it is going down itself.
+  bool session_held_elsewhere();
   bool connected() const;
   // Ends the connection from this side (no UM_AUTH_CLOSED).
   void close();
@@ -64,6 +70,10 @@ class AuthClient {
   std::optional<uint32_t> online_count();
 
  private:
+  // The exchange of a login; a failure closes the connection and leaves the session record alone.
+  LoginOutcome attempt_login(const std::string& user_id, const std::string& password, bool allow_memo, bool skip_duplicate_check,
+                             const TakeoverQuestion& takeover);
+  void forget_session();
   bool duplicate_session(const std::string& user_id, bool& failed);
   void start_reader(int fd);
   void read_pushes(int fd);

@@ -42,6 +42,11 @@ inline constexpr int kReasonDatabase = 10;
 inline constexpr int kReasonWrongPassword = 22;
 inline constexpr int kReasonUnknownUser = 23;
 inline constexpr int kReasonWarned = 24;
+// Whether a failed login means the ID or the password is wrong, so that trying
+// them again is pointless: only then are stored credentials forgotten.
+constexpr bool credentials_refused(int result, int reason) {
+  return result == kLoginFailed && (reason == kReasonWrongPassword || reason == kReasonUnknownUser);
+}
 
 using IntegrityValue = std::array<uint8_t, 16>;
 // The value by which the service recognises this build.

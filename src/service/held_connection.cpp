@@ -10,7 +10,13 @@ void HeldConnection::hold(platform::UniqueFd connection, ConnectionWatcher::Clos
   close();
   std::lock_guard guard(lock_);
   socket_ = std::move(connection);
-  watcher_ = std::make_unique<ConnectionWatcher>(socket_.get(), std::move(closed));
+  // The flag is marked before the report goes out, so that whoever the report
+  // reaches already finds the connection closed.
+  ended_ = std::make_shared<std::atomic<bool>>(false);
+  watcher_ = std::make_unique<ConnectionWatcher>(socket_.get(), [ended = ended_, closed = std::move(closed)](int error) {
+    *ended = true;
+    closed(error);
+  });
 }
 
 void HeldConnection::close() {
@@ -23,22 +29,25 @@ void HeldConnection::close() {
   watcher.reset();
   std::lock_guard guard(lock_);
   socket_.reset();
+  ended_.reset();
 }
 
 bool HeldConnection::open() const {
   std::lock_guard guard(lock_);
-  return socket_.valid();
+  return open_locked();
 }
+
+bool HeldConnection::open_locked() const { return socket_.valid() && !(ended_ && *ended_); }
 
 bool HeldConnection::send(uint16_t type, std::string_view payload) {
   std::lock_guard guard(lock_);
-  return socket_.valid() && send_frame(socket_.get(), type, payload) >= 0;
+  return open_locked() && send_frame(socket_.get(), type, payload) >= 0;
 }
 
 std::optional<std::string> HeldConnection::request(uint16_t type, std::string_view payload,
                                                    const std::function<std::optional<std::string>(int fd)>& read_reply) {
   std::lock_guard guard(lock_);
-  if (!socket_.valid() || send_frame(socket_.get(), type, payload) < 0) return std::nullopt;
+  if (!open_locked() || send_frame(socket_.get(), type, payload) < 0) return std::nullopt;
   return read_reply(socket_.get());
 }
 

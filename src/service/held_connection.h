@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -15,7 +16,8 @@ namespace dovel::service {
 
 // A service connection kept open between exchanges (a registration, a file-index
 // announcement): written under one lock, and watched so that its end, when the
-// service closes it, is reported once.
+// service closes it, is reported once. From that end on it counts as closed:
+// what it held is gone, so nothing more is sent into it.
 class HeldConnection {
  public:
   HeldConnection() = default;
@@ -36,9 +38,13 @@ class HeldConnection {
                                      const std::function<std::optional<std::string>(int fd)>& read_reply);
 
  private:
+  bool open_locked() const;
+
   mutable std::mutex lock_;
   platform::UniqueFd socket_;
   std::unique_ptr<ConnectionWatcher> watcher_;
+  // Set by the watcher when the service ended the connection held now.
+  std::shared_ptr<std::atomic<bool>> ended_;
 };
 
 }  // namespace dovel::service

@@ -26,7 +26,7 @@ void RegistrationClient::close() {
 
 bool RegistrationClient::registered() const { return connection_.open(); }
 
-int RegistrationClient::channel() const { return channel_; }
+int RegistrationClient::channel() const { return registered() ? channel_.load() : -1; }
 
 int RegistrationClient::register_server(const RegistrationRecord& record) {
   close();

@@ -26,11 +26,11 @@ std::optional<RegistrationRecord> current_registration_record(const ServiceSessi
   return record;
 }
 
-bool register_and_report(RegistrationClient& client, const RegistrationRecord& record) {
+int register_and_report(RegistrationClient& client, const RegistrationRecord& record) {
   const int result = client.register_server(record);
   const std::string line = registration_result_text(result, client.channel());
   if (!line.empty()) util::LogSystem("%s", line.c_str());
-  return result == kRegisterOk;
+  return result;
 }
 
 }  // namespace dovel::service

@@ -29,7 +29,7 @@ std::optional<RegistrationRecord> current_registration_record(const ServiceSessi
                                                               const WordMasker& mask_words);
 
 // register_server with its status line ("[%s] 서버로 등록을 하였습니다." and the failures);
-// true when registered.
-bool register_and_report(RegistrationClient& client, const RegistrationRecord& record);
+// the result (kRegisterOk when registered).
+int register_and_report(RegistrationClient& client, const RegistrationRecord& record);
 
 }  // namespace dovel::service

@@ -25,7 +25,8 @@ using namespace std::chrono_literals;
 constexpr auto kArrival = 30s;
 constexpr int kPatientWaitMs = 30000;
 
-const std::string kUnknown = R"({"ok":false,"error":"unknown command; commands: status, request URL, log [POSITION], exit"})";
+const std::string kUnknown = R"({"ok":false,"error":"unknown command; commands: status, request URL, log [POSITION], visible on|off, exit"})";
+const std::string kBadVisibility = R"({"ok":false,"error":"visible takes on or off"})";
 const std::string kBadPosition = R"({"ok":false,"error":"log takes a position: log [POSITION]"})";
 const std::string kBadRequest = R"({"ok":false,"error":"잘못된 요청입니다."})";
 const std::string kLineTooLong = R"({"ok":false,"error":"line too long"})";
@@ -41,6 +42,7 @@ mainframe::HubStatus busy_status() {
   status.share_port = 9910;
   status.control_connections = 2;
   status.registered = true;
+  status.server_shown = true;
   status.channel = 3;
   status.file_index_open = true;
   status.hashing = true;
@@ -80,10 +82,20 @@ TEST(ControlAnswer, StatusReportsEveryPartOfTheHub) {
   EXPECT_EQ(control_answer("status", target.control()),
             R"json({"ok":true,"ready":true,"logged_in":true,"connected":true,"user_id":"mimi",)json"
             R"json("share_server":{"usable":true,"running":true,"port":9910,"control_connections":2},)json"
-            R"json("registered":true,"channel":3,"file_index":true,)json"
+            R"json("registered":true,"server_shown":true,"channel":3,"file_index":true,)json"
             R"json("hashing":{"active":true,"folder":"/srv/음악","file":"노래.mp3(1234)","files":10,"hashed":4},)json"
             R"json("shared_mib":512,"shared_files":10,"uploaded_bytes":1000,"downloaded_bytes":2000,"running_uploads":1,"running_downloads":0,)json"
             R"json("uploads":[{"id":7,"nickname":"친구","file":"say \"hi\".mp3","requested":"1 K","sent":"0 K","speed":"0.00K","remaining":"00:00:01"}]})json");
+}
+
+TEST(ControlAnswer, VisibleAsksTheHubToShowOrHideTheServer) {
+  for (const auto& [line, shown] : {std::pair{"visible on", 1u}, std::pair{"visible off", 0u}}) {
+    Target target;
+    ASSERT_EQ(control_answer(line, target.control()), R"({"ok":true})");
+    ASSERT_EQ(target.hub.seen().size(), 1u);
+    EXPECT_EQ(target.hub.seen()[0].id, core::UM_SET_SERVER_VISIBILITY);
+    EXPECT_EQ(target.hub.seen()[0].wparam, shown) << line;
+  }
 }
 
 TEST(ControlAnswer, AnswersEachCommandAndRefusesBadLines) {
@@ -109,6 +121,10 @@ TEST(ControlAnswer, AnswersEachCommandAndRefusesBadLines) {
       {"request http://example.invalid/x", kBadRequest, 0, ""},
       {"request dovel://", kBadRequest, 0, ""},
       {"exit", R"({"ok":true})", core::UM_EXIT_COMMAND, ""},
+      {"visible off", R"({"ok":true})", core::UM_SET_SERVER_VISIBILITY, ""},
+      {"visible  on ", R"({"ok":true})", core::UM_SET_SERVER_VISIBILITY, ""},
+      {"visible", kBadVisibility, 0, ""},
+      {"visible yes", kBadVisibility, 0, ""},
       {"exit now", kUnknown, 0, ""},
       {"status now", kUnknown, 0, ""},
       {"", kUnknown, 0, ""},
@@ -141,7 +157,7 @@ TEST(ControlAnswer, FurtherCommandsTakeTheRestOfTheLine) {
   EXPECT_EQ(control_answer("cd", control), R"({"ok":true})");
   EXPECT_EQ(arguments, (std::vector<std::string>{"음악\\가요", ""}));
   EXPECT_EQ(control_answer("cdx", control),
-            R"({"ok":false,"error":"unknown command; commands: status, request URL, log [POSITION], exit, cd"})");
+            R"({"ok":false,"error":"unknown command; commands: status, request URL, log [POSITION], visible on|off, exit, cd"})");
 }
 
 TEST(ControlAnswer, LogLinesThatAreNotUtf8StillGiveValidJson) {

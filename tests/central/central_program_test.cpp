@@ -59,6 +59,31 @@ TEST_F(AccountCommandsTest, SetChangesTheNextLoginAndDelRemoves) {
   EXPECT_EQ(login("dave", "new").reply.reason, service::kReasonUnknownUser);
 }
 
+// --adult is one flag for both commands: alone it means 1, wherever it stands,
+// also last after --home; 0 or 1 right after it is its value.
+TEST_F(AccountCommandsTest, AdultIsTheSameFlagForAddAndSetWhereverItStands) {
+  const std::string home_path = home.path().string();
+  struct Case {
+    std::vector<std::string> arguments;
+    std::string user;
+    int adult;
+  };
+  const Case cases[] = {
+      {{"--home", home_path, "user", "add", "hana", "pw", "--adult"}, "hana", 1},
+      {{"user", "add", "duri", "pw", "--home", home_path, "--adult"}, "duri", 1},
+      {{"user", "add", "--adult", "seti", "pw", "--home", home_path}, "seti", 1},
+      {{"user", "add", "neti", "pw", "--adult", "0", "--home", home_path}, "neti", 0},
+      {{"--home", home_path, "user", "set", "neti", "--adult"}, "neti", 1},
+      {{"--home", home_path, "user", "set", "hana", "--adult", "0"}, "hana", 0},
+  };
+  for (const Case& c : cases) {
+    auto result = central_program(c.arguments);
+    ASSERT_EQ(result.exit_code, 0) << c.arguments[2] << " " << c.arguments[3] << ": " << result.errors;
+    EXPECT_EQ(central->accounts().find(c.user)->adult, c.adult == 1) << c.user;
+  }
+  EXPECT_EQ(central_program({"--home", home_path, "user", "set", "hana", "--adult", "2"}).exit_code, 2);
+}
+
 TEST_F(AccountCommandsTest, RefusalsHaveTheirExitCodes) {
   ASSERT_EQ(run({"user", "add", "erin", "pw"}).exit_code, 0);
   struct Case {

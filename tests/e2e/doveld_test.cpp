@@ -2,12 +2,15 @@
 // the client's data home configured with dovel-tool, and doveld driven through
 // its control socket, a second copy and signals.
 #include <gtest/gtest.h>
+#include <httplib.h>
 #include <ifaddrs.h>
 #include <netinet/in.h>
 #include <signal.h>
 
+#include <chrono>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "local_network.h"
@@ -30,7 +33,7 @@ class DoveldTest : public ::testing::Test {
   std::optional<service::ListedServer> listed(const std::string& user, int channel) {
     service::ServiceConfig config = service::ServiceConfig::defaults();
     config.host_a = config.host_b = network.service_host();
-    config.bind_address = test::unique_loopback_address();
+    config.bind_address = lister_address;
     auto servers = service::fetch_server_list(config.endpoints(), channel);
     if (!servers) return std::nullopt;
     for (const service::ListedServer& server : *servers) {
@@ -40,6 +43,8 @@ class DoveldTest : public ::testing::Test {
   }
 
   test::LocalNetwork network;
+  // The server lists are asked from one address of the test's own, however often.
+  const platform::Ipv4 lister_address = test::unique_loopback_address();
 };
 
 TEST_F(DoveldTest, LogsInSharesRegistersTakesHandoversAndEndsInOrder) {
@@ -76,6 +81,72 @@ TEST_F(DoveldTest, LogsInSharesRegistersTakesHandoversAndEndsInOrder) {
   EXPECT_FALSE(std::filesystem::exists(alice.home / "doveld.sock"));
   EXPECT_FALSE(test::accepts_connections(alice.address, kSharePort));
   EXPECT_TRUE(eventually([&] { return !listed("alice", channel).has_value(); })) << "the registration ends with the program";
+}
+
+// The service goes away for half a minute and comes back: the client keeps its
+// ID and password through the failed tries and, on its relogin timer, logs in
+// again, registers and is listed, all without a restart.
+TEST_F(DoveldTest, ComesBackByItselfWhenTheServiceReturns) {
+  test::LocalNetwork::Client& alice = network.add_client("a", "alice");
+  ASSERT_TRUE(network.start_and_register(alice)) << network.status(alice) << alice.doveld->output();
+
+  ASSERT_TRUE(network.stop_central());
+  ASSERT_TRUE(eventually([&] { return network.status(alice).find("\"connected\":false") != std::string::npos; }));
+  // How long the service stays away, not a wait for something to happen.
+  std::this_thread::sleep_for(std::chrono::seconds(30));
+  const std::string away = network.status(alice);
+  EXPECT_NE(away.find("\"registered\":false"), std::string::npos) << away;
+  EXPECT_NE(away.find("\"running\":true"), std::string::npos) << "the share server keeps serving: " << away;
+
+  network.start_central();
+  ASSERT_TRUE(network.started()) << network.central_output();
+  // The relogin timer runs every two minutes.
+  constexpr std::chrono::seconds kReloginWait(200);
+  EXPECT_TRUE(eventually(
+      [&] {
+        const std::string now = network.status(alice);
+        return now.find("\"connected\":true") != std::string::npos && now.find("\"registered\":true") != std::string::npos;
+      },
+      kReloginWait))
+      << network.status(alice) << network.log(alice);
+  const std::string back = network.status(alice);
+  const size_t channel_at = back.find("\"channel\":") + 10;
+  const int channel = std::stoi(back.substr(channel_at));
+  EXPECT_TRUE(eventually([&] { return listed("alice", channel).has_value(); })) << back;
+  EXPECT_TRUE(alice.doveld->wait_exit(0) == std::nullopt) << "the same program all along";
+}
+
+// How many lines of the service's request log hold `entry`.
+size_t count_of(const std::string& log, const std::string& entry) {
+  size_t count = 0;
+  for (size_t at = log.find(entry); at != std::string::npos; at = log.find(entry, at + entry.size())) ++count;
+  return count;
+}
+
+// The service drops the registration and the announcement but keeps the
+// session: the client notices both and, on its next refreshes, registers and
+// announces again.
+TEST_F(DoveldTest, RegistersAndAnnouncesAgainWhenTheServiceDropsThem) {
+  test::LocalNetwork::Client& alice = network.add_client("a", "alice");
+  ASSERT_TRUE(network.start_and_register(alice)) << network.status(alice) << alice.doveld->output();
+  ASSERT_TRUE(eventually([&] { return count_of(network.central_requests(), "\tannounce\t21 ") == 1; })) << network.central_requests();
+  ASSERT_EQ(count_of(network.central_requests(), "\tregister\t38 alice"), 1u);
+
+  httplib::Client web(platform::format_ipv4(network.service_host()), 11080);
+  httplib::Result ended = web.Post("/admin/end-registration", httplib::Params{{"address", platform::format_ipv4(alice.address)}});
+  ASSERT_TRUE(ended);
+  ASSERT_EQ(ended->body, "ended 2 connections\n");
+
+  // The refresh runs every five seconds; a minute is room enough on a loaded machine.
+  EXPECT_TRUE(eventually([&] {
+    const std::string log = network.central_requests();
+    return count_of(log, "\tregister\t38 alice") == 2 && count_of(log, "\tannounce\t21 ") == 2;
+  })) << network.central_requests() << network.log(alice);
+  const std::string now = network.status(alice);
+  EXPECT_NE(now.find("\"registered\":true"), std::string::npos) << now;
+  EXPECT_NE(now.find("\"file_index\":true"), std::string::npos) << now;
+  const size_t channel_at = now.find("\"channel\":") + 10;
+  EXPECT_TRUE(eventually([&] { return listed("alice", std::stoi(now.substr(channel_at))).has_value(); })) << now;
 }
 
 TEST_F(DoveldTest, WithoutAStoredLoginItRunsLoggedOutAndExitsOnCommand) {

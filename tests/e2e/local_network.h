@@ -1,5 +1,7 @@
 #pragma once
 
+#include <signal.h>
+
 #include <chrono>
 #include <filesystem>
 #include <functional>
@@ -38,14 +40,24 @@ class LocalNetwork {
   };
 
   // Starts the central service; check started() before going on.
-  LocalNetwork() {
+  LocalNetwork() { start_central(); }
+
+  // Ends the central service in order (SIGTERM); true when it exited 0.
+  bool stop_central() {
+    central_->signal(SIGTERM);
+    return central_->wait_exit(kNetworkWaitMs) == 0;
+  }
+  // Starts it again on the same home and address, as after a restart.
+  void start_central() {
     central_ = std::make_unique<BackgroundProgram>(
         std::vector<std::string>{DOVEL_CENTRAL_PATH, "--home", central_home(), "--host", platform::format_ipv4(service_host_)},
-        folder_ / "central.out");
+        folder_ / ("central-" + std::to_string(++central_runs_) + ".out"));
   }
 
   bool started() { return central_->started() && eventually([this] { return accepts_connections(service_host_, 11060); }); }
   std::string central_output() const { return central_->output(); }
+  // The service's request log: one line per exchange, tab-separated.
+  std::string central_requests() const { return read_file(folder_ / "central" / "requests.log"); }
   platform::Ipv4 service_host() const { return service_host_; }
   const TempFolder& folder() const { return folder_; }
 
@@ -103,6 +115,7 @@ class LocalNetwork {
   TempFolder folder_;
   const platform::Ipv4 service_host_ = unique_loopback_address();
   std::unique_ptr<BackgroundProgram> central_;
+  int central_runs_ = 0;
   std::map<std::string, Client> clients_;
 };
 

@@ -37,6 +37,7 @@ class RecordingFront final : public HubFront {
   void open_page_window(const std::string& url) override { pages.push_back(url); }
   void show_file_link(const std::string& link) override { links.push_back(link); }
   void show_server_start_button(bool) override {}
+  void show_server_visibility(bool shown) override { visibility.push_back(shown); }
   void show_service_notice(const std::string& text) override { notices.push_back(text); }
   void notify_download_finished(const std::string& text) override { finished_downloads.push_back(text); }
   void service_line_arrived() override {}
@@ -61,6 +62,7 @@ class RecordingFront final : public HubFront {
   std::vector<std::string> notices;
   std::vector<std::string> finished_downloads;
   std::vector<std::pair<std::string, std::string>> leftover_questions;
+  std::vector<bool> visibility;
   int torn_down = 0;
 };
 
@@ -93,7 +95,7 @@ class ScriptedPrompt final : public UserPrompt {
 class HubFixture : public ::testing::Test {
  protected:
   void SetUp() override {
-    central::CentralConfig config;
+    central::CentralConfig& config = central_config;
     config.home = service_home.path();
     config.service = service::ServiceConfig::defaults();
     config.service.host_a = config.service.host_b = service_address;
@@ -178,6 +180,14 @@ class HubFixture : public ::testing::Test {
     return true;
   }
 
+  // Logs in with the stored account and hashes; the registration is the test's to watch.
+  void start_sequence_without_registration() {
+    store_login("alice", "secret");
+    hub->create();
+    loop.post({core::UM_START, 0, 0, nullptr});
+    ASSERT_TRUE(run_until([this] { return hub->session().logged_in() && hub->local_server().is_running(); }));
+  }
+
   // Logs in with the stored account, hashes, starts the server and registers.
   void start_and_register() {
     store_login("alice", "secret");
@@ -186,12 +196,22 @@ class HubFixture : public ::testing::Test {
     ASSERT_TRUE(run_until([this] { return hub->registration().registered() && hub->local_server().is_running(); }));
   }
 
-  size_t registrations() const {
+  // The stand-in on the same home and address again, as after a restart.
+  void restart_central() {
+    central.reset();
+    central = std::make_unique<central::CentralService>(central_config);
+    std::string error;
+    ASSERT_TRUE(central->start(&error)) << error;
+  }
+
+  // How many requests of the service's log hold `entry` (its request and result columns).
+  size_t requests_with(const std::string& entry) const {
     const std::string log = dovel::test::read_file(central->request_log_file());
     size_t count = 0;
-    for (size_t at = log.find("\tregister\t"); at != std::string::npos; at = log.find("\tregister\t", at + 1)) ++count;
+    for (size_t at = log.find(entry); at != std::string::npos; at = log.find(entry, at + 1)) ++count;
     return count;
   }
+  size_t registrations() const { return requests_with("\tregister\t"); }
 
   bool logged(const std::string& text) {
     std::lock_guard guard(log_lock_);
@@ -205,6 +225,7 @@ class HubFixture : public ::testing::Test {
   dovel::test::TempFolder service_home;
   const platform::Ipv4 service_address = dovel::test::unique_loopback_address();
   const platform::Ipv4 client_address = dovel::test::unique_loopback_address();
+  central::CentralConfig central_config;
   std::unique_ptr<central::CentralService> central;
   service::ServiceEndpoints endpoints;
   app::LocalDatabases databases;

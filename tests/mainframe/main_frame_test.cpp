@@ -2,13 +2,19 @@
 // server (re)start, sessions that end or drop, requests, replies, the exit.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 
 #include "mainframe/hub_fixture.h"
 #include "core/message_ids.h"
 #include "platform/socket.h"
 #include "wire/connection_kind.h"
 #include "wire/peer_frame.h"
+#include "service/auth_messages.h"
+#include "central/reply_prefix.h"
+#include "service/frame.h"
+#include "service/registration_messages.h"
 #include "service/server_directory.h"
+#include "support/scripted_peer.h"
 #include "support/fake_clock.h"
 #include "support/held_database.h"
 #include "util/current_user.h"
@@ -201,12 +207,14 @@ TEST_F(HubFixture, ARegistrationUnderWayIsNotStartedAgain) {
   EXPECT_EQ(registrations(), 1u) << "three server starts, one registration while it was under way";
 }
 
+// Another login of the same ID makes the service end this session in order.
 TEST_F(HubFixture, TheServiceEndingTheSessionStopsSharing) {
   make_hub();
   start_and_register();
-  loop.post({core::UM_AUTH_CLOSED, 0, 0, nullptr});
-  loop.run_for(*hub, 100);
-  EXPECT_FALSE(hub->session().logged_in());
+  service::ServiceSession elsewhere_session;
+  service::AuthClient elsewhere(endpoints, elsewhere_session, nullptr);
+  ASSERT_EQ(elsewhere.login("alice", "secret", true, false, [](const std::string&) { return true; }).result, service::kLoginOk);
+  ASSERT_TRUE(run_until([this] { return !hub->session().logged_in(); }));
   EXPECT_FALSE(hub->local_server().is_running());
   EXPECT_FALSE(hub->registration().registered());
   EXPECT_EQ(front.sessions_ended, 1);
@@ -222,6 +230,110 @@ TEST_F(HubFixture, ALostSessionIsOpenedAgainSilently) {
   EXPECT_TRUE(hub->session().logged_in());
   EXPECT_TRUE(hub->local_server().is_running());
   EXPECT_TRUE(prompt.asked.empty()) << "nothing is asked";
+}
+
+// The service goes down (its FIN on every connection) and comes back: nobody
+// else holds the ID, so the session waits for it as after a lost connection,
+// sharing on, and the relogin timer logs in and registers again.
+TEST_F(HubFixture, TheServiceGoingAwayKeepsTheSessionForTheReloginTimer) {
+  make_hub();
+  start_and_register();
+  central->stop();
+  ASSERT_TRUE(run_until([this] { return !hub->auth().connected() && !hub->registration().registered(); }));
+  loop.run_for(*hub, 200);
+  EXPECT_TRUE(hub->session().logged_in()) << "the stored ID and password stay for the next try";
+  EXPECT_TRUE(hub->local_server().is_running());
+  EXPECT_EQ(front.sessions_ended, 0);
+
+  hub->on_timer(core::kReloginTimer);
+  loop.run_for(*hub, 100);
+  EXPECT_FALSE(hub->auth().connected()) << "still no service";
+  EXPECT_TRUE(hub->session().logged_in()) << "a failed try keeps them too";
+
+  restart_central();
+  hub->on_timer(core::kReloginTimer);
+  ASSERT_TRUE(run_until([this] { return hub->auth().connected() && hub->registration().registered(); }));
+  EXPECT_TRUE(listed(endpoints, "alice").has_value());
+  EXPECT_TRUE(prompt.told.empty()) << "nothing is shown";
+}
+
+// The service drops the registration and the announcement but keeps the
+// session: the next refresh registers and announces again.
+TEST_F(HubFixture, ADroppedRegistrationAndAnnouncementAreMadeAgain) {
+  make_hub();
+  start_and_register();
+  ASSERT_TRUE(run_until([this] { return hub->file_index().connected(); }));
+  ASSERT_EQ(central->end_registrations_from(client_address), 2u);
+  ASSERT_TRUE(run_until([this] { return !hub->registration().registered() && !hub->file_index().connected(); }))
+      << "both count as closed once the service ends them";
+  EXPECT_EQ(hub->registration().channel(), -1);
+
+  hub->on_timer(core::kRegistrationRefreshTimer);
+  ASSERT_TRUE(run_until([this] { return hub->registration().registered() && hub->file_index().connected(); }));
+  EXPECT_EQ(requests_with("\tregister\t38 alice"), 2u);
+  EXPECT_EQ(requests_with("\tannounce\t21 "), 2u);
+  EXPECT_TRUE(listed(endpoints, "alice").has_value());
+}
+
+// Settings the check refuses (here: no server title) are never registered.
+TEST_F(HubFixture, SettingsTheCheckRefusesAreNotRegistered) {
+  ASSERT_TRUE(settings->update([](settings::StoredSettings& values) { values.server_subject.clear(); }));
+  make_hub();
+  store_login("alice", "secret");
+  hub->create();
+  loop.post({core::UM_START, 0, 0, nullptr});
+  ASSERT_TRUE(run_until([this] { return hub->session().logged_in() && !hub->hashing().active() && logged("파일해싱을 완료하였습니다."); }));
+  hub->on_timer(core::kRegistrationRefreshTimer);
+  loop.run_for(*hub, 200);
+  EXPECT_FALSE(hub->registration().registered());
+  EXPECT_EQ(registrations(), 0u);
+  bool told = false;
+  for (const std::string& text : prompt.told) told = told || text.find("설정에러: ") == 0;
+  EXPECT_TRUE(told) << "the check's message is shown";
+}
+
+// Every channel answers 37: the box asks for another channel name, once for a
+// run of that refusal however often the refresh tries again.
+TEST_F(HubFixture, AChannelOverItsLimitShowsItsBoxOnce) {
+  dovel::test::ScriptedPeer channels([](int connection) {
+    if (dovel::test::read_exactly(connection, service::kFrameHeaderSize + service::kRegistrationRecordSize).empty()) return;
+    const std::string reply = central::with_long_prefix(service::build_result_reply(service::kRegisterType, service::kRegisterChannelLimit));
+    platform::send_all(connection, reply.data(), reply.size());
+    dovel::test::read_until_closed(connection);
+  });
+  for (service::Endpoint& channel : endpoints.registration) channel = {channels.address(), channels.port()};
+  make_hub();
+  start_sequence_without_registration();
+  const std::string box = "채널사용자가 제한인원을 초과하였습니다. 채널명을 바꾸세요.";
+  ASSERT_TRUE(run_until([&] { return std::count(prompt.told.begin(), prompt.told.end(), box) == 1; }));
+  const size_t tried = channels.served();
+  hub->on_timer(core::kRegistrationRefreshTimer);
+  ASSERT_TRUE(run_until([&] { return channels.served() >= tried + 3; })) << "the refresh tries again";
+  loop.run_for(*hub, 100);
+  EXPECT_EQ(std::count(prompt.told.begin(), prompt.told.end(), box), 1);
+  EXPECT_FALSE(logged(box)) << "a box, no log line";
+  EXPECT_FALSE(hub->registration().registered());
+}
+
+// The visibility switch: the service takes it, the setting and the front follow,
+// and the list shows the server or not.
+TEST_F(HubFixture, TheVisibilitySwitchHidesAndShowsTheServer) {
+  make_hub();
+  start_and_register();
+  hub->set_server_visibility(false);
+  ASSERT_TRUE(run_until([this] { return front.visibility.size() == 1; }));
+  EXPECT_FALSE(front.visibility[0]);
+  EXPECT_FALSE(settings->values().show_server);
+  EXPECT_FALSE(settings->registry().read(settings::kShowServer)) << "written as ShowServer";
+  EXPECT_TRUE(logged("서버목록에 내서버가 보이지 않습니다."));
+  EXPECT_FALSE(hub->status().server_shown);
+  EXPECT_FALSE(listed(endpoints, "alice").has_value());
+
+  hub->set_server_visibility(true);
+  ASSERT_TRUE(run_until([this] { return front.visibility.size() == 2; }));
+  EXPECT_TRUE(settings->values().show_server);
+  EXPECT_TRUE(logged("서버목록에 내서버가 보입니다."));
+  EXPECT_TRUE(listed(endpoints, "alice").has_value());
 }
 
 TEST_F(HubFixture, AFinishedDownloadReachesTheFrontsNotifier) {

@@ -164,6 +164,7 @@ TEST_F(ServiceClientTest, ASecondLoginOfTheSameIdAsksAndEndsTheFirstInOrder) {
     }
   }
   EXPECT_FALSE(first.connected());
+  EXPECT_TRUE(first.session_held_elsewhere()) << "what tells this close from a service going away";
 }
 
 TEST_F(ServiceClientTest, PushesReachTheHub) {
@@ -193,6 +194,12 @@ TEST_F(ServiceClientTest, ServiceEndingTheSessionAndSilentRelogin) {
   central->stop();
   ASSERT_TRUE(eventually([&] { return count_of(hub, core::UM_AUTH_CLOSED) == 1; }));
   EXPECT_FALSE(auth.connected());
+  EXPECT_FALSE(auth.session_held_elsewhere()) << "a service that went away holds no session";
+
+  EXPECT_FALSE(auth.relogin_silently()) << "no service to log in to";
+  EXPECT_FALSE(auth.relogin_silently()) << "nor on the next try";
+  EXPECT_TRUE(session.logged_in()) << "a try that finds no service keeps the stored ID and password";
+  EXPECT_EQ(session.identity().user_id, "alice");
 
   restart_central();
   EXPECT_TRUE(auth.relogin_silently()) << "the stored ID and password log in again";
@@ -202,7 +209,8 @@ TEST_F(ServiceClientTest, ServiceEndingTheSessionAndSilentRelogin) {
   auth.close();
   ASSERT_EQ(central->accounts().update("alice", {.password = std::string("changed")}), central::AccountStore::Change::Done);
   EXPECT_FALSE(auth.relogin_silently());
-  EXPECT_FALSE(session.logged_in()) << "a failed silent login leaves no session";
+  EXPECT_FALSE(session.logged_in()) << "a refused password leaves no session";
+  EXPECT_FALSE(auth.relogin_silently()) << "and nothing to try again";
 }
 
 TEST_F(ServiceClientTest, WarningsAreCheckedAfterLogin) {
@@ -251,7 +259,7 @@ TEST_F(RegisteredTest, RegistersOnAChannelAndWrapsWhenOneIsTaken) {
   auto built = record();
   ASSERT_TRUE(built);
   RegistrationClient first(endpoints, &hub, [] { return 0; });
-  EXPECT_TRUE(register_and_report(first, *built));
+  EXPECT_EQ(register_and_report(first, *built), kRegisterOk);
   EXPECT_EQ(first.channel(), 0);
 
   RegistrationClient second(endpoints, &hub, [] { return 0; });

@@ -14,6 +14,7 @@ WindowCore make_window_core(app::CDovelApp& application, mainframe::StatusLog& s
   core.status_log = &status_log;
   core.log_out = [&hub] { hub.log_out(); };
   core.start_share_server = [&hub] { hub.start_share_server_by_hand(); };
+  core.set_server_visibility = [&hub](bool shown) { hub.set_server_visibility(shown); };
   core.request_exit = [&loop] { loop.post({core::UM_EXIT_COMMAND, 0, 0, nullptr}); };
   settings::Settings& settings = application.settings();
   core.auto_login = [&settings] { return service::read_stored_login(settings.registry().reader()).auto_login; };

@@ -50,6 +50,7 @@ CMainFrameWindow::CMainFrameWindow(WindowCore core, WindowOpeners openers, Optio
   auto* upper = new QSplitter(Qt::Horizontal, body);
   status_panel_ = new StatusPanel(upper);
   status_panel_->setMinimumWidth(kStatusPanelWidth);
+  if (core_.set_server_visibility) status_panel_->on_visibility_switched(core_.set_server_visibility);
   views_ = new QStackedWidget(upper);
   views_->addWidget(new HomeView(views_));
   for (const auto& make_view : {openers_.server_list_view, openers_.search_view, openers_.browse_view, openers_.transfers_view}) {

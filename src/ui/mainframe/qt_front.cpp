@@ -76,6 +76,10 @@ void QtFront::show_file_link(const std::string& link) {
   tell(link);
 }
 
+void QtFront::show_server_visibility(bool) {
+  if (window_ != nullptr) window_->refresh();
+}
+
 void QtFront::show_server_start_button(bool shown) {
   if (window_ != nullptr) window_->show_server_start_button(shown);
 }

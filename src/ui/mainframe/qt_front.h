@@ -43,6 +43,7 @@ class QtFront final : public QObject, public mainframe::HubFront, public mainfra
   void open_page_window(const std::string& url) override;
   void show_file_link(const std::string& link) override;
   void show_server_start_button(bool shown) override;
+  void show_server_visibility(bool shown) override;
   void show_service_notice(const std::string& text) override;
   void notify_download_finished(const std::string& text) override;
   void service_line_arrived() override;

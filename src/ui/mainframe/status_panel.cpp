@@ -41,6 +41,12 @@ StatusPanel::StatusPanel(QWidget* parent) : QFrame(parent) {
   upload_speed_ = make_value(this);
   online_ = make_value(this);
   points_ = make_value(this);
+  // The box shows the stored choice; a click asks the service, and the box
+  // follows on the next refresh only when the service took the change.
+  visibility_ = new QCheckBox(QString::fromUtf8("서버목록에 내서버 보이기"), this);
+  connect(visibility_, &QCheckBox::clicked, this, [this](bool checked) {
+    if (visibility_switched_) visibility_switched_(checked);
+  });
   layout->addRow(QString::fromUtf8("로그인:"), login_);
   layout->addRow(QString::fromUtf8("공유서버:"), server_);
   layout->addRow(QString::fromUtf8("공유:"), shared_);
@@ -49,6 +55,7 @@ StatusPanel::StatusPanel(QWidget* parent) : QFrame(parent) {
   layout->addRow(QString::fromUtf8("주기:"), upload_speed_);
   layout->addRow(QString::fromUtf8("접속자:"), online_);
   layout->addRow(points_);
+  layout->addRow(visibility_);
   show_status({});
   show_transfer_figures(QStringLiteral("0.0K (0)"), QStringLiteral("0.0K (0)"));
 }
@@ -58,6 +65,8 @@ void StatusPanel::show_status(const mainframe::HubStatus& status) {
   server_->setText(server_state(status));
   shared_->setText(QString::fromUtf8("%1개 파일, %2 MB").arg(status.shared_files).arg(status.shared_mib));
   transfers_->setText(QString::fromUtf8("업로드 %1개, 다운로드 %2개").arg(status.running_uploads).arg(status.running_downloads));
+  visibility_->setChecked(status.server_shown);
+  visibility_->setEnabled(status.registered && static_cast<bool>(visibility_switched_));
 }
 
 void StatusPanel::show_transfer_figures(const QString& download, const QString& upload) {

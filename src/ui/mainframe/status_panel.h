@@ -1,10 +1,12 @@
 #pragma once
 
+#include <QCheckBox>
 #include <QFrame>
 #include <QLabel>
 #include <QPlainTextEdit>
 
 #include <cstdint>
+#include <functional>
 
 #include "mainframe/main_frame.h"
 #include "mainframe/status_log.h"
@@ -12,7 +14,8 @@
 namespace dovel::ui {
 
 // The status panel: who is logged in, the share server's state, the counters,
-// the transfer figures of the last 5 s and the point balance lines.
+// the transfer figures of the last 5 s, the point balance lines and the switch
+// that shows or hides the registered server in the lists.
 class StatusPanel final : public QFrame {
   Q_OBJECT
 
@@ -24,6 +27,10 @@ class StatusPanel final : public QFrame {
   void show_transfer_figures(const QString& download, const QString& upload);
   void show_point_balance(const QString& lines);
   void show_online_count(uint32_t users);
+
+  // What the visibility switch asks for when the user clicks it; none keeps it disabled.
+  void on_visibility_switched(std::function<void(bool shown)> switched) { visibility_switched_ = std::move(switched); }
+  QCheckBox& visibility_box() { return *visibility_; }
 
   QString login_text() const { return login_->text(); }
   QString point_text() const { return points_->text(); }
@@ -37,6 +44,8 @@ class StatusPanel final : public QFrame {
   QLabel* upload_speed_;
   QLabel* online_;
   QLabel* points_;
+  QCheckBox* visibility_;
+  std::function<void(bool shown)> visibility_switched_;
 };
 
 // The status log view: the lines of the status log, newest at the bottom.

@@ -46,6 +46,8 @@ struct WindowCore {
   std::function<void()> log_out;
   // The menu bar's share-server start.
   std::function<void()> start_share_server;
+  // The visibility switch of the status panel: show or hide this server in the lists.
+  std::function<void(bool shown)> set_server_visibility;
   // The exit command (with its question while transfers run).
   std::function<void()> request_exit;
   // Automatic login: read, and switch (off also forgets the stored password).

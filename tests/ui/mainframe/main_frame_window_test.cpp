@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <vector>
 
 #include "mainframe/status_texts.h"
 #include "ui/mainframe/gui_wait.h"
@@ -143,6 +144,34 @@ TEST(CMainFrameWindow, MainMenuHasItsCommandsAndEnablesThemByTheSessionState) {
   window.exit_action()->trigger();
   window.tray().exit_action()->trigger();
   EXPECT_EQ(exits, 2);
+}
+
+// The status panel's visibility switch shows the stored choice, is offered only
+// while registered, and hands a click to the core (which answers later).
+TEST(CMainFrameWindow, TheVisibilitySwitchAsksTheCoreWhileRegistered) {
+  mainframe::HubStatus now;
+  now.logged_in = true;
+  now.server_shown = true;
+  std::vector<bool> asked;
+  WindowCore core;
+  core.hub_status = [&] { return now; };
+  core.set_server_visibility = [&](bool shown) { asked.push_back(shown); };
+  CMainFrameWindow window(std::move(core), WindowOpeners{}, without_tray());
+  QCheckBox& box = window.status_panel().visibility_box();
+  window.refresh();
+  EXPECT_TRUE(box.isChecked());
+  EXPECT_FALSE(box.isEnabled()) << "not registered";
+
+  now.registered = true;
+  window.refresh();
+  ASSERT_TRUE(box.isEnabled());
+  QTest::mouseClick(&box, Qt::LeftButton);
+  EXPECT_EQ(asked, std::vector<bool>{false});
+  window.refresh();
+  EXPECT_TRUE(box.isChecked()) << "the box follows the setting, which changes only when the service takes it";
+  now.server_shown = false;
+  window.refresh();
+  EXPECT_FALSE(box.isChecked());
 }
 
 TEST(CMainFrameWindow, CommandsWhoseWindowIsNotThereAreDisabled) {
