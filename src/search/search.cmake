@@ -11,5 +11,4 @@ target_sources(dovel-core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/search_run.cpp
   ${CMAKE_CURRENT_LIST_DIR}/search_settings.cpp
   ${CMAKE_CURRENT_LIST_DIR}/service_link.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/stop_signal.cpp
 )
