@@ -7,6 +7,7 @@ target_sources(dovel-core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/listing.cpp
   ${CMAKE_CURRENT_LIST_DIR}/listing_row.cpp
   ${CMAKE_CURRENT_LIST_DIR}/peer_pages.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/pending_requests.cpp
   ${CMAKE_CURRENT_LIST_DIR}/remote_browser.cpp
   ${CMAKE_CURRENT_LIST_DIR}/row_sorting.cpp
   ${CMAKE_CURRENT_LIST_DIR}/server_info_query.cpp
