@@ -12,5 +12,7 @@ target_sources(dovel-core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/row_sorting.cpp
   ${CMAKE_CURRENT_LIST_DIR}/server_info_query.cpp
   ${CMAKE_CURRENT_LIST_DIR}/session_replies.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/side_channel_request.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/file_hash_query.cpp
   ${CMAKE_CURRENT_LIST_DIR}/sub_folder_name.cpp
 )

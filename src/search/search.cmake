@@ -1,6 +1,7 @@
 target_sources(dovel-core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/peer_lists.cpp
   ${CMAKE_CURRENT_LIST_DIR}/relay_link.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/result_download.cpp
   ${CMAKE_CURRENT_LIST_DIR}/result_filter.cpp
   ${CMAKE_CURRENT_LIST_DIR}/result_queue.cpp
   ${CMAKE_CURRENT_LIST_DIR}/result_sort.cpp
