@@ -38,10 +38,11 @@ CDovelApp::~CDovelApp() {
   // before the databases and the settings it uses are closed.
   if (launcher_ != nullptr) launcher_->stop();
   if (instance_ != nullptr) instance_->stop();
-  if (downloads_ != nullptr) downloads_->shut_down();
-  downloads_.reset();
+  // The search queues its results' files into the download list: it goes first.
   search_results_.attach(nullptr);
   search_.reset();
+  if (downloads_ != nullptr) downloads_->shut_down();
+  downloads_.reset();
   main_frame_.reset();
   if (std::shared_ptr<util::LogFiles> log = util::ProcessLog()) log->SetStatusSink({});
 }
@@ -109,8 +110,9 @@ StartOutcome CDovelApp::InitInstance() {
   main_frame_->set_subtitle_switch(settings::ServiceSwitches::psub());
   downloads_ = std::make_unique<DownloadSystem>(*settings_, databases_.info, *main_frame_, *setup_.loop, endpoints_,
                                                 BrowseFrontParts{setup_.browser_front, &profile_});
-  search_ = std::make_unique<SearchSystem>(*settings_, *main_frame_, *setup_.loop, endpoints_,
-                                           [front = setup_.front] { front->ask_for_login(); });
+  search_ = std::make_unique<SearchSystem>(
+      *settings_, *main_frame_, *setup_.loop, endpoints_, [front = setup_.front] { front->ask_for_login(); },
+      [&manager = downloads_->manager()](const download::AddRequest& request) { return manager.add(request); });
   search_results_.attach(&search_->client());
   mainframe::HubParts parts = setup_.parts;
   parts.downloads = downloads_->parts().downloads;

@@ -34,7 +34,8 @@ bool QueueAdder::add(const browse::DownloadRequest& request) {
   queued.sub_folder = request.sub_folder;
   if (!request.sources.empty()) queued.peer_id = request.sources.front().peer_id;
   queued.switch_to_downloads = request.switch_to_download_tab;
-  return manager_.add(queued);
+  // A file asked for a second time is no reason to end the browse session.
+  return manager_.add(queued) || manager_.contains(queued.hash);
 }
 
 DownloadsPart::DownloadsPart(download::DownloadManager& manager, core::MessageTarget& loop, AddressLookup lookup)

@@ -33,7 +33,8 @@ class HubQueueHost final : public download::QueueHost {
   core::MessageTarget& loop_;
 };
 
-// The browse sessions' files go to the download queue.
+// The browse sessions' files go to the download queue; a file already in it
+// counts as queued.
 class QueueAdder final : public browse::DownloadAdder {
  public:
   explicit QueueAdder(download::DownloadManager& manager) : manager_(manager) {}

@@ -57,13 +57,20 @@ download::TransferContext transfer_context(download::DownloadSettings& settings,
   return context;
 }
 
+// The first of the three address look-up servers to ask.
+int random_lookup_server() { return static_cast<int>(std::random_device{}() % 3); }
+
 browse::BrowseContext browse_context(browse::BrowseSettings& settings, mainframe::CMainFrame& hub, core::MessageTarget& loop,
                                      const service::ServiceEndpoints& endpoints, browse::DownloadAdder& adder,
+                                     browse::ServiceLink& service_link, const browse::OnlineServers& online_servers,
                                      const BrowseFrontParts& front) {
   browse::BrowseContext context;
   context.settings = &settings;
   context.session = &hub.session();
   context.endpoints = endpoints;
+  context.service_link = &service_link;
+  context.online_servers = &online_servers;
+  context.random = random_lookup_server;
   context.downloads = &adder;
   context.scratch = &hub.scratch_store();
   context.hub = &loop;
@@ -87,11 +94,14 @@ DownloadSystem::DownloadSystem(settings::Settings& settings, db::InfoDatabase& i
       queue_host_(settings, hub, loop),
       manager_(info, runner_, queue_host_, platform::system_clock()),
       adder_(manager_),
-      browser_(browse_context(browse_settings_, hub, loop, endpoints, adder_, browse_front)),
+      service_link_(hub),
+      online_servers_(hub),
+      browser_(browse_context(browse_settings_, hub, loop, endpoints, adder_, service_link_, online_servers_, browse_front)),
       downloads_part_(manager_, loop,
-                      [endpoints](const std::string& user_id) {
+                      [this, endpoints](const std::string& user_id) {
+                        if (auto listed = online_servers_.find_user(user_id)) return listed;
                         // The look-up servers are asked from a random one on, as every look-up does.
-                        return service::lookup_address(endpoints, user_id, static_cast<int>(std::random_device{}() % 3));
+                        return service::lookup_address(endpoints, user_id, random_lookup_server());
                       }),
       remote_part_(browser_) {
   hub_.local_server().set_connect_handler([](core::Message& message) { download::handle_connect_request(message); });

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/download_parts.h"
+#include "app/hub_browse_links.h"
 #include "browse/browse_settings.h"
 #include "browse/remote_browser.h"
 #include "db/info_database.h"
@@ -77,6 +78,8 @@ class DownloadSystem {
   HubQueueHost queue_host_;
   download::DownloadManager manager_;
   QueueAdder adder_;
+  HubServiceLink service_link_;
+  HubOnlineServers online_servers_;
   browse::RemoteBrowser browser_;
   DownloadsPart downloads_part_;
   RemotePart remote_part_;

@@ -81,7 +81,7 @@ std::optional<uint32_t> search_number(std::string_view text) {
 
 }  // namespace
 
-void add_search_control_commands(ControlTarget& target, search::SearchClient& client) {
+void add_search_control_commands(ControlTarget& target, search::SearchClient& client, search::ResultDownloads& downloads) {
   target.commands["search"] = [&client](std::string_view argument) {
     std::optional<search::SearchRequest> request = search_request(argument);
     if (!request) return control_failure("usage: search WORDS [--ext EXT] | search --hash HASH");
@@ -111,6 +111,15 @@ void add_search_control_commands(ControlTarget& target, search::SearchClient& cl
         .add("total", static_cast<int64_t>(snapshot->rows.size()))
         .add_json("rows", util::json_array(rows))
         .text();
+  };
+  target.commands["download-result"] = [&client, &downloads](std::string_view argument) {
+    const std::optional<uint32_t> index = search_number(base::trim(argument));
+    if (!index) return control_failure("usage: download-result ROW");
+    const std::optional<search::ResultSnapshot> snapshot = client.results(std::nullopt);
+    if (!snapshot || *index >= snapshot->rows.size()) return control_failure("no such row");
+    const search::ResultRow& row = snapshot->rows[*index];
+    if (!downloads.download(row)) return control_failure("the row's file cannot be queued");
+    return util::JsonObject().add("ok", true).add("asking_hash", row.hash.empty()).text();
   };
   target.commands["stop-search"] = [&client](std::string_view argument) {
     if (!base::trim(argument).empty()) return control_failure("stop-search takes nothing");

@@ -114,7 +114,11 @@ search::SearchContext search_context(settings::Settings& settings, mainframe::CM
 }  // namespace
 
 SearchSystem::SearchSystem(settings::Settings& settings, mainframe::CMainFrame& hub, core::MessageTarget& loop,
-                           const service::ServiceEndpoints& endpoints, std::function<void()> ask_for_login)
-    : observer_(loop), client_(search_context(settings, hub, endpoints, observer_)), part_(client_, std::move(ask_for_login)) {}
+                           const service::ServiceEndpoints& endpoints, std::function<void()> ask_for_login,
+                           search::ResultDownloads::Queue queue)
+    : observer_(loop),
+      client_(search_context(settings, hub, endpoints, observer_)),
+      part_(client_, std::move(ask_for_login)),
+      result_downloads_(std::move(queue), endpoints.bind_address) {}
 
 }  // namespace dovel::app

@@ -8,6 +8,7 @@
 #include "core/message.h"
 #include "mainframe/hub_parts.h"
 #include "mainframe/main_frame.h"
+#include "search/result_download.h"
 #include "search/search_client.h"
 #include "server/search_responder.h"
 #include "service/service_session.h"
@@ -82,10 +83,12 @@ class SearchPart final : public mainframe::SearchControl {
 // The search side of the program, made once the hub exists.
 class SearchSystem {
  public:
+  // `queue` puts the results' files into the download list.
   SearchSystem(settings::Settings& settings, mainframe::CMainFrame& hub, core::MessageTarget& loop, const service::ServiceEndpoints& endpoints,
-               std::function<void()> ask_for_login);
+               std::function<void()> ask_for_login, search::ResultDownloads::Queue queue);
 
   search::SearchClient& client() { return client_; }
+  search::ResultDownloads& result_downloads() { return result_downloads_; }
   // The search window's observer, told everything the search tells; null detaches.
   void attach_window(search::SearchObserver* window) { observer_.attach_window(window); }
   mainframe::SearchControl* part() { return &part_; }
@@ -95,6 +98,7 @@ class SearchSystem {
   HubSearchObserver observer_;
   search::SearchClient client_;
   SearchPart part_;
+  search::ResultDownloads result_downloads_;
 };
 
 }  // namespace dovel::app

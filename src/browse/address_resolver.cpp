@@ -5,9 +5,9 @@
 namespace dovel::browse {
 
 AddressLookup service_address_lookup(service::ServiceEndpoints endpoints, std::function<int()> random) {
-  return [endpoints = std::move(endpoints), random = std::move(random)](const std::string& user_id) {
+  return [endpoints = std::move(endpoints), random = std::move(random)](const std::string& user_id, platform::StopSignal* stop) {
     const int first = random ? random() % 3 : 0;
-    return service::lookup_address(endpoints, user_id, first);
+    return service::lookup_address(endpoints, user_id, first, stop);
   };
 }
 
@@ -21,12 +21,12 @@ std::optional<service::ServerAddress> AddressResolver::recent(std::string_view u
   return found->second.address;
 }
 
-std::optional<service::ServerAddress> AddressResolver::resolve(const std::string& user_id) {
+std::optional<service::ServerAddress> AddressResolver::resolve(const std::string& user_id, platform::StopSignal* stop) {
   if (user_id.empty()) return std::nullopt;
   if (auto cached = recent(user_id)) return cached;
   std::optional<service::ServerAddress> address;
   if (online_ != nullptr) address = online_->find_user(user_id);
-  if (!address && lookup_) address = lookup_(user_id);
+  if (!address && lookup_) address = lookup_(user_id, stop);
   if (!address || (address->address == 0 && address->port == 0)) return std::nullopt;
   std::lock_guard guard(lock_);
   cache_[user_id] = Entry{*address, clock_.tick()};

@@ -8,26 +8,22 @@
 #include <string_view>
 
 #include "platform/clock.h"
+#include "platform/stop_signal.h"
 #include "service/endpoints.h"
 #include "service/registration_messages.h"
 
 namespace dovel::browse {
 
-// The hub's list of servers online, asked before the service. Filled by the
-// server-list issue; until then NoOnlineServers knows nobody.
+// The hub's list of servers online, asked before the service.
 class OnlineServers {
  public:
   virtual ~OnlineServers() = default;
   virtual std::optional<service::ServerAddress> find_user(std::string_view user_id) const = 0;
 };
 
-class NoOnlineServers final : public OnlineServers {
- public:
-  std::optional<service::ServerAddress> find_user(std::string_view) const override { return std::nullopt; }
-};
-
-// Asks the service where a user's share server is (may block for seconds).
-using AddressLookup = std::function<std::optional<service::ServerAddress>(const std::string& user_id)>;
+// Asks the service where a user's share server is (may block for seconds,
+// unless `stop`, when given, is stopped first).
+using AddressLookup = std::function<std::optional<service::ServerAddress>(const std::string& user_id, platform::StopSignal* stop)>;
 
 // The service's address look-up servers, tried once each from a random one.
 AddressLookup service_address_lookup(service::ServiceEndpoints endpoints, std::function<int()> random);
@@ -45,8 +41,8 @@ class AddressResolver {
   // The cached address when it was found at most 30 s ago.
   std::optional<service::ServerAddress> recent(std::string_view user_id) const;
   // The address of the user's server (cache, online list, service); nullopt
-  // when the ID is empty or nobody knows it.
-  std::optional<service::ServerAddress> resolve(const std::string& user_id);
+  // when the ID is empty, nobody knows it or `stop` ended the look-up.
+  std::optional<service::ServerAddress> resolve(const std::string& user_id, platform::StopSignal* stop = nullptr);
 
  private:
   struct Entry {

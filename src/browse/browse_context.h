@@ -22,8 +22,11 @@ class ServiceLink {
  public:
   virtual ~ServiceLink() = default;
   virtual bool connected() const = 0;
-  // One attempt to log in again; may block for seconds.
+  // One attempt to log in again; may block for seconds (a session's thread).
   virtual bool reconnect() = 0;
+  // The same attempt, made in the background (the window's thread, which
+  // must not wait for it).
+  virtual void reconnect_later() = 0;
 };
 
 // What the remote browser needs from the rest of the program. Every pointer

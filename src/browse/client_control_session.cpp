@@ -43,6 +43,7 @@ void ClientControlSession::start() {
 
 void ClientControlSession::request_stop() {
   stop_requested_ = true;
+  stop_signal_.stop();
   std::lock_guard guard(lock_);
   if (socket_) socket_->shutdown();
 }
@@ -64,7 +65,12 @@ std::string ClientControlSession::peer_label() const {
 
 size_t ClientControlSession::send_request(std::string_view payload) {
   if (payload.empty() || payload.size() > kMaxRequestLength || !logged_in()) return 0;
-  return send_payload(payload) ? payload.size() + 4 : 0;
+  // Pending before it goes out: the answer may come before send returns.
+  const bool file_request = PendingRequests::is_file_request(payload);
+  if (file_request) pending_.sent(payload);
+  if (send_payload(payload)) return payload.size() + 4;
+  if (file_request) pending_.withdraw(payload);
+  return 0;
 }
 
 bool ClientControlSession::send_payload(std::string_view payload) {
@@ -87,7 +93,7 @@ void ClientControlSession::run() {
     shows_ids_ = record.privilege_a != 0 || record.privilege_b != 0;
   }
   events_.session_started();
-  if (!stop_requested_ && events_.prepare(setup_.target) && connect_and_greet() && send_login_lines()) {
+  if (!stop_requested_ && events_.prepare(setup_.target, stop_signal_) && connect_and_greet() && send_login_lines()) {
     logged_in_ = true;
     receive_replies();
   }
@@ -233,13 +239,15 @@ bool ClientControlSession::dispatch(char letter, std::string_view body) {
       return true;
     case 'H': {
       auto reply = parse_file_hash_reply(body);
-      return reply && events_.file_hash_arrived(*reply);
+      if (!reply) return false;
+      // An answer nobody asked for would queue whatever the server likes.
+      return !pending_.take_answer(letter, body) || events_.file_hash_arrived(*reply);
     }
     case 'I':
       if (auto intro = parse_peer_intro(body)) events_.intro_arrived(*intro);
       return true;
     case 'K':
-      forward_to_hub(core::UM_FILE_LINK_REPLY, body);
+      if (pending_.take_answer(letter, body)) forward_to_hub(core::UM_FILE_LINK_REPLY, body);
       return true;
     case 'L':
       events_.listing_arrived(body);
@@ -252,8 +260,10 @@ bool ClientControlSession::dispatch(char letter, std::string_view body) {
       events_.password_refused();
       return true;
     case 'R':
-      forward_to_hub(core::UM_FILE_INFO_REPLY, body);
-      return has_fields(body, 3);
+      if (!has_fields(body, 3)) return false;
+      // Each answer opens a window: only the one asked for.
+      if (pending_.take_answer(letter, body)) forward_to_hub(core::UM_FILE_INFO_REPLY, body);
+      return true;
     case 'X':
       tell("해당 폴더에 접근권한이 없습니다.");
       events_.access_refused();

@@ -8,10 +8,12 @@
 #include <string_view>
 #include <thread>
 
+#include "browse/pending_requests.h"
 #include "browse/session_events.h"
 #include "browse/session_target.h"
 #include "core/message.h"
 #include "platform/socket.h"
+#include "platform/stop_signal.h"
 #include "service/service_session.h"
 #include "wire/peer_socket.h"
 
@@ -57,7 +59,9 @@ class ClientControlSession {
   void stop();
 
   // Frames and sends one request; the bytes written, or 0 when there is no
-  // connection or the request is longer than a server accepts.
+  // connection or the request is longer than a server accepts. A file request
+  // ('H', 'R', 'K') stays pending until its answer: the server's hash,
+  // information and link answers are taken only for pending requests.
   size_t send_request(std::string_view payload);
 
   bool ended() const { return ended_; }
@@ -101,7 +105,9 @@ class ClientControlSession {
   std::string peer_id_;
   std::string peer_label_;
 
+  PendingRequests pending_;
   std::atomic<bool> stop_requested_{false};
+  platform::StopSignal stop_signal_;  // wakes what prepare() waits on
   std::atomic<bool> connected_{false};
   std::atomic<bool> logged_in_{false};
   std::atomic<bool> ended_{false};

@@ -34,7 +34,9 @@ class RemoteBrowser::Relay final : public SessionEvents {
   void attach(const ClientControlSession& session) { session_ = &session; }
 
   void session_started() override { browser_.on_started(generation_); }
-  bool prepare(SessionTarget& target) override { return browser_.prepare(generation_, target, skip_service_checks_); }
+  bool prepare(SessionTarget& target, platform::StopSignal& stop) override {
+    return browser_.prepare(generation_, target, skip_service_checks_, stop);
+  }
   void session_connected() override { browser_.on_connected(generation_, *session_); }
   void listing_arrived(std::string_view wire_body) override { browser_.on_listing(generation_, *session_, wire_body); }
   void status_arrived(const ServerStatusLines& lines) override { browser_.on_status(generation_, *session_, lines); }
@@ -70,6 +72,11 @@ RemoteBrowser::RemoteBrowser(BrowseContext context)
 
 RemoteBrowser::~RemoteBrowser() {
   stop_session();
+  {
+    // Every session calls back into the browser until its thread ends.
+    std::lock_guard session_guard(session_lock_);
+    retired_.clear();
+  }
   save_history();
 }
 
@@ -226,18 +233,31 @@ StartOutcome RemoteBrowser::reconnect() {
 }
 
 void RemoteBrowser::stop_locked() {
-  if (active_.session) active_.session->stop();
+  // The caller (the window's thread) does not wait for the old session: it may
+  // still be in an address look-up or a login attempt. Its stop wakes what it
+  // waits on, and it is joined once its thread has ended.
+  if (active_.session) {
+    active_.session->request_stop();
+    retired_.push_back(std::move(active_));
+  }
   active_ = Active{};
+  std::erase_if(retired_, [](const Active& old) { return old.session->ended(); });
 }
 
 void RemoteBrowser::stop_session() {
   std::lock_guard session_guard(session_lock_);
+  const bool had_session = active_.session != nullptr;
   stop_locked();
+  if (!had_session) return;
+  std::lock_guard guard(state_lock_);
+  // The view ends now; what the stopped session still says goes to the log only.
+  ++generation_;
+  if (view_.session_running) end_view_locked();
 }
 
 // --- Events of the current session ---------------------------------------------
 
-bool RemoteBrowser::prepare(uint64_t generation, SessionTarget& target, bool skip_service_checks) {
+bool RemoteBrowser::prepare(uint64_t generation, SessionTarget& target, bool skip_service_checks, platform::StopSignal& stop) {
   {
     std::lock_guard guard(state_lock_);
     if (!current_generation(generation)) return false;
@@ -246,8 +266,10 @@ bool RemoteBrowser::prepare(uint64_t generation, SessionTarget& target, bool ski
       !context_.service_link->reconnect()) {
     return false;
   }
+  if (stop.stopped()) return false;
   if (target.address != 0 || target.own_server) return true;
-  std::optional<service::ServerAddress> address = resolver_.resolve(target.peer_id);
+  std::optional<service::ServerAddress> address = resolver_.resolve(target.peer_id, &stop);
+  if (stop.stopped()) return false;
   if (!address) {
     tell_no_server(target.peer_id);
     return false;
@@ -386,7 +408,10 @@ bool RemoteBrowser::on_file_hash(uint64_t generation, const ClientControlSession
 
 void RemoteBrowser::on_ended(uint64_t generation) {
   std::lock_guard guard(state_lock_);
-  if (!current_generation(generation)) return;
+  if (current_generation(generation)) end_view_locked();
+}
+
+void RemoteBrowser::end_view_locked() {
   const int origin = view_.origin;
   const int sort_column = view_.sort_column;
   const bool move = view_.move_to_download_tab;
@@ -489,7 +514,11 @@ bool RemoteBrowser::change_folder(const std::string& path) {
 
 size_t RemoteBrowser::request_downloads(const std::vector<std::string>& names, const std::string& sub_folder) {
   touch();
-  if (context_.service_link != nullptr && !context_.service_link->connected()) return 0;
+  if (context_.service_link != nullptr && !context_.service_link->connected()) {
+    // Nothing is asked for now; the user asks again once the service is back.
+    context_.service_link->reconnect_later();
+    return 0;
+  }
   std::lock_guard session_guard(session_lock_);
   ClientControlSession* session = session_locked();
   if (session == nullptr || !session->logged_in()) return 0;

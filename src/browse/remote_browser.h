@@ -69,6 +69,7 @@ class RemoteBrowser {
   RemoteBrowser& operator=(const RemoteBrowser&) = delete;
 
   // Stops the current session, empties the window and starts a new session.
+  // Neither this nor stop_session waits for the old session's thread.
   StartOutcome start_session(const SessionRequest& request);
   // By user ID: the address is resolved on the session's thread.
   StartOutcome explore_user(const std::string& user_id, int origin = kNoOrigin);
@@ -127,7 +128,7 @@ class RemoteBrowser {
   };
 
   // Session events, on the session's thread; those of a replaced session are dropped.
-  bool prepare(uint64_t generation, SessionTarget& target, bool skip_service_checks);
+  bool prepare(uint64_t generation, SessionTarget& target, bool skip_service_checks, platform::StopSignal& stop);
   void on_started(uint64_t generation);
   void on_connected(uint64_t generation, const ClientControlSession& session);
   void on_listing(uint64_t generation, const ClientControlSession& session, std::string_view wire_body);
@@ -139,6 +140,8 @@ class RemoteBrowser {
   void on_access_refused(uint64_t generation);
   bool on_file_hash(uint64_t generation, const ClientControlSession& session, const FileHashReply& reply);
   void on_ended(uint64_t generation);
+  // The session is over as far as the view goes: emptied, the end counted.
+  void end_view_locked();
   // The session's flags as the view shows them.
   void copy_session_flags_locked(const ClientControlSession& session);
 
@@ -167,6 +170,8 @@ class RemoteBrowser {
   // state_lock_ only, so a session is stopped and joined without state_lock_.
   mutable std::mutex session_lock_;
   Active active_;
+  // Stopped sessions whose threads may still wind down (joined once ended).
+  std::vector<Active> retired_;
   SessionRequest last_request_;
 
   mutable std::mutex state_lock_;

@@ -5,6 +5,7 @@
 
 #include "browse/session_replies.h"
 #include "browse/session_target.h"
+#include "platform/stop_signal.h"
 
 namespace dovel::browse {
 
@@ -20,7 +21,8 @@ class SessionEvents {
   // Before connecting, on the session's thread: the checks and look-ups that
   // may block (the service connection, the peer's address). May fill in the
   // target's address and port; false ends the session (the reason is told).
-  virtual bool prepare(SessionTarget& target) = 0;
+  // `stop` is stopped when the owner stops the session: a look-up watches it.
+  virtual bool prepare(SessionTarget& target, platform::StopSignal& stop) = 0;
   // The connection is up; the greeting follows.
   virtual void session_connected() = 0;
   // Reply 'L', its body in wire form.

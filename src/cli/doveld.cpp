@@ -104,7 +104,7 @@ int main(int argc, char** argv) {
   app::ControlTarget commands{[&hub] { return hub.status(); }, &status_log, &loop, {}};
   app::add_browse_control_commands(commands, application.downloads().browser());
   app::add_download_control_commands(commands, application.downloads().manager());
-  app::add_search_control_commands(commands, application.search().client());
+  app::add_search_control_commands(commands, application.search().client(), application.search().result_downloads());
   app::ControlChannel control(std::move(commands));
   const std::filesystem::path control_socket = app::control_socket_path(home->root);
   if (!control.start(control_socket)) {

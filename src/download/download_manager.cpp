@@ -91,8 +91,9 @@ void report_leftovers(const std::vector<LeftoverFile>& leftovers) {
 
 }  // namespace
 
-DownloadManager::DownloadManager(db::InfoDatabase& info, TransferRunner& runner, QueueHost& host, const platform::Clock& clock)
-    : info_(info), runner_(runner), host_(host), clock_(clock), events_([this](core::Message& message) {
+DownloadManager::DownloadManager(db::InfoDatabase& info, TransferRunner& runner, QueueHost& host, const platform::Clock& clock,
+                                 size_t max_items)
+    : info_(info), runner_(runner), host_(host), clock_(clock), max_items_(max_items), events_([this](core::Message& message) {
         if (message.id != core::UM_DOWNLOAD_STATUS) return;
         if (auto* ended = dynamic_cast<RunEndedPayload*>(message.payload.get())) handle_run_end(ended->item);
       }) {}
@@ -136,6 +137,10 @@ bool DownloadManager::add(const AddRequest& request) {
         util::LogSystem("같은 파일이름이 존재합니다. 다운로드폴더를 확인하세요.");
         return false;
       }
+      if (entries_.size() >= max_items_) {
+        util::LogSystem("다운로드목록이 가득 찼습니다(%zu개). 완료된 파일을 목록에서 지운 뒤 다시 시도하세요.", max_items_);
+        return false;
+      }
       std::shared_ptr<DownloadItem> item = create_item_locked(request, download_folder);
       entries_.push_back({item, false, false, false, -1});
       std::lock_guard info_guard(info_.info_lock());
@@ -154,6 +159,11 @@ bool DownloadManager::add(const AddRequest& request) {
     util::LogSystem("다운로드목록에 추가하였습니다.");
   }
   return true;
+}
+
+bool DownloadManager::contains(const std::string& hash) const {
+  std::lock_guard guard(lock_);
+  return find_locked(hash) != nullptr;
 }
 
 std::shared_ptr<DownloadItem> DownloadManager::create_item_locked(const AddRequest& request, const std::string& download_folder) {

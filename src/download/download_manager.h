@@ -39,10 +39,16 @@ struct ListRow {
 // listener and schedules again.
 class DownloadManager {
  public:
+  // The most files the list holds: a peer that offers file after file must not
+  // grow the list and the info database without end.
+  static constexpr size_t kMaxItems = 5000;
+
   // `clock` gives the steady milliseconds of the speeds (performance_counter in
   // ms), the clock the runs use for run_start_ms and sample_ms. The runner must
   // outlive the manager.
-  DownloadManager(db::InfoDatabase& info, TransferRunner& runner, QueueHost& host, const platform::Clock& clock);
+  // `max_items`: how many files the list holds (kMaxItems in the program).
+  DownloadManager(db::InfoDatabase& info, TransferRunner& runner, QueueHost& host, const platform::Clock& clock,
+                  size_t max_items = kMaxItems);
   ~DownloadManager();
   DownloadManager(const DownloadManager&) = delete;
   DownloadManager& operator=(const DownloadManager&) = delete;
@@ -57,6 +63,8 @@ class DownloadManager {
   // Queues a file, or queues a stopped one again with the request's sources
   // first. True when it was queued or re-queued; every refusal is a system message.
   bool add(const AddRequest& request);
+  // Whether a file of that FileHash is in the list (in whatever state).
+  bool contains(const std::string& hash) const;
   // Restores the queue the info database holds (at start, before anything is
   // added) and sweeps the temporary folder; what it found is also returned.
   RestoredQueue restore();
@@ -132,6 +140,7 @@ class DownloadManager {
   TransferRunner& runner_;
   QueueHost& host_;
   const platform::Clock& clock_;
+  const size_t max_items_;
 
   mutable std::mutex lock_;  // the manager lock
   std::vector<Entry> entries_;

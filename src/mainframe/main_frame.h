@@ -25,6 +25,7 @@
 #include "service/auth_client.h"
 #include "service/endpoints.h"
 #include "service/file_index_client.h"
+#include "service/online_server_list.h"
 #include "service/registration_settings.h"
 #include "service/registration_client.h"
 #include "service/server_directory.h"
@@ -189,6 +190,8 @@ class CMainFrame final : public core::MessageHandler {
   service::AuthClient& auth() { return auth_; }
   service::RegistrationClient& registration() { return registration_; }
   service::FileIndexClient& file_index() { return file_index_; }
+  // The servers of the last server-list refresh.
+  const service::OnlineServerList& online_servers() const { return online_servers_; }
 
  private:
   void start_sequence();
@@ -252,6 +255,7 @@ class CMainFrame final : public core::MessageHandler {
   service::UserListStore blocks_{"black"};
   share::NoArchiveCheck archive_;
   util::ScratchStore scratch_;
+  service::OnlineServerList online_servers_;
   server::UploadMonitor monitor_;
   share::HashRunner hashing_;
   server::ShareServerContext share_context_;

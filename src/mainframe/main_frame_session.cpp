@@ -285,6 +285,7 @@ void CMainFrame::refresh_server_lists() {
       payload->lists.channels[static_cast<size_t>(channel)] = service::fetch_server_list(setup_.endpoints, channel);
     }
     payload->lists.online_users = auth_.online_count();
+    online_servers_.update(payload->lists);
     post(core::UM_SERVER_LISTS_FETCHED, 0, 0, std::move(payload));
   });
 }

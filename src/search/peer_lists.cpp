@@ -32,9 +32,9 @@ std::optional<std::string> read_list_body(int fd) {
 
 }  // namespace
 
-std::optional<PeerList> fetch_peer_list(const service::ServiceEndpoints& endpoints, size_t server, StopSignal& stop) {
+std::optional<PeerList> fetch_peer_list(const service::ServiceEndpoints& endpoints, size_t server, platform::StopSignal& stop) {
   if (server >= kSearchServers) return std::nullopt;
-  std::unique_ptr<WatchedSocket> socket = connect_search_service(endpoints, endpoints.registration[server], stop);
+  std::unique_ptr<platform::WatchedSocket> socket = connect_search_service(endpoints, endpoints.registration[server], stop);
   if (!socket || service::send_frame(socket->get(), service::kPeerListType, service::kPeerListRequest) < 0) return std::nullopt;
   std::optional<std::string> body = read_list_body(socket->get());
   if (!body) return std::nullopt;
@@ -44,7 +44,7 @@ std::optional<PeerList> fetch_peer_list(const service::ServiceEndpoints& endpoin
 
 PeerLists::PeerLists(const platform::Clock& clock, std::function<uint32_t()> random) : clock_(clock), random_(std::move(random)) {}
 
-PeerListSet PeerLists::current(const Fetch& fetch, const StopSignal& stop) {
+PeerListSet PeerLists::current(const Fetch& fetch, const platform::StopSignal& stop) {
   if (!fresh()) {
     std::array<std::optional<PeerList>, kSearchServers> fetched;
     for (size_t server = 0; server < kSearchServers && !stop.stopped(); ++server) fetched[server] = fetch(server);

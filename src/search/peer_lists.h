@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "platform/clock.h"
-#include "search/stop_signal.h"
+#include "platform/stop_signal.h"
 #include "service/endpoints.h"
 #include "service/registration_messages.h"
 
@@ -29,7 +29,7 @@ using PeerListSet = std::array<PeerList, kSearchServers>;
 // frame '<' with "!", a u32 length (0 is an empty list, more than 2,097,152 a
 // failure), then the body in pieces of at most 2048 bytes, each waited for at
 // most 5000 ms. nullopt when the list could not be had.
-std::optional<PeerList> fetch_peer_list(const service::ServiceEndpoints& endpoints, size_t server, StopSignal& stop);
+std::optional<PeerList> fetch_peer_list(const service::ServiceEndpoints& endpoints, size_t server, platform::StopSignal& stop);
 
 // The three lists between searches, under the list lock. Each list is kept
 // starting at a random entry and wrapping around, so that the servers early in
@@ -43,7 +43,7 @@ class PeerLists {
   // The lists, each fetched again first when they are older than 5000 ms (or
   // were never fetched). A list that cannot be fetched stays as it was; a
   // refresh cut short by the stop does not count as one.
-  PeerListSet current(const Fetch& fetch, const StopSignal& stop);
+  PeerListSet current(const Fetch& fetch, const platform::StopSignal& stop);
   PeerListSet snapshot() const;
 
  private:

@@ -23,14 +23,14 @@ bool has_valid_check_byte(std::string_view datagram) {
 
 }  // namespace
 
-RelayLink::RelayLink(std::unique_ptr<WatchedSocket> socket, StopSignal& stop, service::Endpoint relay, uint16_t ticket)
+RelayLink::RelayLink(std::unique_ptr<platform::WatchedSocket> socket, platform::StopSignal& stop, service::Endpoint relay, uint16_t ticket)
     : socket_(std::move(socket)), stop_(stop), relay_(relay), ticket_(ticket) {}
 
 std::unique_ptr<RelayLink> RelayLink::open(const service::ServiceEndpoints& endpoints, size_t index, platform::Ipv4 own_address,
-                                           uint32_t own_share_port, StopSignal& stop) {
+                                           uint32_t own_share_port, platform::StopSignal& stop) {
   if (index >= endpoints.relay.size()) return nullptr;
   const service::Endpoint relay = endpoints.relay[index];
-  std::unique_ptr<WatchedSocket> socket = connect_search_service(endpoints, relay, stop);
+  std::unique_ptr<platform::WatchedSocket> socket = connect_search_service(endpoints, relay, stop);
   if (!socket) return nullptr;
   if (service::send_frame(socket->get(), service::kRelayTicketType, service::build_ticket_request(own_address, own_share_port)) < 0) {
     return nullptr;

@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "search/stop_signal.h"
+#include "platform/stop_signal.h"
 #include "service/endpoints.h"
 
 namespace dovel::search {
@@ -20,7 +20,7 @@ class RelayLink {
   // carrying the searcher's address and share port; the 2-byte ticket must come
   // within 5000 ms. nullptr when any of it fails.
   static std::unique_ptr<RelayLink> open(const service::ServiceEndpoints& endpoints, size_t index, platform::Ipv4 own_address,
-                                         uint32_t own_share_port, StopSignal& stop);
+                                         uint32_t own_share_port, platform::StopSignal& stop);
 
   uint16_t ticket() const { return ticket_; }
   const service::Endpoint& relay() const { return relay_; }
@@ -32,10 +32,10 @@ class RelayLink {
   void receive(const std::function<void(std::string)>& deliver);
 
  private:
-  RelayLink(std::unique_ptr<WatchedSocket> socket, StopSignal& stop, service::Endpoint relay, uint16_t ticket);
+  RelayLink(std::unique_ptr<platform::WatchedSocket> socket, platform::StopSignal& stop, service::Endpoint relay, uint16_t ticket);
 
-  std::unique_ptr<WatchedSocket> socket_;
-  StopSignal& stop_;
+  std::unique_ptr<platform::WatchedSocket> socket_;
+  platform::StopSignal& stop_;
   service::Endpoint relay_;
   uint16_t ticket_ = 0;
 };

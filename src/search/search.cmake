@@ -1,6 +1,7 @@
 target_sources(dovel-core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/peer_lists.cpp
   ${CMAKE_CURRENT_LIST_DIR}/relay_link.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/result_download.cpp
   ${CMAKE_CURRENT_LIST_DIR}/result_filter.cpp
   ${CMAKE_CURRENT_LIST_DIR}/result_queue.cpp
   ${CMAKE_CURRENT_LIST_DIR}/result_sort.cpp
@@ -11,5 +12,4 @@ target_sources(dovel-core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/search_run.cpp
   ${CMAKE_CURRENT_LIST_DIR}/search_settings.cpp
   ${CMAKE_CURRENT_LIST_DIR}/service_link.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/stop_signal.cpp
 )

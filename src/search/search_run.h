@@ -16,7 +16,7 @@
 #include "search/result_sort.h"
 #include "search/result_tabs.h"
 #include "search/search_observer.h"
-#include "search/stop_signal.h"
+#include "platform/stop_signal.h"
 #include "service/endpoints.h"
 #include "wire/query_datagram.h"
 
@@ -103,7 +103,7 @@ class SearchRun {
 
   const RunPlan plan_;
   const RunParts parts_;
-  StopSignal stop_;
+  platform::StopSignal stop_;
   ResultQueue queue_;
   std::unique_ptr<RelayLink> relay_;
 

@@ -5,9 +5,9 @@
 
 namespace dovel::search {
 
-std::unique_ptr<WatchedSocket> connect_search_service(const service::ServiceEndpoints& endpoints, const service::Endpoint& to,
-                                                      StopSignal& stop) {
-  auto socket = std::make_unique<WatchedSocket>(stop, platform::create_tcp_socket());
+std::unique_ptr<platform::WatchedSocket> connect_search_service(const service::ServiceEndpoints& endpoints, const service::Endpoint& to,
+                                                      platform::StopSignal& stop) {
+  auto socket = std::make_unique<platform::WatchedSocket>(stop, platform::create_tcp_socket());
   if (!socket->valid()) return nullptr;
   if (endpoints.bind_address != 0) {
     sockaddr_in local{};

@@ -57,21 +57,26 @@ std::string server_list_header(const ServerLists& lists) {
                              util::FormatNumber(static_cast<int64_t>(all.files)).c_str());
 }
 
-std::optional<ServerAddress> lookup_address(const ServiceEndpoints& endpoints, const std::string& user_id, int first) {
+std::optional<ServerAddress> lookup_address(const ServiceEndpoints& endpoints, const std::string& user_id, int first,
+                                            platform::StopSignal* stop) {
   auto id = platform::utf8_to_cp949(user_id);
   if (!id || id->empty()) return std::nullopt;
   std::string payload = *id;
   payload += '\0';
-  for (int attempt = 0; attempt < 3; ++attempt) {
+  platform::StopSignal never_stopped;
+  platform::StopSignal& watch = stop != nullptr ? *stop : never_stopped;
+  for (int attempt = 0; attempt < 3 && !watch.stopped(); ++attempt) {
     const Endpoint& endpoint = endpoints.registration[static_cast<size_t>(((first + attempt) % 3 + 3) % 3)];
-    int fd = kInvalidSocket;
-    if (!connect_to_service(fd, endpoints, endpoint, kConnectMs)) continue;
-    std::optional<std::string> body;
-    if (send_frame(fd, kAddressLookupType, payload) >= 0) {
-      body = read_long_prefixed_reply(fd, kMaxAddressReply, {kLookupReadMs, platform::Deadline::after_ms(kLookupMs)});
+    // Watched before the connect, so that a stop also ends the wait for it.
+    platform::WatchedSocket socket(watch, platform::create_tcp_socket());
+    if (!socket.valid() || !bind_to_client_address(socket.get(), endpoints) ||
+        !platform::connect_tcp(socket.get(), endpoint.address, endpoint.port, kConnectMs) || watch.stopped()) {
+      continue;
     }
-    close_socket(fd, true);
-    if (!body) continue;
+    if (send_frame(socket.get(), kAddressLookupType, payload) < 0) continue;
+    std::optional<std::string> body =
+        read_long_prefixed_reply(socket.get(), kMaxAddressReply, {kLookupReadMs, platform::Deadline::after_ms(kLookupMs)});
+    if (!body || watch.stopped()) continue;
     if (std::optional<ServerAddress> server = parse_address_reply(*body)) return server;
   }
   return std::nullopt;

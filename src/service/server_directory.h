@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/stop_signal.h"
 #include "service/endpoints.h"
 #include "service/registration_messages.h"
 
@@ -32,7 +33,9 @@ ChannelTotals totals_of(const std::vector<ListedServer>& servers);
 std::string server_list_header(const ServerLists& lists);
 
 // The share server of `user_id`, asked of the channels in turn from `first`;
-// nullopt when none knows it.
-std::optional<ServerAddress> lookup_address(const ServiceEndpoints& endpoints, const std::string& user_id, int first);
+// nullopt when none knows it. A stop (optional) ends the look-up at once: it
+// shuts the attempt's socket down and no further channel is asked.
+std::optional<ServerAddress> lookup_address(const ServiceEndpoints& endpoints, const std::string& user_id, int first,
+                                            platform::StopSignal* stop = nullptr);
 
 }  // namespace dovel::service

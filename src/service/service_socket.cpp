@@ -17,18 +17,21 @@ bool connect_with_timeout(int& fd, platform::Ipv4 address, uint16_t port, int ti
   return false;
 }
 
+bool bind_to_client_address(int fd, const ServiceEndpoints& endpoints) {
+  if (endpoints.bind_address == 0) return true;
+  sockaddr_in local{};
+  local.sin_family = AF_INET;
+  local.sin_addr.s_addr = endpoints.bind_address;
+  return ::bind(fd, reinterpret_cast<const sockaddr*>(&local), sizeof local) == 0;
+}
+
 bool connect_to_service(int& fd, const ServiceEndpoints& endpoints, const Endpoint& endpoint, int timeout_ms) {
   fd = platform::create_tcp_socket();
   if (fd == kInvalidSocket) return false;
-  if (endpoints.bind_address != 0) {
-    sockaddr_in local{};
-    local.sin_family = AF_INET;
-    local.sin_addr.s_addr = endpoints.bind_address;
-    if (::bind(fd, reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0) {
-      ::close(fd);
-      fd = kInvalidSocket;
-      return false;
-    }
+  if (!bind_to_client_address(fd, endpoints)) {
+    ::close(fd);
+    fd = kInvalidSocket;
+    return false;
   }
   return connect_with_timeout(fd, endpoint.address, endpoint.port, timeout_ms);
 }

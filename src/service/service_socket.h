@@ -16,6 +16,9 @@ inline constexpr int kInvalidSocket = -1;
 // time-out the socket is closed and `fd` becomes invalid.
 bool connect_with_timeout(int& fd, platform::Ipv4 address, uint16_t port, int timeout_ms);
 
+// Binds a new socket to the client's bind address when one is set.
+bool bind_to_client_address(int fd, const ServiceEndpoints& endpoints);
+
 // A new connection to one of the service's endpoints, leaving from the client's
 // bind address when one is set; an invalid `fd` on failure.
 bool connect_to_service(int& fd, const ServiceEndpoints& endpoints, const Endpoint& endpoint, int timeout_ms);

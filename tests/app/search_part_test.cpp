@@ -23,7 +23,7 @@ class SearchPartTest : public ::testing::Test {
     context.session = &session;
     client = std::make_unique<search::SearchClient>(std::move(context));
     part = std::make_unique<SearchPart>(*client, [this] { ++login_asked; });
-    add_search_control_commands(commands, *client);
+    add_search_control_commands(commands, *client, result_downloads);
   }
 
   void log_in(const std::string& user_id) {
@@ -37,6 +37,7 @@ class SearchPartTest : public ::testing::Test {
   service::ServiceSession session;
   std::unique_ptr<search::SearchClient> client;
   std::unique_ptr<SearchPart> part;
+  search::ResultDownloads result_downloads{[](const download::AddRequest&) { return false; }, 0};
   ControlTarget commands;
   int login_asked = 0;
 };

@@ -22,7 +22,7 @@ class ListedServers final : public OnlineServers {
 class AddressResolverTest : public ::testing::Test {
  protected:
   AddressLookup counting_lookup() {
-    return [this](const std::string& user_id) -> std::optional<service::ServerAddress> {
+    return [this](const std::string& user_id, platform::StopSignal*) -> std::optional<service::ServerAddress> {
       asked.push_back(user_id);
       auto found = service.find(user_id);
       if (found == service.end()) return std::nullopt;

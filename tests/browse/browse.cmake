@@ -5,6 +5,7 @@ dovel_test(browse_tests unit
   ${CMAKE_CURRENT_LIST_DIR}/listing_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/remote_browser_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/server_info_query_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/silent_service_test.cpp
   ${PROJECT_SOURCE_DIR}/tests/server/test_peer.cpp
 )
 target_include_directories(browse_tests PRIVATE ${PROJECT_SOURCE_DIR}/tests)

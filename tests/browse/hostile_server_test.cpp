@@ -7,12 +7,14 @@
 #include <atomic>
 #include <thread>
 
+#include "base/string_printf.h"
 #include "browse/browse_fixture.h"
 #include "browse/scripted_server.h"
 #include "platform/cp949.h"
 #include "service/frame.h"
 #include "support/cp949_text.h"
 #include "support/loopback_address.h"
+#include "support/recording_target.h"
 #include "util/little_endian.h"
 
 namespace dovel::browse {
@@ -25,7 +27,8 @@ using dovel::test::cp949;
 const std::string kAccepted = std::string("OKKK") + '\x0b';
 const std::string kHash = "0123456789abcdef0123456789abcdef";
 
-SessionRequest target(const ScriptedServer& server) {
+template <typename Server>
+SessionRequest target(const Server& server) {
   SessionRequest request;
   request.address = server.address();
   request.port = server.port();
@@ -101,13 +104,45 @@ TEST_F(HostileServerTest, KeepAlivesAndOddRepliesAreSkipped) {
 }
 
 TEST_F(HostileServerTest, AGoodFileAnswerIsQueuedAfterAllThat) {
-  ScriptedServer server({kAccepted, frame(cp949("Lroot\\Share*F|정상.txt|3|0|1|*")), frame("H" + kHash + "|" + cp949("정상.txt") + "|3")});
+  const std::string name = cp949("정상.txt");
+  AnsweringServer server({kAccepted, frame("Lroot\\Share*F|" + name + "|3|0|1|*")}, [&](std::string_view request) {
+    return request == "H" + name + "|3" ? std::vector<std::string>{frame("H" + kHash + "|" + name + "|3")} : std::vector<std::string>{};
+  });
   RemoteBrowser browser(browse_context());
   ASSERT_EQ(answer_of(browser, [&] { browser.start_session(target(server)); }), ListingWait::Listing);
+  ASSERT_EQ(browser.request_downloads({"정상.txt"}), 1u);
   ASSERT_TRUE(adder.wait_for(1));
   EXPECT_EQ(adder.requests()[0].file_name, "정상.txt");
   EXPECT_EQ(adder.requests()[0].hash, kHash);
   EXPECT_EQ(adder.requests()[0].listing_attributes, 1u);
+}
+
+TEST_F(HostileServerTest, AnswersNobodyAskedForAreDropped) {
+  // A server streams hash, information and link answers of its own choosing,
+  // and answers the one request with a name and size it was not asked for.
+  const std::string listing = frame("Lroot\\Share*F|a.txt|3|0|1|*");
+  std::vector<std::string> flood{kAccepted, listing};
+  for (int i = 0; i < 50; ++i) {
+    const std::string hash = base::string_printf("%032x", i);
+    flood.push_back(frame("H" + hash + "|f" + std::to_string(i) + ".txt|" + std::to_string(i + 1)));
+    flood.push_back(frame("R" + hash + "|f" + std::to_string(i) + ".txt|" + std::to_string(i + 1)));
+    flood.push_back(frame("K" + hash + "|f" + std::to_string(i) + ".txt|" + std::to_string(i + 1) + "|id"));
+  }
+  AnsweringServer server(flood, [&](std::string_view request) {
+    if (request.starts_with("H")) return std::vector<std::string>{frame("H" + kHash + "|a.txt|4"), frame("H" + kHash + "|b.txt|3")};
+    if (request.starts_with("C\\Share")) return std::vector<std::string>{listing};
+    return std::vector<std::string>{};
+  });
+  test::RecordingTarget hub;
+  BrowseContext context = browse_context();
+  context.hub = &hub;
+  RemoteBrowser browser(context);
+  ASSERT_EQ(answer_of(browser, [&] { browser.start_session(target(server)); }), ListingWait::Listing);
+  ASSERT_EQ(browser.request_downloads({"a.txt"}), 1u);
+  ASSERT_EQ(answer_of(browser, [&] { EXPECT_TRUE(browser.change_folder("\\Share")); }), ListingWait::Listing)
+      << "the session goes on past what it drops";
+  EXPECT_TRUE(adder.requests().empty()) << "no answer reached the queue";
+  EXPECT_TRUE(hub.seen().empty()) << "no answer opened a window";
 }
 
 TEST_F(HostileServerTest, AServerThatSaysNothingIsStoppedAtOnce) {

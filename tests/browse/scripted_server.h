@@ -2,6 +2,7 @@
 
 
 #include <atomic>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -11,6 +12,7 @@
 #include "support/scripted_peer.h"
 #include "util/little_endian.h"
 #include "wire/peer_frame.h"
+#include "wire/wire_text.h"
 
 namespace dovel::browse::test_support {
 
@@ -50,6 +52,40 @@ class ScriptedServer {
   const std::vector<std::string> script_;
   const bool close_after_;
   std::atomic<char> kind_{0};
+  dovel::test::ScriptedPeer peer_;  // last: its threads end before the rest goes
+};
+
+// A share server that greets, then answers each request of the client with
+// the frames `answer` gives for it (none: silence), until the client goes.
+class AnsweringServer {
+ public:
+  using Answer = std::function<std::vector<std::string>(std::string_view request)>;
+
+  AnsweringServer(std::vector<std::string> greeting, Answer answer)
+      : greeting_(std::move(greeting)), answer_(std::move(answer)), peer_([this](int connection) { serve(connection); }) {}
+
+  platform::Ipv4 address() const { return peer_.address(); }
+  uint16_t port() const { return peer_.port(); }
+  size_t requests_seen() const { return requests_; }
+
+ private:
+  void serve(int connection) {
+    if (dovel::test::read_exactly(connection, 1).empty()) return;
+    for (const std::string& piece : greeting_) {
+      if (!dovel::test::send_text(connection, piece)) return;
+    }
+    while (auto request = wire::read_client_frame(connection, wire::kMaxClientFrameLength, dovel::test::ScriptedPeer::kReadMs * 6,
+                                                  dovel::test::ScriptedPeer::kReadMs)) {
+      ++requests_;
+      for (const std::string& piece : answer_(wire::up_to_terminator(*request))) {
+        if (!dovel::test::send_text(connection, piece)) return;
+      }
+    }
+  }
+
+  const std::vector<std::string> greeting_;
+  const Answer answer_;
+  std::atomic<size_t> requests_{0};
   dovel::test::ScriptedPeer peer_;  // last: its threads end before the rest goes
 };
 

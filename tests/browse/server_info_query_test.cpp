@@ -1,6 +1,7 @@
 // The status question of the server list's "서버정보": against the real share
 // server, and against servers that answer wrongly, slowly or not at all.
 #include "browse/server_info_query.h"
+#include "browse/file_hash_query.h"
 
 #include <gtest/gtest.h>
 
@@ -10,6 +11,7 @@
 #include "browse/scripted_server.h"
 #include "platform/cp949.h"
 #include "server/server_fixture.h"
+#include "share/file_hash.h"
 #include "service/frame.h"
 #include "support/loopback_address.h"
 #include "util/little_endian.h"
@@ -51,6 +53,25 @@ TEST_F(ServerInfoFromShareServerTest, RunningUploadsNeverAboveTheLimit) {
   const std::optional<ServerInfo> info = query_server_info(context.bind_address, server->port());
   ASSERT_TRUE(info);
   EXPECT_EQ(info->current_uploads, info->max_uploads);
+}
+
+class FileHashFromShareServerTest : public server::ShareServerFixture {
+ protected:
+  void SetUp() override {
+    ShareServerFixture::SetUp();
+    context.bind_address = test::unique_loopback_address();
+    set_shares({{"Public", settings::SHARE_READ}});
+    temp.write("shares/Public/sub/노래.mp3", "la la la");
+    start_server();
+  }
+};
+
+TEST_F(FileHashFromShareServerTest, AFileListedWithoutItsHashIsToldItsHash) {
+  const std::string expected = *share::sampled_md5_of_file(share_folder("Public") / "sub/노래.mp3");
+  EXPECT_EQ(query_file_hash(context.bind_address, server->port(), {"sub", "노래.mp3", 8, 0}), expected);
+  EXPECT_FALSE(query_file_hash(context.bind_address, server->port(), {"sub", "노래.mp3", 9, 0}, kShortTimeoutMs))
+      << "a size the file does not have gets no answer";
+  EXPECT_FALSE(query_file_hash(context.bind_address, server->port(), {"sub", "a|b.mp3", 8, 0})) << "a name that would split the request";
 }
 
 TEST_F(ServerInfoFromShareServerTest, NoServerNoAnswer) {

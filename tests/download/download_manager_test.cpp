@@ -6,6 +6,7 @@
 #include <functional>
 #include <tuple>
 
+#include "base/string_printf.h"
 #include "download/download_records.h"
 #include "manager_fixture.h"
 
@@ -191,6 +192,28 @@ TEST_F(DownloadManagerTest, SecondUnfinishedFileOfOneNameIsRefused) {
   EXPECT_TRUE(said("같은 파일이름이 존재합니다. 다운로드폴더를 확인하세요."));
   end_run(kHashA, ItemState::Finished);
   EXPECT_TRUE(manager->add(request(kHashB, "same.bin")));
+}
+
+TEST_F(DownloadManagerTest, TheListHoldsABoundedNumberOfFiles) {
+  static_assert(DownloadManager::kMaxItems == 5000);
+  constexpr size_t kSmallLimit = 3;
+  manager = std::make_unique<DownloadManager>(info(), runner, host, clock, kSmallLimit);
+  for (size_t i = 0; i < kSmallLimit; ++i) {
+    const std::string hash = base::string_printf("%032zx", i);
+    ASSERT_TRUE(manager->add(request(hash, hash + ".bin"))) << i;
+  }
+  const std::string one_more(32, 'f');
+  EXPECT_FALSE(manager->add(request(one_more, "one-more.bin")));
+  EXPECT_TRUE(said("다운로드목록이 가득 찼습니다(3개). 완료된 파일을 목록에서 지운 뒤 다시 시도하세요."));
+  EXPECT_FALSE(manager->contains(one_more));
+  EXPECT_EQ(rows_of("incompleted_files", one_more), 0);
+  EXPECT_EQ(manager->snapshot().size(), kSmallLimit);
+  // The files already in the list are still found, and a place freed takes a new one.
+  const std::string first = base::string_printf("%032zx", size_t{0});
+  EXPECT_TRUE(manager->contains(first));
+  end_run(first, ItemState::Finished);
+  EXPECT_TRUE(manager->remove(first));
+  EXPECT_TRUE(manager->add(request(one_more, "one-more.bin")));
 }
 
 TEST_F(DownloadManagerTest, OneServerRunsOneFileAtATimeAndTheNextStartsWhenARunEnds) {

@@ -115,5 +115,26 @@ TEST_F(SearchTest, SearchesFindOtherServersGroupedByHashAndAResultDownloads) {
   EXPECT_EQ(test::read_file(alice.home / "Download" / "rainbow.bin"), content);
 }
 
+TEST_F(SearchTest, AResultListedWithoutItsHashIsAskedForItAndDownloads) {
+  // Small files get their FileHash only when a peer asks: the search lists them without one.
+  const std::string note = random_bytes(3000, 13);
+  network.folder().write("share/tinynote.bin", note);
+  Client& alice = sharing("alice");
+  Client& bob = sharing("bob");
+  for (Client* client : {&alice, &bob}) ASSERT_TRUE(network.start_and_register(*client)) << network.log(*client);
+
+  const std::string found = search_until(alice, {"tinynote"}, [](const std::string& r) {
+    return r.find("\"name\":\"tinynote.bin\"") != std::string::npos && r.find("\"id\":\"bob\"") != std::string::npos;
+  });
+  ASSERT_NE(found.find("\"name\":\"tinynote.bin\",\"size\":3000,\"hash\":\"\""), std::string::npos) << found;
+  EXPECT_NE(ctl(alice, {"stop-search"}).find("\"ok\":true"), std::string::npos);
+
+  const std::string queued = ctl(alice, {"download-result", "0"});
+  ASSERT_NE(queued.find("\"ok\":true,\"asking_hash\":true"), std::string::npos) << queued;
+  ASSERT_TRUE(eventually([&] { return ctl(alice, {"downloads"}).find("\"state\":5") != std::string::npos; }))
+      << ctl(alice, {"downloads"}) << network.log(alice);
+  EXPECT_EQ(test::read_file(alice.home / "Download" / "tinynote.bin"), note);
+}
+
 }  // namespace
 }  // namespace dovel

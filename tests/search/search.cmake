@@ -2,6 +2,7 @@ add_library(dovel-search-test-support STATIC ${CMAKE_CURRENT_LIST_DIR}/fake_serv
 target_link_libraries(dovel-search-test-support PUBLIC dovel-core dovel-test-support GTest::gtest)
 
 dovel_test(search_client_tests unit
+  ${CMAKE_CURRENT_LIST_DIR}/result_download_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/result_table_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/search_client_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/search_input_test.cpp

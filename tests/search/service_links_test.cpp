@@ -48,7 +48,7 @@ class ServiceLinksTest : public ::testing::Test {
                                                                             std::make_unique<FakeServiceServer>(service_address)};
   FakeServiceServer relay{service_address};
   service::ServiceEndpoints endpoints;
-  StopSignal stop;
+  platform::StopSignal stop;
 };
 
 TEST_F(ServiceLinksTest, PeerListComesFromItsSearchServer) {

@@ -24,24 +24,6 @@ bool privileged(const service::ServiceSession& session) {
   return record.privilege_a != 0 || record.privilege_b != 0;
 }
 
-// The download queue's form of a search result: its servers in the order the
-// result lists them.
-download::AddRequest add_request_of(const search::ResultRow& row) {
-  download::AddRequest request;
-  request.hash = row.hash;
-  request.file_name = row.name;
-  request.size = row.size;
-  for (const search::ResultSource& source : row.sources) {
-    if (request.sources.size() == download::kMaxSources) break;
-    request.sources.push_back({source.server.address, source.server.port, source.responder_id});
-  }
-  if (!row.sources.empty()) {
-    request.peer_id = row.sources.front().responder_id;
-    request.listing_attributes = static_cast<int>(row.sources.front().right);
-  }
-  return request;
-}
-
 // A server from one of the lists, with the list to go back to.
 void explore_listed_server(browse::RemoteBrowser& browser, const std::string& address, uint16_t port, const std::string& peer_id,
                            int origin) {
@@ -180,7 +162,7 @@ DownloadCommands DesktopViews::download_commands() {
 SearchCommands DesktopViews::search_commands() {
   search::SearchClient& client = application_.search().client();
   app::SearchPart& starter = application_.search().starter();
-  download::DownloadManager& manager = application_.downloads().manager();
+  search::ResultDownloads& result_downloads = application_.search().result_downloads();
   browse::RemoteBrowser& browser = application_.downloads().browser();
   mainframe::CMainFrame& hub = application_.main_frame();
   SearchCommands commands;
@@ -191,7 +173,7 @@ SearchCommands DesktopViews::search_commands() {
   commands.results = [&client](std::optional<uint32_t> number) { return client.results(number); };
   commands.sort_latest = [&client](search::SortColumn column) { return client.sort_latest(column); };
   commands.clear_latest = [&client] { client.clear_latest(); };
-  commands.download = [&manager](const search::ResultRow& row) { return manager.add(add_request_of(row)); };
+  commands.download = [&result_downloads](const search::ResultRow& row) { return result_downloads.download(row); };
   commands.explore = [&browser](const std::string& address, uint16_t port, const std::string& peer_id) {
     explore_listed_server(browser, address, port, peer_id, browse::kSearchResultsOrigin);
   };

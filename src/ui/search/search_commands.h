@@ -33,7 +33,8 @@ struct SearchCommands {
   std::function<std::optional<search::SortOrder>(search::SortColumn column)> sort_latest;
   // Deletes every row of the latest tab.
   std::function<void()> clear_latest;
-  // Queues the row's file for download (it has a FileHash); true when queued.
+  // Queues the row's file for download (a file without a FileHash once its
+  // server told it); true when queued or being asked for.
   std::function<bool(const search::ResultRow& row)> download;
   // Opens a responder's server in the browse window (origin 2: search results).
   std::function<void(const std::string& address, uint16_t port, const std::string& peer_id)> explore;

@@ -16,6 +16,8 @@ bool numeric(search::SortColumn column) {
 }
 
 bool has_file_id(const search::ResultRow* row) { return row != nullptr && !row->hash.empty(); }
+// A file listed without its FileHash is downloaded too: its server is asked for the hash first.
+bool is_downloadable(const search::ResultRow* row) { return has_file_id(row) || (row != nullptr && row->file_type == 1); }
 
 }  // namespace
 
@@ -83,7 +85,7 @@ void CSearchListCtrl::sort_by(search::SortColumn column) {
 void CSearchListCtrl::activate_row(int row) {
   const search::ResultRow* activated = model_.row_at(row);
   if (activated == nullptr) return;
-  if (has_file_id(activated)) {
+  if (is_downloadable(activated)) {
     if (commands_.download) download({activated});
   } else if (commands_.explore) {
     explore(*activated);
@@ -95,7 +97,7 @@ bool CSearchListCtrl::available(Command command) const {
     case Command::Download: {
       if (!commands_.download) return false;
       for (const search::ResultRow* row : selected_rows()) {
-        if (has_file_id(row)) return true;
+        if (is_downloadable(row)) return true;
       }
       return false;
     }
@@ -167,7 +169,7 @@ bool CSearchListCtrl::download(const std::vector<const search::ResultRow*>& rows
   // The rows are copied first: a queued download may refresh the list.
   std::vector<search::ResultRow> wanted;
   for (const search::ResultRow* row : rows) {
-    if (has_file_id(row)) wanted.push_back(*row);
+    if (is_downloadable(row)) wanted.push_back(*row);
   }
   bool queued = false;
   for (const search::ResultRow& row : wanted) queued = commands_.download(row) || queued;

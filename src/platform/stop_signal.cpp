@@ -1,14 +1,14 @@
-#include "search/stop_signal.h"
+#include "platform/stop_signal.h"
 
 #include <algorithm>
 #include <chrono>
 
-namespace dovel::search {
+namespace dovel::platform {
 
 void StopSignal::stop() {
   std::lock_guard guard(lock_);
   stopped_ = true;
-  for (int fd : watched_) platform::shutdown_socket(fd);
+  for (int fd : watched_) shutdown_socket(fd);
   woken_.notify_all();
 }
 
@@ -35,4 +35,4 @@ WatchedSocket::~WatchedSocket() {
   if (watched_) stop_.forget(fd_.get());
 }
 
-}  // namespace dovel::search
+}  // namespace dovel::platform

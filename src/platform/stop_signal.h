@@ -7,11 +7,12 @@
 
 #include "platform/socket.h"
 
-namespace dovel::search {
+namespace dovel::platform {
 
-// The stop of one search, seen by all of its threads: a flag, the sockets that
-// a thread may be blocked on (shut down on stop, which wakes connects and
-// reads), and pauses that end early on stop.
+// The stop of one piece of network work (a search, an address look-up), seen
+// by all of its threads: a flag, the sockets that a thread may be blocked on
+// (shut down on stop, which wakes connects and reads), and pauses that end
+// early on stop.
 class StopSignal {
  public:
   void stop();
@@ -39,14 +40,14 @@ class WatchedSocket {
   WatchedSocket(const WatchedSocket&) = delete;
   WatchedSocket& operator=(const WatchedSocket&) = delete;
 
-  // False when the socket could not be made or the search was already stopped.
+  // False when the socket could not be made or the work was already stopped.
   bool valid() const { return watched_; }
   int get() const { return fd_.get(); }
 
  private:
   StopSignal& stop_;
-  platform::UniqueFd fd_;
+  UniqueFd fd_;
   bool watched_ = false;
 };
 
-}  // namespace dovel::search
+}  // namespace dovel::platform
